@@ -1,0 +1,54 @@
+// What every launcher rests on: alerts, the presence check of a client
+// application, and running one command line.
+
+#include "app/AppDelegate.h"
+
+namespace torvale {
+namespace {
+
+const std::string kAlertSuppression = "AlertSuppression";
+
+}  // namespace
+
+void AppDelegate::Alert(const std::string& title, const std::string& message) {
+    // Read afresh every time: a tick on the previous alert of this same pass
+    // already silences this one.
+    if (platform_.preferences.GetBool(kAlertSuppression)) {
+        platform_.log.Write("Alert suppressed");
+        return;
+    }
+    if (platform_.alerts.Run(title, message)) {
+        platform_.preferences.SetBool(kAlertSuppression, true);
+    }
+}
+
+bool AppDelegate::appInstalled(std::string_view path) {
+    return platform_.files.Exists(std::string(path));
+}
+
+void AppDelegate::runcmd(const std::string& line) {
+    // The shell would only ever see the line up to its first NUL byte, which
+    // is another command than the one that was built.
+    if (line.find('\0') != std::string::npos) {
+        platform_.log.Write("Command not run: the command line holds a NUL byte");
+        return;
+    }
+    const std::string failure = platform_.shell.Run(line);
+    if (!failure.empty())
+        platform_.log.Write("Command not run: " + failure);
+}
+
+bool AppDelegate::OpeningCheck(const ClientApp& app) {
+    if (appInstalled(app.bundlePath))
+        return true;
+    Alert("抱歉", std::string(app.notFoundText));
+    return false;
+}
+
+void AppDelegate::DebugAndRun(const std::string& line) {
+    if (m_debug == "1")
+        Alert("调试", line);
+    runcmd(line);
+}
+
+}  // namespace torvale
