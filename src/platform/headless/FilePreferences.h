@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/Preferences.h"
+
+namespace torvale {
+
+// Preferences in a plain file, one "key=value" a line, true written "true".
+// Lines of other keys are kept as they are when a key is written.
+class FilePreferences final : public Preferences {
+  public:
+    FilePreferences(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+
+    // ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
+    static std::string DefaultPath(const char* xdgConfigHome, const std::string& home);
+
+    bool GetBool(const std::string& key) override;
+    void SetBool(const std::string& key, bool value) override;
+
+  private:
+    FileSystem& files_;
+    std::string path_;
+};
+
+}  // namespace torvale

@@ -1,0 +1,44 @@
+#include "platform/headless/StderrAlertPanel.h"
+
+namespace torvale {
+namespace {
+
+void WriteLine(std::FILE* stream, std::string line) {
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+std::string AlertLine(std::string_view title, std::string_view message) {
+    std::string line(title);
+    line += ": ";
+    for (char c : message) {
+        switch (c) {
+            case '\\':
+                line += "\\\\";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            case '\t':
+                line += "\\t";
+                break;
+            default:
+                line += c;
+        }
+    }
+    return line;
+}
+
+bool StderrAlertPanel::Run(const std::string& title, const std::string& message) {
+    WriteLine(stream_, AlertLine(title, message));
+    return false;
+}
+
+void StderrLog::Write(const std::string& line) {
+    WriteLine(stream_, line);
+}
+
+}  // namespace torvale

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/AlertPanel.h"
+#include "platform/Log.h"
+
+namespace torvale {
+
+// The alert as one line: the title, ": ", then the message with "\" written
+// as "\\", line feeds as "\n" and tabs as "\t", so that one alert is always
+// one line for whoever reads the stream.
+std::string AlertLine(std::string_view title, std::string_view message);
+
+// The headless alert: one line on a stream; it never blocks and its checkbox
+// is never ticked.
+class StderrAlertPanel final : public AlertPanel {
+  public:
+    explicit StderrAlertPanel(std::FILE* stream = stderr) : stream_(stream) {}
+    bool Run(const std::string& title, const std::string& message) override;
+
+  private:
+    std::FILE* stream_;
+};
+
+// The headless system log: each line as it is, on a stream.
+class StderrLog final : public Log {
+  public:
+    explicit StderrLog(std::FILE* stream = stderr) : stream_(stream) {}
+    void Write(const std::string& line) override;
+
+  private:
+    std::FILE* stream_;
+};
+
+}  // namespace torvale

@@ -1,0 +1,120 @@
+// The `torvale` command: the request pass of the macOS application, run on
+// launch URLs given as arguments or read from standard input.
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/AppDelegate.h"
+#include "platform/headless/FilePreferences.h"
+#include "platform/headless/StderrAlertPanel.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixShell.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+constexpr std::string_view kHelp = R"(Usage: torvale [OPTION]... [URL]...
+Handle torvale:// launch URLs as the Torvale application does: decode each URL,
+read its launch parameters and start the client it names with one command line
+through /bin/sh. With no URL, read launch URLs from standard input, one per
+line, until the end of input.
+
+Options:
+  -h, --help     print this help and exit
+  -V, --version  print the version and exit
+  --             take every later argument as a URL
+
+Alerts go to standard error as one line each, "title: message", with "\" in
+the message written "\\", line feeds "\n" and tabs "\t"; log lines go there as
+they are. Alerts never wait for an answer here.
+
+Files:
+  $HOME/Documents/torvale/
+      the user data directory: configuration.ini and the .rdp connection files
+  ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
+      "AlertSuppression=true" replaces every alert with the log line
+      "Alert suppressed"
+
+Clients are looked for under /Applications and started with the `open`
+command found on PATH.
+
+Exit status: 0 once every URL was handled, 1 when the home directory is
+unknown, 2 for a usage error.
+)";
+
+std::string HomeDirectory() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return home;
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_dir != nullptr) {
+        return entry->pw_dir;
+    }
+    return std::string();
+}
+
+int Usage(std::string_view problem) {
+    std::cerr << "torvale: " << problem << "\nTry 'torvale --help' for more information.\n";
+    return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> urls;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (optionsEnded || argument.empty() || argument.front() != '-') {
+            urls.emplace_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            std::cout << kHelp;
+            return 0;
+        } else if (argument == "-V" || argument == "--version") {
+            std::cout << "torvale " TORVALE_VERSION "\n";
+            return 0;
+        } else {
+            return Usage("unknown option '" + std::string(argument) + "'");
+        }
+    }
+
+    const std::string home = HomeDirectory();
+    if (home.empty()) {
+        std::cerr << "torvale: cannot tell the home directory; set HOME\n";
+        return 1;
+    }
+
+    torvale::PosixFileSystem files;
+    torvale::PosixShell shell;
+    torvale::StderrAlertPanel alerts;
+    torvale::StderrLog log;
+    torvale::FilePreferences preferences(
+        files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
+    torvale::AppDelegate delegate({alerts, preferences, files, shell, log});
+
+    delegate.applicationWillFinishLaunching(home);
+
+    if (!urls.empty()) {
+        for (const std::string& url : urls)
+            delegate.handleURLEvent(url);
+        return 0;
+    }
+    // The resident loop of this build: one launch URL a line. A line may come
+    // from a file saved on Windows, so a closing carriage return is dropped.
+    for (std::string line; std::getline(std::cin, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            delegate.handleURLEvent(line);
+    }
+    return 0;
+}

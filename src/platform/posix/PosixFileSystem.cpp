@@ -1,0 +1,136 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace torvale {
+namespace {
+
+bool IsUsable(const std::string& path) {
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool ReadAll(const std::string& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[16384];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ok;
+}
+
+// Writes the contents to a new temporary file beside `path` and hands back
+// its name; on failure nothing is left behind.
+bool WriteTemporary(const std::string& path, std::string_view contents, unsigned mode,
+                    std::string& temporary) {
+    std::string name = DirectoryOf(path) + "/.torvale-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok =
+        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(name.c_str());
+        return false;
+    }
+    temporary = std::move(name);
+    return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::Exists(const std::string& path) {
+    struct stat info;
+    return IsUsable(path) && ::stat(path.c_str(), &info) == 0;
+}
+
+bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
+    if (!IsUsable(path))
+        return false;
+    auto isDirectory = [](const std::string& p) {
+        struct stat info;
+        return ::stat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    };
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (!isDirectory(prefix) && ::mkdir(prefix.c_str(), static_cast<mode_t>(mode)) != 0 &&
+            errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos)
+            break;
+    }
+    return isDirectory(path);
+}
+
+bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents, unsigned mode) {
+    // A crash or a full disk halfway through must never leave a truncated
+    // connection file: the new content appears whole, by rename, or not at all.
+    std::string temporary;
+    if (!IsUsable(path) || !WriteTemporary(path, contents, mode, temporary))
+        return false;
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool PosixFileSystem::Remove(const std::string& path) {
+    return IsUsable(path) && std::remove(path.c_str()) == 0;
+}
+
+bool PosixFileSystem::Copy(const std::string& from, const std::string& to, unsigned mode) {
+    std::string contents;
+    std::string temporary;
+    if (!IsUsable(from) || !IsUsable(to) || !ReadAll(from, contents) ||
+        !WriteTemporary(to, contents, mode, temporary)) {
+        return false;
+    }
+    // link() fails when something already stands at `to`, as a copy must, and
+    // makes the whole file appear at once.
+    const bool linked = ::link(temporary.c_str(), to.c_str()) == 0;
+    ::unlink(temporary.c_str());
+    return linked;
+}
+
+}  // namespace torvale

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace torvale {
+
+// FileSystem on POSIX calls, for macOS and Linux alike. Every descriptor is
+// opened close-on-exec, so no file reaches a client the shell starts. A path
+// holding a NUL byte is refused: the call would act on a shorter path.
+class PosixFileSystem final : public FileSystem {
+  public:
+    bool Exists(const std::string& path) override;
+    bool CreateDirectory(const std::string& path, unsigned mode) override;
+    bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
+    bool Remove(const std::string& path) override;
+    bool Copy(const std::string& from, const std::string& to, unsigned mode) override;
+};
+
+}  // namespace torvale
