@@ -1,0 +1,84 @@
+// The real shell runner against the real /bin/sh.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/PosixShell.h"
+#include "support/TempDir.h"
+
+namespace torvale::test {
+namespace {
+
+TEST(PosixShell, RunsTheLineAsOneDashCArgument) {
+    TempDir dir;
+    PosixShell shell;
+    const std::string out = dir / "out";
+    EXPECT_EQ(shell.Run("printf '%s|' \"$0\" \"$#\" > '" + out + "'; printf done >> '" + out + "'"),
+              "");
+    EXPECT_EQ(ReadFile(out), "/bin/sh|0|done");
+}
+
+TEST(PosixShell, ExitStatusIsNotAFailure) {
+    PosixShell shell;
+    EXPECT_EQ(shell.Run("exit 3"), "");
+    EXPECT_EQ(shell.Run("no-such-command-here 2>/dev/null"), "");
+    EXPECT_EQ(shell.Run("kill -9 $$"), "");
+}
+
+TEST(PosixShell, WaitsForTheShellToExit) {
+    TempDir dir;
+    PosixShell shell;
+    shell.Run("sleep 0.2; echo late > '" + (dir / "late") + "'");
+    EXPECT_EQ(ReadFile(dir / "late"), "late\n");
+}
+
+TEST(PosixShell, ChildGetsOnlyTheStandardDescriptors) {
+    TempDir dir;
+    // A descriptor the process left inheritable by mistake.
+    const int leaked = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(leaked, 0);
+    ASSERT_GE(::dup2(leaked, 57), 0);
+    PosixShell shell;
+    const std::string out = dir / "fds";
+    shell.Run("ls /proc/$$/fd > '" + out + "'");
+    ::close(57);
+    ::close(leaked);
+    // fd 1 is the redirection; ls itself may hold one more for the listing.
+    std::string listed = ReadFile(out);
+    for (char& c : listed) {
+        if (c == '\n')
+            c = ' ';
+    }
+    EXPECT_EQ(listed.find("57"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find(std::to_string(leaked) + " "), std::string::npos) << listed;
+}
+
+TEST(PosixShell, ChildStartsWithDefaultSignals) {
+    TempDir dir;
+    sigset_t blocked;
+    sigset_t previous;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &blocked, &previous), 0);
+    const auto oldHandler = ::signal(SIGUSR2, SIG_IGN);
+
+    PosixShell shell;
+    const std::string out = dir / "status";
+    shell.Run("grep -E '^Sig(Blk|Ign)' /proc/$$/status > '" + out + "'");
+
+    ::signal(SIGUSR2, oldHandler);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    const std::string status = ReadFile(out);
+    EXPECT_NE(status.find("SigBlk:\t0000000000000000"), std::string::npos) << status;
+    // SIGUSR2 is bit 12 of SigIgn; a default disposition leaves it clear.
+    const std::size_t at = status.find("SigIgn:\t");
+    ASSERT_NE(at, std::string::npos);
+    const unsigned long long ignored = std::stoull(status.substr(at + 8, 16), nullptr, 16);
+    EXPECT_EQ(ignored & (1ull << (SIGUSR2 - 1)), 0u) << status;
+}
+
+}  // namespace
+}  // namespace torvale::test

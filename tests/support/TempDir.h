@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace torvale::test {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with all it holds.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& contents);
+unsigned FileMode(const std::string& path);
+
+// Argument lists recorded by fake_open, one per invocation.
+std::vector<std::vector<std::string>> ReadOpenLog(const std::string& path);
+
+}  // namespace torvale::test
