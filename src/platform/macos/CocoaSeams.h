@@ -1,0 +1,36 @@
+// The seams behind the core on macOS: NSAlert, NSUserDefaults and NSLog.
+// File system and shell come from the shared POSIX implementations.
+
+#pragma once
+
+#import <Foundation/Foundation.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/AlertPanel.h"
+#include "platform/Log.h"
+#include "platform/Preferences.h"
+
+namespace torvale {
+
+// UTF-8 bytes to NSString; text that is not UTF-8 becomes the empty string.
+NSString* ToNSString(std::string_view text);
+
+class NSAlertPanel final : public AlertPanel {
+  public:
+    bool Run(const std::string& title, const std::string& message) override;
+};
+
+class UserDefaultsPreferences final : public Preferences {
+  public:
+    bool GetBool(const std::string& key) override;
+    void SetBool(const std::string& key, bool value) override;
+};
+
+class NSLogLog final : public Log {
+  public:
+    void Write(const std::string& line) override;
+};
+
+}  // namespace torvale
