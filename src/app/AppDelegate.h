@@ -45,6 +45,8 @@ class AppDelegate {
 
     // --- Dispatch (intake/Dispatch.cpp)
     void Init();
+    // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
+    void FillLaunchParameters();
 
     // --- Alerts and commands (intake/Commands.cpp)
     void Alert(const std::string& title, const std::string& message);
@@ -120,7 +122,6 @@ class AppDelegate {
   private:
     // Runs one request pass on the given launch URL text.
     void RunPass(const Field& urlText);
-    void FillLaunchParameters();
 
     // Every working launcher opens with this: false (after the client's
     // not-found alert) when the client application is missing.

@@ -6,10 +6,8 @@ namespace torvale {
 namespace {
 
 bool IsSafe(unsigned char c) {
-    if (c >= 0x80)
-        return true;
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
-        return true;
+    if (c >= 0x80) return true;
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
     switch (c) {
         case '_':
         case '@':
@@ -32,8 +30,7 @@ bool IsSafe(unsigned char c) {
 std::string ShellQuote(std::string_view value) {
     const bool safe = std::all_of(value.begin(), value.end(),
                                   [](char c) { return IsSafe(static_cast<unsigned char>(c)); });
-    if (safe && (value.empty() || value.front() != '='))
-        return std::string(value);
+    if (safe && (value.empty() || value.front() != '=')) return std::string(value);
 
     std::string quoted;
     quoted.reserve(value.size() + 2);
@@ -53,8 +50,7 @@ std::string DoubleQuoteEscape(std::string_view value) {
     std::string escaped;
     escaped.reserve(value.size());
     for (char c : value) {
-        if (c == '\\' || c == '"' || c == '$' || c == '`')
-            escaped += '\\';
+        if (c == '\\' || c == '"' || c == '$' || c == '`') escaped += '\\';
         escaped += c;
     }
     return escaped;

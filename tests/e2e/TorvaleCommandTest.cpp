@@ -43,8 +43,7 @@ class TorvaleCommand : public testing::Test {
     }
 
     static bool CanMountApplications() {
-        if (::geteuid() != 0)
-            return false;
+        if (::geteuid() != 0) return false;
         ::mkdir("/Applications", 0755);  // empty; the tmpfs goes over it
         struct stat info;
         return ::stat("/Applications", &info) == 0 &&
@@ -80,8 +79,7 @@ TEST_F(TorvaleCommand, DebugShowsTheDecodedUrlFirst) {
 }
 
 TEST_F(TorvaleCommand, MissingClientShowsItsNotFoundText) {
-    if (CanMountApplications())
-        GTEST_SKIP() << "covered in the namespace tests";
+    if (CanMountApplications()) GTEST_SKIP() << "covered in the namespace tests";
     const ProcessResult r = Torvale({"torvale://&action=StartSecureCRT&"});
     EXPECT_EQ(
         r.err,
@@ -129,8 +127,7 @@ TEST_F(TorvaleCommand, HelpVersionAndUsageErrors) {
 }
 
 TEST_F(TorvaleCommand, SecureCRTWorkedExampleReachesOpen) {
-    if (!CanMountApplications())
-        GTEST_SKIP() << "needs root and mount namespaces";
+    if (!CanMountApplications()) GTEST_SKIP() << "needs root and mount namespaces";
     const ProcessResult r = TorvaleWithClients(
         {"SecureCRT.app"},
         {"torvale://&action=StartSecureCRT&protocol=ssh2&sshport=22&username=admin--web&sid=1024&"
@@ -148,8 +145,7 @@ TEST_F(TorvaleCommand, SecureCRTWorkedExampleReachesOpen) {
 }
 
 TEST_F(TorvaleCommand, RemoteDesktopWritesItsFilesUnderHome) {
-    if (!CanMountApplications())
-        GTEST_SKIP() << "needs root and mount namespaces";
+    if (!CanMountApplications()) GTEST_SKIP() << "needs root and mount namespaces";
     const ProcessResult r = TorvaleWithClients(
         {"Microsoft Remote Desktop.app", "Remote Desktop Connection.app"},
         {"torvale://&action=StartMstsc&screen=2&localhost=192.0.2.7:3389&username=ops--&sid=57&"

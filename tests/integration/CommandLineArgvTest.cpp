@@ -72,8 +72,7 @@ std::string SshPort(const Values& v) {
 
 // A value standing alone as a word leaves no argument when it is empty.
 void Word(Argv& argv, const std::string& value) {
-    if (!value.empty())
-        argv.push_back(value);
+    if (!value.empty()) argv.push_back(value);
 }
 
 struct LauncherCase {
@@ -137,8 +136,7 @@ const std::vector<LauncherCase>& Launchers() {
         {"StartMstsc", "",
          [](const Values& v, const std::string& dir) {
              Argv a{"/Applications/Microsoft Remote Desktop.app"};
-             if (!v.rdparg.empty())
-                 a.push_back("/" + v.rdparg);
+             if (!v.rdparg.empty()) a.push_back("/" + v.rdparg);
              std::string target = v.target_ip;
              std::replace(target.begin(), target.end(), '.', ',');
              a.push_back(dir + "/" + target + ".rdp");
@@ -175,8 +173,7 @@ class ArgvHarness {
     ArgvHarness() : home_(root_ / "home dir 'q'") {
         ::mkdir(bin_.c_str(), 0700);
         ::mkdir(home_.c_str(), 0700);
-        if (::symlink(FAKE_OPEN_PATH, (bin_ + "/open").c_str()) != 0)
-            ADD_FAILURE() << "symlink";
+        if (::symlink(FAKE_OPEN_PATH, (bin_ + "/open").c_str()) != 0) ADD_FAILURE() << "symlink";
     }
 
     std::string ConfigDir() const { return home_ + "/Documents/torvale"; }
@@ -300,8 +297,7 @@ std::string RandomValue(std::mt19937& random) {
         std::vector<std::string> p;
         // "&" cannot occur in a value: it always ends the field.
         for (int c = 1; c < 128; ++c) {
-            if (c != '&')
-                p.emplace_back(1, static_cast<char>(c));
+            if (c != '&') p.emplace_back(1, static_cast<char>(c));
         }
         for (const char* s : {"中", "é", "😀", "--", "'\\''", "$(", "\\\n"})
             p.emplace_back(s);

@@ -41,8 +41,7 @@ TEST(PosixFileSystem, WriteFileCreatesAndReplacesWithTheMode) {
 }
 
 TEST(PosixFileSystem, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root writes into read-only directories";
+    if (RunningAsRoot()) GTEST_SKIP() << "root writes into read-only directories";
     TempDir dir;
     PosixFileSystem files;
     const std::string path = dir / "a.rdp";
@@ -179,8 +178,7 @@ TEST(RealMstsc, FilesAreWrittenPrivatelyAndCopiesAccumulate) {
     EXPECT_TRUE(h.alerts.shown.empty());
     EXPECT_EQ(h.shell.lines.size(), 4u);
 
-    if (RunningAsRoot())
-        return;
+    if (RunningAsRoot()) return;
     // An unwritable directory: both alerts, the command still runs, and the
     // files already there are kept as they were.
     const std::string before = ReadFile(dir + "/activex.rdp");

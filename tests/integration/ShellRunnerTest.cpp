@@ -49,8 +49,7 @@ TEST(PosixShell, ChildGetsOnlyTheStandardDescriptors) {
     // fd 1 is the redirection; ls itself may hold one more for the listing.
     std::string listed = ReadFile(out);
     for (char& c : listed) {
-        if (c == '\n')
-            c = ' ';
+        if (c == '\n') c = ' ';
     }
     EXPECT_EQ(listed.find("57"), std::string::npos) << listed;
     EXPECT_EQ(listed.find(std::to_string(leaked) + " "), std::string::npos) << listed;

@@ -57,15 +57,13 @@ class FakeFileSystem final : public FileSystem {
     }
     bool CreateDirectory(const std::string& path, unsigned mode) override {
         operations.push_back("mkdir " + path + " " + std::to_string(mode));
-        if (failingPaths.count(path) != 0)
-            return false;
+        if (failingPaths.count(path) != 0) return false;
         directories.insert(path);
         return true;
     }
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override {
         operations.push_back("write " + path);
-        if (failingPaths.count(path) != 0)
-            return false;
+        if (failingPaths.count(path) != 0) return false;
         files[path] = {std::string(contents), mode};
         return true;
     }
@@ -76,8 +74,7 @@ class FakeFileSystem final : public FileSystem {
     bool Copy(const std::string& from, const std::string& to, unsigned mode) override {
         operations.push_back("copy " + from + " " + to);
         const auto source = files.find(from);
-        if (source == files.end() || Exists(to) || failingPaths.count(to) != 0)
-            return false;
+        if (source == files.end() || Exists(to) || failingPaths.count(to) != 0) return false;
         files[to] = {source->second.contents, mode};
         return true;
     }

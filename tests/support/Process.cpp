@@ -44,13 +44,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     const int error =
         posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        throw std::runtime_error("cannot start " + argv[0]);
+    if (error != 0) throw std::runtime_error("cannot start " + argv[0]);
 
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            throw std::runtime_error("waitpid failed");
+        if (errno != EINTR) throw std::runtime_error("waitpid failed");
     }
     ProcessResult result;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

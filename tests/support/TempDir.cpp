@@ -14,8 +14,7 @@ TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern =
         std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/torvale-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 
@@ -48,8 +47,7 @@ void WriteFile(const std::string& path, const std::string& contents) {
 
 unsigned FileMode(const std::string& path) {
     struct stat info;
-    if (::lstat(path.c_str(), &info) != 0)
-        return 0;
+    if (::lstat(path.c_str(), &info) != 0) return 0;
     return static_cast<unsigned>(info.st_mode) & 07777u;
 }
 
@@ -59,8 +57,7 @@ std::vector<std::vector<std::string>> ReadOpenLog(const std::string& path) {
     std::size_t at = 0;
     auto next = [&]() {
         const std::size_t end = log.find('\0', at);
-        if (end == std::string::npos)
-            throw std::runtime_error("truncated open log");
+        if (end == std::string::npos) throw std::runtime_error("truncated open log");
         std::string field = log.substr(at, end - at);
         at = end + 1;
         return field;

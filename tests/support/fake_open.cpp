@@ -8,8 +8,7 @@
 
 int main(int argc, char** argv) {
     const char* logPath = std::getenv("FAKE_OPEN_LOG");
-    if (logPath == nullptr)
-        return 0;
+    if (logPath == nullptr) return 0;
     std::string record = std::to_string(argc - 1);
     record += '\0';
     for (int i = 1; i < argc; ++i) {
@@ -17,8 +16,7 @@ int main(int argc, char** argv) {
         record += '\0';
     }
     std::FILE* log = std::fopen(logPath, "ab");
-    if (log == nullptr)
-        return 1;
+    if (log == nullptr) return 1;
     const bool ok = std::fwrite(record.data(), 1, record.size(), log) == record.size();
     return std::fclose(log) == 0 && ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/intake/UrlDecoding.h"
 #include "support/Fakes.h"
 
 namespace torvale::test {
@@ -135,6 +136,29 @@ TEST(HandleURLEvent, StoresDecodedFieldText) {
     EXPECT_EQ(h.delegate.url, "&action=x&username=张 san&");
     EXPECT_EQ(h.delegate.m_username, "张 san");
 }
+
+}  // namespace
+}  // namespace torvale::test
+
+namespace torvale::test {
+namespace {
+
+// Where a launch URL fails to decode, as a byte offset into the whole URL.
+class DecodeFailureTest : public testing::TestWithParam<std::pair<std::string, std::size_t>> {};
+
+TEST_P(DecodeFailureTest, NamesTheOffset) {
+    const auto result = DecodeLaunchUrl(GetParam().first);
+    ASSERT_TRUE(std::holds_alternative<DecodeFailure>(result));
+    EXPECT_EQ(std::get<DecodeFailure>(result).offset, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeFailureTest,
+                         testing::Values(std::pair{"torvale://&a=%zz&", 13u},
+                                         std::pair{"torvale://&a=%E4%B8&b=%&", 13u},
+                                         std::pair{"torvale://&a=x%80&", 14u},
+                                         std::pair{"torvale://&a=中%4", 16u},
+                                         std::pair{"torvale://&a=\xff&", 13u},
+                                         std::pair{"a😀😀😀😀😀&", 0u}));
 
 }  // namespace
 }  // namespace torvale::test

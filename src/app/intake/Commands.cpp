@@ -34,20 +34,17 @@ void AppDelegate::runcmd(const std::string& line) {
         return;
     }
     const std::string failure = platform_.shell.Run(line);
-    if (!failure.empty())
-        platform_.log.Write("Command not run: " + failure);
+    if (!failure.empty()) platform_.log.Write("Command not run: " + failure);
 }
 
 bool AppDelegate::OpeningCheck(const ClientApp& app) {
-    if (appInstalled(app.bundlePath))
-        return true;
+    if (appInstalled(app.bundlePath)) return true;
     Alert("抱歉", std::string(app.notFoundText));
     return false;
 }
 
 void AppDelegate::DebugAndRun(const std::string& line) {
-    if (m_debug == "1")
-        Alert("调试", line);
+    if (m_debug == "1") Alert("调试", line);
     runcmd(line);
 }
 

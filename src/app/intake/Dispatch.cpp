@@ -36,8 +36,7 @@ constexpr Route kRoutes[] = {
 void AppDelegate::Init() {
     FillLaunchParameters();
 
-    if (m_debug == "1")
-        Alert("调试", Str(url));
+    if (m_debug == "1") Alert("调试", Str(url));
 
     if (action) {
         for (const Route& route : kRoutes) {

@@ -49,8 +49,7 @@ void AppDelegate::FillLaunchParameters() {
     }
     // Whole-string tests: "00" or " 0" stay as they came, and an absent value
     // stays absent.
-    if (m_sshport == "" || m_sshport == "0")
-        m_sshport = "22";
+    if (m_sshport == "" || m_sshport == "0") m_sshport = "22";
 }
 
 std::string AppDelegate::LoginName() const {

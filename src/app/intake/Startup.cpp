@@ -9,12 +9,10 @@ void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirector
     ConfigDir = homeDirectory + "/Documents" + "/torvale";
 
     // The directory will hold connection files with passwords in them.
-    if (!platform_.files.Exists(ConfigDir))
-        platform_.files.CreateDirectory(ConfigDir, 0700);
+    if (!platform_.files.Exists(ConfigDir)) platform_.files.CreateDirectory(ConfigDir, 0700);
 
     const std::string configuration = ConfigDir + "/configuration.ini";
-    if (!platform_.files.Exists(configuration))
-        platform_.files.WriteFile(configuration, "", 0644);
+    if (!platform_.files.Exists(configuration)) platform_.files.WriteFile(configuration, "", 0644);
 }
 
 }  // namespace torvale

@@ -50,8 +50,7 @@ void FilePreferences::SetBool(const std::string& key, bool value) {
             written = true;
         }
     }
-    if (!written)
-        text << setting << '\n';
+    if (!written) text << setting << '\n';
 
     const std::size_t slash = path_.rfind('/');
     if (slash != std::string::npos && slash > 0)

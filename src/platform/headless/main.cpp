@@ -51,8 +51,7 @@ unknown, 2 for a usage error.
 )";
 
 std::string HomeDirectory() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return home;
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
     if (const passwd* entry = ::getpwuid(::getuid());
         entry != nullptr && entry->pw_dir != nullptr) {
         return entry->pw_dir;
@@ -111,10 +110,8 @@ int main(int argc, char** argv) {
     // The resident loop of this build: one launch URL a line. A line may come
     // from a file saved on Windows, so a closing carriage return is dropped.
     for (std::string line; std::getline(std::cin, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            delegate.handleURLEvent(line);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) delegate.handleURLEvent(line);
     }
     return 0;
 }

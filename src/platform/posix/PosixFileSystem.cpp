@@ -16,10 +16,8 @@ bool IsUsable(const std::string& path) {
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
@@ -27,8 +25,7 @@ bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
         if (written < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         data.remove_prefix(static_cast<std::size_t>(written));
@@ -38,17 +35,14 @@ bool WriteAll(int fd, std::string_view data) {
 
 bool ReadAll(const std::string& path, std::string& out) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     char buffer[16384];
     bool ok = true;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
+        if (n == 0) break;
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             ok = false;
             break;
         }
@@ -64,8 +58,7 @@ bool WriteTemporary(const std::string& path, std::string_view contents, unsigned
                     std::string& temporary) {
     std::string name = DirectoryOf(path) + "/.torvale-XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     const bool ok =
         ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !ok) {
@@ -84,8 +77,7 @@ bool PosixFileSystem::Exists(const std::string& path) {
 }
 
 bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
-    if (!IsUsable(path))
-        return false;
+    if (!IsUsable(path)) return false;
     auto isDirectory = [](const std::string& p) {
         struct stat info;
         return ::stat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -96,8 +88,7 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
             errno != EEXIST) {
             return false;
         }
-        if (slash == std::string::npos)
-            break;
+        if (slash == std::string::npos) break;
     }
     return isDirectory(path);
 }
@@ -106,8 +97,7 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
     // A crash or a full disk halfway through must never leave a truncated
     // connection file: the new content appears whole, by rename, or not at all.
     std::string temporary;
-    if (!IsUsable(path) || !WriteTemporary(path, contents, mode, temporary))
-        return false;
+    if (!IsUsable(path) || !WriteTemporary(path, contents, mode, temporary)) return false;
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

@@ -38,17 +38,13 @@ class SpawnSetup {
 #if defined(__APPLE__)
         flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
         for (int fd = 0; fd <= 2; ++fd) {
-            if (int error = posix_spawn_file_actions_addinherit_np(&actions_, fd))
-                return error;
+            if (int error = posix_spawn_file_actions_addinherit_np(&actions_, fd)) return error;
         }
 #elif defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-        if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3))
-            return error;
+        if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3)) return error;
 #endif
-        if (int error = posix_spawnattr_setsigmask(&attributes_, &none))
-            return error;
-        if (int error = posix_spawnattr_setsigdefault(&attributes_, &all))
-            return error;
+        if (int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
+        if (int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
         return posix_spawnattr_setflags(&attributes_, flags);
     }
 
@@ -68,8 +64,7 @@ class SpawnSetup {
 
 std::string PosixShell::Run(const std::string& commandLine) {
     SpawnSetup setup;
-    if (int error = setup.Prepare())
-        return std::string("/bin/sh: ") + std::strerror(error);
+    if (int error = setup.Prepare()) return std::string("/bin/sh: ") + std::strerror(error);
 
     char shell[] = "/bin/sh";
     char dashC[] = "-c";
@@ -82,8 +77,7 @@ std::string PosixShell::Run(const std::string& commandLine) {
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return std::string("waiting for /bin/sh: ") + std::strerror(errno);
+        if (errno != EINTR) return std::string("waiting for /bin/sh: ") + std::strerror(errno);
     }
     return std::string();
 }

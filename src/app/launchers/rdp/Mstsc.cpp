@@ -19,8 +19,7 @@ constexpr unsigned kConnectionFileMode = 0600;
 
 void AppDelegate::StartMstsc() {
     const ClientApp& client = clients::kMicrosoftRemoteDesktop;
-    if (!OpeningCheck(client))
-        return;
+    if (!OpeningCheck(client)) return;
 
     const std::string desktopFile = ConfigDir + "/activex.rdp";
     if (!platform_.files.WriteFile(desktopFile, MstscFileText(), kConnectionFileMode)) {
@@ -43,16 +42,14 @@ void AppDelegate::StartMstsc() {
     }
 
     std::string line(client.commandPrefix);
-    if (!Str(m_rdparg).empty())
-        line += "/" + ShellQuote(Str(m_rdparg)) + " ";
+    if (!Str(m_rdparg).empty()) line += "/" + ShellQuote(Str(m_rdparg)) + " ";
     line += ShellQuote(targetCopy);
     runcmd(line);
 }
 
 void AppDelegate::StartMstscAutoRun() {
     const ClientApp& client = clients::kRemoteDesktopConnection;
-    if (!OpeningCheck(client))
-        return;
+    if (!OpeningCheck(client)) return;
 
     const std::string file = ConfigDir + "/activex_autorun.rdp";
     if (!platform_.files.WriteFile(file, MstscAutoRunFileText(), kConnectionFileMode)) {

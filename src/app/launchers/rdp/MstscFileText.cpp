@@ -36,12 +36,10 @@ std::string Head(const AppDelegate& d) {
 // first ".exe", then everything before the last backslash.
 std::string WorkingDirectory(const std::string& path) {
     const std::size_t exe = path.find(".exe");
-    if (exe == std::string::npos)
-        return std::string();
+    if (exe == std::string::npos) return std::string();
     const std::string program = path.substr(0, exe + 4);
     const std::size_t backslash = program.rfind('\\');
-    if (backslash == std::string::npos || backslash == 0)
-        return std::string();
+    if (backslash == std::string::npos || backslash == 0) return std::string();
     return program.substr(0, backslash);
 }
 

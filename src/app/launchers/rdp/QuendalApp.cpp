@@ -6,8 +6,7 @@
 namespace torvale {
 
 void AppDelegate::StartMstscAutoRunReplay() {
-    if (!OpeningCheck(clients::kQuendalApp))
-        return;
+    if (!OpeningCheck(clients::kQuendalApp)) return;
 
     // Every value sits inside double quotes of the fixed format; escaping it
     // there keeps the format's quotes, and so its five arguments, intact.

@@ -37,12 +37,10 @@ std::string MonitorLine(const AppDelegate& d, const MonitorFlavour& flavour) {
 }  // namespace
 
 void AppDelegate::StartSecureCRT() {
-    if (!OpeningCheck(clients::kSecureCRT))
-        return;
+    if (!OpeningCheck(clients::kSecureCRT)) return;
 
     std::string line(clients::kSecureCRT.commandPrefix);
-    if (m_entrust_username == "0")
-        m_entrust_password = "1";
+    if (m_entrust_username == "0") m_entrust_password = "1";
     m_port = m_protocol == "telnet" ? std::string("23") : Str(m_sshport);
     m_username = LoginName();
 
@@ -57,22 +55,19 @@ void AppDelegate::StartSecureCRT() {
         line += " /ssh1";
     }
     line += " /l " + ShellQuote(Str(m_username));
-    if (m_entrust_password == "1")
-        line += " /password " + ShellQuote(Str(m_password));
+    if (m_entrust_password == "1") line += " /password " + ShellQuote(Str(m_password));
     line += " /P " + ShellQuote(Str(m_port)) + " " + ShellQuote(Str(m_proxy_addr));
 
     DebugAndRun(line);
 }
 
 void AppDelegate::StartSecureCRTDisplay() {
-    if (!OpeningCheck(clients::kSecureCRT))
-        return;
+    if (!OpeningCheck(clients::kSecureCRT)) return;
     DebugAndRun(MonitorLine(*this, kDisplay));
 }
 
 void AppDelegate::StartSecureCRTMonitor() {
-    if (!OpeningCheck(clients::kSecureCRT))
-        return;
+    if (!OpeningCheck(clients::kSecureCRT)) return;
     DebugAndRun(MonitorLine(*this, kMonitor));
 }
 

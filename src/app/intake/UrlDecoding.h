@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace torvale {
+
+// Why and where a launch URL could not be decoded: a byte offset into the
+// whole launch URL text.
+struct DecodeFailure {
+    std::size_t offset;
+    std::string_view reason;
+};
+
+// The field text of a launch URL: the text after its 10-UTF-16-unit head,
+// "+" made a space, then percent escapes decoded as UTF-8. Fails on text that
+// is not UTF-8, a head that ends inside a character, a "%" without two hex
+// digits, or escaped bytes that do not form UTF-8 with the text around them.
+std::variant<std::string, DecodeFailure> DecodeLaunchUrl(std::string_view urlText);
+
+// The decoding step alone, on text without a head.
+std::variant<std::string, DecodeFailure> DecodeFieldText(std::string_view text);
+
+}  // namespace torvale
