@@ -104,8 +104,8 @@ struct RealHarness {
     FakeAlertPanel alerts;
     FakePreferences preferences;
     PosixFileSystem files;
-    RecordingShell shell;
-    RecordingLog log;
+    FakeShell shell;
+    FakeLog log;
     AppDelegate delegate{{alerts, preferences, files, shell, log}};
 
     std::string ConfigDir() const { return home / "Documents/torvale"; }

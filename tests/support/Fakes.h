@@ -80,7 +80,7 @@ class FakeFileSystem final : public FileSystem {
     }
 };
 
-class RecordingShell final : public Shell {
+class FakeShell final : public Shell {
   public:
     std::vector<std::string> lines;
     std::string failure;  // returned by every Run when set
@@ -90,7 +90,7 @@ class RecordingShell final : public Shell {
     }
 };
 
-class RecordingLog final : public Log {
+class FakeLog final : public Log {
   public:
     std::vector<std::string> lines;
     void Write(const std::string& line) override { lines.push_back(line); }
@@ -101,8 +101,8 @@ struct Harness {
     FakeAlertPanel alerts;
     FakePreferences preferences;
     FakeFileSystem files;
-    RecordingShell shell;
-    RecordingLog log;
+    FakeShell shell;
+    FakeLog log;
     AppDelegate delegate{{alerts, preferences, files, shell, log}};
 
     static constexpr const char* kHome = "/home/demo";

@@ -28,8 +28,8 @@ TEST(Startup, FailedDirectoryStillTriesTheFileAndKeepsThePath) {
     FakeAlertPanel alerts;
     FakePreferences preferences;
     FakeFileSystem files;
-    RecordingShell shell;
-    RecordingLog log;
+    FakeShell shell;
+    FakeLog log;
     files.failingPaths = {"/h/Documents/torvale", "/h/Documents/torvale/configuration.ini"};
     AppDelegate delegate({alerts, preferences, files, shell, log});
     delegate.applicationWillFinishLaunching("/h");

@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "platform/headless/DryRun.h"
 #include "platform/headless/FilePreferences.h"
 #include "platform/headless/StderrAlertPanel.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -28,9 +30,16 @@ through /bin/sh. With no URL, read launch URLs from standard input, one per
 line, until the end of input.
 
 Options:
-  -h, --help     print this help and exit
-  -V, --version  print the version and exit
-  --             take every later argument as a URL
+  -n, --dry-run         do nothing; print what each URL would do: the decoded
+                        field text (or where decoding failed), the 31 launch
+                        parameters, then every alert, file and command line
+                        in order, with the argv the shell would hand over
+      --assume-installed  with --dry-run: treat every client as installed
+      --show-secrets    with --dry-run: show passwords instead of ********
+      --json            with --dry-run: one JSON document a line per URL
+  -h, --help            print this help and exit
+  -V, --version         print the version and exit
+  --                    take every later argument as a URL
 
 Alerts go to standard error as one line each, "title: message", with "\" in
 the message written "\\", line feeds "\n" and tabs "\t"; log lines go there as
@@ -64,10 +73,28 @@ int Usage(std::string_view problem) {
     return kUsageError;
 }
 
+// Feeds each launch URL to `handle`: the arguments, or else standard input.
+template <typename Handle>
+void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
+    std::size_t number = 0;
+    for (const std::string& url : urls)
+        handle(url, ++number);
+    if (!urls.empty()) return;
+    // The resident loop of this build: one launch URL a line. A line may come
+    // from a file saved on Windows, so a closing carriage return is dropped.
+    for (std::string line; std::getline(std::cin, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) handle(line, ++number);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> urls;
+    bool dryRun = false;
+    torvale::DryRunOptions dryRunOptions;
+    bool dryRunOnly = false;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
@@ -81,9 +108,20 @@ int main(int argc, char** argv) {
         } else if (argument == "-V" || argument == "--version") {
             std::cout << "torvale " TORVALE_VERSION "\n";
             return 0;
+        } else if (argument == "-n" || argument == "--dry-run") {
+            dryRun = true;
+        } else if (argument == "--assume-installed") {
+            dryRunOptions.assumeInstalled = dryRunOnly = true;
+        } else if (argument == "--show-secrets") {
+            dryRunOptions.showSecrets = dryRunOnly = true;
+        } else if (argument == "--json") {
+            dryRunOptions.json = dryRunOnly = true;
         } else {
             return Usage("unknown option '" + std::string(argument) + "'");
         }
+    }
+    if (dryRunOnly && !dryRun) {
+        return Usage("--assume-installed, --show-secrets and --json go with --dry-run");
     }
 
     const std::string home = HomeDirectory();
@@ -93,25 +131,26 @@ int main(int argc, char** argv) {
     }
 
     torvale::PosixFileSystem files;
+    torvale::FilePreferences preferences(
+        files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
+
+    if (dryRun) {
+        torvale::DryRun report(dryRunOptions, home, preferences, files);
+        ForEachUrl(urls, [&](const std::string& url, std::size_t number) {
+            report.Report(url, number, std::cout);
+        });
+        return 0;
+    }
+
+    // A size limit on files must fail a write, not kill the process halfway
+    // through a request; the shell's children get default signals back.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     torvale::PosixShell shell;
     torvale::StderrAlertPanel alerts;
     torvale::StderrLog log;
-    torvale::FilePreferences preferences(
-        files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
     torvale::AppDelegate delegate({alerts, preferences, files, shell, log});
-
     delegate.applicationWillFinishLaunching(home);
-
-    if (!urls.empty()) {
-        for (const std::string& url : urls)
-            delegate.handleURLEvent(url);
-        return 0;
-    }
-    // The resident loop of this build: one launch URL a line. A line may come
-    // from a file saved on Windows, so a closing carriage return is dropped.
-    for (std::string line; std::getline(std::cin, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) delegate.handleURLEvent(line);
-    }
+    ForEachUrl(urls, [&](const std::string& url, std::size_t) { delegate.handleURLEvent(url); });
     return 0;
 }
