@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Namespace.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -28,29 +29,12 @@ class TorvaleCommand : public testing::Test {
         return RunProcess(args, Env(), input);
     }
 
-    // Runs torvale in a private mount namespace where /Applications holds
-    // the given bundles; skips the test where namespaces are not allowed.
+    // Runs torvale with the given bundles installed under /Applications.
     ProcessResult TorvaleWithClients(const std::vector<std::string>& bundles,
                                      const std::vector<std::string>& urls) {
-        std::string script = "mount -t tmpfs tmpfs /Applications || exit 97\n";
-        for (const std::string& bundle : bundles)
-            script += "mkdir \"/Applications/" + bundle + "\"\n";
-        script += "exec \"$0\" \"$@\"";
-        std::vector<std::string> argv = {"unshare", "-m", "--propagation", "private",
-                                         "/bin/sh", "-c", script,          TORVALE_PATH};
-        argv.insert(argv.end(), urls.begin(), urls.end());
-        return RunProcess(argv, Env());
-    }
-
-    static bool CanMountApplications() {
-        if (::geteuid() != 0) return false;
-        ::mkdir("/Applications", 0755);  // empty; the tmpfs goes over it
-        struct stat info;
-        return ::stat("/Applications", &info) == 0 &&
-               RunProcess({"unshare", "-m", "--propagation", "private", "/bin/sh", "-c",
-                           "mount -t tmpfs tmpfs /Applications"},
-                          {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"})
-                       .exitStatus == 0;
+        std::vector<std::string> arguments = {TORVALE_PATH};
+        arguments.insert(arguments.end(), urls.begin(), urls.end());
+        return RunWithApplications(bundles, "exec \"$@\"", arguments, Env());
     }
 
     TempDir home_;
@@ -79,12 +63,13 @@ TEST_F(TorvaleCommand, DebugShowsTheDecodedUrlFirst) {
 }
 
 TEST_F(TorvaleCommand, MissingClientShowsItsNotFoundText) {
-    if (CanMountApplications()) GTEST_SKIP() << "covered in the namespace tests";
-    const ProcessResult r = Torvale({"torvale://&action=StartSecureCRT&"});
-    EXPECT_EQ(
-        r.err,
-        "抱歉: "
-        "未检测到SecureCRT\\n请确保在\"应用程序(/Applications)\"目录有\"SecureCRT.app\"程序\n");
+    const std::string url = "torvale://&action=StartSecureCRT&";
+    const bool isolated = CanMountApplications();
+    if (!isolated && ::access("/Applications/SecureCRT.app", F_OK) == 0) GTEST_SKIP();
+    const ProcessResult r = isolated ? TorvaleWithClients({}, {url}) : Torvale({url});
+    EXPECT_EQ(r.err,
+              "抱歉: 未检测到SecureCRT\\n请确保在\"应用程序(/Applications)\"目录有"
+              "\"SecureCRT.app\"程序\n");
 }
 
 TEST_F(TorvaleCommand, SuppressionFromThePreferencesFile) {

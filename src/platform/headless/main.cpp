@@ -1,9 +1,6 @@
 // The `torvale` command: the request pass of the macOS application, run on
 // launch URLs given as arguments or read from standard input.
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -55,18 +52,9 @@ Files:
 Clients are looked for under /Applications and started with the `open`
 command found on PATH.
 
-Exit status: 0 once every URL was handled, 1 when the home directory is
-unknown, 2 for a usage error.
+Exit status: 0 once every URL was handled, 1 when HOME is not set, 2 for a
+usage error.
 )";
-
-std::string HomeDirectory() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-    if (const passwd* entry = ::getpwuid(::getuid());
-        entry != nullptr && entry->pw_dir != nullptr) {
-        return entry->pw_dir;
-    }
-    return std::string();
-}
 
 int Usage(std::string_view problem) {
     std::cerr << "torvale: " << problem << "\nTry 'torvale --help' for more information.\n";
@@ -124,11 +112,14 @@ int main(int argc, char** argv) {
         return Usage("--assume-installed, --show-secrets and --json go with --dry-run");
     }
 
-    const std::string home = HomeDirectory();
-    if (home.empty()) {
-        std::cerr << "torvale: cannot tell the home directory; set HOME\n";
+    // HOME alone: the binary may be linked statically, where the user
+    // database is out of reach.
+    const char* homeVariable = std::getenv("HOME");
+    if (homeVariable == nullptr || *homeVariable == '\0') {
+        std::cerr << "torvale: HOME is not set\n";
         return 1;
     }
+    const std::string home = homeVariable;
 
     torvale::PosixFileSystem files;
     torvale::FilePreferences preferences(
