@@ -1,0 +1,46 @@
+#!/usr/bin/env python3
+"""Prints the benchmark figures against their goals from one JSON run."""
+
+import json
+import sys
+
+
+def main(path):
+    runs = {b["name"]: b for b in json.load(open(path))["benchmarks"]
+            if b.get("run_type", "iteration") == "iteration"}
+
+    def seconds(name):
+        b = runs[name]
+        scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
+        return b["real_time"] * scale
+
+    ok = True
+    print("request pass, typical URL per action (goal: under 5 us each)")
+    for name, b in runs.items():
+        if name.startswith("BM_RequestPass/"):
+            us = seconds(name) * 1e6
+            ok &= us < 5
+            print(f"  {b.get('label', name):26} {us:7.2f} us")
+
+    small, mid, large = (seconds(f"BM_FieldTextSize/{n}") for n in (1024, 65536, 1048576))
+    ratio = large / mid
+    ok &= ratio < 20 and large < 0.020
+    print("request pass by field text size (goal: 1 MiB / 64 KiB under 20, 1 MiB under 20 ms)")
+    print(f"  1 KiB {small * 1e6:9.1f} us   64 KiB {mid * 1e6:9.1f} us   1 MiB {large * 1e3:7.2f} ms"
+          f"   ratio {ratio:.1f}")
+
+    process_run = runs.get("BM_TorvaleSecureCRT/real_time")
+    if process_run and not process_run.get("error_occurred"):
+        torvale = seconds("BM_TorvaleSecureCRT/real_time")
+        shell = seconds("BM_ShellTrue/real_time")
+        ok &= torvale / shell < 2
+        print("whole torvale process vs /bin/sh -c /bin/true (goal: under 2 times)")
+        print(f"  torvale {torvale * 1e3:.2f} ms   sh {shell * 1e3:.2f} ms   ratio {torvale / shell:.2f}")
+    else:
+        print("whole process: skipped (needs root for the private /Applications)")
+    print("all goals met" if ok else "SOME GOALS MISSED")
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
