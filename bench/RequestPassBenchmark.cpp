@@ -11,12 +11,6 @@
 
 namespace {
 
-class NoPreferences final : public torvale::Preferences {
-  public:
-    bool GetBool(const std::string&) override { return false; }
-    void SetBool(const std::string&, bool) override {}
-};
-
 // A delegate on recording seams with every client present.
 struct Pass {
     torvale::Recorder recorder;
@@ -24,7 +18,7 @@ struct Pass {
     torvale::RecordingFileSystem files{recorder, nullptr, true};
     torvale::RecordingShell shell{recorder};
     torvale::RecordingLog log{recorder};
-    NoPreferences preferences;
+    torvale::MemoryPreferences preferences;
     torvale::AppDelegate delegate{{alerts, preferences, files, shell, log}};
 
     Pass() { delegate.applicationWillFinishLaunching("/home/bench"); }

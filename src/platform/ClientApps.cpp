@@ -34,4 +34,7 @@ const ClientApp kQuendalApp{
     "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"QuendalApp.app\"程序",
 };
 
+const ClientApp* const kAll[5] = {&kFileZilla, &kSecureCRT, &kMicrosoftRemoteDesktop,
+                                  &kRemoteDesktopConnection, &kQuendalApp};
+
 }  // namespace torvale::clients

@@ -18,6 +18,9 @@ extern const ClientApp kSecureCRT;
 extern const ClientApp kMicrosoftRemoteDesktop;
 extern const ClientApp kRemoteDesktopConnection;
 extern const ClientApp kQuendalApp;
+
+// All five, in the order of the table above.
+extern const ClientApp* const kAll[5];
 }  // namespace clients
 
 }  // namespace torvale

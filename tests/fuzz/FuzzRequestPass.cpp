@@ -13,12 +13,6 @@
 
 namespace {
 
-class NoPreferences final : public torvale::Preferences {
-  public:
-    bool GetBool(const std::string&) override { return false; }
-    void SetBool(const std::string&, bool) override {}
-};
-
 bool IsRdpFile(const std::string& path) {
     return path.ends_with(".rdp");
 }
@@ -32,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     torvale::RecordingFileSystem files(recorder, nullptr, true);
     torvale::RecordingShell shell(recorder);
     torvale::RecordingLog log(recorder);
-    NoPreferences preferences;
+    torvale::MemoryPreferences preferences;
     torvale::AppDelegate delegate({alerts, preferences, files, shell, log});
     delegate.applicationWillFinishLaunching("/home/fuzz");
 

@@ -75,6 +75,19 @@ void Word(Argv& argv, const std::string& value) {
     if (!value.empty()) argv.push_back(value);
 }
 
+Argv MonitorArgv(const Values& v, const Argv& switches, const std::string& afterUser,
+                 const std::string& afterSid) {
+    Argv a{"/Applications/SecureCRT.app", "-n", "--args"};
+    a.insert(a.end(), switches.begin(), switches.end());
+    a.push_back(v.monitoruser + afterUser + v.sid + afterSid + v.cid);
+    a.push_back("/password");
+    Word(a, v.monitorpassword);
+    Word(a, v.host);
+    a.push_back("/P");
+    Word(a, v.monitorport);
+    return a;
+}
+
 struct LauncherCase {
     const char* action;
     std::string extraFields;
@@ -97,35 +110,11 @@ const std::vector<LauncherCase>& Launchers() {
          }},
         {"StartSecureCRTDisplay", "",
          [](const Values& v, const std::string&) {
-             Argv a{"/Applications/SecureCRT.app",
-                    "-n",
-                    "--args",
-                    "/ssh2",
-                    "/AUTH",
-                    "password",
-                    "/l",
-                    v.monitoruser + "--" + v.sid + "--" + v.cid,
-                    "/password"};
-             Word(a, v.monitorpassword);
-             Word(a, v.host);
-             a.push_back("/P");
-             Word(a, v.monitorport);
-             return a;
+             return MonitorArgv(v, {"/ssh2", "/AUTH", "password", "/l"}, "--", "--");
          }},
         {"StartSecureCRTMonitor", "",
          [](const Values& v, const std::string&) {
-             Argv a{"/Applications/SecureCRT.app",
-                    "-n",
-                    "--args",
-                    "/ssh2",
-                    "/l",
-                    v.monitoruser + "2-" + v.sid + "-" + v.cid,
-                    "/password"};
-             Word(a, v.monitorpassword);
-             Word(a, v.host);
-             a.push_back("/P");
-             Word(a, v.monitorport);
-             return a;
+             return MonitorArgv(v, {"/ssh2", "/l"}, "2-", "-");
          }},
         {"StartFileZilla", "&protocol=sftp&entrust_password=1",
          [](const Values& v, const std::string&) {

@@ -12,6 +12,7 @@
 #include "platform/AlertPanel.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
+#include "platform/Preferences.h"
 #include "platform/Shell.h"
 
 namespace torvale {
@@ -54,6 +55,16 @@ class RecordingShell final : public Shell {
 
   private:
     Recorder& recorder_;
+};
+
+// Preferences kept in memory for one run, all false at first.
+class MemoryPreferences final : public Preferences {
+  public:
+    bool GetBool(const std::string& key) override { return values_[key]; }
+    void SetBool(const std::string& key, bool value) override { values_[key] = value; }
+
+  private:
+    std::map<std::string, bool> values_;
 };
 
 // Writes land in memory, so a copy made later in the same pass finds them.
