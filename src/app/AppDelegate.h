@@ -42,11 +42,11 @@ class AppDelegate {
     void handleURLEvent(const Field& urlText);
     static Field UrlDecode(const Field& text);
     static Field GetFromUrl(const Field& text, std::string_view name);
+    // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
+    void FillLaunchParameters();
 
     // --- Dispatch (intake/Dispatch.cpp)
     void Init();
-    // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
-    void FillLaunchParameters();
 
     // --- Alerts and commands (intake/Commands.cpp)
     void Alert(const std::string& title, const std::string& message);
