@@ -65,8 +65,9 @@ int Usage(std::string_view problem) {
 template <typename Handle>
 void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
     std::size_t number = 0;
-    for (const std::string& url : urls)
+    for (const std::string& url : urls) {
         handle(url, ++number);
+    }
     if (!urls.empty()) return;
     // The resident loop of this build: one launch URL a line. A line may come
     // from a file saved on Windows, so a closing carriage return is dropped.
