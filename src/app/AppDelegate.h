@@ -130,6 +130,8 @@ class AppDelegate {
     // `m_username` cut just after its first "--", then `m_sid`.
     std::string LoginName() const;
 
+    // The debug alert, shown only when the launch URL's "debug" is "1".
+    void ShowDebug(const std::string& text);
     // Shows a finished command line in the debug alert when asked to, then runs it.
     void DebugAndRun(const std::string& line);
 

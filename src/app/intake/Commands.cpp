@@ -1,6 +1,7 @@
 // What every launcher rests on: alerts, the presence check of a client
 // application, and running one command line.
 
+#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
 
 namespace torvale {
@@ -39,12 +40,16 @@ void AppDelegate::runcmd(const std::string& line) {
 
 bool AppDelegate::OpeningCheck(const ClientApp& app) {
     if (appInstalled(app.bundlePath)) return true;
-    Alert("抱歉", std::string(app.notFoundText));
+    Alert(titles::kSorry, std::string(app.notFoundText));
     return false;
 }
 
+void AppDelegate::ShowDebug(const std::string& text) {
+    if (m_debug == "1") Alert(titles::kDebug, text);
+}
+
 void AppDelegate::DebugAndRun(const std::string& line) {
-    if (m_debug == "1") Alert("调试", line);
+    ShowDebug(line);
     runcmd(line);
 }
 

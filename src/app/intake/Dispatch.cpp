@@ -1,12 +1,11 @@
 // The request pass proper: fill the launch parameters, show the debug alert,
 // and call the one launcher that `action` names.
 
+#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
 
 namespace torvale {
 namespace {
-
-const std::string kSorry = "抱歉";
 
 // A fixed table: `action` can reach these fourteen methods and no other.
 struct Route {
@@ -36,7 +35,7 @@ constexpr Route kRoutes[] = {
 void AppDelegate::Init() {
     FillLaunchParameters();
 
-    if (m_debug == "1") Alert("调试", Str(url));
+    ShowDebug(Str(url));
 
     if (action) {
         for (const Route& route : kRoutes) {
@@ -46,29 +45,29 @@ void AppDelegate::Init() {
             }
         }
     }
-    Alert("错误", "未知接口");
+    Alert(titles::kError, "未知接口");
 }
 
 void AppDelegate::StartPutty() {
-    Alert(kSorry, "putty还未实现");
+    Alert(titles::kSorry, "putty还未实现");
 }
 void AppDelegate::StartWinscp() {
-    Alert(kSorry, "winscp还未实现");
+    Alert(titles::kSorry, "winscp还未实现");
 }
 void AppDelegate::StartFlashXP() {
-    Alert(kSorry, "flashxp还未实现");
+    Alert(titles::kSorry, "flashxp还未实现");
 }
 void AppDelegate::StartPuttyMonitor() {
-    Alert(kSorry, "putty还未实现");
+    Alert(titles::kSorry, "putty还未实现");
 }
 void AppDelegate::StartPuttyDisplay() {
-    Alert(kSorry, "putty还未实现");
+    Alert(titles::kSorry, "putty还未实现");
 }
 void AppDelegate::StartRdpReplay() {
-    Alert(kSorry, "rdplayer还未实现");
+    Alert(titles::kSorry, "rdplayer还未实现");
 }
 void AppDelegate::StartMstscMonitor() {
-    Alert(kSorry, "rdplayer还未实现");
+    Alert(titles::kSorry, "rdplayer还未实现");
 }
 
 }  // namespace torvale

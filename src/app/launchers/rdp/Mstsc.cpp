@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
+#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
 #include "app/ShellQuote.h"
 
 namespace torvale {
 namespace {
 
-const std::string kSorry = "抱歉";
 const std::string kWriteFailed = "创建activex.rdp文件出错";
 
 // Connection files carry the user's password.
@@ -23,7 +23,7 @@ void AppDelegate::StartMstsc() {
 
     const std::string desktopFile = ConfigDir + "/activex.rdp";
     if (!platform_.files.WriteFile(desktopFile, MstscFileText(), kConnectionFileMode)) {
-        Alert(kSorry, kWriteFailed + desktopFile);
+        Alert(titles::kSorry, kWriteFailed + desktopFile);
     }
 
     // With every "." made ",", the name can never climb out of the directory.
@@ -37,7 +37,7 @@ void AppDelegate::StartMstsc() {
     if (targetCopy != desktopFile) {
         platform_.files.Remove(targetCopy);
         if (!platform_.files.Copy(desktopFile, targetCopy, kConnectionFileMode)) {
-            Alert(kSorry, "复制文件出错" + targetCopy);
+            Alert(titles::kSorry, "复制文件出错" + targetCopy);
         }
     }
 
@@ -53,7 +53,7 @@ void AppDelegate::StartMstscAutoRun() {
 
     const std::string file = ConfigDir + "/activex_autorun.rdp";
     if (!platform_.files.WriteFile(file, MstscAutoRunFileText(), kConnectionFileMode)) {
-        Alert(kSorry, kWriteFailed);
+        Alert(titles::kSorry, kWriteFailed);
     }
     runcmd(std::string(client.commandPrefix) + ShellQuote(file));
 }
