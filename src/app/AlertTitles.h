@@ -4,7 +4,7 @@
 
 namespace torvale::titles {
 
-// Missing client, placeholder action, failed file operation.
+// Missing client, placeholder action, failed file operation, refused launch.
 inline const std::string kSorry = "抱歉";
 // Unrecognised action.
 inline const std::string kError = "错误";

@@ -2,13 +2,18 @@
 
 #include <array>
 #include <deque>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/LaunchHistory.h"
+#include "app/clients/ClientTable.h"
+#include "app/config/Configuration.h"
 #include "platform/AlertPanel.h"
-#include "platform/ClientApps.h"
 #include "platform/FileSystem.h"
+#include "platform/IniParser.h"
 #include "platform/Log.h"
 #include "platform/Preferences.h"
 #include "platform/Shell.h"
@@ -26,20 +31,35 @@ struct Platform {
     FileSystem& files;
     Shell& shell;
     Log& log;
+    IniParser& ini;
+};
+
+// A client application found on this machine, and how its line begins.
+struct ResolvedClient {
+    std::string path;
+    const ClientProgram* form;
+    std::string reason;  // empty for the client's own program at its usual place
 };
 
 // The application delegate: all request state and every operation. Its
 // methods are spread over intake/ and launchers/ by subsystem.
 class AppDelegate {
   public:
-    explicit AppDelegate(const Platform& platform) : platform_(platform) {}
+    explicit AppDelegate(const Platform& platform, const ClientTable& clients = clients::kMacOS)
+        : platform_(platform), clients_(clients) {}
 
     // --- Start-up (intake/Startup.cpp)
-    void applicationWillFinishLaunching(const std::string& homeDirectory);
+    // `searchPath` is where a client given by name is looked for (PATH).
+    void applicationWillFinishLaunching(const std::string& homeDirectory,
+                                        std::string_view searchPath = {});
+    // Shows alerts again after "don't show again".
+    void TurnAlertsBackOn();
 
     // --- Intake (intake/UrlIntake.cpp, intake/LaunchParameters.cpp)
     // Takes the whole launch URL text, absent when the event carried none.
     void handleURLEvent(const Field& urlText);
+    // The same for a launch URL decoded already: its field text.
+    void HandleFieldText(const Field& fieldText);
     static Field UrlDecode(const Field& text);
     static Field GetFromUrl(const Field& text, std::string_view name);
     // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
@@ -112,6 +132,9 @@ class AppDelegate {
 
     std::string ConfigDir;
 
+    // The launch URLs handled in this run.
+    LaunchHistory history;
+
     // The 31 launch parameters in the order they are read: URL key and member.
     struct LaunchParameter {
         std::string_view key;
@@ -120,24 +143,59 @@ class AppDelegate {
     static const std::array<LaunchParameter, 31> kLaunchParameters;
 
   private:
-    // Runs one request pass on the given launch URL text.
-    void RunPass(const Field& urlText);
+    // The monitor and display lines differ only in the login name's
+    // separators and in the switches ahead of it.
+    void StartSecureCRTMonitoring(std::string_view switches, std::string_view afterUser,
+                                  std::string_view afterSid);
 
-    // Every working launcher opens with this: false (after the client's
-    // not-found alert) when the client application is missing.
-    bool OpeningCheck(const ClientApp& app);
+    // A launch URL key and whether its value is unsafe where it stands.
+    struct Check {
+        std::string_view key;
+        bool unsafe;
+    };
+
+    // Runs `work` as one pass; a URL event that arrives meanwhile (a modal
+    // alert runs the event loop) waits its turn instead of refilling the
+    // launch parameters under it.
+    void Exclusively(const std::function<void()>& work);
+    // Runs one request pass on decoded field text.
+    void RunPass(const Field& fieldText);
+    // configuration.ini, read afresh for every pass.
+    void LoadConfiguration();
+
+    // Every working launcher opens with this: the client found, or nothing
+    // (after the client's not-found alert) when it is missing.
+    std::optional<ResolvedClient> OpeningCheck(const ClientApp& app);
+    std::optional<ResolvedClient> Resolve(const ClientApp& app);
+    // The command line up to the launcher's own arguments.
+    std::string CommandPrefix(const ResolvedClient& client) const;
+    // False, after one alert, when `host` is not an allowed gateway or a
+    // check finds its value unsafe: then nothing is written or run.
+    bool Permitted(std::string_view host, std::initializer_list<Check> checks);
 
     // `m_username` cut just after its first "--", then `m_sid`.
     std::string LoginName() const;
+    // The key whose value begins the login name.
+    std::string_view LoginKey() const;
+    // Writes a connection file; false after the alert when that fails.
+    bool WriteConnectionFile(const std::string& path, const std::string& text,
+                             const std::string& failure);
 
+    // A placeholder action's alert.
+    void Placeholder(const std::string& message);
     // The debug alert, shown only when the launch URL's "debug" is "1".
     void ShowDebug(const std::string& text);
     // Shows a finished command line in the debug alert when asked to, then runs it.
     void DebugAndRun(const std::string& line);
 
     Platform platform_;
-    bool inPass_ = false;
-    std::deque<Field> pendingEvents_;
+    const ClientTable& clients_;
+    std::string home_;
+    std::string searchPath_;
+    Configuration config_;
+    LaunchRecord record_;
+    bool exclusive_ = false;
+    std::deque<Field> pendingPasses_;
 };
 
 // The value of a launch parameter, with absent read as empty. Launchers run
@@ -146,5 +204,9 @@ inline const std::string& Str(const Field& field) {
     static const std::string empty;
     return field ? *field : empty;
 }
+
+// True for a value that a client would read as an option: it begins with
+// "/" or "-".
+bool OptionLike(std::string_view value);
 
 }  // namespace torvale

@@ -25,35 +25,75 @@ bool IsSafe(unsigned char c) {
     }
 }
 
+// A byte of a multibyte character right before an ASCII digit: GB18030's
+// four-byte form, which bash completes with whatever byte comes next.
+bool SplitsBefore(std::string_view text, std::size_t i) {
+    return i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x80 && text[i] >= '0' &&
+           text[i] <= '9';
+}
+
+bool NeedsQuotes(std::string_view value) {
+    if (!value.empty() && value.front() == '=') return true;  // zsh's =command expansion
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (!IsSafe(static_cast<unsigned char>(value[i])) || SplitsBefore(value, i)) return true;
+    }
+    return false;
+}
+
+// Characters that keep a meaning inside double quotes.
+bool IsSpecialInDoubleQuotes(char c) {
+    return c == '"' || c == '\\' || c == '$' || c == '`';
+}
+
 }  // namespace
 
 std::string ShellQuote(std::string_view value) {
-    const bool safe = std::all_of(value.begin(), value.end(),
-                                  [](char c) { return IsSafe(static_cast<unsigned char>(c)); });
-    if (safe && (value.empty() || value.front() != '=')) return std::string(value);
-
-    std::string quoted;
-    quoted.reserve(value.size() + 2);
-    quoted += '\'';
-    for (char c : value) {
-        if (c == '\'') {
-            quoted += "'\\''";
+    if (!NeedsQuotes(value)) return std::string(value);
+    std::string quoted = "'";
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (SplitsBefore(value, i)) quoted += "''";
+        if (value[i] == '\'') {
+            quoted += "'\"'\"'";
         } else {
-            quoted += c;
+            quoted += value[i];
         }
     }
     quoted += '\'';
     return quoted;
 }
 
-std::string DoubleQuoteEscape(std::string_view value) {
-    std::string escaped;
-    escaped.reserve(value.size());
-    for (char c : value) {
-        if (c == '\\' || c == '"' || c == '$' || c == '`') escaped += '\\';
-        escaped += c;
+std::string ShellWord(std::string_view value) {
+    return value.empty() ? std::string("''") : ShellQuote(value);
+}
+
+std::string DoubleQuoted(std::string_view text) {
+    if (text.empty()) return "\"\"";
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const bool special = IsSpecialInDoubleQuotes(text[i]);
+        std::size_t end = i;
+        while (end < text.size() && IsSpecialInDoubleQuotes(text[end]) == special)
+            ++end;
+        const char quote = special ? '\'' : '"';
+        out += quote;
+        for (std::size_t k = i; k < end; ++k) {
+            if (SplitsBefore(text, k)) out += {quote, quote};
+            out += text[k];
+        }
+        out += quote;
+        i = end;
     }
-    return escaped;
+    return out;
+}
+
+std::string ProgramWord(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    std::string word =
+        slash == std::string_view::npos ? "" : ShellQuote(path.substr(0, slash)) + "/";
+    word += NeedsQuotes(name) ? DoubleQuoted(name) : std::string(name);
+    return word;
 }
 
 }  // namespace torvale

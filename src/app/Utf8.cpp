@@ -1,10 +1,8 @@
 #include "app/Utf8.h"
 
 namespace torvale::utf8 {
-namespace {
 
-// Length of the well-formed sequence starting at text[i], or 0 (Unicode
-// Table 3-7, "Well-Formed UTF-8 Byte Sequences").
+// Unicode Table 3-7, "Well-Formed UTF-8 Byte Sequences".
 std::size_t SequenceLength(std::string_view text, std::size_t i) {
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char b0 = byte(i);
@@ -34,8 +32,6 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     }
     return length;
 }
-
-}  // namespace
 
 std::optional<std::size_t> FirstInvalidByte(std::string_view text) {
     std::size_t i = 0;

@@ -15,6 +15,10 @@ inline bool IsValid(std::string_view text) {
     return !FirstInvalidByte(text);
 }
 
+// The length of the well-formed sequence that starts at `text[i]`, or 0 when
+// none starts there.
+std::size_t SequenceLength(std::string_view text, std::size_t i);
+
 // The byte offset after the first `units` UTF-16 code units of well-formed
 // UTF-8 text, or nothing when that point falls inside a character (half a
 // surrogate pair). A text with fewer units yields its whole length.

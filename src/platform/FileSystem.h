@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,17 +18,17 @@ class FileSystem {
     virtual bool Exists(const std::string& path) = 0;
 
     // Creates the directory and any missing parents, with the given mode.
+    // True when a directory stands at the path afterwards.
     virtual bool CreateDirectory(const std::string& path, unsigned mode) = 0;
+
+    // The content of a regular file of at most `limit` bytes, and the empty
+    // string when nothing stands at the path. Nothing when what stands there
+    // cannot be read, is larger, or is not a regular file (a FIFO would block).
+    virtual std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) = 0;
 
     // Creates the file, or replaces the whole of an existing one, so that a
     // reader sees either the old content or the new, never a part of it.
     virtual bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) = 0;
-
-    // Removes the file (or empty directory) at the path.
-    virtual bool Remove(const std::string& path) = 0;
-
-    // Copies a file to a path where nothing stands yet.
-    virtual bool Copy(const std::string& from, const std::string& to, unsigned mode) = 0;
 };
 
 }  // namespace torvale

@@ -1,11 +1,9 @@
-// `torvale --dry-run`, end to end: nothing written, nothing run, and the
-// report for one URL of every action against reviewed golden files.
+// `torvale --dry-run`, end to end: it does nothing, predicts the real run,
+// and prints nothing that a value could forge.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
+
+#include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
@@ -15,112 +13,135 @@
 namespace torvale::test {
 namespace {
 
-// One launch URL for every action, and one that fails to decode.
-const std::vector<std::string> kEveryAction = {
-    "torvale://&action=StartPutty&",
-    "torvale://&action=StartWinscp&",
-    "torvale://"
-    "&action=StartFileZilla&protocol=sftp&username=admin--web&sid=1024&entrust_password=1&"
-    "password=p%40ss+word&proxy_addr=10.0.0.1&debug=1&",
-    "torvale://&action=StartFlashXP&",
-    "torvale://&action=StartSecureCRT&protocol=ssh2&sshport=22&username=admin--web&sid=1024&"
-    "crttab=1&target_username=root&target_ip=10.0.0.5&entrust_username=0&password=it's&proxy_addr="
-    "10.0.0.1&debug=1&",
-    "torvale://"
-    "&action=StartMstsc&screen=2&localhost=192.0.2.7:3389&username=ops--&sid=57&clipboard=1&"
-    "disk=*&entrust_password=1&password=s3cret&target_ip=10.1.2.3&rdparg=admin&",
-    "torvale://&action=StartPuttyMonitor&",
-    "torvale://&action=StartPuttyDisplay&",
-    "torvale://&action=StartSecureCRTDisplay&monitoruser=audit&sid=1024&cid=3&monitorpassword=m+pw&"
-    "host=10.0.0.1&monitorport=2222&debug=1&",
-    "torvale://&action=StartSecureCRTMonitor&monitoruser=audit&sid=1024&cid=3&monitorpassword=mpw&"
-    "host=10.0.0.1&monitorport=2222&",
-    "torvale://&action=StartRdpReplay&",
-    "torvale://&action=StartMstscMonitor&",
-    "torvale://&action=StartMstscAutoRun&localhost=192.0.2.7:3389&username=ops--&sid=57&path=C:%5C"
-    "Tools%5CViewer%5CViewer.exe+-r&clipboard=0&password=pw&",
-    "torvale://"
-    "&action=StartMstscAutoRunReplay&host=10.0.0.1&port=3389&username=admin&password=a%22b&"
-    "path=notepad.exe&param=report.txt&debug=1&",
-    "torvale://&action=StartPutty&note=50%+off&",
-};
+namespace fs = std::filesystem;
 
-class DryRunCommand : public testing::Test {
+class DryRun : public testing::Test {
   protected:
-    DryRunCommand() {
-        ::mkdir(bin_.c_str(), 0700);
-        ::symlink(FAKE_OPEN_PATH, (bin_ + "/open").c_str());
+    DryRun() {
+        fs::create_directories(bin_);
+        fs::create_symlink(RECORD_ARGV_PATH, bin_ + "/open");
     }
-
     ProcessResult Torvale(std::vector<std::string> args, const std::string& home) {
         args.insert(args.begin(), TORVALE_PATH);
         return RunProcess(args, {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-                                 "PATH=" + bin_ + ":/usr/bin:/bin", "FAKE_OPEN_LOG=" + log_});
+                                 "PATH=" + bin_ + ":/usr/bin:/bin", "RECORD_ARGV_LOG=" + log_});
+    }
+    std::vector<std::string> With(std::vector<std::string> options,
+                                  const std::vector<std::string>& urls) {
+        options.insert(options.end(), urls.begin(), urls.end());
+        return options;
     }
 
-    // Compares with a golden file; TORVALE_UPDATE_GOLDEN=1 rewrites it.
-    static void ExpectGolden(const std::string& actual, const std::string& name) {
-        const std::string path = std::string(GOLDEN_DIR) + "/" + name;
-        if (const char* update = std::getenv("TORVALE_UPDATE_GOLDEN"); update && *update == '1') {
-            WriteFile(path, actual);
-        }
-        EXPECT_EQ(actual, ReadFile(path)) << "golden file " << path;
-    }
-
+    TempDir home_;
     TempDir scratch_;
     std::string bin_ = scratch_ / "bin";
-    std::string log_ = scratch_ / "open.log";
+    std::string log_ = scratch_ / "argv.log";
 };
 
-TEST_F(DryRunCommand, WritesNothingAndRunsNothing) {
-    TempDir home;
-    std::vector<std::string> args = {"--dry-run", "--assume-installed"};
-    args.insert(args.end(), kEveryAction.begin(), kEveryAction.end());
-    const ProcessResult r = Torvale(args, home.path());
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_TRUE(std::filesystem::is_empty(home.path()));
-    EXPECT_FALSE(std::filesystem::exists(log_));
+// Each kind of line once: alerts and a command with its argv, files, a
+// decoding failure.
+const std::vector<std::string> kGolden = {
+    "torvale://&action=StartSecureCRT&protocol=ssh2&username=admin--web&sid=1024&crttab=1&"
+    "target_username=root&target_ip=10.0.0.5&entrust_username=0&password=it's&proxy_addr=10.0.0.1&"
+    "debug=1&",
+    "torvale://&action=StartMstsc&screen=2&localhost=192.0.2.7:3389&username=ops--&sid=57&"
+    "entrust_password=1&password=s3cret&target_ip=10.1.2.3&rdparg=admin&",
+    "torvale://&action=StartPutty&note=50%+off&",
+};
+
+TEST_F(DryRun, ReportsAgainstTheReviewedGoldenFile) {
+    const std::string golden = std::string(SOURCE_DIR) + "/tests/e2e/golden/dry-run.txt";
+    const std::string actual = Torvale(With({"--dry-run", "--assume-installed"}, kGolden), "/").out;
+    if (const char* update = std::getenv("TORVALE_UPDATE_GOLDEN"); update && *update == '1')
+        WriteFile(golden, actual);
+    EXPECT_EQ(actual, ReadFile(golden));
+
+    // The same as JSON, a document a line.
+    const ProcessResult json = Torvale(With({"-n", "--assume-installed", "--json"}, kGolden), "/");
+    std::vector<nlohmann::json> documents;
+    std::istringstream lines(json.out);
+    for (std::string line; std::getline(lines, line);)
+        documents.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(documents.size(), 3u);
+    EXPECT_EQ(documents[0]["events"][2]["argv"][13], "********");
+    EXPECT_EQ(documents[1]["events"][0]["type"], "write");
+    EXPECT_EQ(documents[1]["client"]["path"], "/Applications/Microsoft Remote Desktop.app");
+    EXPECT_EQ(documents[1]["outcome"], "launched");
+    EXPECT_EQ(documents[2]["decode_error"]["offset"], 36);
+    EXPECT_EQ(documents[2]["parameters"]["action"], nullptr);
 }
 
-TEST_F(DryRunCommand, TextReportOfEveryAction) {
-    std::vector<std::string> args = {"--dry-run", "--assume-installed"};
-    args.insert(args.end(), kEveryAction.begin(), kEveryAction.end());
-    ExpectGolden(Torvale(args, "/nonexistent/golden-home").out, "dry-run.txt");
+TEST_F(DryRun, DoesNothingAndPredictsTheRealRun) {
+    // Every client where configuration.ini says; values that fail a write,
+    // stop a command, or are refused.
+    const std::string dir = home_ / "Documents/torvale";
+    fs::create_directories(dir);
+    fs::create_directories(scratch_ / "Apps/SecureCRT.app");
+    fs::create_directories(scratch_ / "Apps/Remote.app");
+    WriteFile(dir + "/configuration.ini",
+              "[clients]\nSecureCRT = " + (scratch_ / "Apps/SecureCRT.app") +
+                  "\nMicrosoft Remote Desktop = " + (scratch_ / "Apps/Remote.app") + "\n");
+    const std::vector<std::string> urls = {
+        "torvale://&action=StartMstsc&target_ip=a%00b&localhost=h&",
+        "torvale://&action=StartSecureCRT&username=u%00&proxy_addr=gw&",
+        "torvale://&action=StartSecureCRT&username=-u&proxy_addr=gw&",
+        "torvale://&action=StartMstscAutoRun&",
+        "torvale://&action=StartSecureCRT&username=u&proxy_addr=gw&debug=1&",
+        "torvale://&action=StartMstsc&target_ip=t&localhost=h&",
+    };
+    const auto before = fs::last_write_time(dir + "/configuration.ini");
+    const ProcessResult dry = Torvale(With({"--dry-run"}, urls), home_.path());
+    EXPECT_EQ(dry.err, "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(fs::last_write_time(dir + "/configuration.ini"), before);
+    EXPECT_FALSE(fs::exists(log_));
+
+    const ProcessResult real = Torvale(urls, home_.path());
+    std::string predicted;
+    std::istringstream lines(dry.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("alert    ") || line.starts_with("log      "))
+            predicted += line.substr(9) + "\n";
+    }
+    EXPECT_EQ(predicted, real.err);
+    std::size_t commands = 0;
+    for (std::size_t at = dry.out.find("\ncommand  "); at != std::string::npos;
+         at = dry.out.find("\ncommand  ", at + 1))
+        ++commands;
+    EXPECT_EQ(commands, ReadArgvLog(log_).size());
+    EXPECT_EQ(commands, 2u);
 }
 
-TEST_F(DryRunCommand, JsonReportOfEveryAction) {
-    std::vector<std::string> args = {"-n", "--assume-installed", "--json"};
-    args.insert(args.end(), kEveryAction.begin(), kEveryAction.end());
-    ExpectGolden(Torvale(args, "/nonexistent/golden-home").out, "dry-run.jsonl");
+TEST_F(DryRun, PrintsNoControlCharacterAValueCouldUse) {
+    const std::string forged = "x%0D%0Acommand++open+evil%1B]52;c;aGk=%07%C2%9B31m%C2%85%7F";
+    const ProcessResult r = Torvale(
+        With({"--dry-run", "--assume-installed", "--show-secrets"},
+             {"torvale://&action=StartMstsc&debug=1&disk=" + forged + "&target_ip=" + forged + "&",
+              "torvale://&action=StartSecureCRT&password=" + forged +
+                  "&entrust_password=1&proxy_addr=gw&username=u&",
+              "torvale://&action=" + forged + "&"}),
+        home_.path());
+    for (std::size_t i = 0; i < r.out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(r.out[i]);
+        const bool c1 =
+            c == 0xC2 && i + 1 < r.out.size() && static_cast<unsigned char>(r.out[i + 1]) < 0xA0;
+        ASSERT_FALSE((c < 0x20 && c != '\n') || c == 0x7F || c1) << "byte " << i << " of\n"
+                                                                 << r.out;
+    }
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_FALSE(line.starts_with("command  open evil")) << line;
+    EXPECT_NE(r.out.find("\\x1b]52;c;aGk=\\x07"), std::string::npos);
 }
 
-TEST_F(DryRunCommand, SecretsMaskedUnlessAsked) {
-    const std::string url = kEveryAction[5] + "&monitorpassword=hunter2&password=later&";
-    const ProcessResult masked = Torvale({"-n", "--assume-installed", url}, "/nonexistent/h");
+TEST_F(DryRun, MasksPasswordsUnlessAsked) {
+    const std::string url = kGolden[1] + "&monitorpassword=hunter2&password=later&";
+    const ProcessResult masked = Torvale({"-n", "--assume-installed", url}, "/");
     EXPECT_EQ(masked.out.find("s3cret"), std::string::npos);
     EXPECT_EQ(masked.out.find("hunter2"), std::string::npos);
     EXPECT_NE(masked.out.find("domain:s:********--$"), std::string::npos) << masked.out;
-    const ProcessResult shown =
-        Torvale({"-n", "--assume-installed", "--show-secrets", url}, "/nonexistent/h");
+    const ProcessResult shown = Torvale({"-n", "--assume-installed", "--show-secrets", url}, "/");
     EXPECT_NE(shown.out.find("domain:s:s3cret--$"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find("hunter2"), std::string::npos);
-}
-
-TEST_F(DryRunCommand, WithoutAssumingClientsTheRealCheckShows) {
-    if (std::filesystem::exists("/Applications/SecureCRT.app")) GTEST_SKIP();
-    const ProcessResult r = Torvale({"-n", kEveryAction[4]}, "/nonexistent/h");
-    EXPECT_NE(r.out.find("alert    抱歉: 未检测到SecureCRT"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("command"), std::string::npos);
-}
-
-TEST_F(DryRunCommand, DecodingFailureNamesTheByte) {
-    const ProcessResult r = Torvale({"-n", "torvale://&action=StartPutty&x=%E4%B8%&"}, "/h");
-    EXPECT_NE(r.out.find("decoding failed at byte 31: not UTF-8\n"), std::string::npos) << r.out;
-}
-
-TEST_F(DryRunCommand, OptionsNeedDryRun) {
-    EXPECT_EQ(Torvale({"--json", "torvale://&"}, "/nonexistent/h").exitStatus, 2);
 }
 
 }  // namespace

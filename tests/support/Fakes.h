@@ -2,14 +2,16 @@
 
 // Fakes of every seam, and a harness that wires them to an AppDelegate.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "platform/inih/InihParser.h"
+#include "platform/recording/Recording.h"
 
 namespace torvale::test {
 
@@ -31,51 +33,30 @@ class FakeAlertPanel final : public AlertPanel {
     }
 };
 
-class FakePreferences final : public Preferences {
-  public:
-    std::map<std::string, bool> values;
-    bool GetBool(const std::string& key) override {
-        const auto it = values.find(key);
-        return it != values.end() && it->second;
-    }
-    void SetBool(const std::string& key, bool value) override { values[key] = value; }
-};
-
 class FakeFileSystem final : public FileSystem {
   public:
-    struct File {
-        std::string contents;
-        unsigned mode = 0;
-    };
-    std::set<std::string> directories;
-    std::map<std::string, File> files;
-    std::set<std::string> failingPaths;   // writes and copies to these fail
-    std::vector<std::string> operations;  // "write PATH", "remove PATH", ...
+    std::set<std::string> present;  // directories and clients
+    std::map<std::string, std::string> files;
+    std::map<std::string, unsigned> modes;
+    std::set<std::string> failing;  // writes here fail; reads fail as unreadable
 
     bool Exists(const std::string& path) override {
-        return directories.count(path) != 0 || files.count(path) != 0;
+        return present.count(path) != 0 || files.count(path) != 0;
     }
-    bool CreateDirectory(const std::string& path, unsigned mode) override {
-        operations.push_back("mkdir " + path + " " + std::to_string(mode));
-        if (failingPaths.count(path) != 0) return false;
-        directories.insert(path);
+    bool CreateDirectory(const std::string& path, unsigned) override {
+        if (failing.count(path) != 0) return false;
+        present.insert(path);
         return true;
+    }
+    std::optional<std::string> ReadFile(const std::string& path, std::size_t) override {
+        if (failing.count(path) != 0) return std::nullopt;
+        const auto it = files.find(path);
+        return it != files.end() ? it->second : std::string();
     }
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override {
-        operations.push_back("write " + path);
-        if (failingPaths.count(path) != 0) return false;
-        files[path] = {std::string(contents), mode};
-        return true;
-    }
-    bool Remove(const std::string& path) override {
-        operations.push_back("remove " + path);
-        return files.erase(path) != 0;
-    }
-    bool Copy(const std::string& from, const std::string& to, unsigned mode) override {
-        operations.push_back("copy " + from + " " + to);
-        const auto source = files.find(from);
-        if (source == files.end() || Exists(to) || failingPaths.count(to) != 0) return false;
-        files[to] = {source->second.contents, mode};
+        if (failing.count(path) != 0) return false;
+        files[path] = std::string(contents);
+        modes[path] = mode;
         return true;
     }
 };
@@ -96,35 +77,49 @@ class FakeLog final : public Log {
     void Write(const std::string& line) override { lines.push_back(line); }
 };
 
-// An AppDelegate on fakes, started up with the given home directory.
+// An AppDelegate on fakes (and the real INI parser), started up in kHome.
 struct Harness {
+    static constexpr const char* kHome = "/home/demo";
+    static constexpr const char* kConfigDir = "/home/demo/Documents/torvale";
+    static constexpr const char* kBin = "/opt/bin";  // the search path
+
     FakeAlertPanel alerts;
-    FakePreferences preferences;
+    MemoryPreferences preferences;
     FakeFileSystem files;
     FakeShell shell;
     FakeLog log;
-    AppDelegate delegate{{alerts, preferences, files, shell, log}};
+    InihParser ini;
+    AppDelegate delegate;
 
-    static constexpr const char* kHome = "/home/demo";
-    static constexpr const char* kConfigDir = "/home/demo/Documents/torvale";
+    const ClientTable& table;
+    const std::string bin;
 
-    explicit Harness(const std::string& home = kHome) {
-        delegate.applicationWillFinishLaunching(home);
+    explicit Harness(const ClientTable& clients = clients::kMacOS, const std::string& home = kHome,
+                     std::string searchPath = kBin)
+        : delegate({alerts, preferences, files, shell, log, ini}, clients),
+          table(clients),
+          bin(std::move(searchPath)) {
+        delegate.applicationWillFinishLaunching(home, bin);
     }
 
-    void Install(const ClientApp& app) { files.directories.insert(std::string(app.bundlePath)); }
+    // Puts a program in place for every client: the first one named for the
+    // search path, else the first bundle.
     void InstallAll() {
-        for (const ClientApp* app :
-             {&clients::kFileZilla, &clients::kSecureCRT, &clients::kMicrosoftRemoteDesktop,
-              &clients::kRemoteDesktopConnection, &clients::kQuendalApp}) {
-            Install(*app);
+        for (const ClientApp* app : table.All()) {
+            const auto& programs = app->programs;
+            const auto named = std::find_if(programs.begin(), programs.end(), [](const auto& p) {
+                return !p.path.empty() && !p.path.starts_with("/");
+            });
+            if (named != programs.end()) {
+                files.present.insert(bin + "/" + std::string(named->path));
+            } else if (!programs.front().path.empty()) {
+                files.present.insert(std::string(programs.front().path));
+            }
         }
     }
 
     // Hands a launch URL to the delegate as the URL event would.
-    void Open(const std::string& url) { delegate.handleURLEvent(url); }
-    // The same with the head already in place: "torvale://" + fields.
-    void OpenFields(const std::string& fields) { Open("torvale://" + fields); }
+    void Open(const std::string& fields) { delegate.handleURLEvent("torvale://" + fields); }
 };
 
 }  // namespace torvale::test

@@ -24,7 +24,7 @@ std::vector<char*> CStrings(const std::vector<std::string>& strings) {
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                         const std::string& input) {
+                         const std::string& input, int errorFd) {
     // Files rather than pipes: no deadlock however much either side writes.
     TempDir io;
     const std::string in = io / "in";
@@ -36,7 +36,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (errorFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, errorFd, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+    }
 
     std::vector<char*> args = CStrings(argv);
     std::vector<char*> environment = CStrings(env);

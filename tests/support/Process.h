@@ -12,8 +12,9 @@ struct ProcessResult {
 };
 
 // Runs a program with exactly the given environment, feeding `input` to its
-// standard input and collecting both output streams.
+// standard input and collecting both output streams; standard error goes to
+// `errorFd` instead when one is given.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                         const std::string& input = std::string());
+                         const std::string& input = std::string(), int errorFd = -1);
 
 }  // namespace torvale::test

@@ -51,13 +51,13 @@ unsigned FileMode(const std::string& path) {
     return static_cast<unsigned>(info.st_mode) & 07777u;
 }
 
-std::vector<std::vector<std::string>> ReadOpenLog(const std::string& path) {
+std::vector<std::vector<std::string>> ReadArgvLog(const std::string& path) {
     const std::string log = ReadFile(path);
     std::vector<std::vector<std::string>> calls;
     std::size_t at = 0;
     auto next = [&]() {
         const std::size_t end = log.find('\0', at);
-        if (end == std::string::npos) throw std::runtime_error("truncated open log");
+        if (end == std::string::npos) throw std::runtime_error("truncated argv log");
         std::string field = log.substr(at, end - at);
         at = end + 1;
         return field;

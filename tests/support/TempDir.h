@@ -24,7 +24,7 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
 unsigned FileMode(const std::string& path);
 
-// Argument lists recorded by fake_open, one per invocation.
-std::vector<std::vector<std::string>> ReadOpenLog(const std::string& path);
+// The argument lists that record_argv wrote, one per invocation.
+std::vector<std::vector<std::string>> ReadArgvLog(const std::string& path);
 
 }  // namespace torvale::test

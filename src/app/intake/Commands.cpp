@@ -23,6 +23,10 @@ void AppDelegate::Alert(const std::string& title, const std::string& message) {
     }
 }
 
+void AppDelegate::TurnAlertsBackOn() {
+    platform_.preferences.Remove(kAlertSuppression);
+}
+
 bool AppDelegate::appInstalled(std::string_view path) {
     return platform_.files.Exists(std::string(path));
 }
@@ -32,16 +36,16 @@ void AppDelegate::runcmd(const std::string& line) {
     // is another command than the one that was built.
     if (line.find('\0') != std::string::npos) {
         platform_.log.Write("Command not run: the command line holds a NUL byte");
+        record_.outcome = Outcome::NotRun;
         return;
     }
     const std::string failure = platform_.shell.Run(line);
-    if (!failure.empty()) platform_.log.Write("Command not run: " + failure);
-}
-
-bool AppDelegate::OpeningCheck(const ClientApp& app) {
-    if (appInstalled(app.bundlePath)) return true;
-    Alert(titles::kSorry, std::string(app.notFoundText));
-    return false;
+    if (!failure.empty()) {
+        platform_.log.Write("Command not run: " + failure);
+        record_.outcome = Outcome::NotRun;
+    } else if (record_.outcome != Outcome::WriteFailed) {
+        record_.outcome = Outcome::Launched;
+    }
 }
 
 void AppDelegate::ShowDebug(const std::string& text) {
@@ -51,6 +55,16 @@ void AppDelegate::ShowDebug(const std::string& text) {
 void AppDelegate::DebugAndRun(const std::string& line) {
     ShowDebug(line);
     runcmd(line);
+}
+
+bool AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
+                                      const std::string& failure) {
+    // Connection files carry the user's password.
+    if (platform_.files.WriteFile(path, text, 0600)) return true;
+    record_.outcome = Outcome::WriteFailed;
+    record_.detail = path;
+    Alert(titles::kSorry, failure);
+    return false;
 }
 
 }  // namespace torvale

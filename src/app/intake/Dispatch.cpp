@@ -40,34 +40,41 @@ void AppDelegate::Init() {
     if (action) {
         for (const Route& route : kRoutes) {
             if (*action == route.action) {
+                record_.action = route.action;
                 (this->*route.launcher)();
                 return;
             }
         }
     }
+    record_.outcome = Outcome::UnknownAction;
     Alert(titles::kError, "未知接口");
 }
 
+void AppDelegate::Placeholder(const std::string& message) {
+    record_.outcome = Outcome::NotImplemented;
+    Alert(titles::kSorry, message);
+}
+
 void AppDelegate::StartPutty() {
-    Alert(titles::kSorry, "putty还未实现");
+    Placeholder("putty还未实现");
 }
 void AppDelegate::StartWinscp() {
-    Alert(titles::kSorry, "winscp还未实现");
+    Placeholder("winscp还未实现");
 }
 void AppDelegate::StartFlashXP() {
-    Alert(titles::kSorry, "flashxp还未实现");
+    Placeholder("flashxp还未实现");
 }
 void AppDelegate::StartPuttyMonitor() {
-    Alert(titles::kSorry, "putty还未实现");
+    Placeholder("putty还未实现");
 }
 void AppDelegate::StartPuttyDisplay() {
-    Alert(titles::kSorry, "putty还未实现");
+    Placeholder("putty还未实现");
 }
 void AppDelegate::StartRdpReplay() {
-    Alert(titles::kSorry, "rdplayer还未实现");
+    Placeholder("rdplayer还未实现");
 }
 void AppDelegate::StartMstscMonitor() {
-    Alert(titles::kSorry, "rdplayer还未实现");
+    Placeholder("rdplayer还未实现");
 }
 
 }  // namespace torvale

@@ -61,4 +61,8 @@ std::string AppDelegate::LoginName() const {
     return login;
 }
 
+std::string_view AppDelegate::LoginKey() const {
+    return Str(m_username).empty() ? "sid" : "username";
+}
+
 }  // namespace torvale

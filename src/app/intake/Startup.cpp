@@ -1,18 +1,45 @@
-// Start-up: the user data directory and its "configuration.ini". Every step
-// is silent; a failure shows later, when a launcher cannot write its file.
+// Start-up, and configuration.ini, which every pass reads afresh so that an
+// administrator's change counts from the next launch URL on.
 
+#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
 
 namespace torvale {
+namespace {
 
-void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirectory) {
-    ConfigDir = homeDirectory + "/Documents" + "/torvale";
+constexpr std::size_t kConfigurationLimit = 1 << 20;
 
-    // The directory will hold connection files with passwords in them.
-    if (!platform_.files.Exists(ConfigDir)) platform_.files.CreateDirectory(ConfigDir, 0700);
+}  // namespace
 
-    const std::string configuration = ConfigDir + "/configuration.ini";
-    if (!platform_.files.Exists(configuration)) platform_.files.WriteFile(configuration, "", 0644);
+void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirectory,
+                                                 std::string_view searchPath) {
+    Exclusively([&] {
+        home_ = homeDirectory;
+        searchPath_ = searchPath;
+        ConfigDir = homeDirectory + "/Documents" + "/torvale";
+
+        // The directory will hold connection files with passwords in them.
+        // Without it every .rdp launch fails later, so say so now.
+        if (!platform_.files.CreateDirectory(ConfigDir, 0700)) {
+            Alert(titles::kSorry, "无法创建用户数据目录：" + ConfigDir);
+        }
+        const std::string configuration = ConfigDir + "/configuration.ini";
+        if (!platform_.files.Exists(configuration))
+            platform_.files.WriteFile(configuration, "", 0644);
+    });
+}
+
+void AppDelegate::LoadConfiguration() {
+    const std::string path = ConfigDir + "/configuration.ini";
+    const auto text = platform_.files.ReadFile(path, kConfigurationLimit);
+    config_ = text ? ParseConfiguration(*text, platform_.ini, clients_, home_) : Configuration{};
+    if (!text) {
+        // It may hold an allow-list that we cannot see.
+        config_.gatewaysInError = true;
+        Alert(titles::kSorry, "配置文件有误：" + path);
+    } else if (config_.errorLine != 0) {
+        Alert(titles::kSorry, "配置文件有误：" + path + ":" + std::to_string(config_.errorLine));
+    }
 }
 
 }  // namespace torvale

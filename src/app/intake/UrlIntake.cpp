@@ -14,33 +14,58 @@ Field Decoded(std::variant<std::string, DecodeFailure> result) {
     return std::nullopt;
 }
 
+// Replaces every occurrence of a secret in `text`.
+void BlankOut(std::string& text, const std::string& secret) {
+    if (secret.empty()) return;
+    for (std::size_t at = text.find(secret); at != std::string::npos;
+         at = text.find(secret, at + 8)) {
+        text.replace(at, secret.size(), "********");
+    }
+}
+
 }  // namespace
 
 void AppDelegate::handleURLEvent(const Field& urlText) {
-    // A modal alert can deliver the next URL event while this pass is still
-    // running. Refilling the launch parameters under a launcher would mix two
-    // requests, so the event waits its turn.
-    if (inPass_) {
-        pendingEvents_.push_back(urlText);
+    HandleFieldText(urlText ? Decoded(DecodeLaunchUrl(*urlText)) : std::nullopt);
+}
+
+void AppDelegate::HandleFieldText(const Field& fieldText) {
+    if (exclusive_) {
+        pendingPasses_.push_back(fieldText);
         return;
     }
-    struct PassGuard {
-        bool& flag;
-        ~PassGuard() { flag = false; }
-    } guard{inPass_};
-    inPass_ = true;
+    Exclusively([&] { RunPass(fieldText); });
+}
 
-    RunPass(urlText);
-    while (!pendingEvents_.empty()) {
-        const Field next = std::move(pendingEvents_.front());
-        pendingEvents_.pop_front();
+void AppDelegate::Exclusively(const std::function<void()>& work) {
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{exclusive_};
+    exclusive_ = true;
+
+    work();
+    while (!pendingPasses_.empty()) {
+        const Field next = std::move(pendingPasses_.front());
+        pendingPasses_.pop_front();
         RunPass(next);
     }
 }
 
-void AppDelegate::RunPass(const Field& urlText) {
-    url = urlText ? Decoded(DecodeLaunchUrl(*urlText)) : std::nullopt;
+void AppDelegate::RunPass(const Field& fieldText) {
+    record_ = LaunchRecord{std::chrono::system_clock::now(), {}, {}, {}, {}, {}, {}};
+    LoadConfiguration();
+    url = fieldText;
     Init();
+
+    // The history is shown to anyone at the screen: no password goes there,
+    // wherever a launch URL may have put it.
+    for (std::string* text :
+         {&record_.client, &record_.clientReason, &record_.gateway, &record_.detail}) {
+        BlankOut(*text, Str(m_password));
+        BlankOut(*text, Str(m_monitorpassword));
+    }
+    history.Add(std::move(record_));
 }
 
 Field AppDelegate::UrlDecode(const Field& text) {

@@ -1,29 +1,41 @@
 #include "platform/headless/FilePreferences.h"
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace torvale {
 namespace {
 
-std::vector<std::string> ReadLines(const std::string& path) {
+constexpr std::size_t kLimit = 1 << 16;
+
+std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    const std::string text = files.ReadFile(path, kLimit).value_or(std::string());
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return lines;
 }
 
-bool IsKeyLine(const std::string& line, const std::string& key) {
-    return line.size() > key.size() && line.compare(0, key.size(), key) == 0 &&
-           line[key.size()] == '=';
+std::string Trim(const std::string& text) {
+    const std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) return std::string();
+    return text.substr(start, text.find_last_not_of(" \t\r") + 1 - start);
+}
+
+// The value on a line of `key`, or nothing for a line of another key.
+std::optional<std::string> ValueOf(const std::string& line, const std::string& key) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos || Trim(line.substr(0, equals)) != key) return std::nullopt;
+    return Trim(line.substr(equals + 1));
 }
 
 }  // namespace
 
 std::string FilePreferences::DefaultPath(const char* xdgConfigHome, const std::string& home) {
-    const std::string base = xdgConfigHome != nullptr && *xdgConfigHome != '\0'
+    const std::string base = xdgConfigHome != nullptr && *xdgConfigHome == '/'
                                  ? std::string(xdgConfigHome)
                                  : home + "/.config";
     return base + "/torvale/torvale.conf";
@@ -31,31 +43,31 @@ std::string FilePreferences::DefaultPath(const char* xdgConfigHome, const std::s
 
 bool FilePreferences::GetBool(const std::string& key) {
     bool value = false;
-    for (const std::string& line : ReadLines(path_)) {
-        if (IsKeyLine(line, key))
-            value = line.compare(key.size() + 1, std::string::npos, "true") == 0;
+    for (const std::string& line : ReadLines(files_, path_)) {
+        if (const auto text = ValueOf(line, key)) value = *text == "true";
     }
     return value;
 }
 
 void FilePreferences::SetBool(const std::string& key, bool value) {
-    const std::string setting = key + "=" + (value ? "true" : "false");
-    std::ostringstream text;
-    bool written = false;
-    for (const std::string& line : ReadLines(path_)) {
-        if (!IsKeyLine(line, key)) {
-            text << line << '\n';
-        } else if (!written) {
-            text << setting << '\n';
-            written = true;
-        }
+    Rewrite(key, key + "=" + (value ? "true" : "false"));
+}
+
+void FilePreferences::Remove(const std::string& key) {
+    Rewrite(key, std::string());
+}
+
+void FilePreferences::Rewrite(const std::string& key, const std::string& setting) {
+    std::string text;
+    for (const std::string& line : ReadLines(files_, path_)) {
+        if (!ValueOf(line, key)) text += line + "\n";
     }
-    if (!written) text << setting << '\n';
+    if (!setting.empty()) text += setting + "\n";
 
     const std::size_t slash = path_.rfind('/');
     if (slash != std::string::npos && slash > 0)
         files_.CreateDirectory(path_.substr(0, slash), 0700);
-    files_.WriteFile(path_, text.str(), 0644);
+    files_.WriteFile(path_, text, 0644);
 }
 
 }  // namespace torvale

@@ -8,7 +8,9 @@
 namespace torvale {
 
 // Preferences in a plain file, one "key=value" a line, true written "true".
-// Lines of other keys are kept as they are when a key is written.
+// A line reads the same with blanks around "=" or a closing carriage return
+// (a file edited by hand); only a regular file is read. Lines of other keys
+// are kept as they are when a key is written.
 class FilePreferences final : public Preferences {
   public:
     FilePreferences(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
@@ -18,8 +20,12 @@ class FilePreferences final : public Preferences {
 
     bool GetBool(const std::string& key) override;
     void SetBool(const std::string& key, bool value) override;
+    void Remove(const std::string& key) override;
 
   private:
+    // Rewrites the file without the key's lines, then with `setting` if any.
+    void Rewrite(const std::string& key, const std::string& setting);
+
     FileSystem& files_;
     std::string path_;
 };

@@ -1,5 +1,7 @@
 #include "platform/headless/StderrAlertPanel.h"
 
+#include "app/Printable.h"
+
 namespace torvale {
 namespace {
 
@@ -12,24 +14,7 @@ void WriteLine(std::FILE* stream, std::string line) {
 }  // namespace
 
 std::string AlertLine(std::string_view title, std::string_view message) {
-    std::string line(title);
-    line += ": ";
-    for (char c : message) {
-        switch (c) {
-            case '\\':
-                line += "\\\\";
-                break;
-            case '\n':
-                line += "\\n";
-                break;
-            case '\t':
-                line += "\\t";
-                break;
-            default:
-                line += c;
-        }
-    }
-    return line;
+    return Printable(title) + ": " + Printable(message);
 }
 
 bool StderrAlertPanel::Run(const std::string& title, const std::string& message) {
@@ -38,7 +23,7 @@ bool StderrAlertPanel::Run(const std::string& title, const std::string& message)
 }
 
 void StderrLog::Write(const std::string& line) {
-    WriteLine(stream_, line);
+    WriteLine(stream_, Printable(line));
 }
 
 }  // namespace torvale

@@ -9,9 +9,9 @@
 
 namespace torvale {
 
-// The alert as one line: the title, ": ", then the message with "\" written
-// as "\\", line feeds as "\n" and tabs as "\t", so that one alert is always
-// one line for whoever reads the stream.
+// The alert as one line: the title, ": ", then the message, both written
+// Printable, so that one alert is always one line for whoever reads the
+// stream, and no value can forge another or act on the terminal.
 std::string AlertLine(std::string_view title, std::string_view message);
 
 // The headless alert: one line on a stream; it never blocks and its checkbox
@@ -25,7 +25,7 @@ class StderrAlertPanel final : public AlertPanel {
     std::FILE* stream_;
 };
 
-// The headless system log: each line as it is, on a stream.
+// The headless system log: each line Printable, on a stream.
 class StderrLog final : public Log {
   public:
     explicit StderrLog(std::FILE* stream = stderr) : stream_(stream) {}

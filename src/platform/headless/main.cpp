@@ -1,8 +1,6 @@
 // The `torvale` command: the request pass of the macOS application, run on
 // launch URLs given as arguments or read from standard input.
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -13,8 +11,10 @@
 #include "platform/headless/DryRun.h"
 #include "platform/headless/FilePreferences.h"
 #include "platform/headless/StderrAlertPanel.h"
+#include "platform/inih/InihParser.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
+#include "platform/posix/Process.h"
 
 namespace {
 
@@ -34,26 +34,32 @@ Options:
       --assume-installed  with --dry-run: treat every client as installed
       --show-secrets    with --dry-run: show passwords instead of ********
       --json            with --dry-run: one JSON document a line per URL
+      --clients=TABLE   with --dry-run: the client table to use, "macos" (the
+                        default) or "linux" (that of torvale-desktop)
   -h, --help            print this help and exit
   -V, --version         print the version and exit
   --                    take every later argument as a URL
 
-Alerts go to standard error as one line each, "title: message", with "\" in
-the message written "\\", line feeds "\n" and tabs "\t"; log lines go there as
-they are. Alerts never wait for an answer here.
+Alerts go to standard error as one line each, "title: message", and log
+lines as they are; in both "\" is written "\\", line feeds "\n", tabs "\t",
+carriage returns "\r" and other control characters "\xNN". Alerts never wait
+for an answer here.
 
 Files:
   $HOME/Documents/torvale/
       the user data directory: configuration.ini and the .rdp connection files
+  $HOME/Documents/torvale/configuration.ini
+      [clients] paths of client applications, [gateways] allow = the only
+      hosts launches may connect to; read for every URL
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" replaces every alert with the log line
       "Alert suppressed"
 
-Clients are looked for under /Applications and started with the `open`
-command found on PATH.
+Clients are looked for under /Applications (or where configuration.ini
+says) and started with the `open` command found on PATH.
 
-Exit status: 0 once every URL was handled, 1 when HOME is not set, 2 for a
-usage error.
+Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
+path to an existing directory, 2 for a usage error.
 )";
 
 int Usage(std::string_view problem) {
@@ -70,10 +76,11 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
     }
     if (!urls.empty()) return;
     // The resident loop of this build: one launch URL a line. A line may come
-    // from a file saved on Windows, so a closing carriage return is dropped.
+    // from a file saved on Windows, so a closing carriage return is dropped;
+    // lines of blanks alone are skipped.
     for (std::string line; std::getline(std::cin, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) handle(line, ++number);
+        if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
     }
 }
 
@@ -105,44 +112,48 @@ int main(int argc, char** argv) {
             dryRunOptions.showSecrets = dryRunOnly = true;
         } else if (argument == "--json") {
             dryRunOptions.json = dryRunOnly = true;
+        } else if (argument == "--clients=macos" || argument == "--clients=linux") {
+            dryRunOptions.clients =
+                argument.ends_with("linux") ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
+            dryRunOnly = true;
         } else {
             return Usage("unknown option '" + std::string(argument) + "'");
         }
     }
     if (dryRunOnly && !dryRun) {
-        return Usage("--assume-installed, --show-secrets and --json go with --dry-run");
+        return Usage("--assume-installed, --show-secrets, --json and --clients go with --dry-run");
     }
 
+    torvale::PrepareProcess();
     // HOME alone: the binary may be linked statically, where the user
     // database is out of reach.
-    const char* homeVariable = std::getenv("HOME");
-    if (homeVariable == nullptr || *homeVariable == '\0') {
-        std::cerr << "torvale: HOME is not set\n";
+    std::string problem;
+    const std::string home = torvale::HomeDirectory(problem);
+    if (home.empty()) {
+        std::cerr << "torvale: " << problem << "\n";
         return 1;
     }
-    const std::string home = homeVariable;
+    const char* path = std::getenv("PATH");
+    const std::string searchPath = path != nullptr ? path : "";
 
     torvale::PosixFileSystem files;
+    torvale::InihParser ini;
     torvale::FilePreferences preferences(
         files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
 
     if (dryRun) {
-        torvale::DryRun report(dryRunOptions, home, preferences, files);
+        torvale::DryRun report(dryRunOptions, home, searchPath, preferences, files, ini);
         ForEachUrl(urls, [&](const std::string& url, std::size_t number) {
             report.Report(url, number, std::cout);
         });
         return 0;
     }
 
-    // A size limit on files must fail a write, not kill the process halfway
-    // through a request; the shell's children get default signals back.
-    std::signal(SIGXFSZ, SIG_IGN);
-
     torvale::PosixShell shell;
     torvale::StderrAlertPanel alerts;
     torvale::StderrLog log;
-    torvale::AppDelegate delegate({alerts, preferences, files, shell, log});
-    delegate.applicationWillFinishLaunching(home);
+    torvale::AppDelegate delegate({alerts, preferences, files, shell, log, ini});
+    delegate.applicationWillFinishLaunching(home, searchPath);
     ForEachUrl(urls, [&](const std::string& url, std::size_t) { delegate.handleURLEvent(url); });
     return 0;
 }

@@ -33,25 +33,6 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-bool ReadAll(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char buffer[16384];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ok;
-}
-
 // Writes the contents to a new temporary file beside `path` and hands back
 // its name; on failure nothing is left behind.
 bool WriteTemporary(const std::string& path, std::string_view contents, unsigned mode,
@@ -105,22 +86,30 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
     return true;
 }
 
-bool PosixFileSystem::Remove(const std::string& path) {
-    return IsUsable(path) && std::remove(path.c_str()) == 0;
-}
-
-bool PosixFileSystem::Copy(const std::string& from, const std::string& to, unsigned mode) {
-    std::string contents;
-    std::string temporary;
-    if (!IsUsable(from) || !IsUsable(to) || !ReadAll(from, contents) ||
-        !WriteTemporary(to, contents, mode, temporary)) {
-        return false;
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+    if (!IsUsable(path)) return std::nullopt;
+    // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::string();
+        return std::nullopt;
     }
-    // link() fails when something already stands at `to`, as a copy must, and
-    // makes the whole file appear at once.
-    const bool linked = ::link(temporary.c_str(), to.c_str()) == 0;
-    ::unlink(temporary.c_str());
-    return linked;
+    struct stat info;
+    std::optional<std::string> contents;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) contents.emplace();
+    char buffer[16384];
+    while (contents) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || contents->size() + static_cast<std::size_t>(n) > limit) {
+            contents.reset();
+        } else {
+            contents->append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    return contents;
 }
 
 }  // namespace torvale

@@ -11,9 +11,8 @@ class PosixFileSystem final : public FileSystem {
   public:
     bool Exists(const std::string& path) override;
     bool CreateDirectory(const std::string& path, unsigned mode) override;
+    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
-    bool Remove(const std::string& path) override;
-    bool Copy(const std::string& from, const std::string& to, unsigned mode) override;
 };
 
 }  // namespace torvale

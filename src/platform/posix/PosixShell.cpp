@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -27,9 +29,7 @@ class SpawnSetup {
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-    // The shell and the client after it start with default signal handling
-    // and nothing blocked, and with only the three standard descriptors.
-    int Prepare() {
+    int Prepare(PosixShell::Mode mode) {
         sigset_t none;
         sigset_t all;
         sigemptyset(&none);
@@ -43,6 +43,16 @@ class SpawnSetup {
 #elif defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
         if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3)) return error;
 #endif
+        if (mode == PosixShell::Mode::Detach) {
+            flags |= POSIX_SPAWN_SETSID;
+            for (int fd = 0; fd <= 2; ++fd) {
+                const int access = fd == 0 ? O_RDONLY : O_WRONLY;
+                if (int error =
+                        posix_spawn_file_actions_addopen(&actions_, fd, "/dev/null", access, 0)) {
+                    return error;
+                }
+            }
+        }
         if (int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
         if (int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
         return posix_spawnattr_setflags(&attributes_, flags);
@@ -64,7 +74,7 @@ class SpawnSetup {
 
 std::string PosixShell::Run(const std::string& commandLine) {
     SpawnSetup setup;
-    if (int error = setup.Prepare()) return std::string("/bin/sh: ") + std::strerror(error);
+    if (int error = setup.Prepare(mode_)) return std::string("/bin/sh: ") + std::strerror(error);
 
     char shell[] = "/bin/sh";
     char dashC[] = "-c";
@@ -75,8 +85,12 @@ std::string PosixShell::Run(const std::string& commandLine) {
     if (int error = posix_spawn(&pid, shell, setup.actions(), setup.attributes(), argv, environ)) {
         return std::string("/bin/sh: ") + std::strerror(error);
     }
+    if (mode_ == Mode::Detach) return std::string();
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
+        // With SIGCHLD ignored the system reaps the shell itself, and waitpid
+        // answers ECHILD once it has exited.
+        if (errno == ECHILD) break;
         if (errno != EINTR) return std::string("waiting for /bin/sh: ") + std::strerror(errno);
     }
     return std::string();

@@ -1,10 +1,15 @@
 #include "platform/recording/Recording.h"
 
-#include "platform/ClientApps.h"
-
 namespace torvale {
+namespace {
 
 using Kind = RecordedEvent::Kind;
+
+bool IsUsable(const std::string& path) {
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+}  // namespace
 
 bool RecordingAlertPanel::Run(const std::string& title, const std::string& message) {
     recorder_.events.push_back({Kind::Alert, title, message});
@@ -21,42 +26,31 @@ std::string RecordingShell::Run(const std::string& commandLine) {
 }
 
 bool RecordingFileSystem::Exists(const std::string& path) {
-    if (const auto it = overlay_.find(path); it != overlay_.end()) return it->second.has_value();
-    if (assumeClients_) {
-        for (const ClientApp* app :
-             {&clients::kFileZilla, &clients::kSecureCRT, &clients::kMicrosoftRemoteDesktop,
-              &clients::kRemoteDesktopConnection, &clients::kQuendalApp}) {
-            if (path == app->bundlePath) return true;
-        }
-    }
+    if (!IsUsable(path)) return false;
+    if (written_.count(path) != 0 || (present_ && present_(path))) return true;
     return lookThrough_ != nullptr && lookThrough_->Exists(path);
 }
 
 bool RecordingFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
+    if (!IsUsable(path)) return false;
     recorder_.events.push_back({Kind::CreateDirectory, path, {}, mode});
-    overlay_[path] = std::string();
     return true;
+}
+
+std::optional<std::string> RecordingFileSystem::ReadFile(const std::string& path,
+                                                         std::size_t limit) {
+    if (const auto it = written_.find(path); it != written_.end()) {
+        if (it->second.size() > limit) return std::nullopt;
+        return it->second;
+    }
+    return lookThrough_ != nullptr ? lookThrough_->ReadFile(path, limit) : std::string();
 }
 
 bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
                                     unsigned mode) {
+    if (!IsUsable(path)) return false;
     recorder_.events.push_back({Kind::WriteFile, path, std::string(contents), mode});
-    overlay_[path] = std::string(contents);
-    return true;
-}
-
-bool RecordingFileSystem::Remove(const std::string& path) {
-    const bool existed = Exists(path);
-    recorder_.events.push_back({Kind::Remove, path, {}});
-    overlay_[path] = std::nullopt;
-    return existed;
-}
-
-bool RecordingFileSystem::Copy(const std::string& from, const std::string& to, unsigned mode) {
-    if (Exists(to) || !Exists(from)) return false;
-    recorder_.events.push_back({Kind::Copy, from, to, mode});
-    const auto source = overlay_.find(from);
-    overlay_[to] = source != overlay_.end() ? source->second : std::string();
+    written_[path] = std::string(contents);
     return true;
 }
 

@@ -4,6 +4,7 @@
 // nothing is shown, written or run. They serve the dry run, the fuzz targets
 // and the benchmarks.
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,10 +19,10 @@
 namespace torvale {
 
 struct RecordedEvent {
-    enum class Kind { Alert, Log, CreateDirectory, WriteFile, Remove, Copy, Command };
+    enum class Kind { Alert, Log, CreateDirectory, WriteFile, Command };
     Kind kind;
     std::string text;    // alert title, log line, command line, or the path acted on
-    std::string detail;  // alert message, file content, or the copy's target
+    std::string detail;  // alert message, or file content
     unsigned mode = 0;
 };
 
@@ -62,31 +63,33 @@ class MemoryPreferences final : public Preferences {
   public:
     bool GetBool(const std::string& key) override { return values_[key]; }
     void SetBool(const std::string& key, bool value) override { values_[key] = value; }
+    void Remove(const std::string& key) override { values_.erase(key); }
 
   private:
     std::map<std::string, bool> values_;
 };
 
-// Writes land in memory, so a copy made later in the same pass finds them.
-// Presence checks look through to a real file system when one is given, and
-// can treat every client application as installed.
+// Writes land in memory, so a read later in the same pass finds them. Other
+// reads look through to a real file system when one is given; presence
+// checks ask `present` too (a dry run counts every client as installed). Paths the POSIX file
+// system refuses (with a NUL byte) fail here too, so that a dry run predicts the real one.
 class RecordingFileSystem final : public FileSystem {
   public:
-    RecordingFileSystem(Recorder& recorder, FileSystem* lookThrough, bool assumeClientsInstalled)
-        : recorder_(recorder), lookThrough_(lookThrough), assumeClients_(assumeClientsInstalled) {}
+    using Presence = std::function<bool(const std::string& path)>;
+
+    RecordingFileSystem(Recorder& recorder, FileSystem* lookThrough, Presence present = {})
+        : recorder_(recorder), lookThrough_(lookThrough), present_(std::move(present)) {}
 
     bool Exists(const std::string& path) override;
     bool CreateDirectory(const std::string& path, unsigned mode) override;
+    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
-    bool Remove(const std::string& path) override;
-    bool Copy(const std::string& from, const std::string& to, unsigned mode) override;
 
   private:
     Recorder& recorder_;
     FileSystem* lookThrough_;
-    bool assumeClients_;
-    // Path to content; nothing stands for a path removed in this run.
-    std::map<std::string, std::optional<std::string>> overlay_;
+    Presence present_;
+    std::map<std::string, std::string> written_;
 };
 
 }  // namespace torvale

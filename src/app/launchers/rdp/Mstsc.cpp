@@ -3,59 +3,76 @@
 
 #include <algorithm>
 
-#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
 #include "app/ShellQuote.h"
+#include "app/launchers/rdp/ConnectionFile.h"
 
 namespace torvale {
 namespace {
 
 const std::string kWriteFailed = "创建activex.rdp文件出错";
 
-// Connection files carry the user's password.
-constexpr unsigned kConnectionFileMode = 0600;
+// The mstsc switches that FreeRDP reads alike and that neither point the
+// connection elsewhere nor share anything of this machine.
+bool IsPlainRdpSwitch(std::string_view rdparg) {
+    for (std::string_view known : {"admin", "f", "span", "multimon", "public"}) {
+        if (rdparg == known) return true;
+    }
+    return false;
+}
+
+// `open` takes "/" + rdparg as one more path to open with its default
+// application, and FreeRDP as one of its own options.
+bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
+    if (rdparg.empty()) return false;
+    if (place == RdpSwitch::BeforeFile) {
+        return rdparg.find('/') != std::string_view::npos || rdparg == "." || rdparg == "..";
+    }
+    return !IsPlainRdpSwitch(rdparg);
+}
 
 }  // namespace
 
 void AppDelegate::StartMstsc() {
-    const ClientApp& client = clients::kMicrosoftRemoteDesktop;
-    if (!OpeningCheck(client)) return;
-
-    const std::string desktopFile = ConfigDir + "/activex.rdp";
-    if (!platform_.files.WriteFile(desktopFile, MstscFileText(), kConnectionFileMode)) {
-        Alert(titles::kSorry, kWriteFailed + desktopFile);
+    const auto client = OpeningCheck(clients_.microsoftRemoteDesktop);
+    if (!client) return;
+    const std::string& rdparg = Str(m_rdparg);
+    const RdpSwitch place = client->form->rdpSwitch;
+    if (!Permitted(HostOfAddress(OneLine(Str(m_localhost))),
+                   {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) {
+        return;
     }
+
+    // The client gets a copy named after the target, written from this
+    // pass's own text: another pass may rewrite activex.rdp meanwhile (one
+    // process per click on Linux), and no copy needs hard links (SMB, exFAT).
+    const std::string text = MstscFileText();
+    const std::string desktopFile = ConfigDir + "/activex.rdp";
+    WriteConnectionFile(desktopFile, text, kWriteFailed + desktopFile);
 
     // With every "." made ",", the name can never climb out of the directory.
     std::string target = Str(m_target_ip);
     std::replace(target.begin(), target.end(), '.', ',');
     m_target_ip = target;
-
-    // The target "activex" names the desktop file itself: removing it before
-    // the copy would destroy the file the client is about to open.
     const std::string targetCopy = ConfigDir + "/" + target + ".rdp";
-    if (targetCopy != desktopFile) {
-        platform_.files.Remove(targetCopy);
-        if (!platform_.files.Copy(desktopFile, targetCopy, kConnectionFileMode)) {
-            Alert(titles::kSorry, "复制文件出错" + targetCopy);
-        }
-    }
+    WriteConnectionFile(targetCopy, text, "复制文件出错" + targetCopy);
 
-    std::string line(client.commandPrefix);
-    if (!Str(m_rdparg).empty()) line += "/" + ShellQuote(Str(m_rdparg)) + " ";
-    line += ShellQuote(targetCopy);
+    std::string line = CommandPrefix(*client);
+    const std::string rdpSwitch = rdparg.empty() ? std::string() : "/" + ShellQuote(rdparg);
+    if (place == RdpSwitch::BeforeFile && !rdpSwitch.empty()) line += rdpSwitch + " ";
+    line += ShellWord(targetCopy);
+    if (place == RdpSwitch::AfterFile && !rdpSwitch.empty()) line += " " + rdpSwitch;
     runcmd(line);
 }
 
 void AppDelegate::StartMstscAutoRun() {
-    const ClientApp& client = clients::kRemoteDesktopConnection;
-    if (!OpeningCheck(client)) return;
+    const auto client = OpeningCheck(clients_.remoteDesktopConnection);
+    if (!client) return;
+    if (!Permitted(HostOfAddress(OneLine(Str(m_localhost))), {})) return;
 
     const std::string file = ConfigDir + "/activex_autorun.rdp";
-    if (!platform_.files.WriteFile(file, MstscAutoRunFileText(), kConnectionFileMode)) {
-        Alert(titles::kSorry, kWriteFailed);
-    }
-    runcmd(std::string(client.commandPrefix) + ShellQuote(file));
+    WriteConnectionFile(file, MstscAutoRunFileText(), kWriteFailed);
+    runcmd(CommandPrefix(*client) + ShellWord(file));
 }
 
 }  // namespace torvale

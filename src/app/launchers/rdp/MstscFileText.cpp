@@ -2,16 +2,13 @@
 // and the published-application variant ("activex_autorun.rdp").
 
 #include "app/AppDelegate.h"
+#include "app/launchers/rdp/ConnectionFile.h"
 
 namespace torvale {
 namespace {
 
-// A value never starts a setting line of its own: a line break inside it
-// would let a launch URL add "alternate shell:s:" or any other setting.
-std::string OneLine(const Field& field) {
-    std::string value = Str(field);
-    std::erase_if(value, [](char c) { return c == '\r' || c == '\n'; });
-    return value;
+std::string Value(const Field& field) {
+    return OneLine(Str(field));
 }
 
 // Rows shared by both variants: screen, colour depth, address, login name.
@@ -26,8 +23,8 @@ std::string Head(const AppDelegate& d) {
         text += "screen mode id:i:2\n";
     }
     text += "session bpp:i:16 \n";
-    text += "full address:s:" + OneLine(d.m_localhost) + "\n";
-    text += "username:s:" + OneLine(d.m_username) + "\n";
+    text += "full address:s:" + Value(d.m_localhost) + "\n";
+    text += "username:s:" + Value(d.m_username) + "\n";
     text += "promptcredentialonce:i:1 \n";
     return text;
 }
@@ -45,15 +42,47 @@ std::string WorkingDirectory(const std::string& path) {
 
 }  // namespace
 
+std::string OneLine(std::string_view value) {
+    // Values are well-formed UTF-8: NEL is C2 85, U+2028 and U+2029 are
+    // E2 80 A8 and E2 80 A9.
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        const std::string_view rest = value.substr(i);
+        if (c < 0x20 && c != '\t') continue;
+        if (rest.starts_with("\xC2\x85")) {
+            ++i;
+        } else if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) {
+            i += 2;
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
+}
+
+std::string_view HostOfAddress(std::string_view address) {
+    if (address.starts_with("[")) {
+        const std::size_t close = address.find(']');
+        return close == std::string_view::npos ? address.substr(1) : address.substr(1, close - 1);
+    }
+    // More than one colon: a bare IPv6 address, which has no port.
+    const std::size_t colon = address.find(':');
+    if (colon != std::string_view::npos && address.find(':', colon + 1) == std::string_view::npos)
+        return address.substr(0, colon);
+    return address;
+}
+
 std::string AppDelegate::MstscFileText() {
     m_username = LoginName();
     std::string text = Head(*this);
     text += "alternate shell:s: \n";
     text += "shell working directory:s: \n";
-    text += "redirectclipboard:i:" + OneLine(m_clipboard) + "\n";
-    text += "drivestoredirect:s:" + OneLine(m_disk) + "\n";
+    text += "redirectclipboard:i:" + Value(m_clipboard) + "\n";
+    text += "drivestoredirect:s:" + Value(m_disk) + "\n";
     if (m_entrust_password == "1") {
-        text += "domain:s:" + OneLine(m_password) + "--\n";
+        text += "domain:s:" + Value(m_password) + "--\n";
     } else {
         text += "domain:s:-- \n";
     }
@@ -64,12 +93,12 @@ std::string AppDelegate::MstscFileText() {
 std::string AppDelegate::MstscAutoRunFileText() {
     m_username = LoginName();
     std::string text = Head(*this);
-    const std::string path = OneLine(m_path);
+    const std::string path = Value(m_path);
     text += "alternate shell:s:" + path + " \n";
     text += "shell working directory:s:" + WorkingDirectory(path) + "\n";
-    text += "redirectclipboard:i:" + OneLine(m_clipboard) + "\n";
-    text += "drivestoredirect:s:" + OneLine(m_disk) + "\n";
-    text += "domain:s:" + OneLine(m_password) + "\n";
+    text += "redirectclipboard:i:" + Value(m_clipboard) + "\n";
+    text += "drivestoredirect:s:" + Value(m_disk) + "\n";
+    text += "domain:s:" + Value(m_password) + "\n";
     text += "\n";
     return text;
 }

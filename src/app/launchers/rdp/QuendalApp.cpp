@@ -6,18 +6,18 @@
 namespace torvale {
 
 void AppDelegate::StartMstscAutoRunReplay() {
-    if (!OpeningCheck(clients::kQuendalApp)) return;
+    const auto client = OpeningCheck(clients_.quendalApp);
+    if (!client) return;
+    if (!Permitted(Str(m_host), {})) return;
 
-    // Every value sits inside double quotes of the fixed format; escaping it
-    // there keeps the format's quotes, and so its five arguments, intact.
-    auto in = [](const Field& field) { return DoubleQuoteEscape(Str(field)); };
-
-    std::string line(clients::kQuendalApp.commandPrefix);
-    line += "/v:\"" + in(m_host) + ":" + in(m_port) + "\"";
-    line += " /u:\"" + in(m_username) + "\"";
-    line += " /p:\"" + in(m_password) + "\"";
-    line += " /app-name:\"" + in(m_path) + "\"";
-    line += " /app-cmd:\"\\\"" + in(m_param) + "\\\"\"";
+    // Each value stands in a double-quoted place of the fixed format, the
+    // last one between literal double quotes that the client receives.
+    std::string line = CommandPrefix(*client);
+    line += "/v:" + DoubleQuoted(Str(m_host) + ":" + Str(m_port));
+    line += " /u:" + DoubleQuoted(Str(m_username));
+    line += " /p:" + DoubleQuoted(Str(m_password));
+    line += " /app-name:" + DoubleQuoted(Str(m_path));
+    line += " /app-cmd:" + DoubleQuoted("\"" + Str(m_param) + "\"");
 
     DebugAndRun(line);
 }

@@ -5,46 +5,30 @@
 #include "app/ShellQuote.h"
 
 namespace torvale {
-namespace {
-
-// The monitor and display lines differ only in the login name's separators
-// and in the switches ahead of it.
-struct MonitorFlavour {
-    std::string_view switches;
-    std::string_view afterUser;
-    std::string_view afterSid;
-};
-
-constexpr MonitorFlavour kDisplay{" /ssh2 /AUTH password /l ", "--", "--"};
-constexpr MonitorFlavour kMonitor{" /ssh2 /l ", "2-", "-"};
-
-std::string MonitorLine(const AppDelegate& d, const MonitorFlavour& flavour) {
-    std::string login = Str(d.m_monitoruser);
-    login += flavour.afterUser;
-    login += Str(d.m_sid);
-    login += flavour.afterSid;
-    login += Str(d.m_cid);
-
-    std::string line(clients::kSecureCRT.commandPrefix);
-    line += flavour.switches;
-    line += ShellQuote(login);
-    line += " /password " + ShellQuote(Str(d.m_monitorpassword));
-    line += " " + ShellQuote(Str(d.m_host));
-    line += " /P " + ShellQuote(Str(d.m_monitorport));
-    return line;
-}
-
-}  // namespace
 
 void AppDelegate::StartSecureCRT() {
-    if (!OpeningCheck(clients::kSecureCRT)) return;
+    const auto client = OpeningCheck(clients_.secureCRT);
+    if (!client) return;
 
-    std::string line(clients::kSecureCRT.commandPrefix);
+    // SecureCRT reads a word that begins with "/" or "-" as a switch: none of
+    // these may start one.
+    const std::string port = m_protocol == "telnet" ? std::string("23") : Str(m_sshport);
+    const std::string login = LoginName();
+    const std::string& host = Str(m_proxy_addr);
+    const bool tab = m_crttab == "1";
+    if (!Permitted(host, {{LoginKey(), OptionLike(login)},
+                          {"sshport", OptionLike(port)},
+                          {"proxy_addr", OptionLike(host)},
+                          {"target_username", tab && OptionLike(Str(m_target_username))}})) {
+        return;
+    }
+
+    std::string line = CommandPrefix(*client);
     if (m_entrust_username == "0") m_entrust_password = "1";
-    m_port = m_protocol == "telnet" ? std::string("23") : Str(m_sshport);
-    m_username = LoginName();
+    m_port = port;
+    m_username = login;
 
-    if (m_crttab == "1") {
+    if (tab) {
         line += " /T /N " + ShellQuote(Str(m_target_username)) + "@" + ShellQuote(Str(m_target_ip));
     }
     if (m_protocol == "telnet") {
@@ -54,21 +38,46 @@ void AppDelegate::StartSecureCRT() {
     } else {
         line += " /ssh1";
     }
-    line += " /l " + ShellQuote(Str(m_username));
-    if (m_entrust_password == "1") line += " /password " + ShellQuote(Str(m_password));
-    line += " /P " + ShellQuote(Str(m_port)) + " " + ShellQuote(Str(m_proxy_addr));
+    line += " /l " + ShellWord(login);
+    if (m_entrust_password == "1") line += " /password " + ShellWord(Str(m_password));
+    line += " /P " + ShellWord(port) + " " + ShellWord(host);
 
     DebugAndRun(line);
 }
 
 void AppDelegate::StartSecureCRTDisplay() {
-    if (!OpeningCheck(clients::kSecureCRT)) return;
-    DebugAndRun(MonitorLine(*this, kDisplay));
+    StartSecureCRTMonitoring(" /ssh2 /AUTH password /l ", "--", "--");
 }
 
 void AppDelegate::StartSecureCRTMonitor() {
-    if (!OpeningCheck(clients::kSecureCRT)) return;
-    DebugAndRun(MonitorLine(*this, kMonitor));
+    StartSecureCRTMonitoring(" /ssh2 /l ", "2-", "-");
+}
+
+void AppDelegate::StartSecureCRTMonitoring(std::string_view switches, std::string_view afterUser,
+                                           std::string_view afterSid) {
+    const auto client = OpeningCheck(clients_.secureCRT);
+    if (!client) return;
+
+    std::string login = Str(m_monitoruser);
+    login += afterUser;
+    login += Str(m_sid);
+    login += afterSid;
+    login += Str(m_cid);
+    const std::string& host = Str(m_host);
+    const std::string& port = Str(m_monitorport);
+    if (!Permitted(host, {{"monitoruser", OptionLike(login)},
+                          {"host", OptionLike(host)},
+                          {"monitorport", OptionLike(port)}})) {
+        return;
+    }
+
+    std::string line = CommandPrefix(*client);
+    line += switches;
+    line += ShellWord(login);
+    line += " /password " + ShellWord(Str(m_monitorpassword));
+    line += " " + ShellWord(host);
+    line += " /P " + ShellWord(port);
+    DebugAndRun(line);
 }
 
 }  // namespace torvale

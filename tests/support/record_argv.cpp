@@ -1,17 +1,17 @@
-// Stands in for the macOS `open` command in tests: appends the argv it was
-// given (without argv[0]) to the file named by FAKE_OPEN_LOG, as the count of
-// arguments, a NUL, then each argument followed by a NUL.
+// Stands in for a client program (and macOS `open`) in tests: appends the
+// argv it was given, argv[0] included, to the file named by RECORD_ARGV_LOG:
+// the count of words, a NUL, then each word followed by a NUL.
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv) {
-    const char* logPath = std::getenv("FAKE_OPEN_LOG");
+    const char* logPath = std::getenv("RECORD_ARGV_LOG");
     if (logPath == nullptr) return 0;
-    std::string record = std::to_string(argc - 1);
+    std::string record = std::to_string(argc);
     record += '\0';
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 0; i < argc; ++i) {
         record += argv[i];
         record += '\0';
     }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace torvale {
+
+// How a launch URL ended.
+enum class Outcome {
+    Launched,        // the command line went to the shell
+    ClientMissing,   // the client's not-found alert
+    Refused,         // an unsafe value or a gateway not allowed
+    WriteFailed,     // a connection file could not be written; the command still ran
+    NotRun,          // the command line could not be run
+    NotImplemented,  // a placeholder action
+    UnknownAction,
+};
+
+std::string_view OutcomeName(Outcome outcome);
+
+// What one request pass did. It never holds a password: the action only when
+// it is one of the action names, and the pass blanks out any password of its
+// launch URL from the rest.
+struct LaunchRecord {
+    std::chrono::system_clock::time_point time;
+    std::string action;        // empty for an unknown action
+    std::string client;        // the program or bundle looked for or found
+    std::string clientReason;  // why that one: configured, or a successor
+    std::string gateway;       // the allow-list decision, for launches that connect
+    std::string detail;        // the unsafe key, the host refused, the file not written
+    Outcome outcome = Outcome::UnknownAction;
+};
+
+// The launch URLs handled in this run, newest first, at most kCapacity.
+class LaunchHistory {
+  public:
+    static constexpr std::size_t kCapacity = 200;
+
+    void Add(LaunchRecord record);
+    const std::deque<LaunchRecord>& Entries() const { return entries_; }
+
+  private:
+    std::deque<LaunchRecord> entries_;
+};
+
+}  // namespace torvale

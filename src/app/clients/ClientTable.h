@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+namespace torvale {
+
+// Where a Remote Desktop switch ("/" + rdparg) goes in the line.
+enum class RdpSwitch {
+    BeforeFile,  // macOS `open` takes it as one more path to open
+    AfterFile,   // FreeRDP reads the .rdp file only as its first argument
+    Dropped,     // the program has no such switch
+};
+
+// One program that can serve as a client application.
+struct ClientProgram {
+    // An absolute path, or a name looked up in the search path (Linux). Empty:
+    // nothing to look for, only the form for a path configured by the user.
+    std::string_view path;
+    // What follows the program's path in the command line, up to the
+    // launcher's own arguments.
+    std::string_view arguments;
+    // Why it stands in for the client; empty for the client's own program.
+    std::string_view note = {};
+    RdpSwitch rdpSwitch = RdpSwitch::BeforeFile;
+};
+
+// One client application. The not-found text is held whole, exactly as the
+// user reads it.
+struct ClientApp {
+    // Its key under [clients] in configuration.ini.
+    std::string_view name;
+    std::string_view notFoundText;
+    // The client's own program first, then what may stand in for it, in order.
+    std::vector<ClientProgram> programs;
+};
+
+// The five clients as one front end starts them.
+struct ClientTable {
+    std::string_view name;      // "macos" or "linux"
+    std::string_view launcher;  // what every command line starts with
+    ClientApp fileZilla;
+    ClientApp secureCRT;
+    ClientApp microsoftRemoteDesktop;
+    ClientApp remoteDesktopConnection;
+    ClientApp quendalApp;
+
+    std::array<const ClientApp*, 5> All() const {
+        return {&fileZilla, &secureCRT, &microsoftRemoteDesktop, &remoteDesktopConnection,
+                &quendalApp};
+    }
+};
+
+namespace clients {
+// Bundles under /Applications, opened with `open`.
+extern const ClientTable kMacOS;
+// Programs on the search path, started directly.
+extern const ClientTable kLinux;
+}  // namespace clients
+
+}  // namespace torvale

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/clients/ClientTable.h"
+#include "platform/IniParser.h"
+
+namespace torvale {
+
+// configuration.ini, as the request pass uses it:
+//
+//   [clients]
+//   SecureCRT = ~/Applications/SecureCRT.app     ; a client's path, "~/" for home
+//   [gateways]
+//   allow = 10.0.0.1, gw.example.com             ; the only hosts launches may go to
+struct Configuration {
+    struct ClientPath {
+        std::string path;
+        int line;
+    };
+    // By client name; only from a file without errors.
+    std::map<std::string, ClientPath, std::less<>> clients;
+    // Hosts launches may connect to; empty: every host.
+    std::vector<std::string> allow;
+    // The [gateways] section could not be read: no host is allowed, since a
+    // broken allow-list must not let everything through.
+    bool gatewaysInError = false;
+    // The first line that could not be read, or 0.
+    int errorLine = 0;
+
+    bool Allows(std::string_view host) const;
+};
+
+// Reads the text of configuration.ini. Unknown sections and keys, lines that
+// are not "key = value" and client paths that are not absolute are errors:
+// the first one is reported in `errorLine`, and then no client path is used.
+Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
+                                 const std::string& home);
+
+}  // namespace torvale

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace torvale {
+
+// One "key = value" line of an INI text.
+struct IniEntry {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+    int line;  // from 1
+};
+
+// Reads INI text: [section] lines, "key = value" lines (blanks around "="
+// dropped), ";" and "#" comments.
+class IniParser {
+  public:
+    virtual ~IniParser() = default;
+
+    // Hands every entry to `onEntry` in order. Answers 0 when every line was
+    // well formed and every entry accepted; otherwise the number of the first
+    // line that was not, or whose entry `onEntry` refused.
+    virtual int Parse(std::string_view text,
+                      const std::function<bool(const IniEntry&)>& onEntry) = 0;
+};
+
+}  // namespace torvale

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/IniParser.h"
+
+namespace torvale {
+
+// IniParser on inih (https://github.com/benhoyt/inih), as Debian and Homebrew
+// package it: multi-line values, ";" comments after a value, a UTF-8 BOM.
+class InihParser final : public IniParser {
+  public:
+    int Parse(std::string_view text, const std::function<bool(const IniEntry&)>& onEntry) override;
+};
+
+}  // namespace torvale

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/AlertPanel.h"
+
+namespace torvale {
+
+// The alert as a GTK 3 message dialog: the title as the window's title and
+// bold first line, the message below it, and a "不再显示" (don't show again)
+// check button. Modal; returns when it is closed. Needs gtk_init first.
+class GtkAlertPanel final : public AlertPanel {
+  public:
+    bool Run(const std::string& title, const std::string& message) override;
+};
+
+}  // namespace torvale

@@ -1,0 +1,109 @@
+// torvale-desktop: the torvale:// handler of Linux desktops. The request pass
+// of the macOS application with the Linux clients (FileZilla, FreeRDP,
+// SecureCRT for Linux), alerts as dialogs, and each client started detached.
+
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/AppDelegate.h"
+#include "platform/headless/FilePreferences.h"
+#include "platform/headless/StderrAlertPanel.h"
+#include "platform/inih/InihParser.h"
+#include "platform/linux/GtkAlertPanel.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixShell.h"
+#include "platform/posix/Process.h"
+
+namespace {
+
+constexpr std::string_view kHelp = R"(Usage: torvale-desktop [URL]...
+Handle torvale:// launch URLs on a Linux desktop: decode each URL, read its
+launch parameters and start the client it names (FileZilla, FreeRDP or
+Remmina, SecureCRT for Linux) through /bin/sh, detached from this process.
+Alerts are dialogs with a "don't show again" check button; without a display
+(DISPLAY and WAYLAND_DISPLAY unset) they go to standard error as one line each.
+
+Options:
+  -h, --help      print this help and exit
+  -V, --version   print the version and exit
+  --              take every later argument as a URL
+
+Files:
+  $HOME/Documents/torvale/configuration.ini
+      [clients] paths of client programs, [gateways] the allowed hosts
+  ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
+      "AlertSuppression=true" after "don't show again"; delete the line to
+      see alerts again
+
+Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
+path to an existing directory, 2 for a usage error.
+)";
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> urls;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (optionsEnded || argument.empty() || argument.front() != '-') {
+            urls.emplace_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            std::cout << kHelp;
+            return 0;
+        } else if (argument == "-V" || argument == "--version") {
+            std::cout << "torvale-desktop " TORVALE_VERSION "\n";
+            return 0;
+        } else {
+            std::cerr << "torvale-desktop: unknown option '" << argument
+                      << "'\nTry 'torvale-desktop --help' for more information.\n";
+            return 2;
+        }
+    }
+
+    torvale::PrepareProcess();
+    std::string problem;
+    const std::string home = torvale::HomeDirectory(problem);
+    if (home.empty()) {
+        std::cerr << "torvale-desktop: " << problem << "\n";
+        return 1;
+    }
+    const char* path = std::getenv("PATH");
+
+    // gtk_init_check fails without a display it can open: alerts then go to
+    // standard error, as the headless command writes them.
+    std::unique_ptr<torvale::AlertPanel> alerts;
+    if (HasDisplay() && gtk_init_check(nullptr, nullptr)) {
+        alerts = std::make_unique<torvale::GtkAlertPanel>();
+    } else {
+        alerts = std::make_unique<torvale::StderrAlertPanel>();
+    }
+    torvale::PosixFileSystem files;
+    torvale::FilePreferences preferences(
+        files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
+    torvale::PosixShell shell(torvale::PosixShell::Mode::Detach);
+    torvale::StderrLog log;
+    torvale::InihParser ini;
+    torvale::AppDelegate delegate({*alerts, preferences, files, shell, log, ini},
+                                  torvale::clients::kLinux);
+    delegate.applicationWillFinishLaunching(home, path != nullptr ? path : "");
+    for (const std::string& url : urls)
+        delegate.handleURLEvent(url);
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace torvale {
+
+// Makes the process safe to run launch URLs in, whatever started it: the
+// three standard descriptors open (a closed one would be handed to the next
+// file opened, and alerts would land in a connection file), and SIGPIPE and
+// SIGXFSZ ignored (an alert to a pipe nobody reads, or a file size limit,
+// must fail one write, not end the request halfway). Children get default
+// signal handling back from PosixShell.
+void PrepareProcess();
+
+// The home directory from HOME: an absolute path to an existing directory.
+// Empty when HOME is anything else; `problem` then says what is wrong.
+std::string HomeDirectory(std::string& problem);
+
+}  // namespace torvale
