@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -34,13 +35,19 @@ void Spawn(benchmark::State& state, std::vector<std::string> args,
     waitpid(pid, &status, 0);
 }
 
-// A home and a PATH whose `open` is /bin/true, made once.
+// A home whose configuration.ini names a SecureCRT there, and a PATH whose
+// `open` is /bin/true, made once.
 const std::vector<std::string>& Environment() {
     static const std::vector<std::string> env = [] {
         char dir[] = "/tmp/torvale-bench-XXXXXX";
         const std::string root = mkdtemp(dir);
-        mkdir((root + "/bin").c_str(), 0700);
+        for (const char* sub : {"/bin", "/SecureCRT.app", "/Documents", "/Documents/torvale"})
+            mkdir((root + sub).c_str(), 0700);
         symlink("/bin/true", (root + "/bin/open").c_str());
+        const std::string ini = "[clients]\nSecureCRT = " + root + "/SecureCRT.app\n";
+        FILE* file = fopen((root + "/Documents/torvale/configuration.ini").c_str(), "w");
+        fputs(ini.c_str(), file);
+        fclose(file);
         return std::vector<std::string>{"HOME=" + root, "XDG_CONFIG_HOME=" + root,
                                         "PATH=" + root + "/bin:/usr/bin:/bin"};
     }();
@@ -54,11 +61,6 @@ void BM_ShellTrue(benchmark::State& state) {
 BENCHMARK(BM_ShellTrue)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_TorvaleSecureCRT(benchmark::State& state) {
-    struct stat info;
-    if (stat("/Applications/SecureCRT.app", &info) != 0) {
-        state.SkipWithError("needs /Applications/SecureCRT.app (bench/run provides one)");
-        return;
-    }
     const std::string url =
         "torvale://&action=StartSecureCRT&protocol=ssh2&username=admin--web&sid=1024&proxy_addr="
         "10.0.0.1&";

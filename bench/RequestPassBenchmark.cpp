@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "platform/headless/DryRun.h"
+#include "platform/inih/InihParser.h"
 #include "platform/recording/Recording.h"
 
 namespace {
@@ -15,11 +17,12 @@ namespace {
 struct Pass {
     torvale::Recorder recorder;
     torvale::RecordingAlertPanel alerts{recorder};
-    torvale::RecordingFileSystem files{recorder, nullptr, true};
+    torvale::RecordingFileSystem files{recorder, nullptr, [](const std::string&) { return true; }};
     torvale::RecordingShell shell{recorder};
     torvale::RecordingLog log{recorder};
     torvale::MemoryPreferences preferences;
-    torvale::AppDelegate delegate{{alerts, preferences, files, shell, log}};
+    torvale::InihParser ini;
+    torvale::AppDelegate delegate{{alerts, preferences, files, shell, log, ini}};
 
     Pass() { delegate.applicationWillFinishLaunching("/home/bench"); }
 
@@ -87,5 +90,17 @@ BENCHMARK(BM_FieldTextSize)
     ->Arg(64 << 10)
     ->Arg(1 << 20)
     ->Unit(benchmark::kMicrosecond);
+
+// The dry run masks every password field of a launch URL before its pass:
+// a URL of nothing but password fields.
+void BM_MaskSecrets(benchmark::State& state) {
+    std::string text;
+    while (text.size() < static_cast<std::size_t>(state.range(0)))
+        text += "&password=ab";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(torvale::MaskSecrets(text));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_MaskSecrets)->Arg(256 << 10)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace

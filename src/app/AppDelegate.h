@@ -52,7 +52,8 @@ class AppDelegate {
     // `searchPath` is where a client given by name is looked for (PATH).
     void applicationWillFinishLaunching(const std::string& homeDirectory,
                                         std::string_view searchPath = {});
-    // Shows alerts again after "don't show again".
+    // Whether "don't show again" was ticked, and showing alerts again after it.
+    bool AlertsSuppressed();
     void TurnAlertsBackOn();
 
     // --- Intake (intake/UrlIntake.cpp, intake/LaunchParameters.cpp)

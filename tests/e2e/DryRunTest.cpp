@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Process.h"
-#include "support/TempDir.h"
+#include "support/System.h"
 
 namespace torvale::test {
 namespace {

@@ -1,6 +1,8 @@
-// The whole request pass on recording seams, every client present, on any
-// launch URL: no crash, no sanitizer report, every command line one the
-// shell runs without expanding anything, and every .rdp value on its own line.
+// The whole request pass on recording seams, every client present, for the
+// macOS and the Linux table, on any launch URL: no crash, no sanitizer
+// report, every command line exactly the words the launcher meant (so no
+// value starts an option it was not meant to), and every .rdp value on its
+// own line whatever line end it holds.
 
 #include <algorithm>
 #include <cstdint>
@@ -8,43 +10,65 @@
 #include <string>
 
 #include "app/AppDelegate.h"
+#include "platform/inih/InihParser.h"
 #include "platform/recording/Recording.h"
 #include "platform/recording/ShellWords.h"
+#include "support/Intended.h"
 
 namespace {
 
-bool IsRdpFile(const std::string& path) {
-    return path.ends_with(".rdp");
+using torvale::RecordedEvent;
+
+// A byte sequence that any reader could take for a line end, or a control.
+bool BreaksLines(const std::string& text) {
+    for (const char* end : {"\r", "\v", "\f", "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"}) {
+        if (text.find(end) != std::string::npos) return true;
+    }
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t';
+    });
+}
+
+void Check(const std::string& url, const torvale::ClientTable& table) {
+    torvale::Recorder recorder;
+    torvale::RecordingAlertPanel alerts(recorder);
+    torvale::RecordingFileSystem files(recorder, nullptr, [](const std::string& path) {
+        return path.starts_with("/Applications/") || path.starts_with("/fuzz/bin/");
+    });
+    torvale::RecordingShell shell(recorder);
+    torvale::RecordingLog log(recorder);
+    torvale::MemoryPreferences preferences;
+    torvale::InihParser ini;
+    torvale::AppDelegate delegate({alerts, preferences, files, shell, log, ini}, table);
+    delegate.applicationWillFinishLaunching("/home/fuzz", "/fuzz/bin");
+    recorder.events.clear();
+    delegate.handleURLEvent(url);
+
+    const auto intended = delegate.url ? torvale::test::IntendedWords(
+                                             *delegate.url, table, delegate.ConfigDir, "/fuzz/bin")
+                                       : std::nullopt;
+    int commands = 0;
+    for (const RecordedEvent& event : recorder.events) {
+        if (event.kind == RecordedEvent::Kind::Command) {
+            ++commands;
+            if (!intended || torvale::ShellWords(event.text) != *intended) std::abort();
+        }
+        if (event.kind == RecordedEvent::Kind::WriteFile && event.text.ends_with(".rdp")) {
+            const auto lines = std::count(event.detail.begin(), event.detail.end(), '\n');
+            if ((lines != 11 && lines != 13) || !event.detail.ends_with("\n\n") ||
+                BreaksLines(event.detail)) {
+                std::abort();
+            }
+        }
+    }
+    if (commands != (intended ? 1 : 0)) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using Kind = torvale::RecordedEvent::Kind;
-    torvale::Recorder recorder;
-    torvale::RecordingAlertPanel alerts(recorder);
-    torvale::RecordingFileSystem files(recorder, nullptr, true);
-    torvale::RecordingShell shell(recorder);
-    torvale::RecordingLog log(recorder);
-    torvale::MemoryPreferences preferences;
-    torvale::AppDelegate delegate({alerts, preferences, files, shell, log});
-    delegate.applicationWillFinishLaunching("/home/fuzz");
-
-    delegate.handleURLEvent(std::string(reinterpret_cast<const char*>(data), size));
-
-    for (const torvale::RecordedEvent& event : recorder.events) {
-        if (event.kind == Kind::Command) {
-            if (event.text.find('\0') != std::string::npos) std::abort();
-            const auto words = torvale::ShellWords(event.text);
-            if (!words || words->empty() || words->front() != "open") std::abort();
-        }
-        if (event.kind == Kind::WriteFile && IsRdpFile(event.text)) {
-            const auto lines = std::count(event.detail.begin(), event.detail.end(), '\n');
-            if ((lines != 11 && lines != 13) || event.detail.find('\r') != std::string::npos ||
-                !event.detail.ends_with("\n\n")) {
-                std::abort();
-            }
-        }
-    }
+    const std::string url(reinterpret_cast<const char*>(data), size);
+    Check(url, torvale::clients::kMacOS);
+    Check(url, torvale::clients::kLinux);
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// Fakes of every seam, and a harness that wires them to an AppDelegate.
+// Fakes of every seam but the INI parser (the real one serves), and a
+// harness that wires them to an AppDelegate.
 
 #include <algorithm>
 #include <functional>
@@ -15,21 +16,13 @@
 
 namespace torvale::test {
 
-struct AlertRecord {
-    std::string title;
-    std::string message;
-    bool operator==(const AlertRecord&) const = default;
-};
-
 class FakeAlertPanel final : public AlertPanel {
   public:
-    // Called while the alert is "open"; answers whether the box is ticked.
-    std::function<bool(const AlertRecord&)> onRun;
-    std::vector<AlertRecord> shown;
-
+    std::vector<std::string> shown;                  // "title: message"
+    std::function<bool(const std::string&)> ticked;  // by title; called while the alert is open
     bool Run(const std::string& title, const std::string& message) override {
-        shown.push_back({title, message});
-        return onRun ? onRun(shown.back()) : false;
+        shown.push_back(title + ": " + message);
+        return ticked && ticked(title);
     }
 };
 
@@ -38,10 +31,10 @@ class FakeFileSystem final : public FileSystem {
     std::set<std::string> present;  // directories and clients
     std::map<std::string, std::string> files;
     std::map<std::string, unsigned> modes;
-    std::set<std::string> failing;  // writes here fail; reads fail as unreadable
+    std::set<std::string> failing;  // writes here fail; reads find it unreadable
 
     bool Exists(const std::string& path) override {
-        return present.count(path) != 0 || files.count(path) != 0;
+        return present.count(path) + files.count(path) != 0;
     }
     bool CreateDirectory(const std::string& path, unsigned) override {
         if (failing.count(path) != 0) return false;
@@ -50,8 +43,7 @@ class FakeFileSystem final : public FileSystem {
     }
     std::optional<std::string> ReadFile(const std::string& path, std::size_t) override {
         if (failing.count(path) != 0) return std::nullopt;
-        const auto it = files.find(path);
-        return it != files.end() ? it->second : std::string();
+        return files.count(path) != 0 ? files[path] : std::string();
     }
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override {
         if (failing.count(path) != 0) return false;
@@ -64,10 +56,9 @@ class FakeFileSystem final : public FileSystem {
 class FakeShell final : public Shell {
   public:
     std::vector<std::string> lines;
-    std::string failure;  // returned by every Run when set
     std::string Run(const std::string& commandLine) override {
         lines.push_back(commandLine);
-        return failure;
+        return std::string();
     }
 };
 
@@ -77,11 +68,10 @@ class FakeLog final : public Log {
     void Write(const std::string& line) override { lines.push_back(line); }
 };
 
-// An AppDelegate on fakes (and the real INI parser), started up in kHome.
+// An AppDelegate on fakes, started up in kHome with kBin as the search path.
 struct Harness {
     static constexpr const char* kHome = "/home/demo";
     static constexpr const char* kConfigDir = "/home/demo/Documents/torvale";
-    static constexpr const char* kBin = "/opt/bin";  // the search path
 
     FakeAlertPanel alerts;
     MemoryPreferences preferences;
@@ -90,25 +80,26 @@ struct Harness {
     FakeLog log;
     InihParser ini;
     AppDelegate delegate;
-
     const ClientTable& table;
     const std::string bin;
 
     explicit Harness(const ClientTable& clients = clients::kMacOS, const std::string& home = kHome,
-                     std::string searchPath = kBin)
+                     std::string searchPath = "/opt/bin",
+                     const std::vector<std::string>& failing = {})
         : delegate({alerts, preferences, files, shell, log, ini}, clients),
           table(clients),
           bin(std::move(searchPath)) {
+        files.failing.insert(failing.begin(), failing.end());
         delegate.applicationWillFinishLaunching(home, bin);
     }
 
-    // Puts a program in place for every client: the first one named for the
-    // search path, else the first bundle.
+    // A program for every client: the first one named for the search path,
+    // else the first bundle.
     void InstallAll() {
         for (const ClientApp* app : table.All()) {
             const auto& programs = app->programs;
             const auto named = std::find_if(programs.begin(), programs.end(), [](const auto& p) {
-                return !p.path.empty() && !p.path.starts_with("/");
+                return !p.path.empty() && p.path[0] != '/';
             });
             if (named != programs.end()) {
                 files.present.insert(bin + "/" + std::string(named->path));

@@ -14,13 +14,17 @@ const std::string kAlertSuppression = "AlertSuppression";
 void AppDelegate::Alert(const std::string& title, const std::string& message) {
     // Read afresh every time: a tick on the previous alert of this same pass
     // already silences this one.
-    if (platform_.preferences.GetBool(kAlertSuppression)) {
+    if (AlertsSuppressed()) {
         platform_.log.Write("Alert suppressed");
         return;
     }
     if (platform_.alerts.Run(title, message)) {
         platform_.preferences.SetBool(kAlertSuppression, true);
     }
+}
+
+bool AppDelegate::AlertsSuppressed() {
+    return platform_.preferences.GetBool(kAlertSuppression);
 }
 
 void AppDelegate::TurnAlertsBackOn() {

@@ -40,6 +40,8 @@ bool GtkAlertPanel::Run(const std::string& title, const std::string& message) {
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
     gtk_container_add(GTK_CONTAINER(area), check);
     gtk_widget_show(check);
+    // Return closes it, as with any alert; the check button is one Tab away.
+    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK));
 
     gtk_dialog_run(GTK_DIALOG(dialog));
     const bool ticked = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check)) != FALSE;

@@ -1,15 +1,11 @@
-// The Cocoa application delegate: forwards start-up and URL events to the
-// portable core, which holds every piece of logic.
+// The Cocoa application delegate: forwards start-up, URL events and the
+// alerts' return to the portable core, which holds every piece of logic.
 
 #import <Cocoa/Cocoa.h>
 
-@interface AppDelegate : NSObject <NSApplicationDelegate>
+@interface AppDelegate : NSObject <NSApplicationDelegate, NSMenuItemValidation>
 
-// Built in code (there is no interface file); owned here because nothing
-// else keeps it.
-@property(strong) NSWindow* window;
-
-- (void)handleURLEvent:(NSAppleEventDescriptor*)event
-        withReplyEvent:(NSAppleEventDescriptor*)replyEvent;
+// Sent up the responder chain by the menu item and by the window's button.
+- (IBAction)turnAlertsBackOn:(id)sender;
 
 @end

@@ -5,51 +5,53 @@
 #include <string>
 
 #include "app/AppDelegate.h"
+#include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaSeams.h"
-#import "platform/macos/MainWindow.h"
+#import "platform/macos/Torvale.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
 @implementation AppDelegate {
-    torvale::NSAlertPanel _alerts;
-    torvale::UserDefaultsPreferences _preferences;
+    torvale::TVAlertPanel _alerts;
+    torvale::TVUserDefaults _preferences;
     torvale::PosixFileSystem _files;
     torvale::PosixShell _shell;
-    torvale::NSLogLog _log;
+    torvale::TVSystemLog _log;
+    torvale::InihParser _ini;
+    // Declared after the seams it refers to, so it is destroyed before them.
     std::unique_ptr<torvale::AppDelegate> _core;
+    // Kept across closing: the Dock icon brings the same window back.
+    NSWindow* _window;
+    Torvale* _root;
 }
 
 - (instancetype)init {
     if ((self = [super init])) {
         _core = std::make_unique<torvale::AppDelegate>(
-            torvale::Platform{_alerts, _preferences, _files, _shell, _log});
+            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini});
     }
     return self;
 }
 
 - (void)applicationWillFinishLaunching:(NSNotification*)notification {
-    _core->applicationWillFinishLaunching(NSHomeDirectory().fileSystemRepresentation);
-
-    // Registered before launching finishes: the URL that started the
-    // application is delivered right after this method returns.
+    // Before the start-up alert can run a modal loop: a URL event that comes
+    // during it must reach the core, which queues it. The URL that started
+    // the application is delivered right after this method returns.
     [NSAppleEventManager.sharedAppleEventManager setEventHandler:self
                                                      andSelector:@selector(handleURLEvent:
                                                                            withReplyEvent:)
                                                    forEventClass:kInternetEventClass
                                                       andEventID:kAEGetURL];
+    _core->applicationWillFinishLaunching(NSHomeDirectory().fileSystemRepresentation);
 
-    self.window = TVMakeMainWindow();
-    [[[NSWindowController alloc] initWithWindow:self.window] showWindow:nil];
-}
-
-- (void)applicationDidFinishLaunching:(NSNotification*)notification {
-}
-
-- (void)applicationWillTerminate:(NSNotification*)notification {
-}
-
-- (BOOL)applicationShouldTerminateAfterLastWindowClosed:(NSApplication*)sender {
-    return NO;  // resident: launch URLs keep coming with no window open
+    // No interface file: the window is made here. Its default style (titled,
+    // closable, miniaturizable, resizable) is the one we want.
+    _root = [[Torvale alloc] initWithCore:*_core];
+    _window = [NSWindow windowWithContentViewController:_root];
+    _window.title = @"Torvale";
+    _window.releasedWhenClosed = NO;  // closing must not free what _window still holds
+    [_window center];
+    [_window makeKeyAndOrderFront:nil];
 }
 
 - (void)handleURLEvent:(NSAppleEventDescriptor*)event
@@ -63,6 +65,30 @@
         url.emplace(static_cast<const char*>(bytes.bytes), bytes.length);
     }
     _core->handleURLEvent(url);
+    [_root refresh];
+}
+
+- (IBAction)turnAlertsBackOn:(id)sender {
+    _core->TurnAlertsBackOn();
+    [_root refresh];
+}
+
+- (BOOL)validateMenuItem:(NSMenuItem*)menuItem {
+    return menuItem.action != @selector(turnAlertsBackOn:) || _core->AlertsSuppressed();
+}
+
+// `defaults delete` in Terminal may have turned alerts back on meanwhile.
+- (void)applicationDidBecomeActive:(NSNotification*)notification {
+    [_root refresh];
+}
+
+- (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)visible {
+    if (!visible) [_window makeKeyAndOrderFront:nil];
+    return NO;  // done here; AppKit has no document to open in its place
+}
+
+- (BOOL)applicationShouldTerminateAfterLastWindowClosed:(NSApplication*)sender {
+    return NO;  // resident: launch URLs keep coming with no window open
 }
 
 @end

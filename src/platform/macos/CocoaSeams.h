@@ -1,5 +1,5 @@
-// The seams behind the core on macOS: NSAlert, NSUserDefaults and NSLog.
-// File system and shell come from the shared POSIX implementations.
+// The seams behind the core that Cocoa provides: NSAlert, NSUserDefaults and
+// the unified log. File system, shell and INI parser are the shared ones.
 
 #pragma once
 
@@ -17,18 +17,19 @@ namespace torvale {
 // UTF-8 bytes to NSString; text that is not UTF-8 becomes the empty string.
 NSString* ToNSString(std::string_view text);
 
-class NSAlertPanel final : public AlertPanel {
+class TVAlertPanel final : public AlertPanel {
   public:
     bool Run(const std::string& title, const std::string& message) override;
 };
 
-class UserDefaultsPreferences final : public Preferences {
+class TVUserDefaults final : public Preferences {
   public:
     bool GetBool(const std::string& key) override;
     void SetBool(const std::string& key, bool value) override;
+    void Remove(const std::string& key) override;
 };
 
-class NSLogLog final : public Log {
+class TVSystemLog final : public Log {
   public:
     void Write(const std::string& line) override;
 };

@@ -11,7 +11,7 @@ NSString* ToNSString(std::string_view text) {
     return string ?: @"";
 }
 
-bool NSAlertPanel::Run(const std::string& title, const std::string& message) {
+bool TVAlertPanel::Run(const std::string& title, const std::string& message) {
     NSAlert* alert = [[NSAlert alloc] init];
     alert.messageText = ToNSString(title);
     alert.informativeText = ToNSString(message);
@@ -20,15 +20,19 @@ bool NSAlertPanel::Run(const std::string& title, const std::string& message) {
     return alert.suppressionButton.state == NSControlStateValueOn;
 }
 
-bool UserDefaultsPreferences::GetBool(const std::string& key) {
+bool TVUserDefaults::GetBool(const std::string& key) {
     return [NSUserDefaults.standardUserDefaults boolForKey:ToNSString(key)];
 }
 
-void UserDefaultsPreferences::SetBool(const std::string& key, bool value) {
+void TVUserDefaults::SetBool(const std::string& key, bool value) {
     [NSUserDefaults.standardUserDefaults setBool:value forKey:ToNSString(key)];
 }
 
-void NSLogLog::Write(const std::string& line) {
+void TVUserDefaults::Remove(const std::string& key) {
+    [NSUserDefaults.standardUserDefaults removeObjectForKey:ToNSString(key)];
+}
+
+void TVSystemLog::Write(const std::string& line) {
     NSLog(@"%@", ToNSString(line));
 }
 

@@ -1,14 +1,67 @@
 #import "platform/macos/Torvale.h"
 
-@implementation Torvale
+#import "platform/macos/CocoaSeams.h"
+#import "platform/macos/ViewController.h"
 
-// No interface file: the view is a plain one made here.
-- (void)loadView {
-    self.view = [[NSView alloc] initWithFrame:NSMakeRect(0, 0, 480, 270)];
+@implementation Torvale {
+    torvale::AppDelegate* _core;
+    ViewController* _history;
+    NSTextField* _alerts;
+    NSButton* _turnOn;
 }
 
-- (void)viewDidLoad {
-    [super viewDidLoad];
+- (instancetype)initWithCore:(torvale::AppDelegate&)core {
+    if ((self = [super initWithNibName:nil bundle:nil])) {
+        _core = &core;
+        _history = [[ViewController alloc] initWithHistory:core.history];
+    }
+    return self;
+}
+
+- (void)loadView {
+    NSView* view = [[NSView alloc] initWithFrame:NSMakeRect(0, 0, 640, 360)];
+    NSTextField* directory = [NSTextField
+        labelWithString:[NSString
+                            localizedStringWithFormat:NSLocalizedString(@"User data: %@", nil),
+                                                      torvale::ToNSString(_core->ConfigDir)]];
+    directory.selectable = YES;  // the path is there to be copied
+    directory.lineBreakMode = NSLineBreakByTruncatingMiddle;
+    _alerts = [NSTextField labelWithString:@""];
+    // No target: the action goes up the responder chain to the application delegate.
+    _turnOn = [NSButton buttonWithTitle:NSLocalizedString(@"Turn Alerts Back On", nil)
+                                 target:nil
+                                 action:@selector(turnAlertsBackOn:)];
+    [self addChildViewController:_history];
+    NSView* table = _history.view;
+    for (NSView* subview in @[ directory, _alerts, _turnOn, table ]) {
+        subview.translatesAutoresizingMaskIntoConstraints = NO;
+        [view addSubview:subview];
+    }
+    [NSLayoutConstraint activateConstraints:@[
+        [directory.topAnchor constraintEqualToAnchor:view.topAnchor constant:12],
+        [directory.leadingAnchor constraintEqualToAnchor:view.leadingAnchor constant:16],
+        [directory.trailingAnchor constraintLessThanOrEqualToAnchor:view.trailingAnchor
+                                                           constant:-16],
+        [_turnOn.topAnchor constraintEqualToAnchor:directory.bottomAnchor constant:8],
+        [_alerts.leadingAnchor constraintEqualToAnchor:directory.leadingAnchor],
+        [_alerts.firstBaselineAnchor constraintEqualToAnchor:_turnOn.firstBaselineAnchor],
+        [_turnOn.leadingAnchor constraintEqualToAnchor:_alerts.trailingAnchor constant:8],
+        [table.topAnchor constraintEqualToAnchor:_turnOn.bottomAnchor constant:12],
+        [table.leadingAnchor constraintEqualToAnchor:view.leadingAnchor],
+        [table.trailingAnchor constraintEqualToAnchor:view.trailingAnchor],
+        [table.bottomAnchor constraintEqualToAnchor:view.bottomAnchor],
+    ]];
+    self.view = view;
+    [self refresh];
+}
+
+- (void)refresh {
+    const bool suppressed = _core->AlertsSuppressed();
+    _alerts.stringValue = suppressed ? NSLocalizedString(@"Alerts are turned off.", nil)
+                                     : NSLocalizedString(@"Alerts are on.", nil);
+    // Hidden, not removed: the table below keeps its place.
+    _turnOn.hidden = !suppressed;
+    [_history reload];
 }
 
 @end
