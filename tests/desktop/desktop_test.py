@@ -13,8 +13,7 @@ WAIT = 30  # seconds, for anything
 
 
 def poll(check, what):
-    deadline = time.monotonic() + WAIT
-    while time.monotonic() < deadline:
+    for _ in range(WAIT * 20):
         found = check()
         if found:
             return found
@@ -46,13 +45,12 @@ class Desktop(unittest.TestCase):
         self.env = {"HOME": self.home, "DISPLAY": self.display, "PATH": self.bin + ":/usr/bin:/bin",
                     "TORVALE_TEST": self.root, "RECORD_ARGV_LOG": self.root + "/argv.log",
                     "XDG_CONFIG_HOME": self.home + "/.config", "LC_ALL": "C.UTF-8"}
+        self.env.update((k, v) for k, v in os.environ.items() if k.endswith("SAN_OPTIONS"))
         # FileZilla's first-run greeting, and its question before plain FTP.
-        for name, text in (("filezilla.xml", '<FileZilla3><Settings><Setting name="Greeting version">'
-                                             '99</Setting></Settings></FileZilla3>'),
-                           ("trustedcerts.xml", '<FileZilla3><InsecureHosts><Host Port="21">127.0.0.1'
-                                                '</Host></InsecureHosts></FileZilla3>')):
-            with open(self.home + "/.config/filezilla/" + name, "w") as out:
-                out.write(text)
+        with open(self.home + "/.config/filezilla/filezilla.xml", "w") as out:
+            out.write('<FileZilla3><Settings><Setting name="Greeting version">99</Setting></Settings></FileZilla3>')
+        with open(self.home + "/.config/filezilla/trustedcerts.xml", "w") as out:
+            out.write('<FileZilla3><InsecureHosts><Host Port="21">127.0.0.1</Host></InsecureHosts></FileZilla3>')
 
     def tearDown(self):
         # The clients run in sessions of their own: they are found by the
@@ -77,8 +75,8 @@ class Desktop(unittest.TestCase):
     def accept(self, server):
         """One connection; the listener closes at once, so no retry waits on it."""
         server.settimeout(WAIT)
-        connection, _ = server.accept()
-        server.close()
+        with server:
+            connection = server.accept()[0]
         connection.settimeout(WAIT)
         return connection
 

@@ -21,22 +21,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::size_t Entries(const std::string& dir) {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+auto Entries(const std::string& dir) {
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
 }
 
-TEST(PosixShell, RunsTheLineAsOneArgumentAndWaitsWhateverItsStatus) {
+TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
     TempDir dir;
-    PosixShell shell;
-    EXPECT_EQ(shell.Run("sleep 0.2; printf '%s|' \"$0\" \"$#\" > '" + (dir / "out") + "'; exit 3"),
-              "");
+    EXPECT_EQ(
+        PosixShell().Run("sleep 0.2; printf '%s|' \"$0\" \"$#\" > '" + (dir / "out") + "'; exit 3"),
+        "");
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
-    EXPECT_EQ(shell.Run("kill -9 $$"), "");
-}
-
-TEST(PosixShell, ChildGetsOnlyTheStandardDescriptorsAndDefaultSignals) {
-    TempDir dir;
+    EXPECT_EQ(PosixShell().Run("kill -9 $$"), "");
     // A descriptor left inheritable by mistake, a blocked and an ignored signal.
     ASSERT_EQ(::dup2(::open("/dev/null", O_RDONLY), 57), 57);
     sigset_t blocked, previous;
@@ -87,7 +82,7 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     EXPECT_EQ(FileMode(path), 0600u);
     EXPECT_EQ(files.ReadFile(path, big.size()), big);
     EXPECT_EQ(files.ReadFile(path, big.size() - 1), std::nullopt);
-    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_EQ(Entries(dir.path()), 1);
 
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     EXPECT_EQ(files.ReadFile(dir / "fifo", 100), std::nullopt);  // and does not wait
@@ -125,7 +120,7 @@ TEST(PosixFileSystem, FailuresLeaveTheOldFileAndNoTemporary) {
     ASSERT_EQ(::seteuid(0), 0);
     EXPECT_FALSE(wrote || made || read);
     EXPECT_EQ(ReadFile(path), "old");
-    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_EQ(Entries(dir.path()), 1);
 }
 
 TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {

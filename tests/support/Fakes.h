@@ -1,7 +1,7 @@
 #pragma once
 
-// Fakes of every seam but the INI parser (the real one serves), and a
-// harness that wires them to an AppDelegate.
+// Fakes of the alert panel and the file system, and a harness that wires
+// them, the recording shell and log and the real INI parser to an AppDelegate.
 
 #include <algorithm>
 #include <functional>
@@ -53,21 +53,6 @@ class FakeFileSystem final : public FileSystem {
     }
 };
 
-class FakeShell final : public Shell {
-  public:
-    std::vector<std::string> lines;
-    std::string Run(const std::string& commandLine) override {
-        lines.push_back(commandLine);
-        return std::string();
-    }
-};
-
-class FakeLog final : public Log {
-  public:
-    std::vector<std::string> lines;
-    void Write(const std::string& line) override { lines.push_back(line); }
-};
-
 // An AppDelegate on fakes, started up in kHome with kBin as the search path.
 struct Harness {
     static constexpr const char* kHome = "/home/demo";
@@ -76,8 +61,9 @@ struct Harness {
     FakeAlertPanel alerts;
     MemoryPreferences preferences;
     FakeFileSystem files;
-    FakeShell shell;
-    FakeLog log;
+    Recorder recorder;  // of the shell and the log
+    RecordingShell shell{recorder};
+    RecordingLog log{recorder};
     InihParser ini;
     AppDelegate delegate;
     const ClientTable& table;
@@ -111,6 +97,15 @@ struct Harness {
 
     // Hands a launch URL to the delegate as the URL event would.
     void Open(const std::string& fields) { delegate.handleURLEvent("torvale://" + fields); }
+
+    // The command lines run, or the log lines written.
+    std::vector<std::string> Recorded(RecordedEvent::Kind kind) const {
+        std::vector<std::string> lines;
+        for (const RecordedEvent& event : recorder.events) {
+            if (event.kind == kind) lines.push_back(event.text);
+        }
+        return lines;
+    }
 };
 
 }  // namespace torvale::test

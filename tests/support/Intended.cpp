@@ -5,63 +5,35 @@
 #include "app/AppDelegate.h"
 
 namespace torvale::test {
-namespace {
-
-bool StartsOption(const std::string& word) {
-    return !word.empty() && (word[0] == '/' || word[0] == '-');
-}
-
-bool IsScheme(const std::string& s) {
-    return !s.empty() && std::isalpha(static_cast<unsigned char>(s[0])) &&
-           std::all_of(s.begin(), s.end(), [](char c) {
-               return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '.' ||
-                      c == '-';
-           });
-}
-
-Argv Head(const ClientApp& app, const ClientTable& table, const std::string& bin) {
-    if (table.launcher.empty()) {
-        for (const ClientProgram& program : app.programs) {
-            if (!program.path.empty() && program.path[0] != '/')
-                return {bin + "/" + std::string(program.path)};
-        }
-        return {};
-    }
-    Argv head{"open", std::string(app.programs.front().path)};
-    std::string arguments(app.programs.front().arguments);
-    for (std::size_t at = 0; at < arguments.size();) {
-        const std::size_t end = std::min(arguments.find(' ', at), arguments.size());
-        if (end > at) head.push_back(arguments.substr(at, end - at));
-        at = end + 1;
-    }
-    return head;
-}
-
-}  // namespace
 
 std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTable& table,
                                   const std::string& configDir, const std::string& bin) {
     auto p = [&](const char* key) { return Str(AppDelegate::GetFromUrl(fieldText, key)); };
-    const std::string action = p("action");
-    std::string sshport = p("sshport");
-    if (sshport.empty() || sshport == "0") sshport = "22";
-    const std::string username = p("username");
+    auto option = [](const std::string& word) {
+        return !word.empty() && (word[0] == '/' || word[0] == '-');
+    };
+    const bool macos = table.name == "macos";
+    auto head = [&](const char* bundle, const char* program, Argv arguments = {}) {
+        Argv words = macos ? Argv{"open", std::string("/Applications/") + bundle}
+                           : Argv{bin + "/" + program};
+        if (macos) words.insert(words.end(), arguments.begin(), arguments.end());
+        return words;
+    };
+    const std::string action = p("action"), username = p("username"), protocol = p("protocol");
+    const std::string sshport = p("sshport").empty() || p("sshport") == "0" ? "22" : p("sshport");
     const std::size_t cut = username.find("--");
     const std::string login =
         (cut == std::string::npos ? username : username.substr(0, cut + 2)) + p("sid");
-    const bool macos = !table.launcher.empty();
 
     Argv a;
     auto add = [&](std::initializer_list<std::string> words) { a.insert(a.end(), words); };
     if (action == "StartSecureCRT") {
-        const std::string protocol = p("protocol");
         const std::string port = protocol == "telnet" ? "23" : sshport;
         const bool tab = p("crttab") == "1";
-        if (StartsOption(login) || StartsOption(port) || StartsOption(p("proxy_addr")) ||
-            (tab && StartsOption(p("target_username")))) {
+        if (option(login) || option(port) || option(p("proxy_addr")) ||
+            (tab && option(p("target_username"))))
             return std::nullopt;
-        }
-        a = Head(table.secureCRT, table, bin);
+        a = head("SecureCRT.app", "SecureCRT", {"-n", "--args"});
         if (tab) add({"/T", "/N", p("target_username") + "@" + p("target_ip")});
         if (protocol == "telnet") {
             add({"/telnet"});
@@ -78,9 +50,9 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
         const bool display = action == "StartSecureCRTDisplay";
         const std::string monitorLogin = p("monitoruser") + (display ? "--" : "2-") + p("sid") +
                                          (display ? "--" : "-") + p("cid");
-        if (StartsOption(monitorLogin) || StartsOption(p("host")) || StartsOption(p("monitorport")))
+        if (option(monitorLogin) || option(p("host")) || option(p("monitorport")))
             return std::nullopt;
-        a = Head(table.secureCRT, table, bin);
+        a = head("SecureCRT.app", "SecureCRT", {"-n", "--args"});
         if (display) {
             add({"/ssh2", "/AUTH", "password", "/l"});
         } else {
@@ -88,32 +60,35 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
         }
         add({monitorLogin, "/password", p("monitorpassword"), p("host"), "/P", p("monitorport")});
     } else if (action == "StartFileZilla") {
-        const std::string protocol = p("protocol");
-        if (!IsScheme(protocol)) return std::nullopt;
+        const bool scheme =
+            !protocol.empty() && std::isalpha(static_cast<unsigned char>(protocol[0])) &&
+            protocol.find_first_not_of(
+                "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+.-") ==
+                std::string::npos;
+        if (!scheme) return std::nullopt;
         const std::string user = login + (p("entrust_password") == "1" ? ":" + p("password") : "");
-        a = Head(table.fileZilla, table, bin);
+        a = head("FileZilla.app", "filezilla", {"--args"});
         add({protocol + "://" + user + "@" + p("proxy_addr") + ":" +
              (protocol == "ftp" ? "21" : sshport)});
     } else if (action == "StartMstsc") {
         const std::string rdparg = p("rdparg");
-        const bool known = rdparg == "admin" || rdparg == "f" || rdparg == "span" ||
+        const bool plain = rdparg == "admin" || rdparg == "f" || rdparg == "span" ||
                            rdparg == "multimon" || rdparg == "public";
         if (macos ? rdparg.find('/') != std::string::npos || rdparg == "." || rdparg == ".."
-                  : !rdparg.empty() && !known) {
+                  : !rdparg.empty() && !plain) {
             return std::nullopt;
         }
         std::string target = p("target_ip");
         std::replace(target.begin(), target.end(), '.', ',');
-        const std::string file = configDir + "/" + target + ".rdp";
-        a = Head(table.microsoftRemoteDesktop, table, bin);
+        a = head("Microsoft Remote Desktop.app", "xfreerdp");
         if (macos && !rdparg.empty()) add({"/" + rdparg});
-        add({file});
+        add({configDir + "/" + target + ".rdp"});
         if (!macos && !rdparg.empty()) add({"/" + rdparg});
     } else if (action == "StartMstscAutoRun") {
-        a = Head(table.remoteDesktopConnection, table, bin);
+        a = head("Remote Desktop Connection.app", "xfreerdp");
         add({configDir + "/activex_autorun.rdp"});
     } else if (action == "StartMstscAutoRunReplay" && macos) {
-        a = Head(table.quendalApp, table, bin);
+        a = head("QuendalApp.app", "", {"--args"});
         add({"/v:" + p("host") + ":" + p("port"), "/u:" + username, "/p:" + p("password"),
              "/app-name:" + p("path"), "/app-cmd:\"" + p("param") + "\""});
     } else {

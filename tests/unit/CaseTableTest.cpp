@@ -59,8 +59,8 @@ void Check(const Steps& steps) {
     }
 
     EXPECT_EQ(h.alerts.shown, All(steps, "alert"));
-    EXPECT_EQ(h.shell.lines, All(steps, "run"));
-    EXPECT_EQ(h.log.lines, All(steps, "log"));
+    EXPECT_EQ(h.Recorded(RecordedEvent::Kind::Command), All(steps, "run"));
+    EXPECT_EQ(h.Recorded(RecordedEvent::Kind::Log), All(steps, "log"));
     for (auto step = steps.begin(); step != steps.end(); ++step) {
         if (step->first != "file") continue;
         std::string content;

@@ -1,0 +1,39 @@
+#!/bin/sh
+# Connection files under real faults: a full disk, a read-only file system, a
+# file size limit, and a file system without hard links (SMB homes, exFAT).
+# What was there before stays byte for byte, no temporary file is left, and
+# the user is told.   fault_injection.sh TORVALE RECORD_ARGV
+[ "$(id -u)" = 0 ] || { echo "skipped: mounting a small file system needs root"; exit 77; }
+torvale=$1 record=$2 status=0
+mstsc='torvale://&action=StartMstsc&localhost=h:3389&target_ip=10.0.0.9&screen='
+autorun='torvale://&action=StartMstscAutoRun&path=C:%5Ca.exe&screen='
+alerts='抱歉: 创建activex.rdp文件出错%s/activex.rdp\n抱歉: 复制文件出错%s/10,0,0,9.rdp\n抱歉: 创建activex.rdp文件出错\n'
+fault() {  # NAME, what happens between the launches, what the second runs under, its alerts
+    out=$(mktemp -d) && mkdir -p "$out/home/Documents" "$out/bin" "$out/app.app" && ln -s "$record" "$out/bin/open"
+    HOME=$out/home XDG_CONFIG_HOME=$out PATH=$out/bin:/usr/bin:/bin:/usr/sbin:/sbin \
+        unshare -m --propagation private /bin/sh -c '
+        set -e
+        mount -t tmpfs -o size=256k tmpfs "$HOME/Documents"
+        mkdir "$HOME/Documents/torvale" && cd "$HOME/Documents/torvale"
+        printf "[clients]\nMicrosoft Remote Desktop = %s\nRemote Desktop Connection = %s\n" "$1/app.app" "$1/app.app" >configuration.ini
+        "$2" "$3"1\& "$4"1\& && cp -a . "$1/before"
+        eval "$5"
+        $6 "$2" "$3"2\& "$4"2\& 2>&1 >/dev/null | cat >"$1/alerts"
+        cp -a . "$1/after"' sh "$out" "$torvale" "$mstsc" "$autorun" "$2" "$3"
+    dir=$out/home/Documents/torvale
+    if [ -n "$4" ]; then expected=$(printf "$alerts" "$dir" "$dir") && changed=; else expected= changed=1; fi
+    for file in activex.rdp activex_autorun.rdp 10,0,0,9.rdp; do
+        # Whole files only: the old one, or where writing works the new one.
+        if cmp -s "$out/before/$file" "$out/after/$file"; then same=1; else same=; fi
+        grep -q desktopwidth:i:800 "$out/before/$file" && [ "$same" != "$changed" ] ||
+            { echo "$1: $file"; status=1; }
+    done
+    [ "$(ls -A "$out/after" | wc -l)" = 4 ] || { echo "$1: a temporary file was left"; status=1; }
+    [ "$(cat "$out/alerts")" = "$expected" ] || { echo "$1: alerts were:"; cat "$out/alerts"; status=1; }
+    rm -rf "$out"
+}
+fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null || true' '' yes
+fault 'read-only' 'mount -o remount,ro "$HOME/Documents"' '' yes
+fault 'size limit' '' 'prlimit --fsize=100' yes
+fault 'no hard links' '' 'strace -f -qq -o /dev/null -e trace=link,linkat -e inject=link,linkat:error=EPERM' ''
+exit $status
