@@ -210,4 +210,8 @@ inline const std::string& Str(const Field& field) {
 // "/" or "-".
 bool OptionLike(std::string_view value);
 
+// False for a port that is not ASCII digits; the empty one passes, a
+// client's own default.
+bool IsPort(std::string_view value);
+
 }  // namespace torvale

@@ -11,10 +11,6 @@ namespace torvale::utf8 {
 // or nothing when the whole text is well-formed.
 std::optional<std::size_t> FirstInvalidByte(std::string_view text);
 
-inline bool IsValid(std::string_view text) {
-    return !FirstInvalidByte(text);
-}
-
 // The length of the well-formed sequence that starts at `text[i]`, or 0 when
 // none starts there.
 std::size_t SequenceLength(std::string_view text, std::size_t i);

@@ -9,6 +9,9 @@ namespace torvale::test {
 std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTable& table,
                                   const std::string& configDir, const std::string& bin) {
     auto p = [&](const char* key) { return Str(AppDelegate::GetFromUrl(fieldText, key)); };
+    auto digits = [](const std::string& port) {
+        return port.find_first_not_of("0123456789") == std::string::npos;
+    };
     auto option = [](const std::string& word) {
         return !word.empty() && (word[0] == '/' || word[0] == '-');
     };
@@ -30,7 +33,7 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
     if (action == "StartSecureCRT") {
         const std::string port = protocol == "telnet" ? "23" : sshport;
         const bool tab = p("crttab") == "1";
-        if (option(login) || option(port) || option(p("proxy_addr")) ||
+        if (option(login) || !digits(port) || option(p("proxy_addr")) ||
             (tab && option(p("target_username"))))
             return std::nullopt;
         a = head("SecureCRT.app", "SecureCRT", {"-n", "--args"});
@@ -50,7 +53,7 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
         const bool display = action == "StartSecureCRTDisplay";
         const std::string monitorLogin = p("monitoruser") + (display ? "--" : "2-") + p("sid") +
                                          (display ? "--" : "-") + p("cid");
-        if (option(monitorLogin) || option(p("host")) || option(p("monitorport")))
+        if (option(monitorLogin) || option(p("host")) || !digits(p("monitorport")))
             return std::nullopt;
         a = head("SecureCRT.app", "SecureCRT", {"-n", "--args"});
         if (display) {
@@ -65,11 +68,13 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
             protocol.find_first_not_of(
                 "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+.-") ==
                 std::string::npos;
-        if (!scheme) return std::nullopt;
-        const std::string user = login + (p("entrust_password") == "1" ? ":" + p("password") : "");
+        const std::string password = p("entrust_password") == "1" ? ":" + p("password") : "";
+        const std::string port = protocol == "ftp" ? "21" : sshport;
+        // FileZilla would read a "/" in the user part as the start of a path.
+        if (!scheme || (login + password).find('/') != std::string::npos || !digits(port))
+            return std::nullopt;
         a = head("FileZilla.app", "filezilla", {"--args"});
-        add({protocol + "://" + user + "@" + p("proxy_addr") + ":" +
-             (protocol == "ftp" ? "21" : sshport)});
+        add({protocol + "://" + login + password + "@" + p("proxy_addr") + ":" + port});
     } else if (action == "StartMstsc") {
         const std::string rdparg = p("rdparg");
         const bool plain = rdparg == "admin" || rdparg == "f" || rdparg == "span" ||
@@ -87,7 +92,7 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
     } else if (action == "StartMstscAutoRun") {
         a = head("Remote Desktop Connection.app", "xfreerdp");
         add({configDir + "/activex_autorun.rdp"});
-    } else if (action == "StartMstscAutoRunReplay" && macos) {
+    } else if (action == "StartMstscAutoRunReplay" && macos && digits(p("port"))) {
         a = head("QuendalApp.app", "", {"--args"});
         add({"/v:" + p("host") + ":" + p("port"), "/u:" + username, "/p:" + p("password"),
              "/app-name:" + p("path"), "/app-cmd:\"" + p("param") + "\""});

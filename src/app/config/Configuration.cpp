@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "app/Trim.h"
+
 namespace torvale {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos) return {};
-    return text.substr(start, text.find_last_not_of(" \t\r") + 1 - start);
-}
 
 // An IPv6 address may be written in brackets, as in an .rdp full address.
 std::string_view WithoutBrackets(std::string_view host) {
@@ -25,17 +21,18 @@ bool SameHost(std::string_view a, std::string_view b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The section that the given line stands in (or opens).
-std::string_view SectionAt(std::string_view text, int line) {
-    std::string_view section;
-    for (int number = 1; number <= line && !text.empty(); ++number) {
+// Whether a [gateways] header stands anywhere in the text, broken or not
+// (a UTF-8 BOM before the first line counts for nothing).
+bool HasGatewaysSection(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view current = Trim(text.substr(0, end));
-        if (!current.empty() && current.front() == '[')
-            section = Trim(current.substr(1, current.find(']') - 1));
+        const std::string_view line = Trim(text.substr(0, end));
+        if (line.starts_with("[") && Trim(line.substr(1, line.find(']') - 1)) == "gateways")
+            return true;
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
-    return section;
+    return false;
 }
 
 }  // namespace
@@ -80,9 +77,11 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         return false;
     });
     if (error != 0) {
+        // Reading may have stopped at the error, or gone on past a broken
+        // line: an allow-list in a file with an error cannot be trusted.
         config.errorLine = error;
         config.clients.clear();
-        config.gatewaysInError = SectionAt(text, error) == "gateways";
+        config.gatewaysInError = HasGatewaysSection(text);
     }
     return config;
 }

@@ -37,6 +37,10 @@ bool OptionLike(std::string_view value) {
     return !value.empty() && (value.front() == '/' || value.front() == '-');
 }
 
+bool IsPort(std::string_view value) {
+    return std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::optional<ResolvedClient> AppDelegate::OpeningCheck(const ClientApp& app) {
     if (auto found = Resolve(app)) {
         record_.client = found->path;

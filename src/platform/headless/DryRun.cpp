@@ -156,7 +156,8 @@ void PrintJson(const Prediction& outcome, std::size_t number, std::ostream& out)
     document["gateway"] = record.gateway.empty() ? Json(nullptr) : Json(record.gateway);
     document["outcome"] = OutcomeName(record.outcome);
     document["detail"] = record.detail;
-    out << document.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+    // ASCII only: JSON escapes every control character, C1 and DEL included.
+    out << document.dump(-1, ' ', true, Json::error_handler_t::replace) << "\n";
 }
 
 }  // namespace

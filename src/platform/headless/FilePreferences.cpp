@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "app/Trim.h"
+
 namespace torvale {
 namespace {
 
@@ -19,16 +21,11 @@ std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
     return lines;
 }
 
-std::string Trim(const std::string& text) {
-    const std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return std::string();
-    return text.substr(start, text.find_last_not_of(" \t\r") + 1 - start);
-}
-
 // The value on a line of `key`, or nothing for a line of another key.
-std::optional<std::string> ValueOf(const std::string& line, const std::string& key) {
+std::optional<std::string_view> ValueOf(std::string_view line, const std::string& key) {
     const std::size_t equals = line.find('=');
-    if (equals == std::string::npos || Trim(line.substr(0, equals)) != key) return std::nullopt;
+    if (equals == std::string_view::npos || Trim(line.substr(0, equals)) != key)
+        return std::nullopt;
     return Trim(line.substr(equals + 1));
 }
 

@@ -13,12 +13,8 @@ void WriteLine(std::FILE* stream, std::string line) {
 
 }  // namespace
 
-std::string AlertLine(std::string_view title, std::string_view message) {
-    return Printable(title) + ": " + Printable(message);
-}
-
 bool StderrAlertPanel::Run(const std::string& title, const std::string& message) {
-    WriteLine(stream_, AlertLine(title, message));
+    WriteLine(stream_, Printable(title) + ": " + Printable(message));
     return false;
 }
 

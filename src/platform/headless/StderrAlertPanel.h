@@ -9,13 +9,10 @@
 
 namespace torvale {
 
-// The alert as one line: the title, ": ", then the message, both written
+// The headless alert: one line on a stream, "title: message", both written
 // Printable, so that one alert is always one line for whoever reads the
-// stream, and no value can forge another or act on the terminal.
-std::string AlertLine(std::string_view title, std::string_view message);
-
-// The headless alert: one line on a stream; it never blocks and its checkbox
-// is never ticked.
+// stream and no value can forge another or act on the terminal. It never
+// blocks and its checkbox is never ticked.
 class StderrAlertPanel final : public AlertPanel {
   public:
     explicit StderrAlertPanel(std::FILE* stream = stderr) : stream_(stream) {}

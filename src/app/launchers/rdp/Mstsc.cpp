@@ -44,8 +44,9 @@ void AppDelegate::StartMstsc() {
     }
 
     // The client gets a copy named after the target, written from this
-    // pass's own text: another pass may rewrite activex.rdp meanwhile (one
-    // process per click on Linux), and no copy needs hard links (SMB, exFAT).
+    // pass's own text: a pass to another target may rewrite activex.rdp
+    // meanwhile (one process per click on Linux), and no copy needs hard
+    // links (SMB, exFAT).
     const std::string text = MstscFileText();
     const std::string desktopFile = ConfigDir + "/activex.rdp";
     WriteConnectionFile(desktopFile, text, kWriteFailed + desktopFile);

@@ -8,7 +8,9 @@ namespace torvale {
 void AppDelegate::StartMstscAutoRunReplay() {
     const auto client = OpeningCheck(clients_.quendalApp);
     if (!client) return;
-    if (!Permitted(Str(m_host), {})) return;
+    // The client reads host and port from one argument: a port that is not
+    // a number could name another host there.
+    if (!Permitted(Str(m_host), {{"port", !IsPort(Str(m_port))}})) return;
 
     // Each value stands in a double-quoted place of the fixed format, the
     // last one between literal double quotes that the client receives.

@@ -23,11 +23,22 @@ bool IsUrlScheme(std::string_view text) {
 void AppDelegate::StartFileZilla() {
     const auto client = OpeningCheck(clients_.fileZilla);
     if (!client) return;
-    if (!Permitted(Str(m_proxy_addr), {{"protocol", !IsUrlScheme(Str(m_protocol))}})) return;
+    // FileZilla takes the host from after the last "@" ahead of the first
+    // "/": a "/" in the user part, or a port that is not a number, would
+    // point it at another host than the one checked.
+    const std::string port = m_protocol == "ftp" ? std::string("21") : Str(m_sshport);
+    const std::string login = LoginName();
+    const bool password = m_entrust_password == "1";
+    auto holdsSlash = [](const std::string& value) { return value.find('/') != std::string::npos; };
+    if (!Permitted(Str(m_proxy_addr), {{"protocol", !IsUrlScheme(Str(m_protocol))},
+                                       {LoginKey(), holdsSlash(login)},
+                                       {"password", password && holdsSlash(Str(m_password))},
+                                       {"sshport", !IsPort(port)}})) {
+        return;
+    }
 
-    m_port = m_protocol == "ftp" ? std::string("21") : Str(m_sshport);
-    m_username = LoginName();
-    if (m_entrust_password == "1") m_username = Str(m_username) + ":" + Str(m_password);
+    m_port = port;
+    m_username = password ? login + ":" + Str(m_password) : login;
 
     // Each value is quoted on its own; the pieces and the literal text between
     // them still form one shell word, so FileZilla gets one argument.

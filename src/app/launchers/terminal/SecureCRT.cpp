@@ -17,7 +17,7 @@ void AppDelegate::StartSecureCRT() {
     const std::string& host = Str(m_proxy_addr);
     const bool tab = m_crttab == "1";
     if (!Permitted(host, {{LoginKey(), OptionLike(login)},
-                          {"sshport", OptionLike(port)},
+                          {"sshport", !IsPort(port)},
                           {"proxy_addr", OptionLike(host)},
                           {"target_username", tab && OptionLike(Str(m_target_username))}})) {
         return;
@@ -67,7 +67,7 @@ void AppDelegate::StartSecureCRTMonitoring(std::string_view switches, std::strin
     const std::string& port = Str(m_monitorport);
     if (!Permitted(host, {{"monitoruser", OptionLike(login)},
                           {"host", OptionLike(host)},
-                          {"monitorport", OptionLike(port)}})) {
+                          {"monitorport", !IsPort(port)}})) {
         return;
     }
 
