@@ -178,8 +178,8 @@ class AppDelegate {
     std::string LoginName() const;
     // The key whose value begins the login name.
     std::string_view LoginKey() const;
-    // Writes a connection file; false after the alert when that fails.
-    bool WriteConnectionFile(const std::string& path, const std::string& text,
+    // Writes a connection file, or says that it could not: the launch goes on.
+    void WriteConnectionFile(const std::string& path, const std::string& text,
                              const std::string& failure);
 
     // A placeholder action's alert.

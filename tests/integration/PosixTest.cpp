@@ -62,12 +62,14 @@ TEST(PosixShell, DetachedLinesRunInTheirOwnSessionWithoutOurTerminal) {
                   .Run("while [ ! -e '" + (dir / "go") +
                        "' ]; do sleep 0.01; done; echo $(cut -d' ' -f6 /proc/$$/stat) "
                        "$(readlink /proc/$$/fd/1) > '" +
-                       (dir / "out") + "'"),
+                       (dir / "out") + "'; exec ls /proc/self/fd > '" + (dir / "fds") + "'"),
               "");
     EXPECT_FALSE(fs::exists(dir / "out"));
     WriteFile(dir / "go", "");
-    for (int i = 0; i < 1000 && ReadFile(dir / "out").empty(); ++i)
+    // ls writes last, and in one go: once it has, everything is there.
+    for (int i = 0; i < 1000 && ReadFile(dir / "fds").empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ReadFile(dir / "fds"), "0\n1\n2\n3\n");  // 3: the one ls lists with
     const std::string seen = ReadFile(dir / "out");
     const std::string session = seen.substr(0, seen.find(' '));
     EXPECT_NE(session, std::to_string(::getsid(0)));

@@ -79,20 +79,16 @@ struct Harness {
         delegate.applicationWillFinishLaunching(home, bin);
     }
 
-    // A program for every client: the first one named for the search path,
-    // else the first bundle.
+    // Every client present: the macOS bundles, or the Linux programs in the
+    // search path (there is no QuendalApp for Linux).
     void InstallAll() {
-        for (const ClientApp* app : table.All()) {
-            const auto& programs = app->programs;
-            const auto named = std::find_if(programs.begin(), programs.end(), [](const auto& p) {
-                return !p.path.empty() && p.path[0] != '/';
-            });
-            if (named != programs.end()) {
-                files.present.insert(bin + "/" + std::string(named->path));
-            } else if (!programs.front().path.empty()) {
-                files.present.insert(std::string(programs.front().path));
-            }
+        if (table.name == "linux") {
+            for (const char* name : {"SecureCRT", "filezilla", "xfreerdp"})
+                files.present.insert(bin + "/" + name);
+            return;
         }
+        for (const ClientApp* app : table.All())
+            files.present.insert(std::string(app->programs.front().path));
     }
 
     // Hands a launch URL to the delegate as the URL event would.

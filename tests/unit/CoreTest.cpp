@@ -1,5 +1,5 @@
-// What the case table cannot say: the 31 keys, the history's bound, and the
-// text that leaves the process.
+// What the case table cannot say: the history's bound, and the text that
+// leaves the process.
 
 #include <gtest/gtest.h>
 
@@ -9,17 +9,6 @@
 
 namespace torvale::test {
 namespace {
-
-TEST(Core, ReadsThe31KeysInOrder) {
-    std::string keys;
-    for (const auto& parameter : AppDelegate::kLaunchParameters)
-        keys += std::string(parameter.key) + " ";
-    EXPECT_EQ(keys,
-              "action username entrust_password proxy_addr protocol password sid target_username "
-              "target_ip localhost screen host monitorport monitoruser monitorpassword cid port "
-              "sshport rdpport window_size cport bpp path entrust_username rdparg clipboard disk "
-              "stime crttab param debug ");
-}
 
 TEST(Core, HistoryKeepsTheNewestPasses) {
     Harness h;

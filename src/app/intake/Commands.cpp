@@ -61,14 +61,13 @@ void AppDelegate::DebugAndRun(const std::string& line) {
     runcmd(line);
 }
 
-bool AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
+void AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
                                       const std::string& failure) {
     // Connection files carry the user's password.
-    if (platform_.files.WriteFile(path, text, 0600)) return true;
+    if (platform_.files.WriteFile(path, text, 0600)) return;
     record_.outcome = Outcome::WriteFailed;
     record_.detail = path;
     Alert(titles::kSorry, failure);
-    return false;
 }
 
 }  // namespace torvale

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "platform/headless/CommandLine.h"
 #include "platform/headless/DryRun.h"
 #include "platform/headless/FilePreferences.h"
 #include "platform/headless/StderrAlertPanel.h"
@@ -17,8 +18,6 @@
 #include "platform/posix/Process.h"
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 constexpr std::string_view kHelp = R"(Usage: torvale [OPTION]... [URL]...
 Handle torvale:// launch URLs as the Torvale application does: decode each URL,
@@ -62,11 +61,6 @@ Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
 path to an existing directory, 2 for a usage error.
 )";
 
-int Usage(std::string_view problem) {
-    std::cerr << "torvale: " << problem << "\nTry 'torvale --help' for more information.\n";
-    return kUsageError;
-}
-
 // Feeds each launch URL to `handle`: the arguments, or else standard input.
 template <typename Handle>
 void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
@@ -87,42 +81,35 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> urls;
     bool dryRun = false;
     torvale::DryRunOptions dryRunOptions;
     bool dryRunOnly = false;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (optionsEnded || argument.empty() || argument.front() != '-') {
-            urls.emplace_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help") {
-            std::cout << kHelp;
-            return 0;
-        } else if (argument == "-V" || argument == "--version") {
-            std::cout << "torvale " TORVALE_VERSION "\n";
-            return 0;
-        } else if (argument == "-n" || argument == "--dry-run") {
-            dryRun = true;
-        } else if (argument == "--assume-installed") {
-            dryRunOptions.assumeInstalled = dryRunOnly = true;
-        } else if (argument == "--show-secrets") {
-            dryRunOptions.showSecrets = dryRunOnly = true;
-        } else if (argument == "--json") {
-            dryRunOptions.json = dryRunOnly = true;
-        } else if (argument == "--clients=macos" || argument == "--clients=linux") {
-            dryRunOptions.clients =
-                argument.ends_with("linux") ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
-            dryRunOnly = true;
-        } else {
-            return Usage("unknown option '" + std::string(argument) + "'");
-        }
-    }
+    const torvale::CommandLine line =
+        torvale::ReadCommandLine("torvale", kHelp, argc, argv, [&](std::string_view option) {
+            if (option == "-n" || option == "--dry-run") {
+                dryRun = true;
+            } else if (option == "--assume-installed") {
+                dryRunOptions.assumeInstalled = dryRunOnly = true;
+            } else if (option == "--show-secrets") {
+                dryRunOptions.showSecrets = dryRunOnly = true;
+            } else if (option == "--json") {
+                dryRunOptions.json = dryRunOnly = true;
+            } else if (option == "--clients=macos" || option == "--clients=linux") {
+                dryRunOptions.clients = option.ends_with("linux") ? &torvale::clients::kLinux
+                                                                  : &torvale::clients::kMacOS;
+                dryRunOnly = true;
+            } else {
+                return false;
+            }
+            return true;
+        });
+    if (line.exitStatus) return *line.exitStatus;
     if (dryRunOnly && !dryRun) {
-        return Usage("--assume-installed, --show-secrets, --json and --clients go with --dry-run");
+        return torvale::UsageError(
+            "torvale",
+            "--assume-installed, --show-secrets, --json and --clients go with --dry-run");
     }
+    const std::vector<std::string>& urls = line.urls;
 
     torvale::PrepareProcess();
     // HOME alone: the binary may be linked statically, where the user

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "platform/headless/CommandLine.h"
 #include "platform/headless/FilePreferences.h"
 #include "platform/headless/StderrAlertPanel.h"
 #include "platform/inih/InihParser.h"
@@ -56,26 +57,9 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> urls;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (optionsEnded || argument.empty() || argument.front() != '-') {
-            urls.emplace_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help") {
-            std::cout << kHelp;
-            return 0;
-        } else if (argument == "-V" || argument == "--version") {
-            std::cout << "torvale-desktop " TORVALE_VERSION "\n";
-            return 0;
-        } else {
-            std::cerr << "torvale-desktop: unknown option '" << argument
-                      << "'\nTry 'torvale-desktop --help' for more information.\n";
-            return 2;
-        }
-    }
+    const torvale::CommandLine line =
+        torvale::ReadCommandLine("torvale-desktop", kHelp, argc, argv);
+    if (line.exitStatus) return *line.exitStatus;
 
     torvale::PrepareProcess();
     std::string problem;
@@ -103,7 +87,7 @@ int main(int argc, char** argv) {
     torvale::AppDelegate delegate({*alerts, preferences, files, shell, log, ini},
                                   torvale::clients::kLinux);
     delegate.applicationWillFinishLaunching(home, path != nullptr ? path : "");
-    for (const std::string& url : urls)
+    for (const std::string& url : line.urls)
         delegate.handleURLEvent(url);
     return 0;
 }

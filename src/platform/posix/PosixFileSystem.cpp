@@ -14,11 +14,10 @@ bool IsUsable(const std::string& path) {
     return !path.empty() && path.find('\0') == std::string::npos;
 }
 
+// "" for the root directory: the temporary's name adds the "/".
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 bool WriteAll(int fd, std::string_view data) {
