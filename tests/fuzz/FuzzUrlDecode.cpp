@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto* failure = std::get_if<torvale::DecodeFailure>(&detailed)) {
         if (failure->offset >= size) std::abort();
     }
-    if (decoded && (torvale::utf8::FirstInvalidByte(*decoded) || decoded->size() > size)) std::abort();
+    if (decoded && (torvale::utf8::FirstInvalidByte(*decoded) || decoded->size() > size))
+        std::abort();
 
     for (const auto& parameter : AppDelegate::kLaunchParameters) {
         const torvale::Field value = AppDelegate::GetFromUrl(decoded, parameter.key);

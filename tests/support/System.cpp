@@ -103,7 +103,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     if (command[0].find('/') == std::string::npos) command.insert(command.begin(), "/usr/bin/env");
     std::vector<char*> args = pointers(command), environment = pointers(env);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environment.data());
+    const int error =
+        posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::runtime_error("cannot start " + argv[0]);
     int status = 0;
