@@ -4,13 +4,18 @@
 # What was there before stays byte for byte, no temporary file is left, and
 # the user is told.   fault_injection.sh TORVALE RECORD_ARGV
 [ "$(id -u)" = 0 ] || { echo "skipped: mounting a small file system needs root"; exit 77; }
+# Its mounts must stay in a namespace of its own. In a chroot "/" is no mount
+# point and cannot be made private: there, mounts that propagate nowhere will do.
+if unshare -m --propagation private true 2>/dev/null; then propagation=private
+elif ! grep -q ' shared:' /proc/self/mountinfo; then propagation=unchanged
+else echo "skipped: no private mount namespace here"; exit 77; fi
 torvale=$1 record=$2 status=0
 mstsc='torvale://&action=StartMstsc&localhost=h:3389&target_ip=10.0.0.9&screen='
 autorun='torvale://&action=StartMstscAutoRun&path=C:%5Ca.exe&screen='
 fault() {  # NAME, what happens between the launches, what the second runs under, its alerts
     out=$(mktemp -d) && mkdir -p "$out/home/Documents" "$out/bin" "$out/app.app" && ln -s "$record" "$out/bin/open"
     HOME=$out/home XDG_CONFIG_HOME=$out PATH=$out/bin:/usr/bin:/bin:/usr/sbin:/sbin \
-        unshare -m --propagation private /bin/sh -c '
+        unshare -m --propagation "$propagation" /bin/sh -c '
         set -e
         mount -t tmpfs -o size=256k tmpfs "$HOME/Documents"
         mkdir "$HOME/Documents/torvale" && cd "$HOME/Documents/torvale"

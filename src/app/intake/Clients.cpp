@@ -26,7 +26,7 @@ const ClientProgram& FormFor(const ClientApp& app, std::string_view path) {
 
 std::string Gateway(std::string_view host, const Configuration& config) {
     std::string decision = host.empty() ? std::string("(no host)") : std::string(host);
-    if (config.gatewaysInError) return decision + ": refused, [gateways] cannot be read";
+    if (config.gatewaysInError) return decision + ": refused, configuration.ini has an error";
     if (config.allow.empty()) return decision + ": allowed, no allow-list";
     return decision + (config.Allows(host) ? ": allowed, listed" : ": refused, not listed");
 }
