@@ -32,23 +32,6 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-// Writes the contents to a new temporary file beside `path` and hands back
-// its name; on failure nothing is left behind.
-bool WriteTemporary(const std::string& path, std::string_view contents, unsigned mode,
-                    std::string& temporary) {
-    std::string name = DirectoryOf(path) + "/.torvale-XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok =
-        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok) {
-        ::unlink(name.c_str());
-        return false;
-    }
-    temporary = std::move(name);
-    return true;
-}
-
 }  // namespace
 
 bool PosixFileSystem::Exists(const std::string& path) {
@@ -75,14 +58,17 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
 
 bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents, unsigned mode) {
     // A crash or a full disk halfway through must never leave a truncated
-    // connection file: the new content appears whole, by rename, or not at all.
-    std::string temporary;
-    if (!IsUsable(path) || !WriteTemporary(path, contents, mode, temporary)) return false;
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    // connection file: the new content appears whole, by rename, or not at
+    // all, and no temporary file is left behind.
+    if (!IsUsable(path)) return false;
+    std::string temporary = DirectoryOf(path) + "/.torvale-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written =
+        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
+    if (::close(fd) == 0 && written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {

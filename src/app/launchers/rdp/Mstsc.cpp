@@ -38,10 +38,8 @@ void AppDelegate::StartMstsc() {
     if (!client) return;
     const std::string& rdparg = Str(m_rdparg);
     const RdpSwitch place = client->form->rdpSwitch;
-    if (!Permitted(HostOfAddress(OneLine(Str(m_localhost))),
-                   {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) {
-        return;
-    }
+    const std::string address = OneLine(Str(m_localhost));  // as the file will say
+    if (!Permitted(HostOfAddress(address), {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) return;
 
     // The client gets a copy named after the target, written from this
     // pass's own text: a pass to another target may rewrite activex.rdp
@@ -69,7 +67,8 @@ void AppDelegate::StartMstsc() {
 void AppDelegate::StartMstscAutoRun() {
     const auto client = OpeningCheck(clients_.remoteDesktopConnection);
     if (!client) return;
-    if (!Permitted(HostOfAddress(OneLine(Str(m_localhost))), {})) return;
+    const std::string address = OneLine(Str(m_localhost));  // as the file will say
+    if (!Permitted(HostOfAddress(address), {})) return;
 
     const std::string file = ConfigDir + "/activex_autorun.rdp";
     WriteConnectionFile(file, MstscAutoRunFileText(), kWriteFailed);

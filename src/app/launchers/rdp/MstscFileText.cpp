@@ -63,24 +63,20 @@ std::string OneLine(std::string_view value) {
 }
 
 std::string_view HostOfAddress(std::string_view address) {
-    // "host:port" or "[v6]:port", the port digits; a bare IPv6 address has
-    // more than one colon and no port. Anything else stays whole, and so is
-    // listed only if an administrator listed exactly that.
+    // "host:port" or "[v6]:port", the port digits; a bare IPv6 address has no
+    // port. Anything else stays whole, and so is listed only if an
+    // administrator listed exactly that.
     auto port = [](std::string_view rest) {
         return rest.empty() || (rest[0] == ':' && IsPort(rest.substr(1)));
     };
     if (address.starts_with("[")) {
         const std::size_t close = address.find(']');
-        if (close != std::string_view::npos && port(address.substr(close + 1)))
-            return address.substr(1, close - 1);
-        return address;
+        if (close == std::string_view::npos || !port(address.substr(close + 1))) return address;
+        return address.substr(1, close - 1);
     }
     const std::size_t colon = address.find(':');
-    if (colon != std::string_view::npos && address.find(':', colon + 1) == std::string_view::npos &&
-        port(address.substr(colon))) {
-        return address.substr(0, colon);
-    }
-    return address;
+    return colon != std::string_view::npos && port(address.substr(colon)) ? address.substr(0, colon)
+                                                                          : address;
 }
 
 std::string AppDelegate::MstscFileText() {
