@@ -4,7 +4,8 @@
 //   == name           starts a case: a fresh $HOME, torvale and a recording
 //                     `open` first on PATH, $LOG for the argv `open` records,
 //                     $GOLDEN for the golden files
-//   $ COMMAND         run with /bin/sh -c
+//   $ COMMAND         run with /bin/sh -c in $HOME, so files it makes go
+//                     with the case
 //   > LINE / ! LINE   each line it must print on standard output / error
 //   ? STATUS          its exit status, when not 0
 //
@@ -67,7 +68,8 @@ TEST(Transcripts, EveryCommandPrintsWhatItSays) {
             return text;
         };
         for (const Command& command : commands) {
-            const ProcessResult r = RunProcess({"/bin/sh", "-c", command.line}, env);
+            const ProcessResult r =
+                RunProcess({"/bin/sh", "-c", "cd \"$HOME\" && " + command.line}, env);
             EXPECT_EQ(r.out, paths(command.out)) << command.line;
             EXPECT_EQ(r.err, paths(command.err)) << command.line;
             EXPECT_EQ(r.exitStatus, command.status) << command.line;
