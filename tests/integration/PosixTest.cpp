@@ -33,7 +33,9 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
     EXPECT_EQ(PosixShell().Run("kill -9 $$"), "");
     // A descriptor left inheritable by mistake, a blocked and an ignored signal.
-    ASSERT_EQ(::dup2(::open("/dev/null", O_RDONLY), 57), 57);
+    const int null = ::open("/dev/null", O_RDONLY);
+    ASSERT_EQ(::dup2(null, 57), 57);
+    ::close(null);
     sigset_t blocked, previous;
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGUSR1);
@@ -79,10 +81,13 @@ TEST(PosixShell, DetachedLinesRunInTheirOwnSessionWithoutOurTerminal) {
 TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     TempDir dir;
     // The temporary file goes beside the file, never where we stand.
-    ASSERT_EQ(::chdir("/proc"), 0);
+    const fs::path cwd = fs::current_path();
+    fs::current_path("/proc");
     PosixFileSystem files;
     const std::string path = dir / "a.rdp", big(40000, 'x');  // more than one read
-    ASSERT_TRUE(files.WriteFile(path, "one", 0600) && files.WriteFile(path, big, 0600));
+    const bool wrote = files.WriteFile(path, "one", 0600) && files.WriteFile(path, big, 0600);
+    fs::current_path(cwd);
+    ASSERT_TRUE(wrote);
     EXPECT_EQ(FileMode(path), 0600u);
     EXPECT_EQ(files.ReadFile(path, big.size()), big);
     EXPECT_EQ(files.ReadFile(path, big.size() - 1), std::nullopt);
