@@ -13,7 +13,7 @@
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
 //   file PATH                   its content follows, a line as "| TEXT$"
-//   action, client, reason, gateway, outcome TEXT   the newest history entry
+//   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //
 // "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere.
 
@@ -75,7 +75,8 @@ void Check(const Steps& steps) {
         {"client", last.client},
         {"reason", last.clientReason},
         {"gateway", last.gateway},
-        {"outcome", std::string(OutcomeName(last.outcome))}};
+        {"outcome", std::string(OutcomeName(last.outcome))},
+        {"detail", last.detail}};
     for (const auto& [directive, value] : record) {
         for (const std::string& expected : All(steps, directive))
             EXPECT_EQ(value, expected) << directive;

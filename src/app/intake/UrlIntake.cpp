@@ -53,15 +53,17 @@ void AppDelegate::Exclusively(const std::function<void()>& work) {
 }
 
 void AppDelegate::RunPass(const Field& fieldText) {
-    record_ = LaunchRecord{std::chrono::system_clock::now(), {}, {}, {}, {}, {}, {}};
+    record_ = LaunchRecord{};
+    record_.time = std::chrono::system_clock::now();
     LoadConfiguration();
     url = fieldText;
     Init();
 
     // The history is shown to anyone at the screen: no password goes there,
-    // wherever a launch URL may have put it.
-    for (std::string* text :
-         {&record_.client, &record_.clientReason, &record_.gateway, &record_.detail}) {
+    // wherever a launch URL may have put it. The client and its reason come
+    // from this machine, not the URL: blanking a password there would only
+    // garble them.
+    for (std::string* text : {&record_.gateway, &record_.detail}) {
         BlankOut(*text, Str(m_password));
         BlankOut(*text, Str(m_monitorpassword));
     }
