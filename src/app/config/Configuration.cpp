@@ -14,21 +14,24 @@ std::string_view WithoutBrackets(std::string_view host) {
     return host;
 }
 
-// Host names compare without case; addresses are not normalised otherwise.
-bool SameHost(std::string_view a, std::string_view b) {
+// ASCII letters compare without case; everything else as written.
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// Whether a [gateways] header stands anywhere in the text, broken or not
-// (a UTF-8 BOM before the first line counts for nothing).
+// Whether anything like a [gateways] header stands anywhere in the text,
+// broken or not. The reader matches section names exactly, so "[Gateways]",
+// or a header behind a UTF-8 BOM, makes its allow line an error: such a file
+// must refuse, not allow every host.
 bool HasGatewaysSection(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = Trim(text.substr(0, end));
-        if (line.starts_with("[") && Trim(line.substr(1, line.find(']') - 1)) == "gateways")
+        std::string_view line = Trim(text.substr(0, end));
+        if (line.starts_with("\xEF\xBB\xBF")) line = Trim(line.substr(3));
+        if (line.starts_with("[") &&
+            EqualIgnoringCase(Trim(line.substr(1, line.find(']') - 1)), "gateways"))
             return true;
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
@@ -42,7 +45,7 @@ bool Configuration::Allows(std::string_view host) const {
     if (allow.empty()) return true;
     host = WithoutBrackets(host);
     return !host.empty() && std::any_of(allow.begin(), allow.end(), [&](const std::string& entry) {
-        return SameHost(WithoutBrackets(entry), host);
+        return EqualIgnoringCase(WithoutBrackets(entry), host);
     });
 }
 
