@@ -36,8 +36,8 @@ TEST(Core, MaskSecretsHidesEveryPasswordField) {
     EXPECT_EQ(MaskSecrets("&password=a&monitorpassword=b&entrust_password=1&password=&password=c"),
               "&password=********&monitorpassword=********&entrust_password=1&password=&password=**"
               "******");
-    EXPECT_EQ(MaskSecrets(std::string("&password=a\0b&", 14)),
-              std::string("&password=********\0&", 20));
+    EXPECT_EQ(MaskSecrets(std::string("&password=a\0b/&", 15)),
+              std::string("&password=********/\0&", 21));
     EXPECT_EQ(MaskSecrets("x=1&passwords=2&"), "x=1&passwords=2&");
 }
 

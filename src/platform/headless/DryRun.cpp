@@ -181,7 +181,12 @@ std::string MaskSecrets(std::string_view fieldText) {
         } else {
             masked.append(field.substr(0, keyLength));
             masked.append("********");
-            if (field.find('\0', keyLength) != std::string_view::npos) masked += '\0';
+            // The pass refuses a FileZilla password holding "/", and runs no
+            // line holding a NUL: kept, they make the dry run decide as the
+            // real one does.
+            for (const char kept : {'/', '\0'}) {
+                if (field.find(kept, keyLength) != std::string_view::npos) masked += kept;
+            }
         }
         at = next;
     }
