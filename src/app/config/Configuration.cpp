@@ -14,28 +14,29 @@ std::string_view WithoutBrackets(std::string_view host) {
     return host;
 }
 
-// ASCII letters compare without case; everything else as written.
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Whether anything like a [gateways] header stands anywhere in the text,
-// broken or not. The reader matches section names exactly, so "[Gateways]",
-// or a header behind a UTF-8 BOM, makes its allow line an error: such a file
-// must refuse, not allow every host.
-bool HasGatewaysSection(std::string_view text) {
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = Trim(text.substr(0, end));
-        if (line.starts_with("\xEF\xBB\xBF")) line = Trim(line.substr(3));
-        if (line.starts_with("[") &&
-            EqualIgnoringCase(Trim(line.substr(1, line.find(']') - 1)), "gateways"))
-            return true;
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+// Host names compare without case; addresses are not normalised otherwise.
+bool SameHost(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
+}
+
+// Whether the text may hold an allow-list that reading missed. After an
+// error, reading may have stopped early or taken a header for something else:
+// "[Gateways]", "[gateway]", full-width brackets, a BOM or UTF-16 (as some
+// editors save) before it. Whatever mentions a gateway or an allow line closes
+// the list, since a broken allow-list must not let everything through.
+bool MayHoldAllowList(std::string_view text) {
+    std::string folded;
+    folded.reserve(text.size());
+    for (const char c : text) {
+        if (c != '\0') folded += AsciiLower(c);
     }
-    return false;
+    return folded.find("gateway") != std::string::npos || folded.find("allow") != std::string::npos;
 }
 
 }  // namespace
@@ -45,7 +46,7 @@ bool Configuration::Allows(std::string_view host) const {
     if (allow.empty()) return true;
     host = WithoutBrackets(host);
     return !host.empty() && std::any_of(allow.begin(), allow.end(), [&](const std::string& entry) {
-        return EqualIgnoringCase(WithoutBrackets(entry), host);
+        return SameHost(WithoutBrackets(entry), host);
     });
 }
 
@@ -84,7 +85,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         // line: an allow-list in a file with an error cannot be trusted.
         config.errorLine = error;
         config.clients.clear();
-        config.gatewaysInError = HasGatewaysSection(text);
+        config.gatewaysInError = MayHoldAllowList(text);
     }
     return config;
 }

@@ -25,8 +25,10 @@ struct Configuration {
     std::map<std::string, ClientPath, std::less<>> clients;
     // Hosts launches may connect to; empty: every host.
     std::vector<std::string> allow;
-    // The file has a [gateways] section and an error somewhere: no host is
-    // allowed, since a broken allow-list must not let everything through.
+    // The file has an error and may hold an allow-list (it mentions a
+    // gateway or an allow line anywhere, in any case), or cannot be read: no
+    // host is allowed, since a broken allow-list must not let everything
+    // through.
     bool gatewaysInError = false;
     // The first line that could not be read, or 0.
     int errorLine = 0;
@@ -37,7 +39,7 @@ struct Configuration {
 // Reads the text of configuration.ini. Unknown sections and keys, lines that
 // are not "key = value" and client paths that are not absolute are errors:
 // the first one is reported in `errorLine`, and then no client path is used
-// and, if the file has a [gateways] section, no host is allowed.
+// and, if the file may hold an allow-list, no host is allowed.
 Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
                                  const std::string& home);
 
