@@ -2,6 +2,7 @@
 // and the request pass runs on it.
 
 #include <utility>
+#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/intake/UrlDecoding.h"
@@ -14,13 +15,35 @@ Field Decoded(std::variant<std::string, DecodeFailure> result) {
     return std::nullopt;
 }
 
-// Replaces every occurrence of a secret in `text`.
-void BlankOut(std::string& text, const std::string& secret) {
-    if (secret.empty()) return;
-    for (std::size_t at = text.find(secret); at != std::string::npos;
-         at = text.find(secret, at + 8)) {
-        text.replace(at, secret.size(), "********");
+// `text` with every occurrence of `secret` replaced, left to right. Both may
+// be as long as a launch URL, so the search is Knuth-Morris-Pratt: linear in
+// both, where a plain find from each position is quadratic.
+std::string BlankedOut(std::string_view text, std::string_view secret) {
+    if (secret.empty()) return std::string(text);
+    // border[i]: the length of the longest proper prefix of secret[0, i) that
+    // is also its suffix.
+    std::vector<std::size_t> border(secret.size() + 1, 0);
+    for (std::size_t i = 1, k = 0; i < secret.size(); ++i) {
+        while (k > 0 && secret[i] != secret[k])
+            k = border[k];
+        if (secret[i] == secret[k]) ++k;
+        border[i + 1] = k;
     }
+    std::string out;
+    std::size_t matched = 0, copied = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        while (matched > 0 && text[i] != secret[matched])
+            matched = border[matched];
+        if (text[i] == secret[matched]) ++matched;
+        if (matched == secret.size()) {
+            out.append(text.substr(copied, i + 1 - secret.size() - copied));
+            out += "********";
+            copied = i + 1;
+            matched = 0;
+        }
+    }
+    out.append(text.substr(copied));
+    return out;
 }
 
 }  // namespace
@@ -64,8 +87,7 @@ void AppDelegate::RunPass(const Field& fieldText) {
     // from this machine, not the URL: blanking a password there would only
     // garble them.
     for (std::string* text : {&record_.gateway, &record_.detail}) {
-        BlankOut(*text, Str(m_password));
-        BlankOut(*text, Str(m_monitorpassword));
+        *text = BlankedOut(BlankedOut(*text, Str(m_password)), Str(m_monitorpassword));
     }
     history.Add(std::move(record_));
 }
