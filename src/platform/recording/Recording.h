@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -71,8 +72,11 @@ class MemoryPreferences final : public Preferences {
 
 // Writes land in memory, so a read later in the same pass finds them. Other
 // reads look through to a real file system when one is given; presence
-// checks ask `present` too (a dry run counts every client as installed). Paths the POSIX file
-// system refuses (with a NUL byte) fail here too, so that a dry run predicts the real one.
+// checks ask `present` too (a dry run counts every client as installed).
+// So that a dry run predicts the real one, writes fail here where they
+// surely would there: a path with a NUL byte, a name longer than a file
+// system takes, or a directory that neither stands there nor was made.
+
 class RecordingFileSystem final : public FileSystem {
   public:
     using Presence = std::function<bool(const std::string& path)>;
@@ -90,6 +94,7 @@ class RecordingFileSystem final : public FileSystem {
     FileSystem* lookThrough_;
     Presence present_;
     std::map<std::string, std::string> written_;
+    std::set<std::string> directories_;  // made by CreateDirectory, parents included
 };
 
 }  // namespace torvale
