@@ -76,7 +76,6 @@ class MemoryPreferences final : public Preferences {
 // So that a dry run predicts the real one, writes fail here where they
 // surely would there: a path with a NUL byte, a name longer than a file
 // system takes, or a directory that neither stands there nor was made.
-
 class RecordingFileSystem final : public FileSystem {
   public:
     using Presence = std::function<bool(const std::string& path)>;
