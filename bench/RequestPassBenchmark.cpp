@@ -6,30 +6,28 @@
 #include <string>
 #include <vector>
 
-#include "app/AppDelegate.h"
+#include "app/text/Masking.h"
 #include "platform/headless/DryRun.h"
-#include "platform/inih/InihParser.h"
-#include "platform/recording/Recording.h"
+#include "platform/recording/RecordingPlatform.h"
 
 namespace {
 
-// A delegate on recording seams with every client present.
+// The application on the recording platform with every client present.
 struct Pass {
-    torvale::Recorder recorder;
-    torvale::RecordingAlertPanel alerts{recorder};
-    torvale::RecordingFileSystem files{recorder, nullptr, [](const std::string&) { return true; }};
-    torvale::RecordingShell shell{recorder};
-    torvale::RecordingLog log{recorder};
-    torvale::MemoryPreferences preferences;
-    torvale::InihParser ini;
-    torvale::AppDelegate delegate{{alerts, preferences, files, shell, log, ini}};
+    torvale::RecordingPlatform platform;
+    torvale::AppDelegate& delegate;
 
-    Pass() { delegate.applicationWillFinishLaunching("/home/bench"); }
+    Pass() : delegate(Started(platform)) {}
+
+    static torvale::AppDelegate& Started(torvale::RecordingPlatform& platform) {
+        platform.files.present = [](const std::string&) { return true; };
+        return platform.Start(torvale::clients::kMacOS, "/home/bench");
+    }
 
     void Run(const std::string& url) {
-        recorder.events.clear();
+        platform.recorder.events.clear();
         delegate.handleURLEvent(url);
-        benchmark::DoNotOptimize(recorder.events.data());
+        benchmark::DoNotOptimize(platform.recorder.events.data());
     }
 };
 
@@ -106,14 +104,15 @@ void BM_HistoryBlanking(benchmark::State& state) {
 }
 BENCHMARK(BM_HistoryBlanking)->Arg(256 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
-// The dry run masks every password field of a launch URL before its pass:
-// a URL of nothing but password fields.
+// The dry run masks every form of a password in what it prints: text that
+// is nothing but the password.
 void BM_MaskSecrets(benchmark::State& state) {
     std::string text;
     while (text.size() < static_cast<std::size_t>(state.range(0)))
         text += "&password=ab";
+    const std::vector<std::string> secrets = torvale::SecretForms("ab");
     for (auto _ : state)
-        benchmark::DoNotOptimize(torvale::MaskSecrets(text));
+        benchmark::DoNotOptimize(torvale::Masked(text, secrets));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_MaskSecrets)->Arg(256 << 10)->Arg(4 << 20)->Unit(benchmark::kMillisecond);

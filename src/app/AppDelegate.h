@@ -10,7 +10,9 @@
 
 #include "app/LaunchHistory.h"
 #include "app/clients/ClientTable.h"
+#include "app/clients/Resolution.h"
 #include "app/config/Configuration.h"
+#include "app/intake/UrlDecoding.h"
 #include "platform/AlertPanel.h"
 #include "platform/FileSystem.h"
 #include "platform/IniParser.h"
@@ -34,15 +36,24 @@ struct Platform {
     IniParser& ini;
 };
 
-// A client application found on this machine, and how its line begins.
-struct ResolvedClient {
-    std::string path;
-    const ClientProgram* form;
-    std::string reason;  // empty for the client's own program at its usual place
+inline constexpr std::size_t kLaunchParameterCount = 31;
+
+// What one request pass saw and did: what the dry run prints. Unlike the
+// history it holds the passwords, as the launch parameters do.
+struct PassRecord {
+    // Where and why the launch URL could not be decoded.
+    std::optional<DecodeFailure> decodeFailure;
+    // The launch parameters as filled, before any launcher rewrote one, in
+    // the order of AppDelegate::kLaunchParameters.
+    std::array<Field, kLaunchParameterCount> parameters;
+    LaunchRecord record;
 };
 
 // The application delegate: all request state and every operation. Its
-// methods are spread over intake/ and launchers/ by subsystem.
+// methods are spread over intake/, clients/ and launchers/ by subsystem.
+//
+// handleURLEvent, runcmd, appInstalled, Init and GetFromUrl keep the names
+// they have always had in this application, spelling included, on purpose.
 class AppDelegate {
   public:
     explicit AppDelegate(const Platform& platform, const ClientTable& clients = clients::kMacOS)
@@ -52,6 +63,9 @@ class AppDelegate {
     // `searchPath` is where a client given by name is looked for (PATH).
     void applicationWillFinishLaunching(const std::string& homeDirectory,
                                         std::string_view searchPath = {});
+
+    // --- Alerts (intake/Alerts.cpp)
+    void Alert(const std::string& title, const std::string& message);
     // Whether "don't show again" was ticked, and showing alerts again after it.
     bool AlertsSuppressed();
     void TurnAlertsBackOn();
@@ -59,18 +73,13 @@ class AppDelegate {
     // --- Intake (intake/UrlIntake.cpp, intake/LaunchParameters.cpp)
     // Takes the whole launch URL text, absent when the event carried none.
     void handleURLEvent(const Field& urlText);
-    // The same for a launch URL decoded already: its field text.
-    void HandleFieldText(const Field& fieldText);
     static Field UrlDecode(const Field& text);
     static Field GetFromUrl(const Field& text, std::string_view name);
-    // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
-    void FillLaunchParameters();
 
     // --- Dispatch (intake/Dispatch.cpp)
     void Init();
 
-    // --- Alerts and commands (intake/Commands.cpp)
-    void Alert(const std::string& title, const std::string& message);
+    // --- Clients and commands (clients/Resolution.cpp, intake/CommandRunner.cpp)
     bool appInstalled(std::string_view path);
     void runcmd(const std::string& line);
 
@@ -135,19 +144,22 @@ class AppDelegate {
 
     // The launch URLs handled in this run.
     LaunchHistory history;
+    // The newest request pass.
+    const PassRecord& LastPass() const { return pass_; }
 
-    // The 31 launch parameters in the order they are read: URL key and member.
+    // The launch parameters in the order they are read: URL key and member.
     struct LaunchParameter {
         std::string_view key;
         Field AppDelegate::*member;
     };
-    static const std::array<LaunchParameter, 31> kLaunchParameters;
+    static const std::array<LaunchParameter, kLaunchParameterCount> kLaunchParameters;
 
   private:
-    // The monitor and display lines differ only in the login name's
-    // separators and in the switches ahead of it.
-    void StartSecureCRTMonitoring(std::string_view switches, std::string_view afterUser,
-                                  std::string_view afterSid);
+    // A launch URL as it waits for its pass: the field text, or why there is none.
+    struct Decoded {
+        Field fieldText;
+        std::optional<DecodeFailure> failure;
+    };
 
     // A launch URL key and whether its value is unsafe where it stands.
     struct Check {
@@ -159,15 +171,16 @@ class AppDelegate {
     // alert runs the event loop) waits its turn instead of refilling the
     // launch parameters under it.
     void Exclusively(const std::function<void()>& work);
-    // Runs one request pass on decoded field text.
-    void RunPass(const Field& fieldText);
+    // Runs one request pass on a decoded launch URL.
+    void RunPass(const Decoded& decoded);
+    // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
+    void FillLaunchParameters();
     // configuration.ini, read afresh for every pass.
     void LoadConfiguration();
 
     // Every working launcher opens with this: the client found, or nothing
     // (after the client's not-found alert) when it is missing.
     std::optional<ResolvedClient> OpeningCheck(const ClientApp& app);
-    std::optional<ResolvedClient> Resolve(const ClientApp& app);
     // The command line up to the launcher's own arguments.
     std::string CommandPrefix(const ResolvedClient& client) const;
     // False, after one alert, when `host` is not an allowed gateway or a
@@ -178,6 +191,10 @@ class AppDelegate {
     std::string LoginName() const;
     // The key whose value begins the login name.
     std::string_view LoginKey() const;
+    // The monitor and display lines differ only in the login name's
+    // separators and in the switches ahead of it.
+    void StartSecureCRTMonitoring(std::string_view switches, std::string_view afterUser,
+                                  std::string_view afterSid);
     // Writes a connection file, or says that it could not: the launch goes on.
     void WriteConnectionFile(const std::string& path, const std::string& text,
                              const std::string& failure);
@@ -194,9 +211,9 @@ class AppDelegate {
     std::string home_;
     std::string searchPath_;
     Configuration config_;
-    LaunchRecord record_;
+    PassRecord pass_;
     bool exclusive_ = false;
-    std::deque<Field> pendingPasses_;
+    std::deque<Decoded> pendingPasses_;
 };
 
 // The value of a launch parameter, with absent read as empty. Launchers run
@@ -205,13 +222,5 @@ inline const std::string& Str(const Field& field) {
     static const std::string empty;
     return field ? *field : empty;
 }
-
-// True for a value that a client would read as an option: it begins with
-// "/" or "-".
-bool OptionLike(std::string_view value);
-
-// False for a port that is not ASCII digits; the empty one passes, a
-// client's own default.
-bool IsPort(std::string_view value);
 
 }  // namespace torvale

@@ -9,10 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/AppDelegate.h"
-#include "platform/inih/InihParser.h"
-#include "platform/recording/Recording.h"
-#include "platform/recording/ShellWords.h"
+#include "app/text/ShellWords.h"
+#include "platform/recording/RecordingPlatform.h"
 #include "support/Intended.h"
 
 namespace {
@@ -30,17 +28,12 @@ bool BreaksLines(const std::string& text) {
 }
 
 void Check(const std::string& url, const torvale::ClientTable& table) {
-    torvale::Recorder recorder;
-    torvale::RecordingAlertPanel alerts(recorder);
-    torvale::RecordingFileSystem files(recorder, nullptr, [](const std::string& path) {
-        return path.starts_with("/Applications/") || path.starts_with("/fuzz/bin/");
-    });
-    torvale::RecordingShell shell(recorder);
-    torvale::RecordingLog log(recorder);
-    torvale::MemoryPreferences preferences;
-    torvale::InihParser ini;
-    torvale::AppDelegate delegate({alerts, preferences, files, shell, log, ini}, table);
-    delegate.applicationWillFinishLaunching("/home/fuzz", "/fuzz/bin");
+    torvale::RecordingPlatform platform;
+    platform.files.present = [](const std::string& path) {
+        return torvale::test::PresentAsIntended(path, "/fuzz/bin");
+    };
+    torvale::AppDelegate& delegate = platform.Start(table, "/home/fuzz", "/fuzz/bin");
+    torvale::Recorder& recorder = platform.recorder;
     recorder.events.clear();
     delegate.handleURLEvent(url);
 

@@ -7,8 +7,8 @@
 #include <variant>
 
 #include "app/AppDelegate.h"
-#include "app/Utf8.h"
 #include "app/intake/UrlDecoding.h"
+#include "app/text/Utf8.h"
 
 using torvale::AppDelegate;
 

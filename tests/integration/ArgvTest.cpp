@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Fakes.h"
+#include "platform/recording/RecordingPlatform.h"
+#include "support/DataFile.h"
 #include "support/Intended.h"
 #include "support/System.h"
 
@@ -65,11 +66,14 @@ void Sweep(const ClientTable& table, const std::vector<Values>& sets) {
             std::string fields = "&action=" + std::string(action);
             for (const auto& [key, value] : values)
                 fields += "&" + key + "=" + Escaped(value);
-            Harness h(table, scratch / "home dir 'q'", bin);
-            h.InstallAll();
-            h.Open(fields + "&");
-            const auto words = IntendedWords(*h.delegate.url, table, h.delegate.ConfigDir, bin);
-            const auto lines = h.Recorded(RecordedEvent::Kind::Command);
+            RecordingPlatform platform;
+            platform.files.present = [&](const std::string& path) {
+                return PresentAsIntended(path, bin);
+            };
+            AppDelegate& app = platform.Start(table, scratch / "home dir 'q'", bin);
+            app.handleURLEvent("torvale://" + fields + "&");
+            const auto words = IntendedWords(*app.url, table, app.ConfigDir, bin);
+            const auto lines = platform.recorder.Texts(RecordedEvent::Kind::Command);
             ASSERT_EQ(lines.size(), words ? 1u : 0u) << action << fields;
             if (!words) continue;
             // One argument may hold only 128 KiB on Linux: batches of lines.

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless/FilePreferences.h"
+#include "platform/cli/FilePreferences.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 #include "support/System.h"

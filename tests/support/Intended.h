@@ -18,4 +18,10 @@ using Argv = std::vector<std::string>;
 std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTable& table,
                                   const std::string& configDir, const std::string& bin);
 
+// The clients IntendedWords takes as present: anything under /Applications
+// or in `bin`.
+inline bool PresentAsIntended(const std::string& path, const std::string& bin) {
+    return path.starts_with("/Applications/") || path.starts_with(bin + "/");
+}
+
 }  // namespace torvale::test

@@ -32,29 +32,6 @@ std::string ReadFile(const std::string& path) {
     return contents.str();
 }
 
-std::vector<std::string> ReadDataLines(const std::string& name) {
-    std::ifstream in(std::string(SOURCE_DIR) + "/tests/" + name);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        std::string out;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            const char next = i + 1 < line.size() ? line[i + 1] : '\0';
-            if (line[i] != '\\' || (next != 'n' && next != 't' && next != '\\' && next != 'x')) {
-                out += line[i];
-            } else if (next == 'x') {
-                out += static_cast<char>(std::stoi(line.substr(i + 2, 2), nullptr, 16));
-                i += 3;
-            } else {
-                out += next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
-                ++i;
-            }
-        }
-        lines.push_back(out);
-    }
-    if (lines.empty()) throw std::runtime_error("no test data in " + name);
-    return lines;
-}
-
 void WriteFile(const std::string& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
 }

@@ -23,9 +23,6 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
-// The lines of a file of test data, with "\n", "\t", "\\" and "\xNN" read
-// as what they stand for.
-std::vector<std::string> ReadDataLines(const std::string& name);
 void WriteFile(const std::string& path, const std::string& contents);
 unsigned FileMode(const std::string& path);
 

@@ -1,75 +1,136 @@
-// The request pass on fakes, case by case from data/cases.txt: what each
-// launch URL shows, runs and writes. A case:
+// The request pass on the recording platform, case by case from
+// data/cases.txt, each case a test of its own: what each launch URL shows,
+// runs and writes. A case:
 //
 //   == name                     starts a case
 //   table linux                 the Linux clients (default: macOS)
 //   installed PATH | none       the clients present (default: every one)
 //   config LINE                 a line of configuration.ini
-//   fail PATH                   writing there fails; reading finds it unreadable
+//   fail PATH                   writing or making it fails; reading finds it unreadable
 //   tick TITLE                  "don't show again" is ticked on alerts of that title
 //   url FIELDS | urltext TEXT   a pass on "torvale://" FIELDS, or on TEXT itself
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
-//   file PATH                   its content follows, a line as "| TEXT$"
+//   file MODE PATH              the file's mode and content, a line as "| TEXT$"
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //
-// "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere.
+// "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere. Any other
+// line is an error of the case, with its line number.
 
 #include <gtest/gtest.h>
 
-#include "support/Fakes.h"
-#include "support/System.h"
+#include <algorithm>
+#include <map>
+
+#include "platform/recording/RecordingPlatform.h"
+#include "support/DataFile.h"
 
 namespace torvale::test {
 namespace {
 
-using Steps = std::vector<std::pair<std::string, std::string>>;  // directive, argument
+constexpr const char* kHome = "/home/demo";
+constexpr const char* kBin = "/opt/bin";
 
-std::vector<std::string> All(const Steps& steps, const std::string& directive) {
-    std::vector<std::string> found;
-    for (const auto& [d, argument] : steps) {
-        if (d == directive) found.push_back(argument);
+// Directives that take whatever follows them, and those that set up the case.
+const char* const kDirectives[] = {"table",   "installed", "config",  "fail",    "tick",  "url",
+                                   "urltext", "nested",    "run",     "alert",   "log",   "action",
+                                   "client",  "reason",    "gateway", "outcome", "detail"};
+
+struct Expected {
+    std::string mode;
+    std::string content;
+};
+
+class CaseTable : public testing::TestWithParam<DataCase> {};
+
+TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
+    const DataCase& c = GetParam();
+    ASSERT_EQ(c.error, "");
+    std::multimap<std::string, std::string> steps;  // directive, argument; in order per directive
+    std::vector<std::pair<std::string, std::string>> passes;
+    std::vector<std::pair<std::string, Expected>> files;
+    for (const DataCase::Line& line : c.lines) {
+        const std::string text = Unescaped(line.text);
+        const std::size_t space = std::min(text.find(' '), text.size());
+        const std::string directive = text.substr(0, space);
+        const std::string argument = text.substr(std::min(space + 1, text.size()));
+        if (directive == "|") {
+            ASSERT_FALSE(files.empty()) << c.At(line, "a file line outside a file");
+            ASSERT_TRUE(argument.ends_with("$")) << c.At(line, "a file line must end at $");
+            files.back().second.content += argument.substr(0, argument.size() - 1) + "\n";
+        } else if (directive == "file") {
+            const std::size_t split = argument.find(' ');
+            ASSERT_TRUE(split == 4 && argument.starts_with("0")) << c.At(line, "file MODE PATH");
+            files.push_back({argument.substr(5), {argument.substr(0, 4), ""}});
+        } else if (std::find(std::begin(kDirectives), std::end(kDirectives), directive) ==
+                   std::end(kDirectives)) {
+            FAIL() << c.At(line, "unknown directive '" + directive + "'");
+        } else {
+            steps.emplace(directive, argument);
+            if (directive == "url" || directive == "urltext")
+                passes.emplace_back(directive, argument);
+        }
     }
-    return found;
-}
+    auto all = [&](const std::string& directive) {
+        std::vector<std::string> found;
+        for (auto [it, end] = steps.equal_range(directive); it != end; ++it)
+            found.push_back(it->second);
+        return found;
+    };
 
-void Check(const Steps& steps) {
-    Harness h(All(steps, "table") == std::vector<std::string>{"linux"} ? clients::kLinux
-                                                                       : clients::kMacOS,
-              Harness::kHome, "/opt/bin", All(steps, "fail"));
-    const auto installed = All(steps, "installed");
-    if (installed.empty()) h.InstallAll();
-    h.files.present.insert(installed.begin(), installed.end());
-    std::string& configuration =
-        h.files.files[std::string(Harness::kConfigDir) + "/configuration.ini"];
-    for (const std::string& line : All(steps, "config"))
+    RecordingPlatform platform;
+    const ClientTable& table =
+        all("table") == std::vector<std::string>{"linux"} ? clients::kLinux : clients::kMacOS;
+    auto installed = all("installed");
+    if (installed.empty()) {
+        // Every client: the macOS bundles, or the Linux programs in the
+        // search path (there is no QuendalApp for Linux).
+        for (const ClientApp* app : table.All())
+            installed.emplace_back(app->programs.front().path);
+        if (table.name == "linux")
+            installed = {std::string(kBin) + "/SecureCRT", std::string(kBin) + "/filezilla",
+                         std::string(kBin) + "/xfreerdp"};
+    }
+    platform.files.present = [installed](const std::string& path) {
+        return std::find(installed.begin(), installed.end(), path) != installed.end();
+    };
+    for (const std::string& path : all("fail"))
+        platform.files.failing.insert(path);
+    std::string configuration;
+    for (const std::string& line : all("config"))
         configuration += line + "\n";
-    const auto ticks = All(steps, "tick");
-    auto nested = All(steps, "nested");
-    h.alerts.ticked = [&](const std::string& title) {
+    const std::string configDir = std::string(kHome) + "/Documents/torvale";
+    if (!configuration.empty())
+        platform.files.Seed(configDir + "/configuration.ini", configuration);
+
+    AppDelegate& app = platform.Start(table, kHome, kBin);
+    const auto ticks = all("tick");
+    auto nested = all("nested");
+    platform.alerts.ticked = [&](const std::string& title) {
         for (const std::string& fields : std::exchange(nested, {}))
-            h.Open(fields);
+            app.handleURLEvent("torvale://" + fields);
         return std::find(ticks.begin(), ticks.end(), title) != ticks.end();
     };
-    for (const auto& [d, argument] : steps) {
-        if (d == "url") h.Open(argument);
-        if (d == "urltext") h.delegate.handleURLEvent(argument);
-    }
+    for (const auto& [kind, argument] : passes)
+        app.handleURLEvent(kind == "url" ? "torvale://" + argument : argument);
 
-    EXPECT_EQ(h.alerts.shown, All(steps, "alert"));
-    EXPECT_EQ(h.Recorded(RecordedEvent::Kind::Command), All(steps, "run"));
-    EXPECT_EQ(h.Recorded(RecordedEvent::Kind::Log), All(steps, "log"));
-    for (auto step = steps.begin(); step != steps.end(); ++step) {
-        if (step->first != "file") continue;
-        std::string content;
-        for (auto line = step + 1; line != steps.end() && line->first == "|"; ++line)
-            content += line->second.substr(0, line->second.size() - 1) + "\n";
-        EXPECT_EQ(h.files.files[step->second], content) << step->second;
-        EXPECT_EQ(h.files.modes[step->second], 0600u) << step->second;
+    std::vector<std::string> alerts;
+    for (const RecordedEvent& event : platform.recorder.events) {
+        if (event.kind == RecordedEvent::Kind::Alert)
+            alerts.push_back(event.text + ": " + event.detail);
     }
-    const LaunchRecord& last = h.delegate.history.Entries().front();
+    EXPECT_EQ(alerts, all("alert"));
+    EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Command), all("run"));
+    EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log), all("log"));
+    for (const auto& [path, expected] : files) {
+        const RecordingFileSystem::File* written = platform.files.Written(path);
+        ASSERT_NE(written, nullptr) << path << " was not written";
+        EXPECT_EQ(written->contents, expected.content) << path;
+        EXPECT_EQ(written->mode, std::stoul(expected.mode, nullptr, 8)) << path;
+    }
+    const LaunchRecord& last = app.history.Entries().front();
     const std::pair<const char*, std::string> record[] = {
         {"action", last.action},
         {"client", last.client},
@@ -78,30 +139,13 @@ void Check(const Steps& steps) {
         {"outcome", std::string(OutcomeName(last.outcome))},
         {"detail", last.detail}};
     for (const auto& [directive, value] : record) {
-        for (const std::string& expected : All(steps, directive))
+        for (const std::string& expected : all(directive))
             EXPECT_EQ(value, expected) << directive;
     }
 }
 
-TEST(CaseTable, EveryCaseShowsRunsAndWritesWhatItSays) {
-    std::vector<std::pair<std::string, Steps>> cases;  // where and what, its steps
-    int number = 0;
-    for (const std::string& line : ReadDataLines("unit/data/cases.txt")) {
-        ++number;
-        if (line.starts_with("== ")) {
-            cases.push_back({"cases.txt:" + std::to_string(number) + " " + line.substr(3), {}});
-        } else if (!line.empty() && line[0] != '#' && !cases.empty()) {
-            const std::size_t space = std::min(line.find(' '), line.size());
-            cases.back().second.emplace_back(line.substr(0, space),
-                                             line.substr(std::min(space + 1, line.size())));
-        }
-    }
-    EXPECT_GT(cases.size(), 40u);
-    for (const auto& [name, steps] : cases) {
-        SCOPED_TRACE(name);
-        Check(steps);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Cases, CaseTable, testing::ValuesIn(ReadCases("unit/data/cases.txt")),
+                         [](const auto& test) { return test.param.Name(); });
 
 }  // namespace
 }  // namespace torvale::test

@@ -3,19 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Printable.h"
-#include "platform/headless/DryRun.h"
-#include "support/Fakes.h"
+#include "app/text/Masking.h"
+#include "app/text/Printable.h"
+#include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {
 namespace {
 
 TEST(Core, HistoryKeepsTheNewestPasses) {
-    Harness h;
-    h.Open("&action=StartWinscp&");
+    RecordingPlatform platform;
+    AppDelegate& app = platform.Start(clients::kMacOS, "/home/demo");
+    app.handleURLEvent("torvale://&action=StartWinscp&");
     for (std::size_t i = 0; i < LaunchHistory::kCapacity; ++i)
-        h.Open("&action=StartPutty&");
-    const auto& entries = h.delegate.history.Entries();
+        app.handleURLEvent("torvale://&action=StartPutty&");
+    const auto& entries = app.history.Entries();
     EXPECT_EQ(entries.size(), LaunchHistory::kCapacity);
     EXPECT_EQ(entries.back().action, "StartPutty");
 }
@@ -32,13 +33,16 @@ TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
         EXPECT_EQ(Printable(text), shown) << shown;
 }
 
-TEST(Core, MaskSecretsHidesEveryPasswordField) {
-    EXPECT_EQ(MaskSecrets("&password=a&monitorpassword=b&entrust_password=1&password=&password=c"),
-              "&password=********&monitorpassword=********&entrust_password=1&password=&password=**"
-              "******");
-    EXPECT_EQ(MaskSecrets(std::string("&password=a\0b/&", 15)),
-              std::string("&password=********/\0&", 21));
-    EXPECT_EQ(MaskSecrets("x=1&passwords=2&"), "x=1&passwords=2&");
+TEST(Core, MaskedHidesEveryOccurrenceOfEverySecret) {
+    const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
+        {"a pw b pw", {"pw"}, "a ******** b ********"},
+        {"aaab", {"aab"}, "a********"},          // found behind a false start
+        {"xabcy", {"abc", "bcy"}, "x********"},  // overlapping places: masked once
+        {"abab-ab", {"abab", "ab"}, "********-********"},
+        {"text", {""}, "text"},
+    };
+    for (const auto& [text, secrets, masked] : cases)
+        EXPECT_EQ(Masked(text, secrets), masked) << text;
 }
 
 }  // namespace

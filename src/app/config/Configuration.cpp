@@ -2,27 +2,19 @@
 
 #include <algorithm>
 
-#include "app/Trim.h"
+#include "app/text/Text.h"
 
 namespace torvale {
 namespace {
+
+// Large enough for any hand-written file; a larger one is not read at all.
+constexpr std::size_t kConfigurationLimit = 1 << 20;
 
 // An IPv6 address may be written in brackets, as in an .rdp full address.
 std::string_view WithoutBrackets(std::string_view host) {
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
         return host.substr(1, host.size() - 2);
     return host;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Host names compare without case; addresses are not normalised otherwise.
-bool SameHost(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
 }
 
 // Whether the text may hold an allow-list that reading missed. After an
@@ -40,15 +32,6 @@ bool MayHoldAllowList(std::string_view text) {
 }
 
 }  // namespace
-
-bool Configuration::Allows(std::string_view host) const {
-    if (gatewaysInError) return false;
-    if (allow.empty()) return true;
-    host = WithoutBrackets(host);
-    return !host.empty() && std::any_of(allow.begin(), allow.end(), [&](const std::string& entry) {
-        return SameHost(WithoutBrackets(entry), host);
-    });
-}
 
 Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
                                  const std::string& home) {
@@ -88,6 +71,27 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         config.gatewaysInError = MayHoldAllowList(text);
     }
     return config;
+}
+
+Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
+                                const ClientTable& table, const std::string& home) {
+    const auto text = files.ReadFile(path, kConfigurationLimit);
+    if (text) return ParseConfiguration(*text, parser, table, home);
+    Configuration config;
+    config.unreadable = config.gatewaysInError = true;
+    return config;
+}
+
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host) {
+    if (config.gatewaysInError) return {false, "refused, configuration.ini has an error"};
+    if (config.allow.empty()) return {true, "allowed, no allow-list"};
+    host = WithoutBrackets(host);
+    const bool listed =
+        !host.empty() && std::any_of(config.allow.begin(), config.allow.end(), [&](const auto& e) {
+            return EqualIgnoringCase(WithoutBrackets(e), host);
+        });
+    return listed ? GatewayDecision{true, "allowed, listed"}
+                  : GatewayDecision{false, "refused, not listed"};
 }
 
 }  // namespace torvale

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/clients/ClientTable.h"
+#include "platform/FileSystem.h"
 #include "platform/IniParser.h"
 
 namespace torvale {
@@ -30,10 +31,10 @@ struct Configuration {
     // host is allowed, since a broken allow-list must not let everything
     // through.
     bool gatewaysInError = false;
+    // The file exists but cannot be read at all.
+    bool unreadable = false;
     // The first line that could not be read, or 0.
     int errorLine = 0;
-
-    bool Allows(std::string_view host) const;
 };
 
 // Reads the text of configuration.ini. Unknown sections and keys, lines that
@@ -42,5 +43,21 @@ struct Configuration {
 // and, if the file may hold an allow-list, no host is allowed.
 Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
                                  const std::string& home);
+
+// Reads configuration.ini from `path`: a missing file is an empty one, and
+// one that cannot be read may hold an allow-list that we cannot see, so it
+// allows no host.
+Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
+                                const ClientTable& table, const std::string& home);
+
+// Whether a launch may connect to a host, and why.
+struct GatewayDecision {
+    bool allowed;
+    std::string_view reason;  // "allowed, listed", "refused, not listed", ...
+};
+
+// Hosts compare without case and without the brackets of an IPv6 address;
+// an empty host is never listed.
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host);
 
 }  // namespace torvale

@@ -40,18 +40,18 @@ void AppDelegate::Init() {
     if (action) {
         for (const Route& route : kRoutes) {
             if (*action == route.action) {
-                record_.action = route.action;
+                pass_.record.action = route.action;
                 (this->*route.launcher)();
                 return;
             }
         }
     }
-    record_.outcome = Outcome::UnknownAction;
+    pass_.record.outcome = Outcome::UnknownAction;
     Alert(titles::kError, "未知接口");
 }
 
 void AppDelegate::Placeholder(const std::string& message) {
-    record_.outcome = Outcome::NotImplemented;
+    pass_.record.outcome = Outcome::NotImplemented;
     Alert(titles::kSorry, message);
 }
 

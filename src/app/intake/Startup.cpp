@@ -5,11 +5,6 @@
 #include "app/AppDelegate.h"
 
 namespace torvale {
-namespace {
-
-constexpr std::size_t kConfigurationLimit = 1 << 20;
-
-}  // namespace
 
 void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirectory,
                                                  std::string_view searchPath) {
@@ -31,11 +26,8 @@ void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirector
 
 void AppDelegate::LoadConfiguration() {
     const std::string path = ConfigDir + "/configuration.ini";
-    const auto text = platform_.files.ReadFile(path, kConfigurationLimit);
-    config_ = text ? ParseConfiguration(*text, platform_.ini, clients_, home_) : Configuration{};
-    if (!text) {
-        // It may hold an allow-list that we cannot see.
-        config_.gatewaysInError = true;
+    config_ = ReadConfiguration(platform_.files, platform_.ini, path, clients_, home_);
+    if (config_.unreadable) {
         Alert(titles::kSorry, "配置文件有误：" + path);
     } else if (config_.errorLine != 0) {
         Alert(titles::kSorry, "配置文件有误：" + path + ":" + std::to_string(config_.errorLine));

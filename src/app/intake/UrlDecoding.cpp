@@ -1,6 +1,6 @@
 #include "app/intake/UrlDecoding.h"
 
-#include "app/Utf8.h"
+#include "app/text/Utf8.h"
 
 namespace torvale {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "app/clients/ClientTable.h"
 #include "platform/FileSystem.h"
-#include "platform/IniParser.h"
 #include "platform/Preferences.h"
+#include "platform/cli/Session.h"
 
 namespace torvale {
 
@@ -17,37 +17,32 @@ struct DryRunOptions {
     const ClientTable* clients = &clients::kMacOS;
 };
 
-// Runs the real request pass on recording seams: nothing is written and
-// nothing is run. Prints the decoded field text (or where decoding failed),
-// the 31 launch parameters as filled, every alert, log line, file written and
-// command line in the order the pass would make them, then the client it
-// found and why, the gateway decision and the outcome.
+// Runs the real request pass on the recording platform: nothing is written
+// and nothing is run. Prints the decoded field text (or where decoding
+// failed), the 31 launch parameters as filled, every alert, log line, file
+// written and command line in the order the pass made them, then the client
+// it found and why, the gateway decision and the outcome. Passwords are
+// masked in what is printed, never in what the pass sees, so the dry run
+// decides exactly as the real run does.
 class DryRun {
   public:
-    // `preferences` is only read; `files` only answers reads and presence checks.
-    DryRun(const DryRunOptions& options, std::string home, std::string searchPath,
-           Preferences& preferences, FileSystem& files, IniParser& ini)
-        : options_(options),
-          home_(std::move(home)),
-          searchPath_(std::move(searchPath)),
-          preferences_(preferences),
-          files_(files),
-          ini_(ini) {}
+    // `files` and `preferences` are only read.
+    DryRun(const DryRunOptions& options, const Session& session, FileSystem& files,
+           Preferences& preferences)
+        : options_(options), session_(session), files_(files), preferences_(preferences) {}
 
     void Report(const std::string& url, std::size_t number, std::ostream& out);
 
   private:
     DryRunOptions options_;
-    std::string home_;
-    std::string searchPath_;
-    Preferences& preferences_;
+    Session session_;
     FileSystem& files_;
-    IniParser& ini_;
+    Preferences& preferences_;
 };
 
-// The field text with the value of every "password" and "monitorpassword"
-// field replaced by "********" (followed by a NUL when the value held one,
-// which keeps a command line that holds it from running, as it would not).
-std::string MaskSecrets(std::string_view fieldText);
+// The ways a password can stand in what a pass makes of it: as it is, quoted
+// for the shell (alone or inside a quoted word), in a double-quoted place,
+// and in an .rdp line.
+std::vector<std::string> SecretForms(std::string_view secret);
 
 }  // namespace torvale

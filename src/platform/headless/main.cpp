@@ -1,21 +1,15 @@
 // The `torvale` command: the request pass of the macOS application, run on
 // launch URLs given as arguments or read from standard input.
 
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/AppDelegate.h"
-#include "platform/headless/CommandLine.h"
+#include "platform/cli/CommandLine.h"
+#include "platform/cli/Session.h"
 #include "platform/headless/DryRun.h"
-#include "platform/headless/FilePreferences.h"
-#include "platform/headless/StderrAlertPanel.h"
-#include "platform/inih/InihParser.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixShell.h"
-#include "platform/posix/Process.h"
 
 namespace {
 
@@ -109,38 +103,21 @@ int main(int argc, char** argv) {
             "torvale",
             "--assume-installed, --show-secrets, --json and --clients go with --dry-run");
     }
-    const std::vector<std::string>& urls = line.urls;
+    const auto session = torvale::StartSession("torvale");
+    if (!session) return 1;
 
-    torvale::PrepareProcess();
-    // HOME alone: the binary may be linked statically, where the user
-    // database is out of reach.
-    std::string problem;
-    const std::string home = torvale::HomeDirectory(problem);
-    if (home.empty()) {
-        std::cerr << "torvale: " << problem << "\n";
-        return 1;
-    }
-    const char* path = std::getenv("PATH");
-    const std::string searchPath = path != nullptr ? path : "";
-
-    torvale::PosixFileSystem files;
-    torvale::InihParser ini;
-    torvale::FilePreferences preferences(
-        files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
-
+    torvale::StderrAlertPanel alerts;
+    torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
-        torvale::DryRun report(dryRunOptions, home, searchPath, preferences, files, ini);
-        ForEachUrl(urls, [&](const std::string& url, std::size_t number) {
+        torvale::DryRun report(dryRunOptions, *session, seams.files, seams.preferences);
+        ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             report.Report(url, number, std::cout);
         });
         return 0;
     }
-
-    torvale::PosixShell shell;
-    torvale::StderrAlertPanel alerts;
-    torvale::StderrLog log;
-    torvale::AppDelegate delegate({alerts, preferences, files, shell, log, ini});
-    delegate.applicationWillFinishLaunching(home, searchPath);
-    ForEachUrl(urls, [&](const std::string& url, std::size_t) { delegate.handleURLEvent(url); });
+    torvale::AppDelegate delegate(seams.Seams());
+    delegate.applicationWillFinishLaunching(session->home, session->searchPath);
+    ForEachUrl(line.urls,
+               [&](const std::string& url, std::size_t) { delegate.handleURLEvent(url); });
     return 0;
 }

@@ -5,21 +5,14 @@
 #include <gtk/gtk.h>
 
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/AppDelegate.h"
-#include "platform/headless/CommandLine.h"
-#include "platform/headless/FilePreferences.h"
-#include "platform/headless/StderrAlertPanel.h"
-#include "platform/inih/InihParser.h"
+#include "platform/cli/CommandLine.h"
+#include "platform/cli/Session.h"
 #include "platform/linux/GtkAlertPanel.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixShell.h"
-#include "platform/posix/Process.h"
 
 namespace {
 
@@ -60,15 +53,8 @@ int main(int argc, char** argv) {
     const torvale::CommandLine line =
         torvale::ReadCommandLine("torvale-desktop", kHelp, argc, argv);
     if (line.exitStatus) return *line.exitStatus;
-
-    torvale::PrepareProcess();
-    std::string problem;
-    const std::string home = torvale::HomeDirectory(problem);
-    if (home.empty()) {
-        std::cerr << "torvale-desktop: " << problem << "\n";
-        return 1;
-    }
-    const char* path = std::getenv("PATH");
+    const auto session = torvale::StartSession("torvale-desktop");
+    if (!session) return 1;
 
     // gtk_init_check fails without a display it can open: alerts then go to
     // standard error, as the headless command writes them.
@@ -78,15 +64,9 @@ int main(int argc, char** argv) {
     } else {
         alerts = std::make_unique<torvale::StderrAlertPanel>();
     }
-    torvale::PosixFileSystem files;
-    torvale::FilePreferences preferences(
-        files, torvale::FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), home));
-    torvale::PosixShell shell(torvale::PosixShell::Mode::Detach);
-    torvale::StderrLog log;
-    torvale::InihParser ini;
-    torvale::AppDelegate delegate({*alerts, preferences, files, shell, log, ini},
-                                  torvale::clients::kLinux);
-    delegate.applicationWillFinishLaunching(home, path != nullptr ? path : "");
+    torvale::CommandLinePlatform seams(*session, *alerts, torvale::PosixShell::Mode::Detach);
+    torvale::AppDelegate delegate(seams.Seams(), torvale::clients::kLinux);
+    delegate.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)
         delegate.handleURLEvent(url);
     return 0;

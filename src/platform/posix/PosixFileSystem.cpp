@@ -7,17 +7,13 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/text/Path.h"
+
 namespace torvale {
 namespace {
 
 bool IsUsable(const std::string& path) {
     return !path.empty() && path.find('\0') == std::string::npos;
-}
-
-// "" for the root directory: the temporary's name adds the "/".
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -61,7 +57,7 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
     // connection file: the new content appears whole, by rename, or not at
     // all, and no temporary file is left behind.
     if (!IsUsable(path)) return false;
-    std::string temporary = DirectoryOf(path) + "/.torvale-XXXXXX";
+    std::string temporary = JoinPath(DirectoryOf(path), ".torvale-XXXXXX");
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
     const bool written =

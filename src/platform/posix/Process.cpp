@@ -8,7 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "app/Printable.h"
+#include "app/text/Printable.h"
 
 namespace torvale {
 

@@ -3,35 +3,27 @@
 
 #include <algorithm>
 
+#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
-#include "app/ShellQuote.h"
+#include "app/launchers/Checks.h"
 #include "app/launchers/rdp/ConnectionFile.h"
+#include "app/text/ShellQuote.h"
 
 namespace torvale {
 namespace {
 
 const std::string kWriteFailed = "创建activex.rdp文件出错";
 
-// The mstsc switches that FreeRDP reads alike and that neither point the
-// connection elsewhere nor share anything of this machine.
-bool IsPlainRdpSwitch(std::string_view rdparg) {
-    for (std::string_view known : {"admin", "f", "span", "multimon", "public"}) {
-        if (rdparg == known) return true;
-    }
-    return false;
-}
-
-// `open` takes "/" + rdparg as one more path to open with its default
-// application, and FreeRDP as one of its own options.
-bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
-    if (rdparg.empty()) return false;
-    if (place == RdpSwitch::BeforeFile) {
-        return rdparg.find('/') != std::string_view::npos || rdparg == "." || rdparg == "..";
-    }
-    return !IsPlainRdpSwitch(rdparg);
-}
-
 }  // namespace
+
+void AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
+                                      const std::string& failure) {
+    // Connection files carry the user's password.
+    if (platform_.files.WriteFile(path, text, 0600)) return;
+    pass_.record.outcome = Outcome::WriteFailed;
+    pass_.record.detail = path;
+    Alert(titles::kSorry, failure);
+}
 
 void AppDelegate::StartMstsc() {
     const auto client = OpeningCheck(clients_.microsoftRemoteDesktop);

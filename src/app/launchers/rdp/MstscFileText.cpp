@@ -2,6 +2,7 @@
 // and the published-application variant ("activex_autorun.rdp").
 
 #include "app/AppDelegate.h"
+#include "app/launchers/Checks.h"
 #include "app/launchers/rdp/ConnectionFile.h"
 
 namespace torvale {
@@ -11,8 +12,8 @@ std::string Value(const Field& field) {
     return OneLine(Str(field));
 }
 
-// Rows shared by both variants: screen, colour depth, address, login name.
-// The caller has stored the login name in `m_username` already.
+// Rows shared by both variants: screen, colour depth, address, login name
+// (`m_username`, which each variant sets to the login name first).
 std::string Head(const AppDelegate& d) {
     std::string text;
     if (d.m_screen == "1") {

@@ -1,7 +1,8 @@
 // QuendalApp, the gateway's own client: the whole request on its command line.
 
 #include "app/AppDelegate.h"
-#include "app/ShellQuote.h"
+#include "app/launchers/Checks.h"
+#include "app/text/ShellQuote.h"
 
 namespace torvale {
 

@@ -2,7 +2,8 @@
 // display connections.
 
 #include "app/AppDelegate.h"
-#include "app/ShellQuote.h"
+#include "app/launchers/Checks.h"
+#include "app/text/ShellQuote.h"
 
 namespace torvale {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string_view>
 
 namespace torvale {
@@ -10,6 +11,17 @@ inline std::string_view Trim(std::string_view text) {
     const std::size_t start = text.find_first_not_of(" \t");
     if (start == std::string_view::npos) return {};
     return text.substr(start, text.find_last_not_of(" \t\r") + 1 - start);
+}
+
+inline char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Equal but for the case of ASCII letters, as host names compare.
+inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
 }
 
 }  // namespace torvale

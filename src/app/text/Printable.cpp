@@ -1,6 +1,6 @@
-#include "app/Printable.h"
+#include "app/text/Printable.h"
 
-#include "app/Utf8.h"
+#include "app/text/Utf8.h"
 
 namespace torvale {
 namespace {

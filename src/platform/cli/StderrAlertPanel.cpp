@@ -1,6 +1,6 @@
-#include "platform/headless/StderrAlertPanel.h"
+#include "platform/cli/StderrAlertPanel.h"
 
-#include "app/Printable.h"
+#include "app/text/Printable.h"
 
 namespace torvale {
 namespace {

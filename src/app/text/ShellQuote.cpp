@@ -1,4 +1,4 @@
-#include "app/ShellQuote.h"
+#include "app/text/ShellQuote.h"
 
 #include <algorithm>
 

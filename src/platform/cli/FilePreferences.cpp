@@ -1,8 +1,9 @@
-#include "platform/headless/FilePreferences.h"
+#include "platform/cli/FilePreferences.h"
 
 #include <vector>
 
-#include "app/Trim.h"
+#include "app/text/Path.h"
+#include "app/text/Text.h"
 
 namespace torvale {
 namespace {
@@ -61,9 +62,7 @@ void FilePreferences::Rewrite(const std::string& key, const std::string& setting
     }
     if (!setting.empty()) text += setting + "\n";
 
-    const std::size_t slash = path_.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        files_.CreateDirectory(path_.substr(0, slash), 0700);
+    files_.CreateDirectory(std::string(DirectoryOf(path_)), 0700);
     files_.WriteFile(path_, text, 0644);
 }
 

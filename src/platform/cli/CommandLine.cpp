@@ -1,4 +1,4 @@
-#include "platform/headless/CommandLine.h"
+#include "platform/cli/CommandLine.h"
 
 #include <iostream>
 

@@ -1,4 +1,4 @@
-#include "platform/recording/ShellWords.h"
+#include "app/text/ShellWords.h"
 
 namespace torvale {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/Utf8.h"
+#include "app/text/Utf8.h"
 
 namespace torvale::utf8 {
 

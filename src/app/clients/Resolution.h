@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/clients/ClientTable.h"
+#include "app/config/Configuration.h"
+
+namespace torvale {
+
+// A client application found on this machine, and how its line begins.
+struct ResolvedClient {
+    std::string path;
+    const ClientProgram* form;
+    std::string reason;  // empty for the client's own program at its usual place
+};
+
+// Finds a client: the path configuration.ini gives for it, then each program
+// of the table in order, an absolute path where it stands and a name in each
+// absolute directory of `searchPath` (PATH). `exists` answers whether
+// anything stands at a path.
+std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configuration& config,
+                                            std::string_view searchPath,
+                                            const std::function<bool(const std::string&)>& exists);
+
+}  // namespace torvale

@@ -1,0 +1,29 @@
+// Running the one command line a launcher builds.
+
+#include "app/AppDelegate.h"
+
+namespace torvale {
+
+void AppDelegate::runcmd(const std::string& line) {
+    // The shell would only ever see the line up to its first NUL byte, which
+    // is another command than the one that was built.
+    if (line.find('\0') != std::string::npos) {
+        platform_.log.Write("Command not run: the command line holds a NUL byte");
+        pass_.record.outcome = Outcome::NotRun;
+        return;
+    }
+    const std::string failure = platform_.shell.Run(line);
+    if (!failure.empty()) {
+        platform_.log.Write("Command not run: " + failure);
+        pass_.record.outcome = Outcome::NotRun;
+    } else if (pass_.record.outcome != Outcome::WriteFailed) {
+        pass_.record.outcome = Outcome::Launched;
+    }
+}
+
+void AppDelegate::DebugAndRun(const std::string& line) {
+    ShowDebug(line);
+    runcmd(line);
+}
+
+}  // namespace torvale

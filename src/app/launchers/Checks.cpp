@@ -1,0 +1,66 @@
+#include "app/launchers/Checks.h"
+
+#include <algorithm>
+
+#include "app/AlertTitles.h"
+#include "app/AppDelegate.h"
+
+namespace torvale {
+namespace {
+
+// The mstsc switches that FreeRDP reads alike and that neither point the
+// connection elsewhere nor share anything of this machine.
+bool IsPlainRdpSwitch(std::string_view rdparg) {
+    for (std::string_view known : {"admin", "f", "span", "multimon", "public"}) {
+        if (rdparg == known) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool OptionLike(std::string_view value) {
+    return !value.empty() && (value.front() == '/' || value.front() == '-');
+}
+
+bool IsPort(std::string_view value) {
+    return std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsUrlScheme(std::string_view text) {
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return !text.empty() && letter(text.front()) &&
+           std::all_of(text.begin(), text.end(), [&](char c) {
+               return letter(c) || (c >= '0' && c <= '9') || c == '+' || c == '.' || c == '-';
+           });
+}
+
+bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
+    if (rdparg.empty()) return false;
+    if (place == RdpSwitch::BeforeFile) {
+        return rdparg.find('/') != std::string_view::npos || rdparg == "." || rdparg == "..";
+    }
+    return !IsPlainRdpSwitch(rdparg);
+}
+
+bool AppDelegate::Permitted(std::string_view host, std::initializer_list<Check> checks) {
+    const GatewayDecision gateway = DecideGateway(config_, host);
+    pass_.record.gateway = (host.empty() ? std::string("(no host)") : std::string(host)) + ": " +
+                           std::string(gateway.reason);
+    if (!gateway.allowed) {
+        pass_.record.outcome = Outcome::Refused;
+        pass_.record.detail = host;
+        Alert(titles::kSorry, "网关不在信任列表中：" + std::string(host));
+        return false;
+    }
+    for (const Check& check : checks) {
+        if (!check.unsafe) continue;
+        pass_.record.outcome = Outcome::Refused;
+        pass_.record.detail = check.key;
+        Alert(titles::kSorry, "启动参数不安全：" + std::string(check.key));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace torvale

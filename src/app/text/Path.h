@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace torvale {
+
+// Paths as the application builds them: "/" separates, and a path may name a
+// file in the root ("/x") or stand without a directory ("x").
+
+// Where the last component begins: after the last "/", or 0 without one.
+inline std::size_t NameStart(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+// The last component: "b" for "/a/b", "x" for "x".
+inline std::string_view BaseName(std::string_view path) {
+    return path.substr(NameStart(path));
+}
+
+// The directory a path names its file in: "/a" for "/a/b", "/" for "/x",
+// "." for "x".
+inline std::string_view DirectoryOf(std::string_view path) {
+    const std::size_t start = NameStart(path);
+    if (start == 0) return ".";
+    return start == 1 ? std::string_view("/") : path.substr(0, start - 1);
+}
+
+// `name` inside `directory`, without doubling the root's "/".
+inline std::string JoinPath(std::string_view directory, std::string_view name) {
+    std::string path(directory);
+    if (!path.ends_with('/')) path += '/';
+    path += name;
+    return path;
+}
+
+}  // namespace torvale

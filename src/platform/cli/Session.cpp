@@ -1,0 +1,28 @@
+#include "platform/cli/Session.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/posix/Process.h"
+
+namespace torvale {
+
+std::optional<Session> StartSession(std::string_view program) {
+    PrepareProcess();
+    // HOME alone: torvale may be linked statically, where the user database
+    // is out of reach.
+    std::string problem;
+    Session session;
+    session.home = HomeDirectory(problem);
+    if (session.home.empty()) {
+        std::cerr << program << ": " << problem << "\n";
+        return std::nullopt;
+    }
+    const char* path = std::getenv("PATH");
+    session.searchPath = path != nullptr ? path : "";
+    session.preferencesPath =
+        FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), session.home);
+    return session;
+}
+
+}  // namespace torvale

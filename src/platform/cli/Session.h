@@ -1,0 +1,50 @@
+#pragma once
+
+// The start-up that both command-line front ends, torvale and
+// torvale-desktop, make before their first pass, and the seams they run on.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/AppDelegate.h"
+#include "platform/cli/FilePreferences.h"
+#include "platform/cli/StderrAlertPanel.h"
+#include "platform/inih/InihParser.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixShell.h"
+
+namespace torvale {
+
+// What the environment says, checked.
+struct Session {
+    std::string home;             // HOME: an absolute path to an existing directory
+    std::string searchPath;       // PATH, where clients given by name are looked for
+    std::string preferencesPath;  // ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
+};
+
+// Makes the process safe to run launch URLs in, whatever started it, then
+// reads its environment. Nothing, after a line on standard error that names
+// `program` and the problem, when HOME is unusable.
+std::optional<Session> StartSession(std::string_view program);
+
+// The real seams of a command-line front end; only the alert panel and how
+// the shell runs a line differ between the two.
+class CommandLinePlatform {
+  public:
+    CommandLinePlatform(const Session& session, AlertPanel& alerts, PosixShell::Mode mode)
+        : preferences(files, session.preferencesPath), shell(mode), alerts_(alerts) {}
+
+    PosixFileSystem files;
+    FilePreferences preferences;
+    PosixShell shell;
+    StderrLog log;
+    InihParser ini;
+
+    Platform Seams() { return {alerts_, preferences, files, shell, log, ini}; }
+
+  private:
+    AlertPanel& alerts_;
+};
+
+}  // namespace torvale

@@ -1,0 +1,109 @@
+#include "platform/recording/RecordingPlatform.h"
+
+#include "app/text/Path.h"
+
+namespace torvale {
+namespace {
+
+using Kind = RecordedEvent::Kind;
+
+bool IsUsable(const std::string& path) {
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// NAME_MAX of Linux and of macOS's file systems.
+constexpr std::size_t kLongestName = 255;
+
+}  // namespace
+
+std::vector<std::string> Recorder::Texts(Kind kind) const {
+    std::vector<std::string> texts;
+    for (const RecordedEvent& event : events) {
+        if (event.kind == kind) texts.push_back(event.text);
+    }
+    return texts;
+}
+
+bool RecordingAlertPanel::Run(const std::string& title, const std::string& message) {
+    recorder_.events.push_back({Kind::Alert, title, message});
+    return ticked && ticked(title);
+}
+
+void RecordingLog::Write(const std::string& line) {
+    recorder_.events.push_back({Kind::Log, line, {}});
+}
+
+std::string RecordingShell::Run(const std::string& commandLine) {
+    recorder_.events.push_back({Kind::Command, commandLine, {}});
+    return std::string();
+}
+
+bool RecordingPreferences::GetBool(const std::string& key) {
+    if (const auto it = changed_.find(key); it != changed_.end()) return it->second.value_or(false);
+    return lookThrough_ != nullptr && lookThrough_->GetBool(key);
+}
+
+void RecordingPreferences::SetBool(const std::string& key, bool value) {
+    changed_[key] = value;
+}
+
+void RecordingPreferences::Remove(const std::string& key) {
+    changed_[key] = std::nullopt;
+}
+
+bool RecordingFileSystem::Exists(const std::string& path) {
+    if (!IsUsable(path)) return false;
+    if (written_.count(path) != 0 || directories_.count(path) != 0 || (present && present(path)))
+        return true;
+    return lookThrough_ != nullptr && lookThrough_->Exists(path);
+}
+
+bool RecordingFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
+    if (!IsUsable(path) || failing.count(path) != 0) return false;
+    recorder_.events.push_back({Kind::CreateDirectory, path, {}, mode});
+    for (std::string made = path; directories_.insert(made).second;)
+        made = std::string(DirectoryOf(made));
+    return true;
+}
+
+std::optional<std::string> RecordingFileSystem::ReadFile(const std::string& path,
+                                                         std::size_t limit) {
+    if (failing.count(path) != 0) return std::nullopt;
+    if (const auto it = written_.find(path); it != written_.end()) {
+        if (it->second.contents.size() > limit) return std::nullopt;
+        return it->second.contents;
+    }
+    return lookThrough_ != nullptr ? lookThrough_->ReadFile(path, limit) : std::string();
+}
+
+bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
+                                    unsigned mode) {
+    if (!IsUsable(path) || failing.count(path) != 0) return false;
+    if (BaseName(path).size() > kLongestName) return false;
+    const std::string directory(DirectoryOf(path));
+    if (directories_.count(directory) == 0 &&
+        (lookThrough_ == nullptr || !lookThrough_->Exists(directory))) {
+        return false;
+    }
+    recorder_.events.push_back({Kind::WriteFile, path, std::string(contents), mode});
+    written_[path] = {std::string(contents), mode};
+    return true;
+}
+
+void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
+    written_[path] = {std::move(contents), 0644};
+}
+
+const RecordingFileSystem::File* RecordingFileSystem::Written(const std::string& path) const {
+    const auto it = written_.find(path);
+    return it != written_.end() ? &it->second : nullptr;
+}
+
+AppDelegate& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
+                                      std::string_view searchPath) {
+    app_.emplace(Seams(), clients);
+    app_->applicationWillFinishLaunching(home, searchPath);
+    return *app_;
+}
+
+}  // namespace torvale

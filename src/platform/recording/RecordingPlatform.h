@@ -1,0 +1,150 @@
+#pragma once
+
+// The null platform: seams that record what the application would do and do
+// none of it. Nothing is shown, written or run. The dry run, the unit tests,
+// the fuzz targets and the benchmarks all stand the application on it.
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/AppDelegate.h"
+#include "platform/inih/InihParser.h"
+
+namespace torvale {
+
+struct RecordedEvent {
+    enum class Kind { Alert, Log, CreateDirectory, WriteFile, Command };
+    Kind kind;
+    std::string text;    // alert title, log line, command line, or the path acted on
+    std::string detail;  // alert message, or file content
+    unsigned mode = 0;
+};
+
+// Everything the recording seams saw, in order.
+struct Recorder {
+    std::vector<RecordedEvent> events;
+
+    // The texts of the events of one kind, in order.
+    std::vector<std::string> Texts(RecordedEvent::Kind kind) const;
+};
+
+class RecordingAlertPanel final : public AlertPanel {
+  public:
+    explicit RecordingAlertPanel(Recorder& recorder) : recorder_(recorder) {}
+    bool Run(const std::string& title, const std::string& message) override;
+
+    // Whether "don't show again" is ticked on an alert of this title; asked
+    // while the alert is open. Unset: never.
+    std::function<bool(const std::string& title)> ticked;
+
+  private:
+    Recorder& recorder_;
+};
+
+class RecordingLog final : public Log {
+  public:
+    explicit RecordingLog(Recorder& recorder) : recorder_(recorder) {}
+    void Write(const std::string& line) override;
+
+  private:
+    Recorder& recorder_;
+};
+
+// Every line "runs": it is recorded and reported started.
+class RecordingShell final : public Shell {
+  public:
+    explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
+    std::string Run(const std::string& commandLine) override;
+
+  private:
+    Recorder& recorder_;
+};
+
+// Preferences read from another store, when one is given, and changed only
+// in memory: a pass on these seams changes nothing that outlives it.
+class RecordingPreferences final : public Preferences {
+  public:
+    explicit RecordingPreferences(Preferences* lookThrough = nullptr) : lookThrough_(lookThrough) {}
+    bool GetBool(const std::string& key) override;
+    void SetBool(const std::string& key, bool value) override;
+    void Remove(const std::string& key) override;
+
+  private:
+    Preferences* lookThrough_;
+    std::map<std::string, std::optional<bool>> changed_;  // nothing: removed
+};
+
+// Writes land in memory, so a read later in the same pass finds them. Other
+// reads look through to a real file system when one is given. So that a dry
+// run predicts the real one, writes fail here where they surely would
+// there: a path with a NUL byte, a name longer than a file system takes, or
+// a directory that neither stands there nor was made.
+class RecordingFileSystem final : public FileSystem {
+  public:
+    struct File {
+        std::string contents;
+        unsigned mode;
+    };
+
+    RecordingFileSystem(Recorder& recorder, FileSystem* lookThrough)
+        : recorder_(recorder), lookThrough_(lookThrough) {}
+
+    bool Exists(const std::string& path) override;
+    bool CreateDirectory(const std::string& path, unsigned mode) override;
+    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
+    bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
+
+    // What also counts as present (installed clients), besides what was
+    // written or made and what the real file system holds.
+    std::function<bool(const std::string& path)> present;
+    // Paths where making a directory or writing fails and reading finds
+    // something unreadable.
+    std::set<std::string> failing;
+    // A file that stands there before any pass, with no event recorded.
+    void Seed(const std::string& path, std::string contents);
+    // What was written or seeded at the path, if anything.
+    const File* Written(const std::string& path) const;
+
+  private:
+    Recorder& recorder_;
+    FileSystem* lookThrough_;
+    std::map<std::string, File> written_;
+    std::set<std::string> directories_;  // made by CreateDirectory, parents included
+};
+
+// The recorder and every seam, and the application standing on them.
+class RecordingPlatform {
+  public:
+    // Reads look through to a real file system and real preferences where
+    // given; nothing is ever written to either.
+    explicit RecordingPlatform(FileSystem* realFiles = nullptr,
+                               Preferences* realPreferences = nullptr)
+        : preferences(realPreferences), files(recorder, realFiles) {}
+    RecordingPlatform(const RecordingPlatform&) = delete;
+    RecordingPlatform& operator=(const RecordingPlatform&) = delete;
+
+    Recorder recorder;
+    RecordingAlertPanel alerts{recorder};
+    RecordingPreferences preferences;
+    RecordingFileSystem files;
+    RecordingShell shell{recorder};
+    RecordingLog log{recorder};
+    InihParser ini;
+
+    Platform Seams() { return {alerts, preferences, files, shell, log, ini}; }
+
+    // The application on these seams, started up in `home`; start-up's
+    // events stay in the recorder. Replaces any application started before.
+    AppDelegate& Start(const ClientTable& clients, const std::string& home,
+                       std::string_view searchPath = {});
+    AppDelegate& app() { return *app_; }
+
+  private:
+    std::optional<AppDelegate> app_;
+};
+
+}  // namespace torvale

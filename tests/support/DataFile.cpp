@@ -1,0 +1,85 @@
+#include "support/DataFile.h"
+
+#include <fstream>
+
+namespace torvale::test {
+
+std::string Unescaped(const std::string& line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+        if (line[i] != '\\' || (next != 'n' && next != 't' && next != '\\' && next != 'x')) {
+            out += line[i];
+        } else if (next == 'x') {
+            out += static_cast<char>(std::stoi(line.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else {
+            out += next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> ReadDataLines(const std::string& name) {
+    std::ifstream in(std::string(SOURCE_DIR) + "/tests/" + name);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(Unescaped(line));
+    return lines;
+}
+
+std::string DataCase::Name() const {
+    std::string name = "L" + where.substr(where.rfind(':') + 1) + "_";
+    for (const char c : title) {
+        const bool word =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (word) {
+            name += c;
+        } else if (name.back() != '_') {
+            name += '_';
+        }
+        if (name.size() >= 60) break;
+    }
+    while (name.back() == '_')
+        name.pop_back();
+    return name;
+}
+
+std::string DataCase::At(const Line& line, const std::string& problem) const {
+    return where.substr(0, where.rfind(':') + 1) + std::to_string(line.number) + ": " + problem;
+}
+
+std::vector<DataCase> ReadCases(const std::string& name) {
+    const std::string file = name.substr(name.rfind('/') + 1);
+    std::ifstream in(std::string(SOURCE_DIR) + "/tests/" + name);
+    if (!in) return {{file + ":0", "unreadable", {}, "cannot read tests/" + name}};
+    std::vector<DataCase> cases;
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        const int first = ++number;
+        // An odd number of closing backslashes: the last one joins the next line.
+        auto continues = [](const std::string& text) {
+            const std::size_t last = text.find_last_not_of('\\');
+            return (text.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1;
+        };
+        for (std::string next; continues(line) && std::getline(in, next); ++number) {
+            line.pop_back();
+            line += next.substr(std::min(next.find_first_not_of(" \t"), next.size()));
+        }
+        if (line.empty() || line[0] == '#') continue;
+        if (line.starts_with("== ")) {
+            cases.push_back({file + ":" + std::to_string(first), line.substr(3), {}, {}});
+        } else if (cases.empty()) {
+            return {{file + ":" + std::to_string(first),
+                     "stray",
+                     {},
+                     file + ":" + std::to_string(first) + ": a line before the first case"}};
+        } else {
+            cases.back().lines.push_back({first, line});
+        }
+    }
+    return cases;
+}
+
+}  // namespace torvale::test

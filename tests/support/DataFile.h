@@ -1,0 +1,45 @@
+#pragma once
+
+// Test data written as text: lines with escapes, and files of cases.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace torvale::test {
+
+// "\n", "\t", "\\" and "\xNN" read as what they stand for.
+std::string Unescaped(const std::string& text);
+
+// The lines of tests/NAME, each Unescaped.
+std::vector<std::string> ReadDataLines(const std::string& name);
+
+// One case of a case file: "== TITLE", then its lines up to the next case.
+struct DataCase {
+    std::string where;  // "cases.txt:12"
+    std::string title;
+    struct Line {
+        int number;
+        std::string text;
+    };
+    std::vector<Line> lines;
+    std::string error;  // a line of the file that belongs to no case
+
+    // A test name: the file's line and the title's words.
+    std::string Name() const;
+    // "cases.txt:14: " + problem, to report a line that cannot be read.
+    std::string At(const Line& line, const std::string& problem) const;
+};
+
+// How a test names its case when it fails: where it stands.
+inline void PrintTo(const DataCase& c, std::ostream* out) {
+    *out << c.where << " " << c.title;
+}
+
+// The cases of tests/NAME. "#" lines and blank ones are skipped; a line
+// ending in an odd number of "\" goes on with the next, whose leading blanks
+// are dropped. A file that cannot be read, or a line before the first case,
+// gives a case that holds only the error.
+std::vector<DataCase> ReadCases(const std::string& name);
+
+}  // namespace torvale::test
