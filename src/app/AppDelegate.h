@@ -12,6 +12,7 @@
 #include "app/clients/ClientTable.h"
 #include "app/clients/Resolution.h"
 #include "app/config/Configuration.h"
+#include "app/config/Trust.h"
 #include "app/intake/UrlDecoding.h"
 #include "platform/AlertPanel.h"
 #include "platform/FileSystem.h"
@@ -69,6 +70,11 @@ class AppDelegate {
     // Whether "don't show again" was ticked, and showing alerts again after it.
     bool AlertsSuppressed();
     void TurnAlertsBackOn();
+
+    // --- Trust (launchers/Checks.cpp)
+    // The hosts the user chose to trust always, in the order trusted.
+    std::vector<std::string> TrustedGateways();
+    void ForgetGateways();
 
     // --- Intake (intake/UrlIntake.cpp, intake/LaunchParameters.cpp)
     // Takes the whole launch URL text, absent when the event carried none.
@@ -183,9 +189,11 @@ class AppDelegate {
     std::optional<ResolvedClient> OpeningCheck(const ClientApp& app);
     // The command line up to the launcher's own arguments.
     std::string CommandPrefix(const ResolvedClient& client) const;
-    // False, after one alert, when `host` is not an allowed gateway or a
-    // check finds its value unsafe: then nothing is written or run.
-    bool Permitted(std::string_view host, std::initializer_list<Check> checks);
+    // Whether the launch may go on: no check finds its value unsafe (else one
+    // alert), and the host is allowed (else one alert) or, when nothing
+    // decides for it, the user answers the trust question with connect.
+    // Nothing is written or run before it answers true.
+    bool Permitted(const Destination& destination, std::initializer_list<Check> checks);
 
     // `m_username` cut just after its first "--", then `m_sid`.
     std::string LoginName() const;
@@ -195,6 +203,8 @@ class AppDelegate {
     // separators and in the switches ahead of it.
     void StartSecureCRTMonitoring(std::string_view switches, std::string_view afterUser,
                                   std::string_view afterSid);
+    // Where an .rdp launch connects, and what it shares there.
+    Destination RemoteDesktop(const ClientApp& app);
     // Writes a connection file, or says that it could not: the launch goes on.
     void WriteConnectionFile(const std::string& path, const std::string& text,
                              const std::string& failure);
@@ -213,7 +223,11 @@ class AppDelegate {
     Configuration config_;
     PassRecord pass_;
     bool exclusive_ = false;
+    // URL events that came during a pass; beyond kPendingLimit they are
+    // dropped, so that a page cannot queue passes without end behind an alert.
+    static constexpr std::size_t kPendingLimit = 32;
     std::deque<Decoded> pendingPasses_;
+    bool droppedSinceDrained_ = false;
 };
 
 // The value of a launch parameter, with absent read as empty. Launchers run

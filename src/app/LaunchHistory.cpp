@@ -10,6 +10,8 @@ std::string_view OutcomeName(Outcome outcome) {
             return "client missing";
         case Outcome::Refused:
             return "refused";
+        case Outcome::Cancelled:
+            return "cancelled";
         case Outcome::WriteFailed:
             return "failed to write";
         case Outcome::NotRun:

@@ -13,6 +13,7 @@ enum class Outcome {
     Launched,        // the command line went to the shell
     ClientMissing,   // the client's not-found alert
     Refused,         // an unsafe value or a gateway not allowed
+    Cancelled,       // the user did not trust the host
     WriteFailed,     // a connection file could not be written; the command still ran
     NotRun,          // the command line could not be run
     NotImplemented,  // a placeholder action
@@ -29,7 +30,7 @@ struct LaunchRecord {
     std::string action;        // empty for an unknown action
     std::string client;        // the program or bundle looked for or found
     std::string clientReason;  // why that one: configured, or a successor
-    std::string gateway;       // the allow-list decision, for launches that connect
+    std::string gateway;       // the gateway decision, for launches that connect
     std::string detail;        // the unsafe key, the host refused, the file not written
     Outcome outcome = Outcome::UnknownAction;
 };

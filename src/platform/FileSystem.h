@@ -29,6 +29,16 @@ class FileSystem {
     // Creates the file, or replaces the whole of an existing one, so that a
     // reader sees either the old content or the new, never a part of it.
     virtual bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) = 0;
+
+    // Creates an empty file in one step, only where nothing stands: what
+    // another process writes there meanwhile is never replaced.
+    virtual bool CreateEmptyFile(const std::string& path, unsigned mode) = 0;
+
+    // Removes from the directory what WriteFile left behind in a process
+    // that ended while writing (killed, or the machine lost power): such a
+    // temporary may hold a password. Never one that a running process is
+    // still writing.
+    virtual void RemoveLeftovers(const std::string& directory) = 0;
 };
 
 }  // namespace torvale

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""torvale-desktop end to end under Xvfb, against Debian's real clients:
-FileZilla and FreeRDP connect to listeners on 127.0.0.1 standing in for the
-gateway, a stand-in SecureCRT records its argv, xdotool drives the dialogs.
-Every wait is bounded; every process a test started is killed when it ends.
+"""torvale-desktop end to end under Xvfb and openbox, against Debian's real
+clients: FileZilla and FreeRDP connect to listeners on 127.0.0.1 standing in
+for the gateway, a stand-in SecureCRT records its argv, xdotool drives the
+dialogs. Every wait is bounded; every process a test started is killed when
+it ends.
 
   desktop_test.py TORVALE_DESKTOP RECORD_ARGV DESKTOP_ENTRY
 """
@@ -21,20 +22,30 @@ def poll(check, what):
     raise AssertionError("timed out waiting for " + what)
 
 
+def read(path):
+    with open(path, "rb") as data:
+        return data.read()
+
+
 class Desktop(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         read, write = os.pipe()
-        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp"],
+        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp",
+                                     "-screen", "0", "1280x800x24"],
                                     pass_fds=[write], stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as display:
             cls.display = ":" + display.readline().strip()
+        # Without a window manager a dialog may never get the focus.
+        cls.wm = subprocess.Popen(["openbox"], env={"DISPLAY": cls.display, "PATH": "/usr/bin:/bin"},
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     @classmethod
     def tearDownClass(cls):
-        cls.xvfb.kill()
-        cls.xvfb.wait()
+        for process in (cls.wm, cls.xvfb):
+            process.kill()
+            process.wait()
 
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="torvale-desktop-")
@@ -51,16 +62,20 @@ class Desktop(unittest.TestCase):
             out.write('<FileZilla3><Settings><Setting name="Greeting version">99</Setting></Settings></FileZilla3>')
         with open(self.home + "/.config/filezilla/trustedcerts.xml", "w") as out:
             out.write('<FileZilla3><InsecureHosts><Host Port="21">127.0.0.1</Host></InsecureHosts></FileZilla3>')
+        # The gateway of these tests is trusted, as a user's would be after
+        # the first question.
+        os.makedirs(self.home + "/.config/torvale")
+        self.preferences = self.home + "/.config/torvale/torvale.conf"
+        with open(self.preferences, "w") as out:
+            out.write("TrustedGateways=127.0.0.1\nTrustedGateways=10.0.0.1\n")
 
     def tearDown(self):
         # The clients run in sessions of their own: they are found by the
         # TORVALE_TEST they inherited.
         for sig in (signal.SIGTERM, signal.SIGKILL):
-            for pid in filter(str.isdigit, os.listdir("/proc")):
+            for pid in self.clients():
                 try:
-                    with open("/proc/%s/environ" % pid, "rb") as environ:
-                        if ("TORVALE_TEST=" + self.root).encode() in environ.read().split(b"\0"):
-                            os.kill(int(pid), sig)
+                    os.kill(pid, sig)
                 except OSError:
                     pass
             time.sleep(0.3)
@@ -71,6 +86,39 @@ class Desktop(unittest.TestCase):
                                 capture_output=True, timeout=WAIT, text=True)
         self.assertEqual((result.returncode, result.stdout), (0, ""))
         return result.stderr
+
+    def start(self, fields):
+        """torvale-desktop left to show its dialogs; the caller answers them."""
+        process = subprocess.Popen([TORVALE_DESKTOP, "torvale://" + fields], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(process.kill)
+        return process
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              check=True, timeout=WAIT).stdout
+
+    def answer(self, title, *keys):
+        """Waits for the dialog of that title, then types into it as a user
+        would: into the active window, each key pressed and released (sent to
+        the window itself, a release after the key that closes it would find
+        no window)."""
+        window = poll(lambda: self.dialogs(title), "the dialog " + title)[0]
+        self.xdotool("windowactivate", "--sync", window)
+        self.xdotool("key", "--delay", "50", *keys)
+        return window
+
+    def clients(self):
+        """The pids of the processes started with this test's environment."""
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as environ:
+                    if ("TORVALE_TEST=" + self.root).encode() in environ.read().split(b"\0"):
+                        found.append(int(pid))
+            except OSError:
+                pass
+        return found
 
     def accept(self, server):
         """One connection; the listener closes at once, so no retry waits on it."""
@@ -112,13 +160,58 @@ class Desktop(unittest.TestCase):
             self.assertEqual(packet[:2], b"\x03\x00", action)
             self.assertIn(b"Cookie: mstshash=ops--57\r\n", packet, action)
 
+    def test_freerdp_takes_every_switch_that_passes(self):
+        for rdparg in ("admin", "f", "span", "multimon", "public"):
+            server = socket.create_server(("127.0.0.1", 0))
+            self.assertEqual(self.torvale("&action=StartMstsc&localhost=127.0.0.1:%d&username=u&"
+                                          "rdparg=%s&" % (server.getsockname()[1], rdparg)), "")
+            with self.accept(server) as connection:
+                self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), rdparg)
+
+    def test_a_host_not_trusted_yet_is_asked_about_first(self):
+        os.remove(self.preferences)
+        server = socket.create_server(("127.0.0.1", 0))
+        port = server.getsockname()[1]
+        # FileZilla connects by itself only when the URL holds a password.
+        fields = ("&action=StartFileZilla&protocol=sftp&username=u&entrust_password=1&password=pw&"
+                  "proxy_addr=127.0.0.1&sshport=%d&" % port)
+        # Escape cancels: nothing is written, nothing starts.
+        opener = self.start(fields)
+        self.answer("确认连接", "Escape")
+        self.assertEqual(opener.wait(timeout=WAIT), 0)
+        self.assertEqual((self.clients(), os.listdir(self.home + "/Documents/torvale")),
+                         ([], ["configuration.ini"]))
+        self.assertFalse(os.path.exists(self.preferences))
+        # The check box stands above Cancel, which has the focus; Connect after it.
+        opener = self.start(fields)
+        self.answer("确认连接", "shift+Tab", "space", "Tab", "Tab", "space")
+        self.assertEqual(opener.wait(timeout=WAIT), 0)
+        with self.accept(server) as connection, connection.makefile("rb") as stream:
+            self.assertTrue(stream.readline().startswith(b"SSH-2.0-FileZilla"))
+        with open(self.preferences) as conf:
+            self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\n")
+        # Trusted now: no question, and FileZilla connects again.
+        server = socket.create_server(("127.0.0.1", port))
+        self.assertEqual(self.torvale(fields), "")
+        with self.accept(server) as connection, connection.makefile("rb") as stream:
+            self.assertTrue(stream.readline().startswith(b"SSH-2.0-FileZilla"))
+
+    def test_a_long_message_is_cut_and_the_dialog_fits_the_screen(self):
+        opener = self.start("&action=Nope&debug=1&x=" + "x" * 120000 + "&")
+        window = poll(lambda: self.dialogs("调试"), "the debug dialog")[0]
+        width = int(self.xdotool("getwindowgeometry", "--shell", window).split("WIDTH=")[1].split()[0])
+        self.assertLess(width, 1280)
+        self.answer("调试", "Return")
+        self.answer("错误", "Return")
+        self.assertEqual(opener.wait(timeout=WAIT), 0)
+
     def test_securecrt_gets_the_words_of_the_macos_line(self):
         os.symlink(RECORD_ARGV, self.bin + "/SecureCRT")
         self.torvale("&action=StartSecureCRT&protocol=ssh2&username=admin--web&sid=1024&crttab=1&"
                      "target_username=root&target_ip=10.0.0.5&entrust_password=1&password=p+w&"
                      "proxy_addr=10.0.0.1&")
         log = self.env["RECORD_ARGV_LOG"]
-        words = poll(lambda: os.path.exists(log) and open(log, "rb").read(), "SecureCRT").split(b"\0")
+        words = poll(lambda: os.path.exists(log) and read(log), "SecureCRT").split(b"\0")
         self.assertEqual(words[1:-1], [(self.bin + "/SecureCRT").encode()] + [w.encode() for w in (
             "/T", "/N", "root@10.0.0.5", "/ssh2", "/AUTH", "password", "/l", "admin--1024",
             "/password", "p w", "/P", "22", "10.0.0.1")])
@@ -138,17 +231,13 @@ class Desktop(unittest.TestCase):
                        env=self.env, check=True, timeout=WAIT)
         opener = subprocess.Popen(["xdg-open", "torvale://&action=Nope&"], env=self.env)
         try:
-            window = poll(lambda: self.dialogs("错误"), "the dialog")[0]
-            # OK has the focus, the check button stands before it. Escape is
-            # only pressed: the dialog is gone before a release could reach it.
-            for keys in (["windowfocus", "--sync", window], ["key", "--window", window, "shift+Tab", "space"],
-                         ["keydown", "--window", window, "Escape"]):
-                subprocess.run(["xdotool", *keys], env=self.env, check=True, timeout=WAIT)
+            # OK has the focus, the check button stands before it.
+            self.answer("错误", "shift+Tab", "space", "Escape")
             self.assertEqual(opener.wait(timeout=WAIT), 0)
         finally:
             opener.kill()
         with open(self.home + "/.config/torvale/torvale.conf") as conf:
-            self.assertEqual(conf.read(), "AlertSuppression=true\n")
+            self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\nTrustedGateways=10.0.0.1\nAlertSuppression=true\n")
         self.assertEqual(self.torvale("&action=Nope&"), "Alert suppressed\n")
         self.assertEqual(self.dialogs("错误"), [])
 
@@ -159,7 +248,7 @@ class Desktop(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    missing = [p for p in ("Xvfb", "xdotool", "filezilla", "xfreerdp", "xdg-open") if not shutil.which(p)]
+    missing = [p for p in ("Xvfb", "openbox", "xdotool", "filezilla", "xfreerdp", "xdg-open") if not shutil.which(p)]
     if missing:
         print("skipped: not installed: " + " ".join(missing))
         sys.exit(77)

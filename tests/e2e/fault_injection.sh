@@ -2,7 +2,9 @@
 # Connection files under real faults: a full disk, a read-only file system, a
 # file size limit, and a file system without hard links (SMB homes, exFAT).
 # What was there before stays byte for byte, no temporary file is left, and
-# the user is told.   fault_injection.sh TORVALE RECORD_ARGV
+# the user is told. Then a writer killed halfway, and a configuration.ini
+# written by another hand while start-up makes it.
+#   fault_injection.sh TORVALE RECORD_ARGV
 [ "$(id -u)" = 0 ] || { echo "skipped: mounting a small file system needs root"; exit 77; }
 # Its mounts must stay in a namespace of its own. In a chroot "/" is no mount
 # point and cannot be made private: there, mounts that propagate nowhere will do.
@@ -20,9 +22,9 @@ fault() {  # NAME, what happens between the launches, what the second runs under
         mount -t tmpfs -o size=256k tmpfs "$HOME/Documents"
         mkdir "$HOME/Documents/torvale" && cd "$HOME/Documents/torvale"
         printf "[clients]\nMicrosoft Remote Desktop = %s\nRemote Desktop Connection = %s\n" "$1/app.app" "$1/app.app" >configuration.ini
-        "$2" "$3"1\& "$4"1\& && cp -a . "$1/before"
+        "$2" --confirm=yes "$3"1\& "$4"1\& 2>/dev/null && cp -a . "$1/before"
         eval "$5"
-        $6 "$2" "$3"2\& "$4"2\& 2>&1 >/dev/null | cat >"$1/alerts"
+        $6 "$2" --confirm=yes "$3"2\& "$4"2\& 2>&1 >/dev/null | { grep -v "^确认连接" || true; } >"$1/alerts"
         cp -a . "$1/after"' sh "$out" "$torvale" "$mstsc" "$autorun" "$2" "$3"
     dir=$out/home/Documents/torvale
     expected='' changed=1
@@ -44,4 +46,36 @@ fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null |
 fault 'read-only' 'mount -o remount,ro "$HOME/Documents"' '' yes
 fault 'size limit' '' 'prlimit --fsize=100' yes
 fault 'no hard links' '' 'strace -f -qq -o /dev/null -e trace=link,linkat -e inject=link,linkat:error=EPERM' ''
+
+# Killed while writing the target's copy, a writer leaves its temporary with
+# the password in it; the next start-up removes that one, and only what no
+# running writer may still rename: not this script's, not a fresh one of an
+# earlier build (named without its writer), nothing else.
+out=$(mktemp -d) dir=$out/home/Documents/torvale
+mkdir -p "$dir" "$out/app.app" && cd "$dir" || exit 1
+printf '[clients]\nMicrosoft Remote Desktop = %s\n' "$out/app.app" >configuration.ini
+run() { HOME=$out/home XDG_CONFIG_HOME=$out PATH=/bin:/usr/bin "$@" </dev/null 2>/dev/null; }
+run strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL:when=2 \
+    "$torvale" --confirm=yes "$mstsc"1\&password=secret\&entrust_password=1\&
+grep -qs 'domain:s:secret' .torvale-*-* || { echo "leftover: the killed writer left nothing"; status=1; }
+touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt && touch -d '-2 min' .torvale-stale0
+run "$torvale"
+kept=$(ls -A | tr '\n' ' ')
+[ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini " ] ||
+    { echo "leftover: start-up left $kept"; status=1; }
+cd / && rm -rf "$out"
+
+# Start-up stopped right after it first touches configuration.ini; meanwhile
+# an administrator writes an allow-list there. It must stay as written.
+out=$(mktemp -d) conf=$out/home/Documents/torvale/configuration.ini
+mkdir -p "$out/home/Documents"
+HOME=$out/home XDG_CONFIG_HOME=$out strace -qq -o "$out/trace" -P "$conf" \
+    -e inject=openat,newfstatat,stat:signal=SIGSTOP:when=1 "$torvale" </dev/null &
+tracer=$!
+for _ in $(seq 400); do grep -qs 'stopped by SIGSTOP' "$out/trace" && break; sleep 0.05; done
+printf '[gateways]\nallow = 10.0.0.1\n' >"$conf"
+kill -CONT "$(pgrep -P $tracer)" 2>/dev/null
+wait $tracer
+grep -q 'allow = 10.0.0.1' "$conf" || { echo "race: start-up replaced the allow-list"; status=1; }
+rm -rf "$out"
 exit $status

@@ -2,7 +2,8 @@
 // macOS and the Linux table, on any launch URL: no crash, no sanitizer
 // report, every command line exactly the words the launcher meant (so no
 // value starts an option it was not meant to), and every .rdp value on its
-// own line whatever line end it holds.
+// own line whatever line end it holds. And where the user answers no to the
+// trust question, no file written and no command run, whatever the URL.
 
 #include <algorithm>
 #include <cstdint>
@@ -27,8 +28,9 @@ bool BreaksLines(const std::string& text) {
     });
 }
 
-void Check(const std::string& url, const torvale::ClientTable& table) {
+void Check(const std::string& url, const torvale::ClientTable& table, torvale::Answer answer) {
     torvale::RecordingPlatform platform;
+    platform.alerts.answer = answer;
     platform.files.present = [](const std::string& path) {
         return torvale::test::PresentAsIntended(path, "/fuzz/bin");
     };
@@ -37,6 +39,15 @@ void Check(const std::string& url, const torvale::ClientTable& table) {
     recorder.events.clear();
     delegate.handleURLEvent(url);
 
+    // A host nobody trusted, and the user said no: nothing written, nothing run.
+    if (answer == torvale::Answer::Cancel) {
+        for (const RecordedEvent& event : recorder.events) {
+            if (event.kind == RecordedEvent::Kind::WriteFile ||
+                event.kind == RecordedEvent::Kind::Command)
+                std::abort();
+        }
+        return;
+    }
     const auto intended = delegate.url ? torvale::test::IntendedWords(
                                              *delegate.url, table, delegate.ConfigDir, "/fuzz/bin")
                                        : std::nullopt;
@@ -61,7 +72,9 @@ void Check(const std::string& url, const torvale::ClientTable& table) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string url(reinterpret_cast<const char*>(data), size);
-    Check(url, torvale::clients::kMacOS);
-    Check(url, torvale::clients::kLinux);
+    for (const torvale::Answer answer : {torvale::Answer::Connect, torvale::Answer::Cancel}) {
+        Check(url, torvale::clients::kMacOS, answer);
+        Check(url, torvale::clients::kLinux, answer);
+    }
     return 0;
 }

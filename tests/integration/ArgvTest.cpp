@@ -67,6 +67,7 @@ void Sweep(const ClientTable& table, const std::vector<Values>& sets) {
             for (const auto& [key, value] : values)
                 fields += "&" + key + "=" + Escaped(value);
             RecordingPlatform platform;
+            platform.alerts.answer = Answer::Connect;
             platform.files.present = [&](const std::string& path) {
                 return PresentAsIntended(path, bin);
             };

@@ -99,6 +99,10 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     EXPECT_EQ(files.ReadFile(dir / "missing", 100), "");
     EXPECT_EQ(files.ReadFile(path + "/below", 100), "");
     EXPECT_FALSE(files.WriteFile(dir.path(), "x", 0600));  // a directory stands there
+    EXPECT_FALSE(files.CreateEmptyFile(path, 0600));       // and never replaces a file
+    EXPECT_TRUE(files.CreateEmptyFile(dir / "empty", 0640));
+    EXPECT_EQ(FileMode(dir / "empty"), 0640u);
+    fs::remove(dir / "empty");
     EXPECT_TRUE(files.CreateDirectory(dir / "p/q", 0700));
     EXPECT_FALSE(files.CreateDirectory(path + "/q", 0700));
     fs::create_symlink(path, dir / "link");
@@ -149,6 +153,15 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     EXPECT_EQ(ReadFile(path), "Other=1\nAlertSuppression=true\n");
     preferences.Remove("AlertSuppression");
     EXPECT_EQ(ReadFile(path), "Other=1\n");
+    // Hosts come from launch URLs: none may forge a line or hide in blanks.
+    const std::vector<std::string> hosts = {"gw", "a b\nAlertSuppression=true", "50%", " x ", "中"};
+    preferences.SetList("TrustedGateways", hosts);
+    EXPECT_EQ(preferences.GetList("TrustedGateways"), hosts);
+    EXPECT_FALSE(preferences.GetBool("AlertSuppression"));
+    EXPECT_EQ(ReadFile(path),
+              "Other=1\nTrustedGateways=gw\nTrustedGateways=a%20b%0AAlertSuppression=true\n"
+              "TrustedGateways=50%25\nTrustedGateways=%20x%20\nTrustedGateways=%E4%B8%AD\n");
+    preferences.Remove("TrustedGateways");
     fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));  // and does not wait for a writer

@@ -88,7 +88,7 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
         a = head("Microsoft Remote Desktop.app", "xfreerdp");
         if (macos && !rdparg.empty()) add({"/" + rdparg});
         add({configDir + "/" + target + ".rdp"});
-        if (!macos && !rdparg.empty()) add({"/" + rdparg});
+        if (!macos && !rdparg.empty() && rdparg != "public") add({"/" + rdparg});
     } else if (action == "StartMstscAutoRun") {
         a = head("Remote Desktop Connection.app", "xfreerdp");
         add({configDir + "/activex_autorun.rdp"});

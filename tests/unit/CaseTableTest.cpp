@@ -8,12 +8,17 @@
 //   config LINE                 a line of configuration.ini
 //   fail PATH                   writing or making it fails; reading finds it unreadable
 //   tick TITLE                  "don't show again" is ticked on alerts of that title
+//   answer no|yes|always        the trust question's answer; then every question
+//                               must be listed (without it: yes, and not checked)
+//   question TITLE: MESSAGE     each question, in order
+//   trusted HOST                a host the user trusted before
 //   url FIELDS | urltext TEXT   a pass on "torvale://" FIELDS, or on TEXT itself
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
 //   file MODE PATH              the file's mode and content, a line as "| TEXT$"
+//   wrote PATH | none           each file the passes wrote, in order
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //
 // "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere. Any other
@@ -34,9 +39,10 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 
 // Directives that take whatever follows them, and those that set up the case.
-const char* const kDirectives[] = {"table",   "installed", "config",  "fail",    "tick",  "url",
-                                   "urltext", "nested",    "run",     "alert",   "log",   "action",
-                                   "client",  "reason",    "gateway", "outcome", "detail"};
+const char* const kDirectives[] = {"table",    "installed", "config", "fail",    "tick",   "answer",
+                                   "question", "trusted",   "url",    "urltext", "nested", "run",
+                                   "alert",    "log",       "wrote",  "action",  "client", "reason",
+                                   "gateway",  "outcome",   "detail"};
 
 struct Expected {
     std::string mode;
@@ -105,7 +111,19 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (!configuration.empty())
         platform.files.Seed(configDir + "/configuration.ini", configuration);
 
+    const auto answer = all("answer");
+    const std::map<std::string, Answer> answers = {
+        {"no", Answer::Cancel}, {"yes", Answer::Connect}, {"always", Answer::ConnectAlways}};
+    ASSERT_TRUE(answer.empty() || (answer.size() == 1 && answers.count(answer[0]) == 1))
+        << "one answer: no, yes or always";
+    platform.alerts.answer = answer.empty() ? Answer::Connect : answers.at(answer[0]);
+    if (!all("trusted").empty()) platform.preferences.SetList(kTrustedGateways, all("trusted"));
+
     AppDelegate& app = platform.Start(table, kHome, kBin);
+    platform.recorder.events.erase(
+        std::remove_if(platform.recorder.events.begin(), platform.recorder.events.end(),
+                       [](const RecordedEvent& e) { return e.kind != RecordedEvent::Kind::Alert; }),
+        platform.recorder.events.end());  // start-up's alert is the case's, its files are not
     const auto ticks = all("tick");
     auto nested = all("nested");
     platform.alerts.ticked = [&](const std::string& title) {
@@ -124,6 +142,10 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     EXPECT_EQ(alerts, all("alert"));
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Command), all("run"));
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log), all("log"));
+    if (const auto wrote = all("wrote"); !wrote.empty()) {
+        EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::WriteFile),
+                  wrote == std::vector<std::string>{"none"} ? std::vector<std::string>{} : wrote);
+    }
     for (const auto& [path, expected] : files) {
         const RecordingFileSystem::File* written = platform.files.Written(path);
         ASSERT_NE(written, nullptr) << path << " was not written";

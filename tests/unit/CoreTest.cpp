@@ -28,9 +28,36 @@ TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
         {std::string("\0\x1b]52;c;x\x07\x7f", 11), "\\x00\\x1b]52;c;x\\x07\\x7f"},
         {"\xC2\x85\xC2\x9B\xC2\xA0", "\\xc2\\x85\\xc2\\x9b\xC2\xA0"},  // NEL, CSI; NBSP stays
         {"\xFF\xE4\xB8", "\\xff\\xe4\\xb8"},                           // not UTF-8
+        // Format characters that reorder or hide text, at both ends of each range.
+        {"\u200B\u200F\u202A\u202E\u2060\u2064\u2066\u2069\uFEFF",
+         "\\u200b\\u200f\\u202a\\u202e\\u2060\\u2064\\u2066\\u2069\\ufeff"},
+        {"\u200A\u2010\u2029\u202F\u2065\u206A\uFEFE",
+         "\u200A\u2010\u2029\u202F\u2065\u206A\uFEFE"},
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(Printable(text), shown) << shown;
+}
+
+TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
+    EXPECT_EQ(ForDialog("a\\b\n\tc\x1b\u202E"), "a\\b\n\tc\\x1b\\u202e");
+    EXPECT_EQ(ForDialog("中中中中", 4), "中中中中");
+    EXPECT_EQ(ForDialog("中中中中x", 4), "中中中中…（另有 1 个字符未显示）");
+    EXPECT_EQ(ForDialog(std::string(120000, 'x')).size(),
+              2000 + std::string("…（另有 118000 个字符未显示）").size());
+}
+
+TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
+    RecordingPlatform platform;
+    AppDelegate& app = platform.Start(clients::kMacOS, "/home/demo");
+    platform.alerts.ticked = [&](const std::string&) {
+        for (int i = 0; i < 40 && app.history.Entries().empty(); ++i)
+            app.handleURLEvent("torvale://&action=StartWinscp&");
+        return false;
+    };
+    app.handleURLEvent("torvale://&action=StartPutty&");
+    EXPECT_EQ(app.history.Entries().size(), 1u + 32u);
+    EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
+              std::vector<std::string>{"Launch URLs dropped: 32 already wait for the current one"});
 }
 
 TEST(Core, MaskedHidesEveryOccurrenceOfEverySecret) {

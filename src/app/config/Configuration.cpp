@@ -82,16 +82,27 @@ Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std:
     return config;
 }
 
-GatewayDecision DecideGateway(const Configuration& config, std::string_view host) {
-    if (config.gatewaysInError) return {false, "refused, configuration.ini has an error"};
-    if (config.allow.empty()) return {true, "allowed, no allow-list"};
-    host = WithoutBrackets(host);
-    const bool listed =
-        !host.empty() && std::any_of(config.allow.begin(), config.allow.end(), [&](const auto& e) {
-            return EqualIgnoringCase(WithoutBrackets(e), host);
-        });
-    return listed ? GatewayDecision{true, "allowed, listed"}
-                  : GatewayDecision{false, "refused, not listed"};
+bool SameHost(std::string_view a, std::string_view b) {
+    a = WithoutBrackets(a);
+    b = WithoutBrackets(b);
+    return !a.empty() && EqualIgnoringCase(a, b);
+}
+
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host,
+                              const std::vector<std::string>& trusted) {
+    auto among = [&](const std::vector<std::string>& hosts) {
+        return std::any_of(hosts.begin(), hosts.end(),
+                           [&](const std::string& entry) { return SameHost(entry, host); });
+    };
+    if (config.gatewaysInError)
+        return {GatewayDecision::Refused, "refused, configuration.ini has an error"};
+    if (!config.allow.empty()) {
+        return among(config.allow)
+                   ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed"}
+                   : GatewayDecision{GatewayDecision::Refused, "refused, not listed"};
+    }
+    return among(trusted) ? GatewayDecision{GatewayDecision::Allowed, "allowed, trusted"}
+                          : GatewayDecision{GatewayDecision::Ask, "not trusted, asked"};
 }
 
 }  // namespace torvale

@@ -52,12 +52,19 @@ Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std:
 
 // Whether a launch may connect to a host, and why.
 struct GatewayDecision {
-    bool allowed;
+    enum Verdict { Allowed, Ask, Refused };
+    Verdict verdict;
     std::string_view reason;  // "allowed, listed", "refused, not listed", ...
 };
 
+// An administrator's allow-list decides alone, and a file in error refuses
+// every host. Without an allow-list a host the user trusted is allowed and
+// any other one is asked about.
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host,
+                              const std::vector<std::string>& trusted);
+
 // Hosts compare without case and without the brackets of an IPv6 address;
-// an empty host is never listed.
-GatewayDecision DecideGateway(const Configuration& config, std::string_view host);
+// an empty host is never the same as any.
+bool SameHost(std::string_view a, std::string_view b);
 
 }  // namespace torvale

@@ -18,9 +18,11 @@ void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirector
         if (!platform_.files.CreateDirectory(ConfigDir, 0700)) {
             Alert(titles::kSorry, "无法创建用户数据目录：" + ConfigDir);
         }
-        const std::string configuration = ConfigDir + "/configuration.ini";
-        if (!platform_.files.Exists(configuration))
-            platform_.files.WriteFile(configuration, "", 0644);
+        // What a writer killed halfway left behind may hold a password.
+        platform_.files.RemoveLeftovers(ConfigDir);
+        // Only where nothing is: an administrator or a deployment tool may
+        // be writing an allow-list there at this very moment.
+        platform_.files.CreateEmptyFile(ConfigDir + "/configuration.ini", 0644);
     });
 }
 

@@ -19,7 +19,12 @@ void AppDelegate::handleURLEvent(const Field& urlText) {
         }
     }
     if (exclusive_) {
-        pendingPasses_.push_back(std::move(decoded));
+        if (pendingPasses_.size() < kPendingLimit) {
+            pendingPasses_.push_back(std::move(decoded));
+        } else if (!std::exchange(droppedSinceDrained_, true)) {
+            platform_.log.Write("Launch URLs dropped: " + std::to_string(kPendingLimit) +
+                                " already wait for the current one");
+        }
         return;
     }
     Exclusively([&] { RunPass(decoded); });
@@ -38,6 +43,7 @@ void AppDelegate::Exclusively(const std::function<void()>& work) {
         pendingPasses_.pop_front();
         RunPass(next);
     }
+    droppedSinceDrained_ = false;
 }
 
 void AppDelegate::RunPass(const Decoded& decoded) {

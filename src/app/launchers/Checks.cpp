@@ -43,16 +43,7 @@ bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
     return !IsPlainRdpSwitch(rdparg);
 }
 
-bool AppDelegate::Permitted(std::string_view host, std::initializer_list<Check> checks) {
-    const GatewayDecision gateway = DecideGateway(config_, host);
-    pass_.record.gateway = (host.empty() ? std::string("(no host)") : std::string(host)) + ": " +
-                           std::string(gateway.reason);
-    if (!gateway.allowed) {
-        pass_.record.outcome = Outcome::Refused;
-        pass_.record.detail = host;
-        Alert(titles::kSorry, "网关不在信任列表中：" + std::string(host));
-        return false;
-    }
+bool AppDelegate::Permitted(const Destination& destination, std::initializer_list<Check> checks) {
     for (const Check& check : checks) {
         if (!check.unsafe) continue;
         pass_.record.outcome = Outcome::Refused;
@@ -60,7 +51,44 @@ bool AppDelegate::Permitted(std::string_view host, std::initializer_list<Check> 
         Alert(titles::kSorry, "启动参数不安全：" + std::string(check.key));
         return false;
     }
+    const std::string& host = destination.host;
+    const GatewayDecision gateway = DecideGateway(config_, host, TrustedGateways());
+    std::string& decided = pass_.record.gateway;
+    decided = (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
+    if (gateway.verdict == GatewayDecision::Refused) {
+        pass_.record.outcome = Outcome::Refused;
+        pass_.record.detail = host;
+        Alert(titles::kSorry, "网关不在信任列表中：" + host);
+        return false;
+    }
+    if (gateway.verdict == GatewayDecision::Allowed) return true;
+
+    // Asked even when alerts are silenced: "don't show again" on some alert
+    // must never hand a new host the user's drives unasked.
+    const Answer answer = platform_.alerts.Ask(TrustQuestion(destination));
+    if (answer == Answer::Cancel) {
+        decided += ": cancelled";
+        pass_.record.outcome = Outcome::Cancelled;
+        pass_.record.detail = host;
+        return false;
+    }
+    if (answer == Answer::ConnectAlways && !host.empty()) {
+        std::vector<std::string> trusted = TrustedGateways();
+        trusted.push_back(host);
+        platform_.preferences.SetList(kTrustedGateways, trusted);
+        decided += ": connect, trusted from now on";
+    } else {
+        decided += ": connect";
+    }
     return true;
+}
+
+std::vector<std::string> AppDelegate::TrustedGateways() {
+    return platform_.preferences.GetList(kTrustedGateways);
+}
+
+void AppDelegate::ForgetGateways() {
+    platform_.preferences.Remove(kTrustedGateways);
 }
 
 }  // namespace torvale

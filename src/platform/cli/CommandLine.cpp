@@ -2,10 +2,12 @@
 
 #include <iostream>
 
+#include "app/text/Printable.h"
+
 namespace torvale {
 
 CommandLine ReadCommandLine(std::string_view program, std::string_view help, int argc, char** argv,
-                            const std::function<bool(std::string_view)>& option) {
+                            const OptionReader& option) {
     CommandLine line;
     bool optionsEnded = false;
     for (int i = 1; i < argc && !line.exitStatus; ++i) {
@@ -20,11 +22,37 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
         } else if (argument == "-V" || argument == "--version") {
             std::cout << program << " " << TORVALE_VERSION << "\n";
             line.exitStatus = 0;
-        } else if (!option || !option(argument)) {
-            line.exitStatus = UsageError(program, "unknown option '" + std::string(argument) + "'");
+        } else {
+            const auto problem = option ? option(argument) : std::nullopt;
+            if (!problem) {
+                line.exitStatus =
+                    UsageError(program, "unknown option '" + Printable(argument) + "'");
+            } else if (!problem->empty()) {
+                line.exitStatus = UsageError(program, *problem);
+            }
         }
     }
     return line;
+}
+
+std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
+                                       std::initializer_list<std::string_view> values,
+                                       std::string& problem) {
+    const std::string prefix = std::string(name) + "=";
+    if (argument != name && !argument.starts_with(prefix)) return std::nullopt;
+    const std::string_view value = argument.substr(std::min(prefix.size(), argument.size()));
+    std::string expected;
+    std::size_t index = 0;
+    for (const std::string_view choice : values) {
+        if (argument.starts_with(prefix) && value == choice) return index;
+        expected += (index == 0 ? "" : index + 1 == values.size() ? " or " : ", ");
+        expected += choice;
+        ++index;
+    }
+    problem = argument == name ? std::string(name) + " needs a value: expected " + expected
+                               : "invalid value '" + Printable(value) + "' for " +
+                                     std::string(name) + ": expected " + expected;
+    return std::nullopt;
 }
 
 int UsageError(std::string_view program, std::string_view problem) {

@@ -16,11 +16,22 @@ struct CommandLine {
     std::optional<int> exitStatus;
 };
 
+// Reads one option of a front end's own: nothing when it is none of its
+// options, the empty string when it took it, else what is wrong with it.
+using OptionReader = std::function<std::optional<std::string>(std::string_view argument)>;
+
 // Reads the arguments of `program`: URLs, "--" before URLs that begin with
 // "-", -h/--help (prints `help`), -V/--version, and whatever `option`
-// accepts. Anything else is a usage error, reported on standard error.
+// takes. Anything else is a usage error, reported on standard error.
 CommandLine ReadCommandLine(std::string_view program, std::string_view help, int argc, char** argv,
-                            const std::function<bool(std::string_view)>& option = {});
+                            const OptionReader& option = {});
+
+// For "NAME=VALUE", where VALUE must be one of `values`: its index. Nothing
+// for another argument, or, with `problem` saying what is wrong, for a bad
+// or missing value: "invalid value 'x' for --name: expected a, b or c".
+std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
+                                       std::initializer_list<std::string_view> values,
+                                       std::string& problem);
 
 // Reports a usage error of `program` and answers its exit status, 2.
 int UsageError(std::string_view program, std::string_view problem);

@@ -30,6 +30,43 @@ std::optional<std::string_view> ValueOf(std::string_view line, const std::string
     return Trim(line.substr(equals + 1));
 }
 
+// A list entry comes from a launch URL: every byte that could end the line,
+// hide in the blanks around "=" or not be text is written "%XX".
+std::string Encoded(std::string_view value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7f || c == '%') {
+            out += {'%', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Decoded(std::string_view text) {
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? hex(text[i + 1]) : -1;
+        const int low = high >= 0 ? hex(text[i + 2]) : -1;
+        if (low < 0) {
+            out += text[i];
+        } else {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string FilePreferences::DefaultPath(const char* xdgConfigHome, const std::string& home) {
@@ -48,20 +85,35 @@ bool FilePreferences::GetBool(const std::string& key) {
 }
 
 void FilePreferences::SetBool(const std::string& key, bool value) {
-    Rewrite(key, key + "=" + (value ? "true" : "false"));
+    Rewrite(key, {key + "=" + (value ? "true" : "false")});
+}
+
+std::vector<std::string> FilePreferences::GetList(const std::string& key) {
+    std::vector<std::string> values;
+    for (const std::string& line : ReadLines(files_, path_)) {
+        if (const auto text = ValueOf(line, key)) values.push_back(Decoded(*text));
+    }
+    return values;
+}
+
+void FilePreferences::SetList(const std::string& key, const std::vector<std::string>& values) {
+    std::vector<std::string> settings;
+    for (const std::string& value : values)
+        settings.push_back(key + "=" + Encoded(value));
+    Rewrite(key, settings);
 }
 
 void FilePreferences::Remove(const std::string& key) {
-    Rewrite(key, std::string());
+    Rewrite(key, {});
 }
 
-void FilePreferences::Rewrite(const std::string& key, const std::string& setting) {
+void FilePreferences::Rewrite(const std::string& key, const std::vector<std::string>& settings) {
     std::string text;
     for (const std::string& line : ReadLines(files_, path_)) {
         if (!ValueOf(line, key)) text += line + "\n";
     }
-    if (!setting.empty()) text += setting + "\n";
-
+    for (const std::string& setting : settings)
+        text += setting + "\n";
     files_.CreateDirectory(std::string(DirectoryOf(path_)), 0700);
     files_.WriteFile(path_, text, 0644);
 }

@@ -7,10 +7,11 @@
 
 namespace torvale {
 
-// Preferences in a plain file, one "key=value" a line, true written "true".
-// A line reads the same with blanks around "=" or a closing carriage return
-// (a file edited by hand); only a regular file is read. Lines of other keys
-// are kept as they are when a key is written.
+// Preferences in a plain file, one "key=value" a line, true written "true",
+// a list as one line per entry with "%XX" for blanks, controls, "%" and
+// bytes 0x7F and above. A line reads the same with blanks around "=" or a
+// closing carriage return (a file edited by hand); only a regular file is
+// read. Lines of other keys are kept as they are when a key is written.
 class FilePreferences final : public Preferences {
   public:
     FilePreferences(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
@@ -20,11 +21,13 @@ class FilePreferences final : public Preferences {
 
     bool GetBool(const std::string& key) override;
     void SetBool(const std::string& key, bool value) override;
+    std::vector<std::string> GetList(const std::string& key) override;
+    void SetList(const std::string& key, const std::vector<std::string>& values) override;
     void Remove(const std::string& key) override;
 
   private:
-    // Rewrites the file without the key's lines, then with `setting` if any.
-    void Rewrite(const std::string& key, const std::string& setting);
+    // Rewrites the file without the key's lines, then with `settings`.
+    void Rewrite(const std::string& key, const std::vector<std::string>& settings);
 
     FileSystem& files_;
     std::string path_;

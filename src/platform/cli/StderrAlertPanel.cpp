@@ -18,6 +18,11 @@ bool StderrAlertPanel::Run(const std::string& title, const std::string& message)
     return false;
 }
 
+Answer StderrAlertPanel::Ask(const Question& question) {
+    WriteLine(stream_, Printable(question.title) + ": " + Printable(question.message));
+    return answer_;
+}
+
 void StderrLog::Write(const std::string& line) {
     WriteLine(stream_, Printable(line));
 }

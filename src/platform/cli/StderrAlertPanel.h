@@ -12,13 +12,17 @@ namespace torvale {
 // The headless alert: one line on a stream, "title: message", both written
 // Printable, so that one alert is always one line for whoever reads the
 // stream and no value can forge another or act on the terminal. It never
-// blocks and its checkbox is never ticked.
+// blocks and its checkbox is never ticked. A question is written the same
+// way and answered as the panel was told to (torvale --confirm).
 class StderrAlertPanel final : public AlertPanel {
   public:
-    explicit StderrAlertPanel(std::FILE* stream = stderr) : stream_(stream) {}
+    explicit StderrAlertPanel(Answer answer = Answer::Cancel, std::FILE* stream = stderr)
+        : answer_(answer), stream_(stream) {}
     bool Run(const std::string& title, const std::string& message) override;
+    Answer Ask(const Question& question) override;
 
   private:
+    Answer answer_;
     std::FILE* stream_;
 };
 

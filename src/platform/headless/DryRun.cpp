@@ -19,6 +19,19 @@ namespace {
 using JsonValue = nlohmann::ordered_json;
 using Kind = RecordedEvent::Kind;
 
+// The value of --confirm that gives the answer.
+std::string_view ConfirmValue(Answer answer) {
+    switch (answer) {
+        case Answer::Cancel:
+            return "no";
+        case Answer::Connect:
+            return "yes";
+        case Answer::ConnectAlways:
+            return "always";
+    }
+    return "";
+}
+
 std::string Octal(unsigned mode) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "%04o", mode);
@@ -58,6 +71,12 @@ struct Printer {
         switch (event.kind) {
             case Kind::Alert:
                 out << "alert    " << Shown(event.text) << ": " << Shown(event.detail) << "\n";
+                break;
+            case Kind::Question:
+                out << "question " << Shown(event.text) << ": " << Shown(event.detail) << "\n";
+                out << "answer   " << (event.answer == Answer::Cancel ? "cancel" : "connect")
+                    << (event.answer == Answer::ConnectAlways ? ", trust from now on" : "")
+                    << " (--confirm=" << ConfirmValue(event.answer) << ")\n";
                 break;
             case Kind::Log:
                 out << "log      " << Shown(event.text) << "\n";
@@ -126,6 +145,11 @@ struct Printer {
                 return {{"type", "alert"},
                         {"title", Masked(event.text)},
                         {"message", Masked(event.detail)}};
+            case Kind::Question:
+                return {{"type", "question"},
+                        {"title", Masked(event.text)},
+                        {"message", Masked(event.detail)},
+                        {"answer", ConfirmValue(event.answer)}};
             case Kind::Log:
                 return {{"type", "log"}, {"line", Masked(event.text)}};
             case Kind::CreateDirectory:
@@ -200,6 +224,7 @@ std::vector<std::string> SecretForms(std::string_view secret) {
 void DryRun::Report(const std::string& url, std::size_t number, std::ostream& out) {
     RecordingPlatform recording(&files_, &preferences_);
     if (options_.assumeInstalled) recording.files.present = [](const std::string&) { return true; };
+    recording.alerts.answer = options_.confirm;
     AppDelegate& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);

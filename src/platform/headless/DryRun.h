@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/clients/ClientTable.h"
+#include "platform/AlertPanel.h"
 #include "platform/FileSystem.h"
 #include "platform/Preferences.h"
 #include "platform/cli/Session.h"
@@ -15,6 +16,7 @@ struct DryRunOptions {
     bool showSecrets = false;      // passwords shown as they are, not masked
     bool json = false;             // one JSON document a line instead of text
     const ClientTable* clients = &clients::kMacOS;
+    Answer confirm = Answer::Cancel;  // the answer to the trust question
 };
 
 // Runs the real request pass on the recording platform: nothing is written

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "app/text/Printable.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/Session.h"
 #include "platform/headless/DryRun.h"
@@ -22,31 +23,43 @@ line, until the end of input.
 Options:
   -n, --dry-run         do nothing; print what each URL would do: the decoded
                         field text (or where decoding failed), the 31 launch
-                        parameters, then every alert, file and command line
-                        in order, with the argv the shell would hand over
+                        parameters, then every alert, question, file and
+                        command line in order, with the argv the shell would
+                        hand over, and the outcome
       --assume-installed  with --dry-run: treat every client as installed
       --show-secrets    with --dry-run: show passwords instead of ********
       --json            with --dry-run: one JSON document a line per URL
       --clients=TABLE   with --dry-run: the client table to use, "macos" (the
                         default) or "linux" (that of torvale-desktop)
+      --confirm=ANSWER  how to answer the question asked before connecting to
+                        a host not trusted yet: "no" (the default: nothing is
+                        written or run), "yes", or "always" (connect, and
+                        trust the host from now on)
+      --forget-gateways forget every host trusted with "always", and exit
   -h, --help            print this help and exit
   -V, --version         print the version and exit
   --                    take every later argument as a URL
 
-Alerts go to standard error as one line each, "title: message", and log
-lines as they are; in both "\" is written "\\", line feeds "\n", tabs "\t",
-carriage returns "\r" and other control characters "\xNN". Alerts never wait
+Alerts and questions go to standard error as one line each, "title:
+message", and log lines as they are; in all of them "\" is written "\\",
+line feeds "\n", tabs "\t", carriage returns "\r", other control characters
+"\xNN" and characters that reorder or hide text "\uXXXX". Alerts never wait
 for an answer here.
+
+Trust: unless configuration.ini lists the allowed hosts, a launch that
+connects to a host the user has not trusted asks first, naming the host,
+the client, the login name and, for remote desktops, the drives and the
+clipboard it shares.
 
 Files:
   $HOME/Documents/torvale/
       the user data directory: configuration.ini and the .rdp connection files
   $HOME/Documents/torvale/configuration.ini
       [clients] paths of client applications, [gateways] allow = the only
-      hosts launches may connect to; read for every URL
+      hosts launches may connect to (then nothing is asked); read for every URL
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" replaces every alert with the log line
-      "Alert suppressed"
+      "Alert suppressed"; "TrustedGateways=HOST" lines, the trusted hosts
 
 Clients are looked for under /Applications (or where configuration.ini
 says) and started with the `open` command found on PATH.
@@ -76,10 +89,12 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
 
 int main(int argc, char** argv) {
     bool dryRun = false;
-    torvale::DryRunOptions dryRunOptions;
     bool dryRunOnly = false;
-    const torvale::CommandLine line =
-        torvale::ReadCommandLine("torvale", kHelp, argc, argv, [&](std::string_view option) {
+    bool forget = false;
+    torvale::DryRunOptions dryRunOptions;
+    const torvale::CommandLine line = torvale::ReadCommandLine(
+        "torvale", kHelp, argc, argv, [&](std::string_view option) -> std::optional<std::string> {
+            std::string problem;
             if (option == "-n" || option == "--dry-run") {
                 dryRun = true;
             } else if (option == "--assume-installed") {
@@ -88,14 +103,23 @@ int main(int argc, char** argv) {
                 dryRunOptions.showSecrets = dryRunOnly = true;
             } else if (option == "--json") {
                 dryRunOptions.json = dryRunOnly = true;
-            } else if (option == "--clients=macos" || option == "--clients=linux") {
-                dryRunOptions.clients = option.ends_with("linux") ? &torvale::clients::kLinux
-                                                                  : &torvale::clients::kMacOS;
+            } else if (option == "--forget-gateways") {
+                forget = true;
+            } else if (const auto table =
+                           torvale::OptionValue(option, "--clients", {"macos", "linux"}, problem)) {
+                dryRunOptions.clients =
+                    *table == 1 ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
                 dryRunOnly = true;
-            } else {
-                return false;
+            } else if (const auto answer = torvale::OptionValue(option, "--confirm",
+                                                                {"no", "yes", "always"}, problem)) {
+                constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
+                                                        torvale::Answer::Connect,
+                                                        torvale::Answer::ConnectAlways};
+                dryRunOptions.confirm = kAnswers[*answer];
+            } else if (problem.empty()) {
+                return std::nullopt;
             }
-            return true;
+            return problem;
         });
     if (line.exitStatus) return *line.exitStatus;
     if (dryRunOnly && !dryRun) {
@@ -103,10 +127,12 @@ int main(int argc, char** argv) {
             "torvale",
             "--assume-installed, --show-secrets, --json and --clients go with --dry-run");
     }
+    if (forget && (dryRun || !line.urls.empty()))
+        return torvale::UsageError("torvale", "--forget-gateways takes no URL and no --dry-run");
     const auto session = torvale::StartSession("torvale");
     if (!session) return 1;
 
-    torvale::StderrAlertPanel alerts;
+    torvale::StderrAlertPanel alerts(dryRunOptions.confirm);
     torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
         torvale::DryRun report(dryRunOptions, *session, seams.files, seams.preferences);
@@ -116,6 +142,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     torvale::AppDelegate delegate(seams.Seams());
+    if (forget) {
+        for (const std::string& host : delegate.TrustedGateways())
+            std::cout << "forgot " << torvale::Printable(host) << "\n";
+        delegate.ForgetGateways();
+        return 0;
+    }
     delegate.applicationWillFinishLaunching(session->home, session->searchPath);
     ForEachUrl(line.urls,
                [&](const std::string& url, std::size_t) { delegate.handleURLEvent(url); });

@@ -2,54 +2,76 @@
 
 #include <gtk/gtk.h>
 
-#include <memory>
+#include "app/text/Printable.h"
 
 namespace torvale {
 namespace {
 
-// GTK shows UTF-8 only and a C string ends at a NUL: a value holding either
-// must still show whole, with U+FFFD in their place.
-std::string Displayable(const std::string& text) {
-    std::string withoutNul;
-    for (char c : text) {
-        if (c == '\0') {
-            withoutNul += "\uFFFD";
-        } else {
-            withoutNul += c;
-        }
-    }
-    const std::unique_ptr<gchar, decltype(&g_free)> valid(
-        g_utf8_make_valid(withoutNul.c_str(), static_cast<gssize>(withoutNul.size())), g_free);
-    return valid.get();
-}
-
-}  // namespace
-
-bool GtkAlertPanel::Run(const std::string& title, const std::string& message) {
-    const std::string shownTitle = Displayable(title);
+// A modal message dialog above every window, its texts made fit for a
+// dialog: bounded, and escaped where they could reorder, hide or break text.
+GtkWidget* NewDialog(const std::string& title, const std::string& message, GtkButtonsType buttons) {
+    const std::string shownTitle = ForDialog(title);
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
-                                               GTK_BUTTONS_OK, "%s", shownTitle.c_str());
+                                               buttons, "%s", shownTitle.c_str());
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
-                                             Displayable(message).c_str());
+                                             ForDialog(message).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), shownTitle.c_str());
     // It answers a click in the browser: it must not open behind it.
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    // A long word (a URL) wraps anywhere instead of widening the dialog
+    // past the screen.
+    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+    for (GList* child = children; child != nullptr; child = child->next) {
+        if (!GTK_IS_LABEL(child->data)) continue;
+        gtk_label_set_line_wrap_mode(GTK_LABEL(child->data), PANGO_WRAP_WORD_CHAR);
+        gtk_label_set_max_width_chars(GTK_LABEL(child->data), 80);
+    }
+    g_list_free(children);
+    return dialog;
+}
 
-    GtkWidget* check = gtk_check_button_new_with_label("不再显示");
+GtkWidget* AddCheckButton(GtkWidget* dialog, const char* label) {
+    GtkWidget* check = gtk_check_button_new_with_label(label);
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
     gtk_container_add(GTK_CONTAINER(area), check);
     gtk_widget_show(check);
-    // Return closes it, as with any alert; the check button is one Tab away.
-    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK));
+    return check;
+}
 
-    gtk_dialog_run(GTK_DIALOG(dialog));
+// Runs the dialog; answers its response and whether the check button was on.
+std::pair<gint, bool> RunDialog(GtkWidget* dialog, GtkWidget* check, gint focused) {
+    gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), focused));
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     const bool ticked = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check)) != FALSE;
     gtk_widget_destroy(dialog);
     // Let the window go before the pass goes on (and maybe opens the next).
     while (gtk_events_pending())
         gtk_main_iteration();
-    return ticked;
+    return {response, ticked};
+}
+
+}  // namespace
+
+bool GtkAlertPanel::Run(const std::string& title, const std::string& message) {
+    GtkWidget* dialog = NewDialog(title, message, GTK_BUTTONS_OK);
+    GtkWidget* check = AddCheckButton(dialog, "不再显示");
+    // Return closes it, as with any alert; the check button is one Tab away.
+    return RunDialog(dialog, check, GTK_RESPONSE_OK).second;
+}
+
+Answer GtkAlertPanel::Ask(const Question& question) {
+    GtkWidget* dialog = NewDialog(question.title, question.message, GTK_BUTTONS_NONE);
+    gtk_dialog_add_buttons(GTK_DIALOG(dialog), question.cancel.c_str(), GTK_RESPONSE_CANCEL,
+                           question.connect.c_str(), GTK_RESPONSE_ACCEPT, nullptr);
+    GtkWidget* check = AddCheckButton(dialog, question.always.c_str());
+    // Cancel is the default, and Escape (or closing the window) cancels too:
+    // a key pressed by habit must not connect.
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    const auto [response, ticked] = RunDialog(dialog, check, GTK_RESPONSE_CANCEL);
+    if (response != GTK_RESPONSE_ACCEPT) return Answer::Cancel;
+    return ticked ? Answer::ConnectAlways : Answer::Connect;
 }
 
 }  // namespace torvale

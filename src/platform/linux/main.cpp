@@ -23,6 +23,11 @@ Remmina, SecureCRT for Linux) through /bin/sh, detached from this process.
 Alerts are dialogs with a "don't show again" check button; without a display
 (DISPLAY and WAYLAND_DISPLAY unset) they go to standard error as one line each.
 
+Unless configuration.ini lists the allowed hosts, a launch to a host not
+trusted yet first asks whether to connect (Cancel is the default; "always
+trust this gateway" remembers the host). Without a display the answer is no.
+`torvale --forget-gateways` forgets the trusted hosts.
+
 Options:
   -h, --help      print this help and exit
   -V, --version   print the version and exit
@@ -32,8 +37,8 @@ Files:
   $HOME/Documents/torvale/configuration.ini
       [clients] paths of client programs, [gateways] the allowed hosts
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
-      "AlertSuppression=true" after "don't show again"; delete the line to
-      see alerts again
+      "AlertSuppression=true" after "don't show again" (delete the line to
+      see alerts again); "TrustedGateways=HOST" lines, the trusted hosts
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
 path to an existing directory, 2 for a usage error.

@@ -7,5 +7,7 @@
 
 // Sent up the responder chain by the menu item and by the window's button.
 - (IBAction)turnAlertsBackOn:(id)sender;
+// Sent by the window's button beside the trusted hosts.
+- (IBAction)forgetTrustedGateways:(id)sender;
 
 @end

@@ -56,20 +56,21 @@
 
 - (void)handleURLEvent:(NSAppleEventDescriptor*)event
         withReplyEvent:(NSAppleEventDescriptor*)replyEvent {
-    // The bytes, not UTF8String: a NUL inside the URL must not cut it short.
     // A string that is not valid Unicode gives no data and counts as absent.
     NSString* text = [event paramDescriptorForKeyword:keyDirectObject].stringValue;
-    NSData* bytes = [text dataUsingEncoding:NSUTF8StringEncoding];
     std::optional<std::string> url;
-    if (bytes != nil) {
-        url.emplace(static_cast<const char*>(bytes.bytes), bytes.length);
-    }
+    if ([text dataUsingEncoding:NSUTF8StringEncoding] != nil) url = torvale::FromNSString(text);
     _core->handleURLEvent(url);
     [_root refresh];
 }
 
 - (IBAction)turnAlertsBackOn:(id)sender {
     _core->TurnAlertsBackOn();
+    [_root refresh];
+}
+
+- (IBAction)forgetTrustedGateways:(id)sender {
+    _core->ForgetGateways();
     [_root refresh];
 }
 

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/AlertPanel.h"
 #include "platform/Log.h"
@@ -16,16 +17,21 @@ namespace torvale {
 
 // UTF-8 bytes to NSString; text that is not UTF-8 becomes the empty string.
 NSString* ToNSString(std::string_view text);
+// And back, NUL characters included.
+std::string FromNSString(NSString* string);
 
 class TVAlertPanel final : public AlertPanel {
   public:
     bool Run(const std::string& title, const std::string& message) override;
+    Answer Ask(const Question& question) override;
 };
 
 class TVUserDefaults final : public Preferences {
   public:
     bool GetBool(const std::string& key) override;
     void SetBool(const std::string& key, bool value) override;
+    std::vector<std::string> GetList(const std::string& key) override;
+    void SetList(const std::string& key, const std::vector<std::string>& values) override;
     void Remove(const std::string& key) override;
 };
 

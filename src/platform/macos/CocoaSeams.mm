@@ -2,6 +2,8 @@
 
 #import <AppKit/AppKit.h>
 
+#include "app/text/Printable.h"
+
 namespace torvale {
 
 NSString* ToNSString(std::string_view text) {
@@ -11,13 +13,47 @@ NSString* ToNSString(std::string_view text) {
     return string ?: @"";
 }
 
+std::string FromNSString(NSString* string) {
+    // The bytes, not UTF8String: a NUL inside must not cut the text short.
+    NSData* bytes = [string dataUsingEncoding:NSUTF8StringEncoding];
+    return bytes ? std::string(static_cast<const char*>(bytes.bytes), bytes.length) : std::string();
+}
+
 bool TVAlertPanel::Run(const std::string& title, const std::string& message) {
     NSAlert* alert = [[NSAlert alloc] init];
-    alert.messageText = ToNSString(title);
-    alert.informativeText = ToNSString(message);
+    // Bounded and escaped: a launch URL must not make an alert that takes
+    // seconds to lay out, or text that reads as other text.
+    alert.messageText = ToNSString(ForDialog(title));
+    alert.informativeText = ToNSString(ForDialog(message));
     alert.showsSuppressionButton = YES;
     [alert runModal];
     return alert.suppressionButton.state == NSControlStateValueOn;
+}
+
+Answer TVAlertPanel::Ask(const Question& question) {
+    NSAlert* alert = [[NSAlert alloc] init];
+    alert.alertStyle = NSAlertStyleWarning;
+    alert.messageText = ToNSString(ForDialog(question.title));
+    alert.informativeText = ToNSString(ForDialog(question.message));
+    // The first button is the default one (Return), so Cancel comes first;
+    // Connect gets no key at all: nothing typed by habit connects.
+    NSButton* cancel = [alert addButtonWithTitle:ToNSString(question.cancel)];
+    NSButton* connect = [alert addButtonWithTitle:ToNSString(question.connect)];
+    connect.keyEquivalent = @"";
+    alert.showsSuppressionButton = YES;
+    alert.suppressionButton.title = ToNSString(question.always);
+    // AppKit gives Escape only to a button titled "Cancel" in English.
+    id escape = [NSEvent addLocalMonitorForEventsMatchingMask:NSEventMaskKeyDown
+                                                      handler:^NSEvent*(NSEvent* event) {
+                                                          if (event.keyCode != 53) return event;
+                                                          [cancel performClick:nil];
+                                                          return nil;
+                                                      }];
+    const NSModalResponse response = [alert runModal];
+    [NSEvent removeMonitor:escape];
+    if (response != NSAlertSecondButtonReturn) return Answer::Cancel;
+    return alert.suppressionButton.state == NSControlStateValueOn ? Answer::ConnectAlways
+                                                                  : Answer::Connect;
 }
 
 bool TVUserDefaults::GetBool(const std::string& key) {
@@ -26,6 +62,22 @@ bool TVUserDefaults::GetBool(const std::string& key) {
 
 void TVUserDefaults::SetBool(const std::string& key, bool value) {
     [NSUserDefaults.standardUserDefaults setBool:value forKey:ToNSString(key)];
+}
+
+std::vector<std::string> TVUserDefaults::GetList(const std::string& key) {
+    std::vector<std::string> values;
+    for (id value in [NSUserDefaults.standardUserDefaults arrayForKey:ToNSString(key)]) {
+        // `defaults write` may have put anything there.
+        if ([value isKindOfClass:NSString.class]) values.push_back(FromNSString(value));
+    }
+    return values;
+}
+
+void TVUserDefaults::SetList(const std::string& key, const std::vector<std::string>& values) {
+    NSMutableArray<NSString*>* array = [NSMutableArray arrayWithCapacity:values.size()];
+    for (const std::string& value : values)
+        [array addObject:ToNSString(value)];
+    [NSUserDefaults.standardUserDefaults setObject:array forKey:ToNSString(key)];
 }
 
 void TVUserDefaults::Remove(const std::string& key) {

@@ -1,5 +1,6 @@
 #import "platform/macos/Torvale.h"
 
+#include "app/text/Printable.h"
 #import "platform/macos/CocoaSeams.h"
 #import "platform/macos/ViewController.h"
 
@@ -8,6 +9,8 @@
     ViewController* _history;
     NSTextField* _alerts;
     NSButton* _turnOn;
+    NSTextField* _trusted;
+    NSButton* _forget;
 }
 
 - (instancetype)initWithCore:(torvale::AppDelegate&)core {
@@ -31,9 +34,15 @@
     _turnOn = [NSButton buttonWithTitle:NSLocalizedString(@"Turn Alerts Back On", nil)
                                  target:nil
                                  action:@selector(turnAlertsBackOn:)];
+    _trusted = [NSTextField labelWithString:@""];
+    _trusted.selectable = YES;
+    _trusted.lineBreakMode = NSLineBreakByTruncatingTail;
+    _forget = [NSButton buttonWithTitle:NSLocalizedString(@"Forget Trusted Gateways", nil)
+                                 target:nil
+                                 action:@selector(forgetTrustedGateways:)];
     [self addChildViewController:_history];
     NSView* table = _history.view;
-    for (NSView* subview in @[ directory, _alerts, _turnOn, table ]) {
+    for (NSView* subview in @[ directory, _alerts, _turnOn, _trusted, _forget, table ]) {
         subview.translatesAutoresizingMaskIntoConstraints = NO;
         [view addSubview:subview];
     }
@@ -46,7 +55,12 @@
         [_alerts.leadingAnchor constraintEqualToAnchor:directory.leadingAnchor],
         [_alerts.firstBaselineAnchor constraintEqualToAnchor:_turnOn.firstBaselineAnchor],
         [_turnOn.leadingAnchor constraintEqualToAnchor:_alerts.trailingAnchor constant:8],
-        [table.topAnchor constraintEqualToAnchor:_turnOn.bottomAnchor constant:12],
+        [_forget.topAnchor constraintEqualToAnchor:_turnOn.bottomAnchor constant:8],
+        [_trusted.leadingAnchor constraintEqualToAnchor:directory.leadingAnchor],
+        [_trusted.firstBaselineAnchor constraintEqualToAnchor:_forget.firstBaselineAnchor],
+        [_forget.leadingAnchor constraintEqualToAnchor:_trusted.trailingAnchor constant:8],
+        [_forget.trailingAnchor constraintLessThanOrEqualToAnchor:view.trailingAnchor constant:-16],
+        [table.topAnchor constraintEqualToAnchor:_forget.bottomAnchor constant:12],
         [table.leadingAnchor constraintEqualToAnchor:view.leadingAnchor],
         [table.trailingAnchor constraintEqualToAnchor:view.trailingAnchor],
         [table.bottomAnchor constraintEqualToAnchor:view.bottomAnchor],
@@ -61,6 +75,14 @@
                                      : NSLocalizedString(@"Alerts are on.", nil);
     // Hidden, not removed: the table below keeps its place.
     _turnOn.hidden = !suppressed;
+    NSMutableArray<NSString*>* hosts = [NSMutableArray array];
+    for (const std::string& host : _core->TrustedGateways())
+        [hosts addObject:torvale::ToNSString(torvale::Printable(host))];
+    _trusted.stringValue = [NSString
+        localizedStringWithFormat:NSLocalizedString(@"Trusted gateways: %@", nil),
+                                  hosts.count > 0 ? [hosts componentsJoinedByString:@", "]
+                                                  : NSLocalizedString(@"none", nil)];
+    _forget.enabled = hosts.count > 0;
     [_history reload];
 }
 

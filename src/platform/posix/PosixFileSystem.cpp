@@ -1,11 +1,15 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <string_view>
 
 #include "app/text/Path.h"
 
@@ -14,6 +18,38 @@ namespace {
 
 bool IsUsable(const std::string& path) {
     return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// Temporaries are named after their writer, ".torvale-PID-XXXXXX", so that
+// whoever finds one can tell whether its writer still runs.
+constexpr std::string_view kTemporaryPrefix = ".torvale-";
+
+// Earlier builds named theirs ".torvale-XXXXXX" without the writer; a write
+// takes milliseconds, so one that old is surely left behind.
+constexpr std::time_t kUnnamedTemporaryAge = 60;
+
+bool Runs(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// Whether a directory entry is a temporary that nobody will ever rename.
+bool IsLeftover(std::string_view name, int directory) {
+    if (!name.starts_with(kTemporaryPrefix)) return false;
+    name.remove_prefix(kTemporaryPrefix.size());
+    const std::size_t dash = name.find('-');
+    if (dash == std::string_view::npos) {
+        struct stat info;
+        return name.size() == 6 &&
+               ::fstatat(directory, (std::string(kTemporaryPrefix) + std::string(name)).c_str(),
+                         &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISREG(info.st_mode) && std::time(nullptr) - info.st_mtime > kUnnamedTemporaryAge;
+    }
+    const std::string_view pid = name.substr(0, dash);
+    if (pid.empty() || pid.size() > 9 || name.size() - dash - 1 != 6 ||
+        pid.find_first_not_of("0123456789") != std::string_view::npos) {
+        return false;
+    }
+    return !Runs(static_cast<pid_t>(std::stol(std::string(pid))));
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -57,7 +93,8 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
     // connection file: the new content appears whole, by rename, or not at
     // all, and no temporary file is left behind.
     if (!IsUsable(path)) return false;
-    std::string temporary = JoinPath(DirectoryOf(path), ".torvale-XXXXXX");
+    std::string temporary = JoinPath(
+        DirectoryOf(path), std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-XXXXXX");
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
     const bool written =
@@ -65,6 +102,31 @@ bool PosixFileSystem::WriteFile(const std::string& path, std::string_view conten
     if (::close(fd) == 0 && written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
     ::unlink(temporary.c_str());
     return false;
+}
+
+bool PosixFileSystem::CreateEmptyFile(const std::string& path, unsigned mode) {
+    if (!IsUsable(path)) return false;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                          static_cast<mode_t>(mode));
+    if (fd < 0) return false;
+    // The mode asked for, whatever the umask, as WriteFile gives it.
+    const bool moded = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
+    return ::close(fd) == 0 && moded;
+}
+
+void PosixFileSystem::RemoveLeftovers(const std::string& directory) {
+    if (!IsUsable(directory)) return;
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* entries = ::fdopendir(fd);
+    if (entries == nullptr) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        if (IsLeftover(entry->d_name, fd)) ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(entries);
 }
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {

@@ -13,6 +13,8 @@ class PosixFileSystem final : public FileSystem {
     bool CreateDirectory(const std::string& path, unsigned mode) override;
     std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
+    bool CreateEmptyFile(const std::string& path, unsigned mode) override;
+    void RemoveLeftovers(const std::string& directory) override;
 };
 
 }  // namespace torvale

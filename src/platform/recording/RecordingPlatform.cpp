@@ -29,6 +29,11 @@ bool RecordingAlertPanel::Run(const std::string& title, const std::string& messa
     return ticked && ticked(title);
 }
 
+Answer RecordingAlertPanel::Ask(const Question& question) {
+    recorder_.events.push_back({Kind::Question, question.title, question.message, 0, answer});
+    return answer;
+}
+
 void RecordingLog::Write(const std::string& line) {
     recorder_.events.push_back({Kind::Log, line, {}});
 }
@@ -39,16 +44,27 @@ std::string RecordingShell::Run(const std::string& commandLine) {
 }
 
 bool RecordingPreferences::GetBool(const std::string& key) {
-    if (const auto it = changed_.find(key); it != changed_.end()) return it->second.value_or(false);
+    if (const auto it = bools_.find(key); it != bools_.end()) return it->second.value_or(false);
     return lookThrough_ != nullptr && lookThrough_->GetBool(key);
 }
 
 void RecordingPreferences::SetBool(const std::string& key, bool value) {
-    changed_[key] = value;
+    bools_[key] = value;
+}
+
+std::vector<std::string> RecordingPreferences::GetList(const std::string& key) {
+    if (const auto it = lists_.find(key); it != lists_.end())
+        return it->second.value_or(std::vector<std::string>{});
+    return lookThrough_ != nullptr ? lookThrough_->GetList(key) : std::vector<std::string>{};
+}
+
+void RecordingPreferences::SetList(const std::string& key, const std::vector<std::string>& values) {
+    lists_[key] = values;
 }
 
 void RecordingPreferences::Remove(const std::string& key) {
-    changed_[key] = std::nullopt;
+    bools_[key] = std::nullopt;
+    lists_[key] = std::nullopt;
 }
 
 bool RecordingFileSystem::Exists(const std::string& path) {
@@ -88,6 +104,10 @@ bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view co
     recorder_.events.push_back({Kind::WriteFile, path, std::string(contents), mode});
     written_[path] = {std::string(contents), mode};
     return true;
+}
+
+bool RecordingFileSystem::CreateEmptyFile(const std::string& path, unsigned mode) {
+    return !Exists(path) && WriteFile(path, "", mode);
 }
 
 void RecordingFileSystem::Seed(const std::string& path, std::string contents) {

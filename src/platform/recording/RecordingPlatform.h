@@ -17,11 +17,12 @@
 namespace torvale {
 
 struct RecordedEvent {
-    enum class Kind { Alert, Log, CreateDirectory, WriteFile, Command };
+    enum class Kind { Alert, Question, Log, CreateDirectory, WriteFile, Command };
     Kind kind;
-    std::string text;    // alert title, log line, command line, or the path acted on
-    std::string detail;  // alert message, or file content
+    std::string text;    // alert or question title, log line, command line, or the path acted on
+    std::string detail;  // alert or question message, or file content
     unsigned mode = 0;
+    Answer answer = Answer::Cancel;  // what the question was answered
 };
 
 // Everything the recording seams saw, in order.
@@ -36,10 +37,13 @@ class RecordingAlertPanel final : public AlertPanel {
   public:
     explicit RecordingAlertPanel(Recorder& recorder) : recorder_(recorder) {}
     bool Run(const std::string& title, const std::string& message) override;
+    Answer Ask(const Question& question) override;
 
     // Whether "don't show again" is ticked on an alert of this title; asked
     // while the alert is open. Unset: never.
     std::function<bool(const std::string& title)> ticked;
+    // What every question is answered.
+    Answer answer = Answer::Cancel;
 
   private:
     Recorder& recorder_;
@@ -71,11 +75,15 @@ class RecordingPreferences final : public Preferences {
     explicit RecordingPreferences(Preferences* lookThrough = nullptr) : lookThrough_(lookThrough) {}
     bool GetBool(const std::string& key) override;
     void SetBool(const std::string& key, bool value) override;
+    std::vector<std::string> GetList(const std::string& key) override;
+    void SetList(const std::string& key, const std::vector<std::string>& values) override;
     void Remove(const std::string& key) override;
 
   private:
     Preferences* lookThrough_;
-    std::map<std::string, std::optional<bool>> changed_;  // nothing: removed
+    // Nothing: removed.
+    std::map<std::string, std::optional<bool>> bools_;
+    std::map<std::string, std::optional<std::vector<std::string>>> lists_;
 };
 
 // Writes land in memory, so a read later in the same pass finds them. Other
@@ -97,6 +105,8 @@ class RecordingFileSystem final : public FileSystem {
     bool CreateDirectory(const std::string& path, unsigned mode) override;
     std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
+    bool CreateEmptyFile(const std::string& path, unsigned mode) override;
+    void RemoveLeftovers(const std::string&) override {}
 
     // What also counts as present (installed clients), besides what was
     // written or made and what the real file system holds.

@@ -16,6 +16,13 @@ const std::string kWriteFailed = "创建activex.rdp文件出错";
 
 }  // namespace
 
+Destination AppDelegate::RemoteDesktop(const ClientApp& app) {
+    // The address, the drives and the clipboard as the file will say them.
+    const std::string address = OneLine(Str(m_localhost));
+    return {std::string(HostOfAddress(address)), address, app.name, LoginName(),
+            Shares{OneLine(Str(m_disk)), OneLine(Str(m_clipboard))}};
+}
+
 void AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
                                       const std::string& failure) {
     // Connection files carry the user's password.
@@ -30,8 +37,10 @@ void AppDelegate::StartMstsc() {
     if (!client) return;
     const std::string& rdparg = Str(m_rdparg);
     const RdpSwitch place = client->form->rdpSwitch;
-    const std::string address = OneLine(Str(m_localhost));  // as the file will say
-    if (!Permitted(HostOfAddress(address), {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) return;
+    if (!Permitted(RemoteDesktop(clients_.microsoftRemoteDesktop),
+                   {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) {
+        return;
+    }
 
     // The client gets a copy named after the target, written from this
     // pass's own text: a pass to another target may rewrite activex.rdp
@@ -52,15 +61,17 @@ void AppDelegate::StartMstsc() {
     const std::string rdpSwitch = rdparg.empty() ? std::string() : "/" + ShellQuote(rdparg);
     if (place == RdpSwitch::BeforeFile && !rdpSwitch.empty()) line += rdpSwitch + " ";
     line += ShellWord(targetCopy);
-    if (place == RdpSwitch::AfterFile && !rdpSwitch.empty()) line += " " + rdpSwitch;
+    // FreeRDP keeps no credentials, so "public" asks nothing of it, and
+    // FreeRDP 2 rejects the switch and exits.
+    if (place == RdpSwitch::AfterFile && !rdpSwitch.empty() && rdparg != "public")
+        line += " " + rdpSwitch;
     runcmd(line);
 }
 
 void AppDelegate::StartMstscAutoRun() {
     const auto client = OpeningCheck(clients_.remoteDesktopConnection);
     if (!client) return;
-    const std::string address = OneLine(Str(m_localhost));  // as the file will say
-    if (!Permitted(HostOfAddress(address), {})) return;
+    if (!Permitted(RemoteDesktop(clients_.remoteDesktopConnection), {})) return;
 
     const std::string file = ConfigDir + "/activex_autorun.rdp";
     WriteConnectionFile(file, MstscAutoRunFileText(), kWriteFailed);

@@ -11,7 +11,12 @@ void AppDelegate::StartMstscAutoRunReplay() {
     if (!client) return;
     // The client reads host and port from one argument: a port that is not
     // a number could name another host there.
-    if (!Permitted(Str(m_host), {{"port", !IsPort(Str(m_port))}})) return;
+    const std::string& host = Str(m_host);
+    if (!Permitted(
+            {host, WithPort(host, Str(m_port)), clients_.quendalApp.name, Str(m_username), {}},
+            {{"port", !IsPort(Str(m_port))}})) {
+        return;
+    }
 
     // Each value stands in a double-quoted place of the fixed format, the
     // last one between literal double quotes that the client receives.

@@ -15,10 +15,12 @@ void AppDelegate::StartFileZilla() {
     const std::string login = LoginName();
     const bool password = m_entrust_password == "1";
     auto holdsSlash = [](const std::string& value) { return value.find('/') != std::string::npos; };
-    if (!Permitted(Str(m_proxy_addr), {{"protocol", !IsUrlScheme(Str(m_protocol))},
-                                       {LoginKey(), holdsSlash(login)},
-                                       {"password", password && holdsSlash(Str(m_password))},
-                                       {"sshport", !IsPort(port)}})) {
+    const std::string& host = Str(m_proxy_addr);
+    if (!Permitted({host, WithPort(host, port), clients_.fileZilla.name, login, {}},
+                   {{"protocol", !IsUrlScheme(Str(m_protocol))},
+                    {LoginKey(), holdsSlash(login)},
+                    {"password", password && holdsSlash(Str(m_password))},
+                    {"sshport", !IsPort(port)}})) {
         return;
     }
 
@@ -32,7 +34,7 @@ void AppDelegate::StartFileZilla() {
     line += "://";
     line += ShellQuote(Str(m_username));
     line += "@";
-    line += ShellQuote(Str(m_proxy_addr));
+    line += ShellQuote(host);
     line += ":";
     line += ShellQuote(Str(m_port));
 

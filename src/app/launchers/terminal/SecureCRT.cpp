@@ -17,10 +17,11 @@ void AppDelegate::StartSecureCRT() {
     const std::string login = LoginName();
     const std::string& host = Str(m_proxy_addr);
     const bool tab = m_crttab == "1";
-    if (!Permitted(host, {{LoginKey(), OptionLike(login)},
-                          {"sshport", !IsPort(port)},
-                          {"proxy_addr", OptionLike(host)},
-                          {"target_username", tab && OptionLike(Str(m_target_username))}})) {
+    if (!Permitted({host, WithPort(host, port), clients_.secureCRT.name, login, {}},
+                   {{LoginKey(), OptionLike(login)},
+                    {"sshport", !IsPort(port)},
+                    {"proxy_addr", OptionLike(host)},
+                    {"target_username", tab && OptionLike(Str(m_target_username))}})) {
         return;
     }
 
@@ -66,9 +67,10 @@ void AppDelegate::StartSecureCRTMonitoring(std::string_view switches, std::strin
     login += Str(m_cid);
     const std::string& host = Str(m_host);
     const std::string& port = Str(m_monitorport);
-    if (!Permitted(host, {{"monitoruser", OptionLike(login)},
-                          {"host", OptionLike(host)},
-                          {"monitorport", !IsPort(port)}})) {
+    if (!Permitted({host, WithPort(host, port), clients_.secureCRT.name, login, {}},
+                   {{"monitoruser", OptionLike(login)},
+                    {"host", OptionLike(host)},
+                    {"monitorport", !IsPort(port)}})) {
         return;
     }
 
