@@ -16,6 +16,8 @@ std::string_view OutcomeName(Outcome outcome) {
             return "failed to write";
         case Outcome::NotRun:
             return "not run";
+        case Outcome::ClientFailed:
+            return "client failed";
         case Outcome::NotImplemented:
             return "not implemented";
         case Outcome::UnknownAction:

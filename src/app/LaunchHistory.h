@@ -16,6 +16,7 @@ enum class Outcome {
     Cancelled,       // the user did not trust the host
     WriteFailed,     // a connection file could not be written; the command still ran
     NotRun,          // the command line could not be run
+    ClientFailed,    // the client ended at once with a failure
     NotImplemented,  // a placeholder action
     UnknownAction,
 };

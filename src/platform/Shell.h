@@ -4,14 +4,24 @@
 
 namespace torvale {
 
-// Runs one command line through "/bin/sh -c" and waits for the shell to exit.
+// What became of one command line.
+struct CommandResult {
+    // Why the shell could not be started; empty when it ran.
+    std::string notRun;
+    // The line was started detached and ended at once with a failure (a
+    // switch its client rejects, a display it cannot open, a library
+    // missing): the user would otherwise see nothing at all.
+    bool failedAtOnce = false;
+    // Then: the last lines it wrote to its standard error.
+    std::string errorOutput;
+};
+
+// Runs one command line through "/bin/sh -c". Nothing of the shell's output
+// is read back but what a failure at once leaves on standard error.
 class Shell {
   public:
     virtual ~Shell() = default;
-
-    // Empty when the shell ran (whatever its exit status); otherwise why it
-    // could not be started. Nothing of the shell's output is read back.
-    virtual std::string Run(const std::string& commandLine) = 0;
+    virtual CommandResult Run(const std::string& commandLine) = 0;
 };
 
 }  // namespace torvale

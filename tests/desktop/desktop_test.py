@@ -244,7 +244,8 @@ class Desktop(unittest.TestCase):
     def test_without_a_display_alerts_go_to_standard_error(self):
         del self.env["DISPLAY"]
         self.assertEqual(self.torvale("&action=StartMstscAutoRunReplay&host=h&"),
-                         '抱歉: 未检测到远程桌面连接程序\\n请确保已安装"QuendalApp"程序\n')
+                         '抱歉: 未检测到远程桌面连接程序\\n请确保已安装"QuendalApp"程序\\n'
+                         '已查找：无（可在 configuration.ini 的 [clients] 中配置）\n')
 
 
 if __name__ == "__main__":

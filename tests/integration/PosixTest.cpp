@@ -28,10 +28,10 @@ auto Entries(const std::string& dir) {
 TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
     TempDir dir;
     EXPECT_EQ(
-        PosixShell().Run("sleep 0.2; printf '%s|' \"$0\" \"$#\" > '" + (dir / "out") + "'; exit 3"),
+        PosixShell().Run("sleep 0.2; printf '%s|' \"$0\" \"$#\" > '" + (dir / "out") + "'; exit 3").notRun,
         "");
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
-    EXPECT_EQ(PosixShell().Run("kill -9 $$"), "");
+    EXPECT_FALSE(PosixShell().Run("kill -9 $$").failedAtOnce);  // waiting, nothing is watched
     // A descriptor left inheritable by mistake, a blocked and an ignored signal.
     const int null = ::open("/dev/null", O_RDONLY);
     ASSERT_EQ(::dup2(null, 57), 57);
@@ -59,13 +59,15 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
 
 TEST(PosixShell, DetachedLinesRunInTheirOwnSessionWithoutOurTerminal) {
     TempDir dir;
-    // The line waits for a go-ahead: Run must return before it ends.
-    EXPECT_EQ(PosixShell(PosixShell::Mode::Detach)
-                  .Run("while [ ! -e '" + (dir / "go") +
-                       "' ]; do sleep 0.01; done; echo $(cut -d' ' -f6 /proc/$$/stat) "
-                       "$(readlink /proc/$$/fd/1) > '" +
-                       (dir / "out") + "'; exec ls /proc/self/fd > '" + (dir / "fds") + "'"),
-              "");
+    // The line waits for a go-ahead: Run must return before it ends. Its
+    // standard error, still read after the watch, must not end it later.
+    const CommandResult started =
+        PosixShell(PosixShell::Mode::Detach, std::chrono::milliseconds(100))
+            .Run("while [ ! -e '" + (dir / "go") + "' ]; do sleep 0.01; done; echo late >&2; " +
+                 "echo $(cut -d' ' -f6 /proc/$$/stat) $(readlink /proc/$$/fd/1) > '" +
+                 (dir / "out") + "'; exec ls /proc/self/fd > '" + (dir / "fds") + "'");
+    EXPECT_EQ(started.notRun, "");
+    EXPECT_FALSE(started.failedAtOnce);
     EXPECT_FALSE(fs::exists(dir / "out"));
     WriteFile(dir / "go", "");
     // ls writes last, and in one go: once it has, everything is there.
@@ -76,6 +78,17 @@ TEST(PosixShell, DetachedLinesRunInTheirOwnSessionWithoutOurTerminal) {
     const std::string session = seen.substr(0, seen.find(' '));
     EXPECT_NE(session, std::to_string(::getsid(0)));
     EXPECT_EQ(seen, session + " /dev/null\n");
+}
+
+TEST(PosixShell, ADetachedLineThatFailsAtOnceIsReportedWithTheEndOfItsErrors) {
+    PosixShell shell(PosixShell::Mode::Detach);
+    const CommandResult failed =
+        shell.Run("for i in 1 2 3 4 5 6 7; do echo \"line $i\" >&2; done; exit 3");
+    EXPECT_TRUE(failed.failedAtOnce);
+    EXPECT_EQ(failed.errorOutput, "line 3\nline 4\nline 5\nline 6\nline 7");
+    EXPECT_TRUE(shell.Run("exec /nonexistent/client").failedAtOnce);
+    EXPECT_TRUE(shell.Run("kill -9 $$").failedAtOnce);
+    EXPECT_FALSE(shell.Run("echo fine >&2; exit 0").failedAtOnce);
 }
 
 TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {

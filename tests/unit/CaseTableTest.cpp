@@ -12,6 +12,7 @@
 //                               must be listed (without it: yes, and not checked)
 //   question TITLE: MESSAGE     each question, in order
 //   trusted HOST                a host the user trusted before
+//   fails STDERR                every command fails at once, writing this
 //   url FIELDS | urltext TEXT   a pass on "torvale://" FIELDS, or on TEXT itself
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
@@ -42,7 +43,7 @@ constexpr const char* kBin = "/opt/bin";
 const char* const kDirectives[] = {"table",    "installed", "config", "fail",    "tick",   "answer",
                                    "question", "trusted",   "url",    "urltext", "nested", "run",
                                    "alert",    "log",       "wrote",  "action",  "client", "reason",
-                                   "gateway",  "outcome",   "detail"};
+                                   "gateway",  "outcome",   "detail", "fails"};
 
 struct Expected {
     std::string mode;
@@ -118,6 +119,7 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         << "one answer: no, yes or always";
     platform.alerts.answer = answer.empty() ? Answer::Connect : answers.at(answer[0]);
     if (!all("trusted").empty()) platform.preferences.SetList(kTrustedGateways, all("trusted"));
+    if (const auto fails = all("fails"); !fails.empty()) platform.shell.failure = fails[0];
 
     AppDelegate& app = platform.Start(table, kHome, kBin);
     platform.recorder.events.erase(

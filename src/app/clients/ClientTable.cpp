@@ -5,6 +5,7 @@ namespace torvale::clients {
 const ClientTable kMacOS{
     "macos",
     "open ",
+    false,
     {"FileZilla",
      "未检测到FileZilla\n请确保在\"应用程序(/Applications)\"目录有\"FileZilla.app\"程序",
      {{"/Applications/FileZilla.app", " --args "}}},
@@ -45,6 +46,7 @@ const std::vector<ClientProgram> kLinuxRemoteDesktop = {
 const ClientTable kLinux{
     "linux",
     "",
+    true,
     {"FileZilla", "未检测到FileZilla\n请确保已安装\"filezilla\"程序", {{"filezilla", " "}}},
     {"SecureCRT",
      "未检测到SecureCRT\n请确保已安装\"SecureCRT\"程序",

@@ -40,6 +40,9 @@ struct ClientApp {
 struct ClientTable {
     std::string_view name;      // "macos" or "linux"
     std::string_view launcher;  // what every command line starts with
+    // Whether a not-found alert adds where the client was looked for: the
+    // macOS texts name their one place already.
+    bool saysWhereLooked;
     ClientApp fileZilla;
     ClientApp secureCRT;
     ClientApp microsoftRemoteDesktop;

@@ -4,6 +4,7 @@
 #include "app/clients/Resolution.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
@@ -56,6 +57,25 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
     return std::nullopt;
 }
 
+std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
+                           std::string_view searchPath) {
+    std::vector<std::string> places;
+    if (const auto it = config.clients.find(app.name); it != config.clients.end())
+        places.push_back(it->second.path + "（configuration.ini）");
+    for (const ClientProgram& program : app.programs) {
+        if (program.path.empty()) continue;
+        places.push_back(program.path.front() == '/'
+                             ? std::string(program.path)
+                             : "PATH（" + std::string(searchPath) + "）中的 " +
+                                   std::string(program.path));
+    }
+    std::string text = "已查找：";
+    for (std::size_t i = 0; i < places.size(); ++i)
+        text += (i == 0 ? "" : "、") + places[i];
+    // QuendalApp on Linux: only a configured path could be.
+    return places.empty() ? "已查找：无（可在 configuration.ini 的 [clients] 中配置）" : text;
+}
+
 bool AppDelegate::appInstalled(std::string_view path) {
     return platform_.files.Exists(std::string(path));
 }
@@ -70,7 +90,9 @@ std::optional<ResolvedClient> AppDelegate::OpeningCheck(const ClientApp& app) {
     }
     pass_.record.client = app.name;
     pass_.record.outcome = Outcome::ClientMissing;
-    Alert(titles::kSorry, std::string(app.notFoundText));
+    std::string text(app.notFoundText);
+    if (clients_.saysWhereLooked) text += "\n" + PlacesLookedIn(app, config_, searchPath_);
+    Alert(titles::kSorry, text);
     return std::nullopt;
 }
 

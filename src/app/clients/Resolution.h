@@ -25,4 +25,9 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
                                             std::string_view searchPath,
                                             const std::function<bool(const std::string&)>& exists);
 
+// Where ResolveClient looks, as a not-found alert says it: "已查找：" and the
+// configured path, the table's paths and each name in PATH.
+std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
+                           std::string_view searchPath);
+
 }  // namespace torvale

@@ -1,5 +1,6 @@
 // Running the one command line a launcher builds.
 
+#include "app/AlertTitles.h"
 #include "app/AppDelegate.h"
 
 namespace torvale {
@@ -12,10 +13,14 @@ void AppDelegate::runcmd(const std::string& line) {
         pass_.record.outcome = Outcome::NotRun;
         return;
     }
-    const std::string failure = platform_.shell.Run(line);
-    if (!failure.empty()) {
-        platform_.log.Write("Command not run: " + failure);
+    const CommandResult result = platform_.shell.Run(line);
+    if (!result.notRun.empty()) {
+        platform_.log.Write("Command not run: " + result.notRun);
         pass_.record.outcome = Outcome::NotRun;
+    } else if (result.failedAtOnce) {
+        pass_.record.outcome = Outcome::ClientFailed;
+        Alert(titles::kSorry, "客户端启动失败：" + pass_.record.client +
+                                  (result.errorOutput.empty() ? "" : "\n" + result.errorOutput));
     } else if (pass_.record.outcome != Outcome::WriteFailed) {
         pass_.record.outcome = Outcome::Launched;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/Shell.h"
 
 namespace torvale {
@@ -13,17 +15,23 @@ class PosixShell final : public Shell {
         // Waits for the shell to exit, as the macOS application does: `open`
         // returns once the client has started.
         Wait,
-        // Starts the line in a session of its own with its standard streams
-        // on /dev/null, and returns once the shell is running: the client it
-        // becomes outlives us and writes nothing into the user's terminal.
+        // Starts the line in a session of its own, standard input and output
+        // on /dev/null, so the client it becomes outlives us and writes
+        // nothing into the user's terminal. It is watched for `watch`: a line
+        // that ends with a failure by then is reported with the end of what
+        // it wrote to standard error; one still running is left alone, its
+        // standard error drained by a process of its own.
         Detach,
     };
 
-    explicit PosixShell(Mode mode = Mode::Wait) : mode_(mode) {}
-    std::string Run(const std::string& commandLine) override;
+    explicit PosixShell(Mode mode = Mode::Wait,
+                        std::chrono::milliseconds watch = std::chrono::seconds(2))
+        : mode_(mode), watch_(watch) {}
+    CommandResult Run(const std::string& commandLine) override;
 
   private:
     Mode mode_;
+    std::chrono::milliseconds watch_;
 };
 
 }  // namespace torvale

@@ -21,6 +21,9 @@ void PrepareProcess() {
     }
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    // Ignored by whoever started us, the system would reap our children
+    // itself, and no client's exit status could be read.
+    std::signal(SIGCHLD, SIG_DFL);
 }
 
 std::string HomeDirectory(std::string& problem) {

@@ -8,8 +8,9 @@ namespace torvale {
 // three standard descriptors open (a closed one would be handed to the next
 // file opened, and alerts would land in a connection file), and SIGPIPE and
 // SIGXFSZ ignored (an alert to a pipe nobody reads, or a file size limit,
-// must fail one write, not end the request halfway). Children get default
-// signal handling back from PosixShell.
+// must fail one write, not end the request halfway), and SIGCHLD back at
+// its default, so that a client's exit can be waited for. Children get
+// default signal handling back from PosixShell.
 void PrepareProcess();
 
 // The home directory from HOME: an absolute path to an existing directory.

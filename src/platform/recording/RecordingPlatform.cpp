@@ -38,9 +38,10 @@ void RecordingLog::Write(const std::string& line) {
     recorder_.events.push_back({Kind::Log, line, {}});
 }
 
-std::string RecordingShell::Run(const std::string& commandLine) {
+CommandResult RecordingShell::Run(const std::string& commandLine) {
     recorder_.events.push_back({Kind::Command, commandLine, {}});
-    return std::string();
+    if (!failure) return {};
+    return {{}, true, *failure};
 }
 
 bool RecordingPreferences::GetBool(const std::string& key) {

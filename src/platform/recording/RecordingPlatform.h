@@ -58,11 +58,16 @@ class RecordingLog final : public Log {
     Recorder& recorder_;
 };
 
-// Every line "runs": it is recorded and reported started.
+// Every line "runs": it is recorded and reported started, or as failing at
+// once where the test says so.
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
-    std::string Run(const std::string& commandLine) override;
+    CommandResult Run(const std::string& commandLine) override;
+
+    // What every line's client writes to standard error as it fails at once;
+    // unset: no line fails.
+    std::optional<std::string> failure;
 
   private:
     Recorder& recorder_;
