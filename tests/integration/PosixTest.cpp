@@ -27,9 +27,10 @@ auto Entries(const std::string& dir) {
 
 TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
     TempDir dir;
-    EXPECT_EQ(
-        PosixShell().Run("sleep 0.2; printf '%s|' \"$0\" \"$#\" > '" + (dir / "out") + "'; exit 3").notRun,
-        "");
+    EXPECT_EQ(PosixShell()
+                  .Run("sleep 0.2; printf '%s|' \"$0\" \"$#\" > '" + (dir / "out") + "'; exit 3")
+                  .notRun,
+              "");
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
     EXPECT_FALSE(PosixShell().Run("kill -9 $$").failedAtOnce);  // waiting, nothing is watched
     // A descriptor left inheritable by mistake, a blocked and an ignored signal.

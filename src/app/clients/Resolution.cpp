@@ -64,10 +64,9 @@ std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
         places.push_back(it->second.path + "（configuration.ini）");
     for (const ClientProgram& program : app.programs) {
         if (program.path.empty()) continue;
-        places.push_back(program.path.front() == '/'
-                             ? std::string(program.path)
-                             : "PATH（" + std::string(searchPath) + "）中的 " +
-                                   std::string(program.path));
+        places.push_back(program.path.front() == '/' ? std::string(program.path)
+                                                     : "PATH（" + std::string(searchPath) +
+                                                           "）中的 " + std::string(program.path));
     }
     std::string text = "已查找：";
     for (std::size_t i = 0; i < places.size(); ++i)

@@ -184,7 +184,8 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
         // With SIGCHLD ignored the system reaps the shell itself, and waitpid
         // answers ECHILD once it has exited.
         if (errno == ECHILD) break;
-        if (errno != EINTR) return {"waiting for /bin/sh: " + std::string(std::strerror(errno)), false, {}};
+        if (errno != EINTR)
+            return {"waiting for /bin/sh: " + std::string(std::strerror(errno)), false, {}};
     }
     return {};
 }
