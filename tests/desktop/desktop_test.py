@@ -1,16 +1,24 @@
 #!/usr/bin/env python3
-"""torvale-desktop end to end under Xvfb and openbox, against Debian's real
-clients: FileZilla and FreeRDP connect to listeners on 127.0.0.1 standing in
-for the gateway, a stand-in SecureCRT records its argv, xdotool drives the
-dialogs. Every wait is bounded; every process a test started is killed when
-it ends.
+"""torvale-desktop as a user meets it. The Debian package (or the build's own
+`cmake --install`, laid out the same) is laid over /usr in a private mount
+namespace, its desktop entry registered with xdg-mime; under Xvfb and
+openbox a real Chromium clicks a portal's links, xdg-open runs the handler,
+and the real clients log in to real servers on 127.0.0.1: FileZilla to an
+OpenSSH sshd and to an FTP server, FreeRDP to a listener. xdotool answers
+the dialogs. Every wait is bounded; every process a test starts is ended by
+its id; nothing outside the namespace changes.
 
-  desktop_test.py TORVALE_DESKTOP RECORD_ARGV DESKTOP_ENTRY
+  desktop_test.py --deb PACKAGE RECORD_ARGV
+  desktop_test.py --build BUILD_DIR RECORD_ARGV
 """
-import os, shutil, signal, socket, subprocess, sys, tempfile, time, unittest
+import http.server, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time, unittest
+import urllib.parse
 
-TORVALE_DESKTOP, RECORD_ARGV, DESKTOP_ENTRY = sys.argv[1:4]
 WAIT = 30  # seconds, for anything
+LOGIN = "ops--57"  # what username=ops--web&sid=57 makes
+# Chinese text, a space, "@" and ":", percent-encoded in the links as a portal must.
+PASSWORD = "密码 p@ss:w0rd"
+RECORD_ARGV = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else ""
 
 
 def poll(check, what):
@@ -19,30 +27,77 @@ def poll(check, what):
         if found:
             return found
         time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
+    # What the screen showed, for whoever reads the failure.
+    shot = tempfile.mktemp(prefix="torvale-desktop-", suffix=".png", dir="/tmp")
+    subprocess.run(["import", "-window", "root", shot], env={"DISPLAY": Desktop.display},
+                   stderr=subprocess.DEVNULL)
+    raise AssertionError("timed out waiting for %s (the screen: %s)" % (what, shot))
 
 
 def read(path):
-    with open(path, "rb") as data:
-        return data.read()
+    try:
+        with open(path, "rb") as data:
+            return data.read()
+    except OSError:  # not there yet, or gone, or not ours to read
+        return b""
+
+
+def listening(port):
+    with socket.socket() as probe:
+        return probe.connect_ex(("127.0.0.1", port)) == 0
+
+
+def free_port():
+    with socket.create_server(("127.0.0.1", 0)) as probe:
+        return probe.getsockname()[1]
+
+
+class Portal(http.server.BaseHTTPRequestHandler):
+    """Each page is one link filling the window, to be clicked anywhere."""
+    links = {}
+
+    def do_GET(self):
+        link = self.links.get(self.path, "")
+        page = ('<!doctype html><title>portal</title><a href="%s" style="display:block;'
+                'position:fixed;inset:0;background:#36c">launch</a>' % link).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.end_headers()
+        self.wfile.write(page)
+
+    def log_message(self, *args):
+        pass
 
 
 class Desktop(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        read, write = os.pipe()
-        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp",
+        read_end, write_end = os.pipe()
+        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp",
                                      "-screen", "0", "1280x800x24"],
-                                    pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as display:
+                                    pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
             cls.display = ":" + display.readline().strip()
         # Without a window manager a dialog may never get the focus.
         cls.wm = subprocess.Popen(["openbox"], env={"DISPLAY": cls.display, "PATH": "/usr/bin:/bin"},
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.portal = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Portal)
+        threading.Thread(target=cls.portal.serve_forever, daemon=True).start()
+        origin = "http://127.0.0.1:%d" % cls.portal.server_address[1]
+        # The managed policy that lets the portal's page open torvale:// links
+        # without Chromium's own question ("protocol" is a string: a list
+        # named "protocols" would be taken and ignored). On the namespace's
+        # tmpfs: gone with it.
+        os.makedirs("/etc/chromium/policies/managed")
+        with open("/etc/chromium/policies/managed/torvale-test.json", "w") as policy:
+            policy.write('{"AutoLaunchProtocolsFromOrigins": [{"protocol": "torvale", '
+                         '"allowed_origins": ["%s"]}]}' % origin)
+        cls.origin = origin
 
     @classmethod
     def tearDownClass(cls):
+        cls.portal.shutdown()
         for process in (cls.wm, cls.xvfb):
             process.kill()
             process.wait()
@@ -52,28 +107,29 @@ class Desktop(unittest.TestCase):
         self.home, self.bin = self.root + "/home", self.root + "/bin"
         os.makedirs(self.home + "/.config/filezilla")
         os.makedirs(self.bin)
-        os.symlink(TORVALE_DESKTOP, self.bin + "/torvale-desktop")
         self.env = {"HOME": self.home, "DISPLAY": self.display, "PATH": self.bin + ":/usr/bin:/bin",
                     "TORVALE_TEST": self.root, "RECORD_ARGV_LOG": self.root + "/argv.log",
-                    "XDG_CONFIG_HOME": self.home + "/.config", "LC_ALL": "C.UTF-8"}
+                    "XDG_CONFIG_HOME": self.home + "/.config",
+                    "XDG_DATA_HOME": self.home + "/.local/share", "LC_ALL": "C.UTF-8"}
         self.env.update((k, v) for k, v in os.environ.items() if k.endswith("SAN_OPTIONS"))
         # FileZilla's first-run greeting, and its question before plain FTP.
-        with open(self.home + "/.config/filezilla/filezilla.xml", "w") as out:
-            out.write('<FileZilla3><Settings><Setting name="Greeting version">99</Setting></Settings></FileZilla3>')
-        with open(self.home + "/.config/filezilla/trustedcerts.xml", "w") as out:
-            out.write('<FileZilla3><InsecureHosts><Host Port="21">127.0.0.1</Host></InsecureHosts></FileZilla3>')
-        # The gateway of these tests is trusted, as a user's would be after
-        # the first question.
-        os.makedirs(self.home + "/.config/torvale")
+        self.write(".config/filezilla/filezilla.xml",
+                   '<FileZilla3><Settings><Setting name="Greeting version">99</Setting></Settings></FileZilla3>')
+        self.write(".config/filezilla/trustedcerts.xml",
+                   '<FileZilla3><InsecureHosts><Host Port="21">127.0.0.1</Host></InsecureHosts></FileZilla3>')
+        # The gateway of most tests is trusted, as a user's is after the
+        # first question.
         self.preferences = self.home + "/.config/torvale/torvale.conf"
-        with open(self.preferences, "w") as out:
-            out.write("TrustedGateways=127.0.0.1\nTrustedGateways=10.0.0.1\n")
+        self.write(".config/torvale/torvale.conf", "TrustedGateways=127.0.0.1\nTrustedGateways=10.0.0.1\n")
+        # Registered as a user would, for the installed desktop entry.
+        subprocess.run(["xdg-mime", "default", "torvale.desktop", "x-scheme-handler/torvale"],
+                       env=self.env, check=True, timeout=WAIT)
 
     def tearDown(self):
         # The clients run in sessions of their own: they are found by the
         # TORVALE_TEST they inherited.
         for sig in (signal.SIGTERM, signal.SIGKILL):
-            for pid in self.clients():
+            for pid in self.started():
                 try:
                     os.kill(pid, sig)
                 except OSError:
@@ -81,44 +137,87 @@ class Desktop(unittest.TestCase):
             time.sleep(0.3)
         shutil.rmtree(self.root, ignore_errors=True)
 
+    def write(self, name, text):
+        os.makedirs(os.path.dirname(self.home + "/" + name), exist_ok=True)
+        with open(self.home + "/" + name, "w") as out:
+            out.write(text)
+
+    def started(self):
+        """The pids of the processes started with this test's environment."""
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            if ("TORVALE_TEST=" + self.root).encode() in read("/proc/%s/environ" % pid).split(b"\0"):
+                found.append(int(pid))
+        return found
+
+    def programs(self):
+        """The names of the programs running with this test's environment."""
+        return [os.path.basename(read("/proc/%d/cmdline" % pid).split(b"\0")[0]).decode()
+                for pid in self.started()]
+
+    def spawn(self, argv, **options):
+        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, **options)
+        self.addCleanup(lambda: (process.kill(), process.wait()))
+        return process
+
     def torvale(self, fields):
-        result = subprocess.run([TORVALE_DESKTOP, "torvale://" + fields], env=self.env,
+        result = subprocess.run(["/usr/bin/torvale-desktop", "torvale://" + fields], env=self.env,
                                 capture_output=True, timeout=WAIT, text=True)
         self.assertEqual((result.returncode, result.stdout), (0, ""))
         return result.stderr
-
-    def start(self, fields):
-        """torvale-desktop left to show its dialogs; the caller answers them."""
-        process = subprocess.Popen([TORVALE_DESKTOP, "torvale://" + fields], env=self.env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(process.kill)
-        return process
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
                               check=True, timeout=WAIT).stdout
 
+    def windows(self, named):
+        """The visible windows whose name `named` accepts (xdotool finds none
+        before the first one maps)."""
+        run = lambda *args: subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
+                                           text=True, timeout=WAIT).stdout
+        return [w for w in run("search", "--onlyvisible", "--name", ".").split()
+                if named(run("getwindowname", w).strip())]
+
+    def dialogs(self, title):
+        return self.windows(lambda name: name == title)
+
     def answer(self, title, *keys):
         """Waits for the dialog of that title, then types into it as a user
-        would: into the active window, each key pressed and released (sent to
-        the window itself, a release after the key that closes it would find
-        no window)."""
+        would, once it holds the focus: Chromium takes the focus back a moment
+        after its click, and keys typed before would go to Chromium."""
         window = poll(lambda: self.dialogs(title), "the dialog " + title)[0]
-        self.xdotool("windowactivate", "--sync", window)
+        focused = lambda: subprocess.run(["xdotool", "getactivewindow"], env=self.env, text=True,
+                                         capture_output=True, timeout=WAIT).stdout.strip() == window
+        steady = 0
+        for _ in range(WAIT * 10):
+            if not focused():
+                steady = 0
+                subprocess.run(["xdotool", "windowactivate", window], env=self.env,
+                               capture_output=True, timeout=WAIT)
+            elif (steady := steady + 1) == 3:
+                break
+            time.sleep(0.1)
         self.xdotool("key", "--delay", "50", *keys)
         return window
 
-    def clients(self):
-        """The pids of the processes started with this test's environment."""
-        found = []
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/environ" % pid, "rb") as environ:
-                    if ("TORVALE_TEST=" + self.root).encode() in environ.read().split(b"\0"):
-                        found.append(int(pid))
-            except OSError:
-                pass
-        return found
+    def click(self, fields):
+        """Chromium opens a portal page whose one link is the launch URL,
+        and the mouse clicks it."""
+        page = "/%d" % len(Portal.links)
+        Portal.links[page] = "torvale://" + fields
+        profile = tempfile.mkdtemp(dir=self.root)
+        chromium = self.spawn(
+            ["chromium", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--password-store=basic", "--user-data-dir=" + profile, "--window-position=0,0",
+             "--window-size=1280,800", self.origin + page], start_new_session=True)
+        self.addCleanup(lambda: os.killpg(chromium.pid, signal.SIGKILL))
+        window = poll(lambda: self.windows(lambda name: name.startswith("portal")),
+                      "Chromium's portal page")[0]
+        self.xdotool("windowactivate", "--sync", window)
+        self.xdotool("mousemove", "--window", window, "640", "400")
+        self.xdotool("click", "1")
 
     def accept(self, server):
         """One connection; the listener closes at once, so no retry waits on it."""
@@ -128,76 +227,109 @@ class Desktop(unittest.TestCase):
         connection.settimeout(WAIT)
         return connection
 
-    def test_filezilla_connects_over_sftp_and_ftp_with_the_login_name(self):
-        server = socket.create_server(("127.0.0.1", 0))
-        self.torvale("&action=StartFileZilla&protocol=sftp&username=ops--web&sid=57&entrust_password=1&"
-                     "password=pw&proxy_addr=127.0.0.1&sshport=%d&" % server.getsockname()[1])
-        with self.accept(server) as connection, connection.makefile("rb") as stream:
-            self.assertTrue(stream.readline().startswith(b"SSH-2.0-FileZilla"))
-        try:
-            server = socket.create_server(("127.0.0.1", 21))
-        except OSError as error:
-            self.skipTest("port 21: %s" % error)
-        self.torvale("&action=StartFileZilla&protocol=ftp&username=ops--web&sid=57&entrust_password=1&"
-                     "password=pw&proxy_addr=127.0.0.1&")
-        with self.accept(server) as connection, connection.makefile("rwb", buffering=0) as stream:
-            stream.write(b"220 ready\r\n")
-            line = stream.readline()
-            while line.startswith(b"AUTH"):  # no TLS here
-                stream.write(b"502 no\r\n")
-                line = stream.readline()
-            self.assertEqual(line, b"USER ops--57\r\n")
+    def link(self, action, **values):
+        values = {"username": "ops--web", "sid": "57", "entrust_password": "1",
+                  "password": PASSWORD, "proxy_addr": "127.0.0.1", **values}
+        return "&action=%s&%s&" % (action, "&".join(
+            "%s=%s" % (key, urllib.parse.quote(value, safe="")) for key, value in values.items()))
 
-    def test_freerdp_opens_each_connection_file_at_its_address(self):
-        for action, extra in (("StartMstsc", "target_ip=10.0.0.9&screen=1&"),
-                              ("StartMstscAutoRun", "path=C:%5CTools%5CViewer.exe+-r&")):
-            server = socket.create_server(("127.0.0.1", 0))
-            self.assertEqual(self.torvale("&action=%s&localhost=127.0.0.1:%d&username=ops--&sid=57&%s"
-                                          % (action, server.getsockname()[1], extra)), "")
-            with self.accept(server) as connection:
-                packet = connection.recv(4096)
-            # An X.224 connection request that carries the login name.
-            self.assertEqual(packet[:2], b"\x03\x00", action)
-            self.assertIn(b"Cookie: mstshash=ops--57\r\n", packet, action)
+    def sshd(self):
+        """OpenSSH on a free port of 127.0.0.1, its own configuration and host
+        key, and LOGIN a user of this namespace alone, with PASSWORD."""
+        for name, line in (("passwd", "%s:x:54321:65534::/nonexistent:/bin/sh" % LOGIN),
+                           ("shadow", "%s:%s:20000:0:99999:7:::" % (LOGIN, subprocess.run(
+                               ["openssl", "passwd", "-6", "-stdin"], input=PASSWORD, text=True,
+                               capture_output=True, check=True).stdout.strip()))):
+            copy = self.root + "/" + name
+            shutil.copy("/etc/" + name, copy)
+            with open(copy, "a") as out:
+                out.write(line + "\n")
+            subprocess.run(["mount", "--bind", copy, "/etc/" + name], check=True)
+            self.addCleanup(lambda target="/etc/" + name: subprocess.run(["umount", target]))
+        port = free_port()
+        subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", self.root + "/host_key"],
+                       check=True)
+        with open(self.root + "/sshd_config", "w") as config:
+            config.write("Port %d\nListenAddress 127.0.0.1\nHostKey %s/host_key\nPidFile none\n"
+                         "PasswordAuthentication yes\nKbdInteractiveAuthentication no\nUsePAM no\n"
+                         "PermitRootLogin no\nSubsystem sftp internal-sftp\n" % (port, self.root))
+        os.makedirs("/run/sshd", exist_ok=True)
+        log = self.root + "/sshd.log"
+        self.spawn(["/usr/sbin/sshd", "-D", "-f", self.root + "/sshd_config", "-E", log])
+        poll(lambda: b"Server listening" in read(log), "sshd")
+        return port, log
 
-    def test_freerdp_takes_every_switch_that_passes(self):
-        for rdparg in ("admin", "f", "span", "multimon", "public"):
-            server = socket.create_server(("127.0.0.1", 0))
-            self.assertEqual(self.torvale("&action=StartMstsc&localhost=127.0.0.1:%d&username=u&"
-                                          "rdparg=%s&" % (server.getsockname()[1], rdparg)), "")
-            with self.accept(server) as connection:
-                self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), rdparg)
-
-    def test_a_host_not_trusted_yet_is_asked_about_first(self):
+    def test_a_click_in_chromium_logs_filezilla_in_to_sshd_once_the_host_is_trusted(self):
         os.remove(self.preferences)
-        server = socket.create_server(("127.0.0.1", 0))
-        port = server.getsockname()[1]
-        # FileZilla connects by itself only when the URL holds a password.
-        fields = ("&action=StartFileZilla&protocol=sftp&username=u&entrust_password=1&password=pw&"
-                  "proxy_addr=127.0.0.1&sshport=%d&" % port)
-        # Escape cancels: nothing is written, nothing starts.
-        opener = self.start(fields)
+        port, log = self.sshd()
+        link = self.link("StartFileZilla", protocol="sftp", sshport=str(port))
+        # Cancel (Escape, as a user may) writes nothing and starts nothing.
+        self.click(link)
         self.answer("确认连接", "Escape")
-        self.assertEqual(opener.wait(timeout=WAIT), 0)
-        self.assertEqual((self.clients(), os.listdir(self.home + "/Documents/torvale")),
-                         ([], ["configuration.ini"]))
-        self.assertFalse(os.path.exists(self.preferences))
+        # Once the handler has ended, whatever it started has started.
+        poll(lambda: "torvale-desktop" not in self.programs(), "torvale-desktop to end")
+        self.assertEqual(os.listdir(self.home + "/Documents/torvale"), ["configuration.ini"])
+        self.assertNotIn("filezilla", self.programs())
         # The check box stands above Cancel, which has the focus; Connect after it.
-        opener = self.start(fields)
+        self.click(link)
         self.answer("确认连接", "shift+Tab", "space", "Tab", "Tab", "space")
-        self.assertEqual(opener.wait(timeout=WAIT), 0)
-        with self.accept(server) as connection, connection.makefile("rb") as stream:
-            self.assertTrue(stream.readline().startswith(b"SSH-2.0-FileZilla"))
+        self.answer("Unknown host key", "Return")
+        accepted = ("Accepted password for %s from 127.0.0.1" % LOGIN).encode()
+        poll(lambda: accepted in read(log), "sshd to accept the link's login and password")
         with open(self.preferences) as conf:
             self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\n")
-        # Trusted now: no question, and FileZilla connects again.
-        server = socket.create_server(("127.0.0.1", port))
-        self.assertEqual(self.torvale(fields), "")
-        with self.accept(server) as connection, connection.makefile("rb") as stream:
-            self.assertTrue(stream.readline().startswith(b"SSH-2.0-FileZilla"))
+        # Trusted now: the next launch asks nothing (FileZilla asks again
+        # about the host key: it was taken once only).
+        self.assertEqual(self.torvale(link), "")
+        self.answer("Unknown host key", "Return")
+        poll(lambda: read(log).count(accepted) == 2, "the second login")
+
+    def test_a_click_logs_filezilla_in_to_an_ftp_server_with_the_links_values(self):
+        try:
+            socket.create_server(("127.0.0.1", 21)).close()
+        except OSError as error:
+            self.skipTest("port 21: %s" % error)
+        log = self.root + "/ftp.log"
+        server = ("from pyftpdlib.authorizers import DummyAuthorizer\n"
+                  "from pyftpdlib.handlers import FTPHandler\n"
+                  "from pyftpdlib.servers import FTPServer\n"
+                  "import logging, sys\n"
+                  "logging.disable(logging.CRITICAL)\n"
+                  "user, password, home, log = sys.argv[1:]\n"
+                  "class Handler(FTPHandler):\n"
+                  "    def on_login(self, name):\n"
+                  "        open(log, 'w').write('logged in ' + name)\n"
+                  "Handler.authorizer = DummyAuthorizer()\n"
+                  "Handler.authorizer.add_user(user, password, home)\n"
+                  "FTPServer(('127.0.0.1', 21), Handler).serve_forever()\n")
+        self.spawn(["/usr/bin/python3", "-c", server, LOGIN, PASSWORD, self.root, log])
+        poll(lambda: listening(21), "the FTP server")
+        self.click(self.link("StartFileZilla", protocol="ftp"))
+        self.assertEqual(poll(lambda: read(log), "the FTP login"), ("logged in " + LOGIN).encode())
+
+    def test_a_click_starts_freerdp_with_the_login_name(self):
+        server = socket.create_server(("127.0.0.1", 0))
+        self.click(self.link("StartMstsc", localhost="127.0.0.1:%d" % server.getsockname()[1],
+                             entrust_password="0", target_ip="10.0.0.9"))
+        with self.accept(server) as connection:
+            packet = connection.recv(4096)
+        # An X.224 connection request that carries the login name.
+        self.assertEqual(packet[:2], b"\x03\x00")
+        self.assertIn(("Cookie: mstshash=%s\r\n" % LOGIN).encode(), packet)
+
+    def test_freerdp_opens_the_published_application_and_takes_every_switch_that_passes(self):
+        for fields in ["&action=StartMstscAutoRun&path=C:%5CTools%5CViewer.exe+-r&"] + [
+                "&action=StartMstsc&rdparg=%s&" % switch
+                for switch in ("admin", "f", "span", "multimon", "public")]:
+            server = socket.create_server(("127.0.0.1", 0))
+            self.assertEqual(self.torvale("%slocalhost=127.0.0.1:%d&username=u&"
+                                          % (fields, server.getsockname()[1])), "")
+            with self.accept(server) as connection:
+                self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
 
     def test_a_long_message_is_cut_and_the_dialog_fits_the_screen(self):
-        opener = self.start("&action=Nope&debug=1&x=" + "x" * 120000 + "&")
+        opener = self.spawn(["/usr/bin/torvale-desktop",
+                             "torvale://&action=Nope&debug=1&x=" + "x" * 120000 + "&"])
         window = poll(lambda: self.dialogs("调试"), "the debug dialog")[0]
         width = int(self.xdotool("getwindowgeometry", "--shell", window).split("WIDTH=")[1].split()[0])
         self.assertLess(width, 1280)
@@ -211,33 +343,17 @@ class Desktop(unittest.TestCase):
                      "target_username=root&target_ip=10.0.0.5&entrust_password=1&password=p+w&"
                      "proxy_addr=10.0.0.1&")
         log = self.env["RECORD_ARGV_LOG"]
-        words = poll(lambda: os.path.exists(log) and read(log), "SecureCRT").split(b"\0")
+        words = poll(lambda: read(log), "SecureCRT").split(b"\0")
         self.assertEqual(words[1:-1], [(self.bin + "/SecureCRT").encode()] + [w.encode() for w in (
             "/T", "/N", "root@10.0.0.5", "/ssh2", "/AUTH", "password", "/l", "admin--1024",
             "/password", "p w", "/P", "22", "10.0.0.1")])
 
-    def dialogs(self, title):
-        run = lambda *args: subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
-                                           text=True, timeout=WAIT).stdout
-        return [w for w in run("search", "--name", ".").split()
-                if run("getwindowname", w).strip() == title]
-
-    def test_dialog_through_xdg_open_and_dont_show_again(self):
-        # Only our desktop entry: an installed one must not answer.
-        self.env.update(XDG_DATA_HOME=self.root + "/data", XDG_DATA_DIRS=self.root + "/none")
-        os.makedirs(self.root + "/data/applications")
-        shutil.copy(DESKTOP_ENTRY, self.root + "/data/applications")
-        subprocess.run(["xdg-mime", "default", "torvale.desktop", "x-scheme-handler/torvale"],
-                       env=self.env, check=True, timeout=WAIT)
-        opener = subprocess.Popen(["xdg-open", "torvale://&action=Nope&"], env=self.env)
-        try:
-            # OK has the focus, the check button stands before it.
-            self.answer("错误", "shift+Tab", "space", "Escape")
-            self.assertEqual(opener.wait(timeout=WAIT), 0)
-        finally:
-            opener.kill()
-        with open(self.home + "/.config/torvale/torvale.conf") as conf:
-            self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\nTrustedGateways=10.0.0.1\nAlertSuppression=true\n")
+    def test_dont_show_again_through_xdg_open(self):
+        opener = self.spawn(["xdg-open", "torvale://&action=Nope&"])
+        # OK has the focus, the check button stands before it.
+        self.answer("错误", "shift+Tab", "space", "Escape")
+        self.assertEqual(opener.wait(timeout=WAIT), 0)
+        self.assertTrue(read(self.preferences).endswith(b"\nAlertSuppression=true\n"))
         self.assertEqual(self.torvale("&action=Nope&"), "Alert suppressed\n")
         self.assertEqual(self.dialogs("错误"), [])
 
@@ -246,11 +362,48 @@ class Desktop(unittest.TestCase):
         self.assertEqual(self.torvale("&action=StartMstscAutoRunReplay&host=h&"),
                          '抱歉: 未检测到远程桌面连接程序\\n请确保已安装"QuendalApp"程序\\n'
                          '已查找：无（可在 configuration.ini 的 [clients] 中配置）\n')
+        # A client that fails at once: the alert ends with what it wrote.
+        with open(self.bin + "/broken", "w") as client:
+            client.write("#!/bin/sh\necho \"[ERROR] cannot open display\" >&2\nexit 1\n")
+        os.chmod(self.bin + "/broken", 0o755)
+        self.write("Documents/torvale/configuration.ini",
+                   "[clients]\nRemote Desktop Connection = %s/broken\n" % self.bin)
+        self.assertEqual(self.torvale("&action=StartMstscAutoRun&localhost=10.0.0.1&"),
+                         "抱歉: 客户端启动失败：%s/broken\\n[ERROR] cannot open display\n" % self.bin)
+
+
+def main():
+    mode, source = sys.argv[1:3]
+    if "TORVALE_DESKTOP_ROOT" not in os.environ:
+        if os.geteuid() != 0:
+            print("skipped: laying the package over /usr, in a mount namespace of its own, needs root")
+            return 77
+        missing = [p for p in ("Xvfb", "openbox", "xdotool", "xdg-open", "filezilla", "xfreerdp",
+                               "chromium", "/usr/sbin/sshd", "openssl", "dpkg-deb")
+                   if not shutil.which(p)]
+        if missing:
+            print("skipped: not installed: " + " ".join(missing))
+            return 77
+        root = tempfile.mkdtemp(prefix="torvale-package-")
+        try:
+            if mode == "--deb":
+                subprocess.run(["dpkg-deb", "-x", source, root], check=True)
+            else:
+                subprocess.run(["cmake", "--install", source, "--prefix", "/usr"], check=True,
+                               env=dict(os.environ, DESTDIR=root), stdout=subprocess.DEVNULL)
+            return subprocess.run(["unshare", "-m", "--propagation", "private", sys.executable,
+                                   *sys.argv], env=dict(os.environ, TORVALE_DESKTOP_ROOT=root)).returncode
+        finally:
+            shutil.rmtree(root, ignore_errors=True)
+    # In the namespace: the package over /usr, Chromium's policies on a tmpfs.
+    root = os.environ["TORVALE_DESKTOP_ROOT"]
+    subprocess.run(["mount", "-t", "overlay", "overlay", "-o", "lowerdir=%s/usr:/usr" % root, "/usr"],
+                   check=True)
+    os.makedirs("/etc/chromium", exist_ok=True)
+    subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/etc/chromium"], check=True)
+    program = unittest.main(argv=sys.argv[:1], verbosity=2, exit=False)
+    return 0 if program.result.wasSuccessful() else 1
 
 
 if __name__ == "__main__":
-    missing = [p for p in ("Xvfb", "openbox", "xdotool", "filezilla", "xfreerdp", "xdg-open") if not shutil.which(p)]
-    if missing:
-        print("skipped: not installed: " + " ".join(missing))
-        sys.exit(77)
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    sys.exit(main())
