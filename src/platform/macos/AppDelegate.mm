@@ -47,8 +47,9 @@
     // No interface file: the window is made here. Its default style (titled,
     // closable, miniaturizable, resizable) is the one we want.
     _root = [[Torvale alloc] initWithCore:*_core];
+    // The window takes its title from its content view controller's.
+    _root.title = @"Torvale";
     _window = [NSWindow windowWithContentViewController:_root];
-    _window.title = @"Torvale";
     _window.releasedWhenClosed = NO;  // closing must not free what _window still holds
     [_window center];
     [_window makeKeyAndOrderFront:nil];
@@ -86,6 +87,12 @@
 - (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)visible {
     if (!visible) [_window makeKeyAndOrderFront:nil];
     return NO;  // done here; AppKit has no document to open in its place
+}
+
+// The window's state is nothing but its frame: secure coding costs nothing,
+// and macOS 14 warns at every launch of an application that does not say so.
+- (BOOL)applicationSupportsSecureRestorableState:(NSApplication*)application {
+    return YES;
 }
 
 - (BOOL)applicationShouldTerminateAfterLastWindowClosed:(NSApplication*)sender {

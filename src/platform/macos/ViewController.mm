@@ -4,11 +4,37 @@
 
 #import "platform/macos/CocoaSeams.h"
 
+// Each outcome by a literal key, so that genstrings and the localisation
+// check find every one.
+static NSString* OutcomeText(torvale::Outcome outcome) {
+    using torvale::Outcome;
+    switch (outcome) {
+        case Outcome::Launched:
+            return NSLocalizedString(@"launched", nil);
+        case Outcome::ClientMissing:
+            return NSLocalizedString(@"client missing", nil);
+        case Outcome::Refused:
+            return NSLocalizedString(@"refused", nil);
+        case Outcome::Cancelled:
+            return NSLocalizedString(@"cancelled", nil);
+        case Outcome::WriteFailed:
+            return NSLocalizedString(@"failed to write", nil);
+        case Outcome::NotRun:
+            return NSLocalizedString(@"not run", nil);
+        case Outcome::ClientFailed:
+            return NSLocalizedString(@"client failed", nil);
+        case Outcome::NotImplemented:
+            return NSLocalizedString(@"not implemented", nil);
+        case Outcome::UnknownAction:
+            return NSLocalizedString(@"unknown action", nil);
+    }
+    return @"";
+}
+
 static NSString* CellText(const torvale::LaunchRecord& record, NSString* column) {
     if ([column isEqual:@"Action"]) return torvale::ToNSString(record.action);
     if ([column isEqual:@"Client"]) return torvale::ToNSString(record.client);
-    if ([column isEqual:@"Outcome"])
-        return NSLocalizedString(torvale::ToNSString(torvale::OutcomeName(record.outcome)), nil);
+    if ([column isEqual:@"Outcome"]) return OutcomeText(record.outcome);
     // A resident application's run spans days: the date counts too.
     const std::chrono::duration<double> sinceEpoch = record.time.time_since_epoch();
     return [NSDateFormatter
@@ -31,9 +57,15 @@ static NSString* CellText(const torvale::LaunchRecord& record, NSString* column)
 
 - (void)loadView {
     _table = [[NSTableView alloc] init];
+    NSDictionary<NSString*, NSString*>* titles = @{
+        @"Time" : NSLocalizedString(@"Time", nil),
+        @"Action" : NSLocalizedString(@"Action", nil),
+        @"Client" : NSLocalizedString(@"Client", nil),
+        @"Outcome" : NSLocalizedString(@"Outcome", nil),
+    };
     for (NSString* name in @[ @"Time", @"Action", @"Client", @"Outcome" ]) {
         NSTableColumn* column = [[NSTableColumn alloc] initWithIdentifier:name];
-        column.title = NSLocalizedString(name, nil);
+        column.title = titles[name];
         column.width = [name isEqual:@"Client"] ? 240 : 120;
         [_table addTableColumn:column];
     }
