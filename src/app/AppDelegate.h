@@ -13,6 +13,7 @@
 #include "app/clients/Resolution.h"
 #include "app/config/Configuration.h"
 #include "app/config/Trust.h"
+#include "app/doctor/Doctor.h"
 #include "app/intake/UrlDecoding.h"
 #include "platform/AlertPanel.h"
 #include "platform/FileSystem.h"
@@ -20,6 +21,7 @@
 #include "platform/Log.h"
 #include "platform/Preferences.h"
 #include "platform/Shell.h"
+#include "platform/SystemFacts.h"
 
 namespace torvale {
 
@@ -64,6 +66,9 @@ class AppDelegate {
     // `searchPath` is where a client given by name is looked for (PATH).
     void applicationWillFinishLaunching(const std::string& homeDirectory,
                                         std::string_view searchPath = {});
+    // Where the user's data is and where clients are looked for, and nothing
+    // more: what start-up begins with, and all the checks need.
+    void Locate(const std::string& homeDirectory, std::string_view searchPath = {});
 
     // --- Alerts (intake/Alerts.cpp)
     void Alert(const std::string& title, const std::string& message);
@@ -75,6 +80,9 @@ class AppDelegate {
     // The hosts the user chose to trust always, in the order trusted.
     std::vector<std::string> TrustedGateways();
     void ForgetGateways();
+
+    // --- Checks of the set-up (doctor/Doctor.cpp), once located; they change nothing
+    std::vector<Finding> Diagnose(SystemFacts& facts);
 
     // --- Intake (intake/UrlIntake.cpp, intake/LaunchParameters.cpp)
     // Takes the whole launch URL text, absent when the event carried none.
@@ -181,8 +189,9 @@ class AppDelegate {
     void RunPass(const Decoded& decoded);
     // The first phase of Init: all 31 parameters from `url`, then the SSH port rule.
     void FillLaunchParameters();
-    // configuration.ini, read afresh for every pass.
-    void LoadConfiguration();
+    // configuration.ini, read afresh for every pass; an error is an alert
+    // when `alert` says so.
+    void LoadConfiguration(bool alert = true);
 
     // Every working launcher opens with this: the client found, or nothing
     // (after the client's not-found alert) when it is missing.

@@ -4,8 +4,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvale {
+
+// What stands at a path, for the checks of `--doctor`.
+struct PathInfo {
+    bool directory;
+    unsigned mode;  // the permission bits
+    bool writable;  // by this process
+};
 
 // The few file operations the application needs. Every operation answers
 // whether it succeeded; none throws.
@@ -39,6 +47,13 @@ class FileSystem {
     // temporary may hold a password. Never one that a running process is
     // still writing.
     virtual void RemoveLeftovers(const std::string& directory) = 0;
+
+    // What stands at the path, following a symbolic link; nothing when
+    // nothing does.
+    virtual std::optional<PathInfo> Inspect(const std::string& path) = 0;
+    // The names in a directory, "." and ".." left out; empty when it cannot
+    // be read.
+    virtual std::vector<std::string> List(const std::string& directory) = 0;
 };
 
 }  // namespace torvale

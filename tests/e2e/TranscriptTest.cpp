@@ -1,9 +1,9 @@
 // The `torvale` binary end to end, from transcripts in data/transcripts.txt,
 // each case a test of its own: shell commands and what they must print.
 //
-//   == name           starts a case: a fresh $HOME, torvale and a recording
-//                     `open` first on PATH, $LOG for the argv `open` records,
-//                     $GOLDEN for the golden files
+//   == name           starts a case: a fresh $HOME, torvale, torvale-desktop
+//                     and a recording `open` first on PATH, $LOG for the argv
+//                     `open` records, $GOLDEN for the golden files
 //   $ COMMAND         run with /bin/sh -c in $HOME, so files it makes go
 //                     with the case
 //   > LINE / ! LINE   each line it must print on standard output / error
@@ -61,12 +61,16 @@ TEST_P(Transcripts, EveryCommandPrintsWhatItSays) {
     fs::create_directory(root / "bin");
     fs::create_symlink(RECORD_ARGV_PATH, root / "bin/open");
     fs::create_symlink(TORVALE_PATH, root / "bin/torvale");
+    if (fs::exists(TORVALE_DESKTOP_PATH))
+        fs::create_symlink(TORVALE_DESKTOP_PATH, root / "bin/torvale-desktop");
     const std::vector<std::string> env = {"HOME=" + home,
                                           "XDG_CONFIG_HOME=" + home + "/.config",
                                           "PATH=" + (root / "bin") + ":/usr/bin:/bin",
                                           "LOG=" + home + "/argv.log",
                                           "RECORD_ARGV_LOG=" + home + "/argv.log",
                                           "GOLDEN=" SOURCE_DIR "/tests/e2e/golden",
+                                          "XDG_DATA_HOME=" + home + "/.local/share",
+                                          "XDG_DATA_DIRS=" + home + "/none",
                                           "LC_ALL=C.UTF-8"};
     auto paths = [&](std::string text) {
         for (std::size_t at = text.find("$HOME"); at != std::string::npos;

@@ -9,9 +9,7 @@ namespace torvale {
 void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirectory,
                                                  std::string_view searchPath) {
     Exclusively([&] {
-        home_ = homeDirectory;
-        searchPath_ = searchPath;
-        ConfigDir = homeDirectory + "/Documents" + "/torvale";
+        Locate(homeDirectory, searchPath);
 
         // The directory will hold connection files with passwords in them.
         // Without it every .rdp launch fails later, so say so now.
@@ -26,9 +24,16 @@ void AppDelegate::applicationWillFinishLaunching(const std::string& homeDirector
     });
 }
 
-void AppDelegate::LoadConfiguration() {
+void AppDelegate::Locate(const std::string& homeDirectory, std::string_view searchPath) {
+    home_ = homeDirectory;
+    searchPath_ = searchPath;
+    ConfigDir = homeDirectory + "/Documents" + "/torvale";
+}
+
+void AppDelegate::LoadConfiguration(bool alert) {
     const std::string path = ConfigDir + "/configuration.ini";
     config_ = ReadConfiguration(platform_.files, platform_.ini, path, clients_, home_);
+    if (!alert) return;
     if (config_.unreadable) {
         Alert(titles::kSorry, "配置文件有误：" + path);
     } else if (config_.errorLine != 0) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "app/intake/LinkWarnings.h"
 #include "app/launchers/rdp/ConnectionFile.h"
 #include "app/text/Masking.h"
 #include "app/text/Printable.h"
@@ -43,6 +44,7 @@ struct Printer {
     const PassRecord& pass;
     const std::vector<RecordedEvent>& events;
     const Field& fieldText;
+    std::vector<std::string> warnings;
     std::vector<std::string> secrets;
 
     const Field& Parameter(std::string_view key) const {
@@ -117,6 +119,8 @@ struct Printer {
         } else {
             out << "field text: " << Shown(Str(fieldText)) << "\n";
         }
+        for (const std::string& warning : warnings)
+            out << "warning  " << Shown(warning) << "\n";
         out << "launch parameters:\n";
         for (std::size_t i = 0; i < pass.parameters.size(); ++i) {
             const Field& value = pass.parameters[i];
@@ -184,6 +188,10 @@ struct Printer {
             document["field_text"] = Masked(Str(fieldText));
             document["decode_error"] = nullptr;
         }
+        JsonValue list = JsonValue::array();
+        for (const std::string& warning : warnings)
+            list.push_back(Masked(warning));
+        document["warnings"] = list;
         JsonValue parameters = JsonValue::object();
         for (std::size_t i = 0; i < pass.parameters.size(); ++i) {
             const Field& value = pass.parameters[i];
@@ -191,10 +199,10 @@ struct Printer {
                 value ? JsonValue(Masked(*value)) : JsonValue(nullptr);
         }
         document["parameters"] = parameters;
-        JsonValue list = JsonValue::array();
+        JsonValue happened = JsonValue::array();
         for (const RecordedEvent& event : events)
-            list.push_back(EventJson(event));
-        document["events"] = list;
+            happened.push_back(EventJson(event));
+        document["events"] = happened;
         const LaunchRecord& record = pass.record;
         document["client"] = record.client.empty() ? JsonValue(nullptr)
                                                    : JsonValue{{"path", record.client},
@@ -229,7 +237,7 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);
 
-    Printer printer{app.LastPass(), recording.recorder.events, app.url, {}};
+    Printer printer{app.LastPass(), recording.recorder.events, app.url, LinkWarnings(url), {}};
     if (!options_.showSecrets) {
         for (const auto& key : {"password", "monitorpassword"}) {
             for (std::string& form : SecretForms(Str(printer.Parameter(key))))

@@ -9,6 +9,7 @@
 #include "app/AppDelegate.h"
 #include "app/text/Printable.h"
 #include "platform/cli/CommandLine.h"
+#include "platform/cli/Doctor.h"
 #include "platform/cli/Session.h"
 #include "platform/headless/DryRun.h"
 
@@ -36,6 +37,9 @@ Options:
                         written or run), "yes", or "always" (connect, and
                         trust the host from now on)
       --forget-gateways forget every host trusted with "always", and exit
+      --doctor          check how Torvale is set up here, one line per check
+                        ("ok", "warn" or "fail", with the fix), and exit: 1
+                        when any check fails
   -h, --help            print this help and exit
   -V, --version         print the version and exit
   --                    take every later argument as a URL
@@ -64,8 +68,12 @@ Files:
 Clients are looked for under /Applications (or where configuration.ini
 says) and started with the `open` command found on PATH.
 
+Portal developers: /usr/share/doc/torvale/launch-urls.md (docs/ in the
+source) is the reference of every launch parameter, with examples.
+
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
-path to an existing directory, 2 for a usage error.
+path to an existing directory or --doctor finds a check failing, 2 for a
+usage error.
 )";
 
 // Feeds each launch URL to `handle`: the arguments, or else standard input.
@@ -91,6 +99,7 @@ int main(int argc, char** argv) {
     bool dryRun = false;
     bool dryRunOnly = false;
     bool forget = false;
+    bool doctor = false;
     torvale::DryRunOptions dryRunOptions;
     const torvale::CommandLine line = torvale::ReadCommandLine(
         "torvale", kHelp, argc, argv, [&](std::string_view option) -> std::optional<std::string> {
@@ -105,6 +114,8 @@ int main(int argc, char** argv) {
                 dryRunOptions.json = dryRunOnly = true;
             } else if (option == "--forget-gateways") {
                 forget = true;
+            } else if (option == "--doctor") {
+                doctor = true;
             } else if (const auto table =
                            torvale::OptionValue(option, "--clients", {"macos", "linux"}, problem)) {
                 dryRunOptions.clients =
@@ -127,8 +138,9 @@ int main(int argc, char** argv) {
             "torvale",
             "--assume-installed, --show-secrets, --json and --clients go with --dry-run");
     }
-    if (forget && (dryRun || !line.urls.empty()))
-        return torvale::UsageError("torvale", "--forget-gateways takes no URL and no --dry-run");
+    if ((forget || doctor) && (dryRun || !line.urls.empty() || (forget && doctor)))
+        return torvale::UsageError("torvale",
+                                   "--forget-gateways and --doctor go alone, without URLs");
     const auto session = torvale::StartSession("torvale");
     if (!session) return 1;
 
@@ -142,6 +154,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     torvale::AppDelegate delegate(seams.Seams());
+    if (doctor) return torvale::Doctor(delegate, *session, "torvale-desktop");
     if (forget) {
         for (const std::string& host : delegate.TrustedGateways())
             std::cout << "forgot " << torvale::Printable(host) << "\n";

@@ -11,6 +11,7 @@
 
 #include "app/AppDelegate.h"
 #include "platform/cli/CommandLine.h"
+#include "platform/cli/Doctor.h"
 #include "platform/cli/Session.h"
 #include "platform/linux/GtkAlertPanel.h"
 
@@ -29,6 +30,9 @@ trust this gateway" remembers the host). Without a display the answer is no.
 `torvale --forget-gateways` forgets the trusted hosts.
 
 Options:
+      --doctor    check how the handler is set up here, one line per check
+                  ("ok", "warn" or "fail", with the fix), and exit: 1 when
+                  any check fails
   -h, --help      print this help and exit
   -V, --version   print the version and exit
   --              take every later argument as a URL
@@ -41,7 +45,8 @@ Files:
       see alerts again); "TrustedGateways=HOST" lines, the trusted hosts
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
-path to an existing directory, 2 for a usage error.
+path to an existing directory or --doctor finds a check failing, 2 for a
+usage error.
 )";
 
 bool HasDisplay() {
@@ -55,11 +60,25 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    bool doctor = false;
     const torvale::CommandLine line =
-        torvale::ReadCommandLine("torvale-desktop", kHelp, argc, argv);
+        torvale::ReadCommandLine("torvale-desktop", kHelp, argc, argv,
+                                 [&](std::string_view option) -> std::optional<std::string> {
+                                     if (option != "--doctor") return std::nullopt;
+                                     doctor = true;
+                                     return "";
+                                 });
     if (line.exitStatus) return *line.exitStatus;
+    if (doctor && !line.urls.empty())
+        return torvale::UsageError("torvale-desktop", "--doctor goes alone, without URLs");
     const auto session = torvale::StartSession("torvale-desktop");
     if (!session) return 1;
+    if (doctor) {
+        torvale::StderrAlertPanel alerts;
+        torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Detach);
+        torvale::AppDelegate delegate(seams.Seams(), torvale::clients::kLinux);
+        return torvale::Doctor(delegate, *session, "torvale-desktop");
+    }
 
     // gtk_init_check fails without a display it can open: alerts then go to
     // standard error, as the headless command writes them.

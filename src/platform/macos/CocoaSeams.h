@@ -12,6 +12,7 @@
 #include "platform/AlertPanel.h"
 #include "platform/Log.h"
 #include "platform/Preferences.h"
+#include "platform/SystemFacts.h"
 
 namespace torvale {
 
@@ -33,6 +34,17 @@ class TVUserDefaults final : public Preferences {
     std::vector<std::string> GetList(const std::string& key) override;
     void SetList(const std::string& key, const std::vector<std::string>& values) override;
     void Remove(const std::string& key) override;
+};
+
+// What LaunchServices says: the application it opens torvale:// links with,
+// as this application sees it.
+class TVSystemFacts final : public SystemFacts {
+  public:
+    HandlerFacts Handler() override;
+    std::string ExpectedHandler() override;
+    std::optional<bool> ChineseFont() override { return std::nullopt; }  // macOS has them
+    std::optional<bool> Display() override { return std::nullopt; }
+    std::string PreferencesPlace() override { return "the user defaults of dev.torvale.Torvale"; }
 };
 
 class TVSystemLog final : public Log {

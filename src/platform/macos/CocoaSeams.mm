@@ -84,6 +84,22 @@ void TVUserDefaults::Remove(const std::string& key) {
     [NSUserDefaults.standardUserDefaults removeObjectForKey:ToNSString(key)];
 }
 
+HandlerFacts TVSystemFacts::Handler() {
+    HandlerFacts facts;
+    facts.howToRegister = "move Torvale to /Applications and open it once";
+    NSURL* link = [NSURL URLWithString:@"torvale://&action=StartPutty&"];
+    NSURL* application = [NSWorkspace.sharedWorkspace URLForApplicationToOpenURL:link];
+    if (application != nil) {
+        facts.entry = FromNSString(application.lastPathComponent);
+        facts.program = application.fileSystemRepresentation;
+    }
+    return facts;
+}
+
+std::string TVSystemFacts::ExpectedHandler() {
+    return NSBundle.mainBundle.bundleURL.fileSystemRepresentation;
+}
+
 void TVSystemLog::Write(const std::string& line) {
     NSLog(@"%@", ToNSString(line));
 }

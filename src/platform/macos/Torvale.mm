@@ -11,6 +11,8 @@
     NSButton* _turnOn;
     NSTextField* _trusted;
     NSButton* _forget;
+    NSTextField* _checks;
+    torvale::TVSystemFacts _facts;
 }
 
 - (instancetype)initWithCore:(torvale::AppDelegate&)core {
@@ -22,7 +24,7 @@
 }
 
 - (void)loadView {
-    NSView* view = [[NSView alloc] initWithFrame:NSMakeRect(0, 0, 640, 360)];
+    NSView* view = [[NSView alloc] initWithFrame:NSMakeRect(0, 0, 720, 560)];
     NSTextField* directory = [NSTextField
         labelWithString:[NSString
                             localizedStringWithFormat:NSLocalizedString(@"User data: %@", nil),
@@ -40,9 +42,14 @@
     _forget = [NSButton buttonWithTitle:NSLocalizedString(@"Forget Trusted Gateways", nil)
                                  target:nil
                                  action:@selector(forgetTrustedGateways:)];
+    // The checks of `torvale --doctor`, computed by the core.
+    _checks = [NSTextField wrappingLabelWithString:@""];
+    _checks.selectable = YES;
+    _checks.font = [NSFont monospacedSystemFontOfSize:NSFont.smallSystemFontSize
+                                               weight:NSFontWeightRegular];
     [self addChildViewController:_history];
     NSView* table = _history.view;
-    for (NSView* subview in @[ directory, _alerts, _turnOn, _trusted, _forget, table ]) {
+    for (NSView* subview in @[ directory, _alerts, _turnOn, _trusted, _forget, _checks, table ]) {
         subview.translatesAutoresizingMaskIntoConstraints = NO;
         [view addSubview:subview];
     }
@@ -60,7 +67,10 @@
         [_trusted.firstBaselineAnchor constraintEqualToAnchor:_forget.firstBaselineAnchor],
         [_forget.leadingAnchor constraintEqualToAnchor:_trusted.trailingAnchor constant:8],
         [_forget.trailingAnchor constraintLessThanOrEqualToAnchor:view.trailingAnchor constant:-16],
-        [table.topAnchor constraintEqualToAnchor:_forget.bottomAnchor constant:12],
+        [_checks.topAnchor constraintEqualToAnchor:_forget.bottomAnchor constant:8],
+        [_checks.leadingAnchor constraintEqualToAnchor:directory.leadingAnchor],
+        [_checks.trailingAnchor constraintEqualToAnchor:view.trailingAnchor constant:-16],
+        [table.topAnchor constraintEqualToAnchor:_checks.bottomAnchor constant:12],
         [table.leadingAnchor constraintEqualToAnchor:view.leadingAnchor],
         [table.trailingAnchor constraintEqualToAnchor:view.trailingAnchor],
         [table.bottomAnchor constraintEqualToAnchor:view.bottomAnchor],
@@ -83,6 +93,10 @@
                                   hosts.count > 0 ? [hosts componentsJoinedByString:@", "]
                                                   : NSLocalizedString(@"none", nil)];
     _forget.enabled = hosts.count > 0;
+    NSMutableArray<NSString*>* checks = [NSMutableArray array];
+    for (const torvale::Finding& finding : _core->Diagnose(_facts))
+        [checks addObject:torvale::ToNSString(torvale::FindingLine(finding))];
+    _checks.stringValue = [checks componentsJoinedByString:@"\n"];
     [_history reload];
 }
 

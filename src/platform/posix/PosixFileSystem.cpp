@@ -129,6 +129,25 @@ void PosixFileSystem::RemoveLeftovers(const std::string& directory) {
     ::closedir(entries);
 }
 
+std::optional<PathInfo> PosixFileSystem::Inspect(const std::string& path) {
+    struct stat info;
+    if (!IsUsable(path) || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return PathInfo{S_ISDIR(info.st_mode), static_cast<unsigned>(info.st_mode) & 07777u,
+                    ::access(path.c_str(), W_OK) == 0};
+}
+
+std::vector<std::string> PosixFileSystem::List(const std::string& directory) {
+    std::vector<std::string> names;
+    DIR* entries = IsUsable(directory) ? ::opendir(directory.c_str()) : nullptr;
+    if (entries == nullptr) return names;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(entries);
+    return names;
+}
+
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {
     if (!IsUsable(path)) return std::nullopt;
     // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.

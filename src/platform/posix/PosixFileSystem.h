@@ -15,6 +15,8 @@ class PosixFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode) override;
     void RemoveLeftovers(const std::string& directory) override;
+    std::optional<PathInfo> Inspect(const std::string& path) override;
+    std::vector<std::string> List(const std::string& directory) override;
 };
 
 }  // namespace torvale

@@ -1,14 +1,19 @@
 #include "platform/posix/Process.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
 #include "app/text/Printable.h"
+
+extern char** environ;
 
 namespace torvale {
 
@@ -24,6 +29,41 @@ void PrepareProcess() {
     // Ignored by whoever started us, the system would reap our children
     // itself, and no client's exit status could be read.
     std::signal(SIGCHLD, SIG_DFL);
+}
+
+std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit) {
+    int out[2];
+    if (argv.empty() || ::pipe(out) != 0) return std::nullopt;
+    ::fcntl(out[0], F_SETFD, FD_CLOEXEC);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    std::vector<char*> words;
+    for (const std::string& word : argv)
+        words.push_back(const_cast<char*>(word.c_str()));
+    words.push_back(nullptr);
+    pid_t pid = 0;
+    const int error = posix_spawnp(&pid, words[0], &actions, nullptr, words.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string output;
+    char buffer[4096];
+    for (ssize_t n; error == 0 && (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        if (output.size() < limit)
+            output.append(buffer, std::min(limit - output.size(), static_cast<std::size_t>(n)));
+    }
+    ::close(out[0]);
+    int status = 0;
+    if (error != 0) return std::nullopt;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return output;
 }
 
 std::string HomeDirectory(std::string& problem) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace torvale {
 
@@ -12,6 +14,12 @@ namespace torvale {
 // its default, so that a client's exit can be waited for. Children get
 // default signal handling back from PosixShell.
 void PrepareProcess();
+
+// What a program writes on its standard output (at most `limit` bytes), when
+// it runs and exits with status 0; nothing else. `argv[0]` is looked for in
+// PATH. Its standard input and error are /dev/null.
+std::optional<std::string> CommandOutput(const std::vector<std::string>& argv,
+                                         std::size_t limit = 1 << 16);
 
 // The home directory from HOME: an absolute path to an existing directory.
 // Empty when HOME is anything else; `problem` then says what is wrong.

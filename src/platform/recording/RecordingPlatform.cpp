@@ -111,6 +111,25 @@ bool RecordingFileSystem::CreateEmptyFile(const std::string& path, unsigned mode
     return !Exists(path) && WriteFile(path, "", mode);
 }
 
+std::optional<PathInfo> RecordingFileSystem::Inspect(const std::string& path) {
+    if (directories_.count(path) != 0) return PathInfo{true, 0700, true};
+    if (const auto it = written_.find(path); it != written_.end())
+        return PathInfo{false, it->second.mode, true};
+    return lookThrough_ != nullptr ? lookThrough_->Inspect(path) : std::nullopt;
+}
+
+std::vector<std::string> RecordingFileSystem::List(const std::string& directory) {
+    std::set<std::string> names;
+    if (lookThrough_ != nullptr) {
+        for (std::string& name : lookThrough_->List(directory))
+            names.insert(std::move(name));
+    }
+    for (const auto& [path, file] : written_) {
+        if (DirectoryOf(path) == directory) names.insert(std::string(BaseName(path)));
+    }
+    return {names.begin(), names.end()};
+}
+
 void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
     written_[path] = {std::move(contents), 0644};
 }

@@ -112,6 +112,10 @@ class RecordingFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode) override;
     void RemoveLeftovers(const std::string&) override {}
+    // Reads look through; what was made or written here reads as a private
+    // directory or file.
+    std::optional<PathInfo> Inspect(const std::string& path) override;
+    std::vector<std::string> List(const std::string& directory) override;
 
     // What also counts as present (installed clients), besides what was
     // written or made and what the real file system holds.

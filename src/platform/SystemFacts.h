@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace torvale {
+
+// Which program the system hands torvale:// links to.
+struct HandlerFacts {
+    std::string entry;          // the desktop entry or application; empty: none
+    std::string program;        // the program it runs; empty when it names none
+    std::string howToRegister;  // the command or step that makes this one the handler
+};
+
+// What only the system can say about how Torvale is set up, for the checks
+// of `--doctor` and the macOS window. The core judges; this only tells.
+class SystemFacts {
+  public:
+    virtual ~SystemFacts() = default;
+
+    virtual HandlerFacts Handler() = 0;
+    // The program that should be the handler: this one, or the desktop
+    // handler installed beside it.
+    virtual std::string ExpectedHandler() = 0;
+    // Whether a font with Chinese glyphs is installed, and whether there is a
+    // display to show dialogs on; nothing where the question does not arise.
+    virtual std::optional<bool> ChineseFont() = 0;
+    virtual std::optional<bool> Display() = 0;
+    // Where the preferences are kept, as a user would look for them.
+    virtual std::string PreferencesPlace() = 0;
+};
+
+}  // namespace torvale

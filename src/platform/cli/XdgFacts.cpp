@@ -1,0 +1,108 @@
+#include "platform/cli/XdgFacts.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/text/Path.h"
+#include "app/text/Text.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/Process.h"
+
+namespace torvale {
+namespace {
+
+std::string Environment(const char* name, std::string fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> items;
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t colon = std::min(list.find(':', start), list.size());
+        if (colon > start) items.push_back(list.substr(start, colon - start));
+        start = colon + 1;
+    }
+    return items;
+}
+
+// The program of a desktop entry's Exec key: its first word, quotes taken
+// off, looked for in PATH when it names no directory.
+std::string ProgramOf(const std::string& entry) {
+    std::string_view rest = entry;
+    bool inEntry = false;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = Trim(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (line.starts_with("[")) inEntry = line == "[Desktop Entry]";
+        if (!inEntry || !line.starts_with("Exec=")) continue;
+        std::string_view exec = Trim(line.substr(5));
+        std::string program;
+        if (exec.starts_with("\"")) {
+            program = std::string(exec.substr(1, exec.find('"', 1) - 1));
+        } else {
+            program = std::string(exec.substr(0, exec.find_first_of(" \t")));
+        }
+        if (program.empty() || program.find('/') != std::string::npos) return program;
+        for (const std::string& directory : Split(Environment("PATH", "/usr/bin:/bin"))) {
+            const std::string candidate = JoinPath(directory, program);
+            if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        return program;
+    }
+    return {};
+}
+
+}  // namespace
+
+HandlerFacts XdgFacts::Handler() {
+    HandlerFacts facts;
+    facts.howToRegister = "xdg-mime default torvale.desktop x-scheme-handler/torvale";
+    const auto answer = CommandOutput({"xdg-mime", "query", "default", "x-scheme-handler/torvale"});
+    facts.entry = std::string(Trim(answer.value_or("")));
+    while (!facts.entry.empty() && facts.entry.back() == '\n')
+        facts.entry.pop_back();
+    if (facts.entry.empty() || facts.entry.find('/') != std::string::npos) {
+        facts.entry.clear();
+        return facts;
+    }
+    std::vector<std::string> directories = {
+        Environment("XDG_DATA_HOME", Environment("HOME", "") + "/.local/share")};
+    for (std::string& directory :
+         Split(Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share")))
+        directories.push_back(std::move(directory));
+    PosixFileSystem files;
+    for (const std::string& directory : directories) {
+        const std::string path = directory + "/applications/" + facts.entry;
+        if (const auto text = files.ReadFile(path, 1 << 16); text && !text->empty()) {
+            facts.entry = path;
+            facts.program = ProgramOf(*text);
+            return facts;
+        }
+    }
+    facts.entry += " (in no applications directory)";
+    return facts;
+}
+
+std::string XdgFacts::ExpectedHandler() {
+    std::string self(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size());
+    if (length <= 0) return {};
+    self.resize(static_cast<std::size_t>(length));
+    return JoinPath(DirectoryOf(self), handler_);
+}
+
+std::optional<bool> XdgFacts::ChineseFont() {
+    const auto fonts = CommandOutput({"fc-list", ":lang=zh", "family"});
+    if (!fonts) return std::nullopt;
+    return !Trim(*fonts).empty();
+}
+
+std::optional<bool> XdgFacts::Display() {
+    return !Environment("DISPLAY", "").empty() || !Environment("WAYLAND_DISPLAY", "").empty();
+}
+
+}  // namespace torvale

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/SystemFacts.h"
+
+namespace torvale {
+
+// What a freedesktop.org system says: the handler xdg-mime names for
+// x-scheme-handler/torvale and the program its desktop entry runs, a font
+// with Chinese glyphs (fc-list), a display.
+class XdgFacts final : public SystemFacts {
+  public:
+    // `handler`: the program that should handle the links, by name, beside
+    // this one ("torvale-desktop"). `preferences`: the preferences file.
+    XdgFacts(std::string handler, std::string preferences)
+        : handler_(std::move(handler)), preferences_(std::move(preferences)) {}
+
+    HandlerFacts Handler() override;
+    std::string ExpectedHandler() override;
+    std::optional<bool> ChineseFont() override;
+    std::optional<bool> Display() override;
+    std::string PreferencesPlace() override { return preferences_; }
+
+  private:
+    std::string handler_;
+    std::string preferences_;
+};
+
+}  // namespace torvale

@@ -1,0 +1,29 @@
+#!/usr/bin/env python3
+"""Runs every example of docs/launch-urls.md: each ```console block is a
+command and the lines it must print, in that order (others may come
+between). /home/user stands for a fresh home directory.
+
+  reference_test.py DOC TORVALE
+"""
+import os, re, subprocess, sys, tempfile
+
+doc, torvale = sys.argv[1:3]
+blocks = re.findall(r"^```console\n(.*?)^```", open(doc, encoding="utf-8").read(), re.M | re.S)
+failures = 0
+for block in blocks:
+    command, *expected = block.rstrip("\n").split("\n")
+    assert command.startswith("$ torvale "), "an example is a torvale command: " + command
+    with tempfile.TemporaryDirectory() as home:
+        env = {"HOME": home, "XDG_CONFIG_HOME": home + "/.config", "LC_ALL": "C.UTF-8",
+               "PATH": os.path.dirname(os.path.abspath(torvale)) + ":/usr/bin:/bin"}
+        output = subprocess.run(["/bin/sh", "-c", command[2:]], env=env, capture_output=True,
+                                text=True, timeout=60).stdout.split("\n")
+        lines = iter(output)
+        for line in expected:
+            line = line.replace("/home/user", home)
+            if not any(line == printed for printed in lines):
+                print("%s: %s\n  does not print, in its place:\n  %s" % (doc, command, line))
+                failures += 1
+                break
+print("%d examples, %d failing" % (len(blocks), failures))
+sys.exit(1 if failures or not blocks else 0)
