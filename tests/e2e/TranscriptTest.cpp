@@ -3,7 +3,7 @@
 //
 //   == name           starts a case: a fresh $HOME, torvale, torvale-desktop
 //                     and a recording `open` first on PATH, $LOG for the argv
-//                     `open` records, $GOLDEN for the golden files
+//                     `open` records
 //   $ COMMAND         run with /bin/sh -c in $HOME, so files it makes go
 //                     with the case
 //   > LINE / ! LINE   each line it must print on standard output / error
@@ -68,7 +68,6 @@ TEST_P(Transcripts, EveryCommandPrintsWhatItSays) {
                                           "PATH=" + (root / "bin") + ":/usr/bin:/bin",
                                           "LOG=" + home + "/argv.log",
                                           "RECORD_ARGV_LOG=" + home + "/argv.log",
-                                          "GOLDEN=" SOURCE_DIR "/tests/e2e/golden",
                                           "XDG_DATA_HOME=" + home + "/.local/share",
                                           "XDG_DATA_DIRS=" + home + "/none",
                                           "LC_ALL=C.UTF-8"};

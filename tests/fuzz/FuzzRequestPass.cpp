@@ -1,9 +1,6 @@
-// The whole request pass on recording seams, every client present, for the
-// macOS and the Linux table, on any launch URL: no crash, no sanitizer
-// report, every command line exactly the words the launcher meant (so no
-// value starts an option it was not meant to), and every .rdp value on its
-// own line whatever line end it holds. And where the user answers no to the
-// trust question, no file written and no command run, whatever the URL.
+// The whole pass on any launch URL, both tables, every client present: no
+// crash or sanitizer report; each command line exactly the words meant and
+// each .rdp value on its own line; answered no, nothing written or run.
 
 #include <algorithm>
 #include <cstdint>

@@ -18,7 +18,8 @@
 //   run LINE                    each command line, in order (none: nothing runs)
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
-//   file MODE PATH              the file's mode and content, a line as "| TEXT$"
+//   file MODE PATH LINE         the file at PATH (no blank in it) has that mode and
+//                               holds that whole line
 //   wrote PATH | none           each file the passes wrote, in order
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //
@@ -43,12 +44,7 @@ constexpr const char* kBin = "/opt/bin";
 const char* const kDirectives[] = {"table",    "installed", "config", "fail",    "tick",   "answer",
                                    "question", "trusted",   "url",    "urltext", "nested", "run",
                                    "alert",    "log",       "wrote",  "action",  "client", "reason",
-                                   "gateway",  "outcome",   "detail", "fails"};
-
-struct Expected {
-    std::string mode;
-    std::string content;
-};
+                                   "gateway",  "outcome",   "detail", "fails",   "file"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -57,22 +53,13 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     ASSERT_EQ(c.error, "");
     std::multimap<std::string, std::string> steps;  // directive, argument; in order per directive
     std::vector<std::pair<std::string, std::string>> passes;
-    std::vector<std::pair<std::string, Expected>> files;
     for (const DataCase::Line& line : c.lines) {
         const std::string text = Unescaped(line.text);
         const std::size_t space = std::min(text.find(' '), text.size());
         const std::string directive = text.substr(0, space);
         const std::string argument = text.substr(std::min(space + 1, text.size()));
-        if (directive == "|") {
-            ASSERT_FALSE(files.empty()) << c.At(line, "a file line outside a file");
-            ASSERT_TRUE(argument.ends_with("$")) << c.At(line, "a file line must end at $");
-            files.back().second.content += argument.substr(0, argument.size() - 1) + "\n";
-        } else if (directive == "file") {
-            const std::size_t split = argument.find(' ');
-            ASSERT_TRUE(split == 4 && argument.starts_with("0")) << c.At(line, "file MODE PATH");
-            files.push_back({argument.substr(5), {argument.substr(0, 4), ""}});
-        } else if (std::find(std::begin(kDirectives), std::end(kDirectives), directive) ==
-                   std::end(kDirectives)) {
+        if (std::find(std::begin(kDirectives), std::end(kDirectives), directive) ==
+            std::end(kDirectives)) {
             FAIL() << c.At(line, "unknown directive '" + directive + "'");
         } else {
             steps.emplace(directive, argument);
@@ -148,11 +135,17 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::WriteFile),
                   wrote == std::vector<std::string>{"none"} ? std::vector<std::string>{} : wrote);
     }
-    for (const auto& [path, expected] : files) {
+    for (const std::string& file : all("file")) {
+        const std::size_t space = file.find(' ', 5);
+        ASSERT_TRUE(file.size() > 5 && file[4] == ' ' && space != std::string::npos)
+            << "file MODE PATH LINE: " << file;
+        const std::string path = file.substr(5, space - 5);
         const RecordingFileSystem::File* written = platform.files.Written(path);
         ASSERT_NE(written, nullptr) << path << " was not written";
-        EXPECT_EQ(written->contents, expected.content) << path;
-        EXPECT_EQ(written->mode, std::stoul(expected.mode, nullptr, 8)) << path;
+        EXPECT_EQ(written->mode, std::stoul(file.substr(0, 4), nullptr, 8)) << path;
+        EXPECT_NE(("\n" + written->contents).find("\n" + file.substr(space + 1) + "\n"),
+                  std::string::npos)
+            << file;
     }
     const LaunchRecord& last = app.history.Entries().front();
     const std::pair<const char*, std::string> record[] = {
