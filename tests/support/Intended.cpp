@@ -70,11 +70,20 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
                 std::string::npos;
         const std::string password = p("entrust_password") == "1" ? ":" + p("password") : "";
         const std::string port = protocol == "ftp" ? "21" : sshport;
-        // FileZilla would read a "/" in the user part as the start of a path.
-        if (!scheme || (login + password).find('/') != std::string::npos || !digits(port))
+        // FileZilla would read a "/" in the user part as the start of a path,
+        // and take the host from after the last "@".
+        std::string host = p("proxy_addr");
+        const bool bracketed = host.size() >= 2 && host.front() == '[' && host.back() == ']';
+        const std::string bare = bracketed ? host.substr(1, host.size() - 2) : host;
+        const bool whole = std::none_of(bare.begin(), bare.end(), [](char c) {
+            return static_cast<unsigned char>(c) <= 0x20 || c == 0x7f ||
+                   std::string("@/\\?#[]").find(c) != std::string::npos;
+        });
+        if (!scheme || !whole || (login + password).find('/') != std::string::npos || !digits(port))
             return std::nullopt;
+        if (!bracketed && host.find(':') != std::string::npos) host = "[" + host + "]";
         a = head("FileZilla.app", "filezilla", {"--args"});
-        add({protocol + "://" + login + password + "@" + p("proxy_addr") + ":" + port});
+        add({protocol + "://" + login + password + "@" + host + ":" + port});
     } else if (action == "StartMstsc") {
         const std::string rdparg = p("rdparg");
         const bool plain = rdparg == "admin" || rdparg == "f" || rdparg == "span" ||

@@ -35,6 +35,16 @@ bool IsUrlScheme(std::string_view text) {
            });
 }
 
+bool IsUrlHost(std::string_view host) {
+    const bool bracketed = host.size() >= 2 && host.front() == '[' && host.back() == ']';
+    if (bracketed) host = host.substr(1, host.size() - 2);
+    return std::none_of(host.begin(), host.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= ' ' || byte == 0x7f ||
+               std::string_view("@/\\?#[]").find(c) != std::string_view::npos;
+    });
+}
+
 bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
     if (rdparg.empty()) return false;
     if (place == RdpSwitch::BeforeFile) {

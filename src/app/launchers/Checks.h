@@ -21,6 +21,12 @@ bool IsPort(std::string_view value);
 // scheme, and could make the word an option.
 bool IsUrlScheme(std::string_view text);
 
+// False for a host that a URL would not read as one whole host: one holding
+// "@", "/", a backslash, "?", "#", a blank or a control character, or brackets
+// other than around the whole of an IPv6 address ("gw@evil.com" is evil.com
+// to FileZilla, whatever the trust question named).
+bool IsUrlHost(std::string_view host);
+
 // Whether "/" + rdparg, standing where `place` puts it, could be more than
 // a harmless switch: `open` takes it as one more path to open, FreeRDP as
 // one of its own options.

@@ -9,8 +9,9 @@ void AppDelegate::StartFileZilla() {
     const auto client = OpeningCheck(clients_.fileZilla);
     if (!client) return;
     // FileZilla takes the host from after the last "@" ahead of the first
-    // "/": a "/" in the user part, or a port that is not a number, would
-    // point it at another host than the one checked.
+    // "/": a "/" in the user part, a host that is not one whole host, or a
+    // port that is not a number, would point it at another host than the
+    // one checked and named in the trust question.
     const std::string port = m_protocol == "ftp" ? std::string("21") : Str(m_sshport);
     const std::string login = LoginName();
     const bool password = m_entrust_password == "1";
@@ -18,6 +19,7 @@ void AppDelegate::StartFileZilla() {
     const std::string& host = Str(m_proxy_addr);
     if (!Permitted({host, WithPort(host, port), clients_.fileZilla.name, login, {}},
                    {{"protocol", !IsUrlScheme(Str(m_protocol))},
+                    {"proxy_addr", !IsUrlHost(host)},
                     {LoginKey(), holdsSlash(login)},
                     {"password", password && holdsSlash(Str(m_password))},
                     {"sshport", !IsPort(port)}})) {
@@ -34,7 +36,10 @@ void AppDelegate::StartFileZilla() {
     line += "://";
     line += ShellQuote(Str(m_username));
     line += "@";
-    line += ShellQuote(host);
+    // An IPv6 address stands in brackets in a URL, or its colons would be
+    // read as the port's.
+    const bool v6 = host.find(':') != std::string::npos && !host.starts_with("[");
+    line += ShellQuote(v6 ? "[" + host + "]" : host);
     line += ":";
     line += ShellQuote(Str(m_port));
 
