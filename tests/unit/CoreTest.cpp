@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/config/Trust.h"
 #include "app/text/Masking.h"
 #include "app/text/Printable.h"
 #include "platform/recording/RecordingPlatform.h"
@@ -28,11 +29,13 @@ TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
         {std::string("\0\x1b]52;c;x\x07\x7f", 11), "\\x00\\x1b]52;c;x\\x07\\x7f"},
         {"\xC2\x85\xC2\x9B\xC2\xA0", "\\xc2\\x85\\xc2\\x9b\xC2\xA0"},  // NEL, CSI; NBSP stays
         {"\xFF\xE4\xB8", "\\xff\\xe4\\xb8"},                           // not UTF-8
-        // Format characters that reorder or hide text, at both ends of each range.
-        {"\u200B\u200F\u202A\u202E\u2060\u2064\u2066\u2069\uFEFF",
-         "\\u200b\\u200f\\u202a\\u202e\\u2060\\u2064\\u2066\\u2069\\ufeff"},
-        {"\u200A\u2010\u2029\u202F\u2065\u206A\uFEFE",
-         "\u200A\u2010\u2029\u202F\u2065\u206A\uFEFE"},
+        // Characters that hide or reorder text, at the ends of their ranges,
+        // and their neighbours, which show as they are.
+        {"\u00AD\u061C\u115F\u180F\u200B\u2028\u202E\u206F\uFE00\uFEFF\uFFFB",
+         "\\u00ad\\u061c\\u115f\\u180f\\u200b\\u2028\\u202e\\u206f\\ufe00\\ufeff\\ufffb"},
+        {"\U000E0000\U000E0FFF\U0001D17A", "\\U000e0000\\U000e0fff\\U0001d17a"},
+        {"\u00AC\u180A\u2027\u2070\uFE10\uFFFC\U000E1000",
+         "\u00AC\u180A\u2027\u2070\uFE10\uFFFC\U000E1000"},
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(Printable(text), shown) << shown;
@@ -44,6 +47,11 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     EXPECT_EQ(ForDialog("中中中中x", 4), "中中中中…（另有 1 个字符未显示）");
     EXPECT_EQ(ForDialog(std::string(120000, 'x')).size(),
               2000 + std::string("…（另有 118000 个字符未显示）").size());
+    // Each value of the trust question is cut alone, so the lines after it stay in view.
+    const std::string longer(300, 'h'), shown = std::string(200, 'h') + "…\n";
+    const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0"}});
+    for (const char* label : {"主机：", "登录名：", "共享的驱动器："})
+        EXPECT_NE(question.message.find(label + shown), std::string::npos) << label;
 }
 
 TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {

@@ -5,6 +5,10 @@
 namespace torvale {
 namespace {
 
+// Each value of the question is cut short enough that a long one cannot push
+// the lines after it out of the dialog.
+constexpr std::size_t kValueLimit = 200;
+
 // The drives of an .rdp "drivestoredirect" value, ";" between them.
 std::string Drives(std::string_view disk) {
     std::string drives;
@@ -22,7 +26,7 @@ std::string Drives(std::string_view disk) {
         } else if (drive == "DynamicDrives") {
             drives += "以后插入的驱动器";
         } else {
-            drives += Printable(drive);
+            drives += Printable(drive, kValueLimit);
         }
     }
     return drives.empty() ? "无" : drives;
@@ -38,9 +42,9 @@ std::string WithPort(std::string_view host, std::string_view port) {
 
 Question TrustQuestion(const Destination& destination) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
-    message += "主机：" + Printable(destination.address) + "\n";
-    message += "客户端：" + Printable(destination.client) + "\n";
-    message += "登录名：" + Printable(destination.login) + "\n";
+    message += "主机：" + Printable(destination.address, kValueLimit) + "\n";
+    message += "客户端：" + Printable(destination.client, kValueLimit) + "\n";
+    message += "登录名：" + Printable(destination.login, kValueLimit) + "\n";
     if (destination.shares) {
         message += "共享的驱动器：" + Drives(destination.shares->disk) + "\n";
         message += std::string("共享剪贴板：") +

@@ -1,26 +1,46 @@
 #include "app/text/Printable.h"
 
+#include <utility>
+
 #include "app/text/Utf8.h"
 
 namespace torvale {
 namespace {
 
+constexpr char kHex[] = "0123456789abcdef";
+
 void AppendByte(std::string& out, unsigned char byte) {
-    static constexpr char kHex[] = "0123456789abcdef";
     out += "\\x";
     out += kHex[byte >> 4];
     out += kHex[byte & 15];
 }
 
-// The code point of a three-byte sequence.
-unsigned CodePoint3(std::string_view text, std::size_t i) {
-    auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]) & 0x3fu; };
-    return (static_cast<unsigned char>(text[i]) & 0x0fu) << 12 | b(1) << 6 | b(2);
+// The code point of the well-formed sequence of `length` bytes at `text[i]`.
+char32_t CodePoint(std::string_view text, std::size_t i, std::size_t length) {
+    static constexpr unsigned kLeadBits[] = {0, 0x7f, 0x1f, 0x0f, 0x07};
+    char32_t c = static_cast<unsigned char>(text[i]) & kLeadBits[length];
+    for (std::size_t k = 1; k < length; ++k)
+        c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3fu);
+    return c;
 }
 
-bool IsFormatCharacter(unsigned c) {
-    return (c >= 0x200b && c <= 0x200f) || (c >= 0x202a && c <= 0x202e) ||
-           (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) || c == 0xfeff;
+// Characters that show nothing of themselves yet hide, join, reorder or break
+// the text around them: the default-ignorable code points (soft hyphen,
+// joiners, bidirectional controls, variation selectors, Hangul fillers,
+// tags, ...), the interlinear annotation marks and the line and paragraph
+// separators.
+bool IsInvisible(char32_t c) {
+    static constexpr std::pair<char32_t, char32_t> kRanges[] = {
+        {0x00ad, 0x00ad},   {0x034f, 0x034f}, {0x061c, 0x061c},   {0x115f, 0x1160},
+        {0x17b4, 0x17b5},   {0x180b, 0x180f}, {0x200b, 0x200f},   {0x2028, 0x202e},
+        {0x2060, 0x206f},   {0x3164, 0x3164}, {0xfe00, 0xfe0f},   {0xfeff, 0xfeff},
+        {0xffa0, 0xffa0},   {0xfff0, 0xfffb}, {0x1bca0, 0x1bca3}, {0x1d173, 0x1d17a},
+        {0xe0000, 0xe0fff},
+    };
+    for (const auto& [first, last] : kRanges) {
+        if (c >= first && c <= last) return true;
+    }
+    return false;
 }
 
 // Escapes `text[i]` and what belongs to it into `out`; answers how many
@@ -44,31 +64,38 @@ std::size_t Escape(std::string_view text, std::size_t i, bool dialog, std::strin
     } else if (byte == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
         AppendByte(out, byte);  // a C1 control, U+0080 to U+009F
         AppendByte(out, static_cast<unsigned char>(text[i + 1]));
-    } else if (length == 3 && IsFormatCharacter(CodePoint3(text, i))) {
-        static constexpr char kHex[] = "0123456789abcdef";
-        const unsigned c = CodePoint3(text, i);
-        out += {'\\', 'u', kHex[c >> 12], kHex[(c >> 8) & 15], kHex[(c >> 4) & 15], kHex[c & 15]};
+    } else if (length > 1 && IsInvisible(CodePoint(text, i, length))) {
+        const char32_t c = CodePoint(text, i, length);
+        const int digits = c > 0xffff ? 8 : 4;
+        out += c > 0xffff ? "\\U" : "\\u";
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+            out += kHex[(c >> shift) & 15];
     } else {
         out.append(text.substr(i, length));
     }
     return length;
 }
 
+// Escapes the first `limit` characters of `text` into `out`; answers the
+// offset where it stopped.
+std::size_t EscapeUpTo(std::string_view text, std::size_t limit, bool dialog, std::string& out) {
+    std::size_t i = 0;
+    for (std::size_t shown = 0; i < text.size() && shown < limit; ++shown)
+        i += Escape(text, i, dialog, out);
+    return i;
+}
+
 }  // namespace
 
-std::string Printable(std::string_view text) {
+std::string Printable(std::string_view text, std::size_t limit) {
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();)
-        i += Escape(text, i, false, out);
+    if (EscapeUpTo(text, limit, false, out) < text.size()) out += "…";
     return out;
 }
 
 std::string ForDialog(std::string_view text, std::size_t limit) {
     std::string out;
-    std::size_t i = 0;
-    for (std::size_t shown = 0; i < text.size() && shown < limit; ++shown)
-        i += Escape(text, i, true, out);
+    std::size_t i = EscapeUpTo(text, limit, true, out);
     if (i == text.size()) return out;
     std::size_t left = 0;
     for (; i < text.size(); ++left) {

@@ -10,12 +10,14 @@ namespace torvale {
 // without acting on it: "\" written "\\", line feed "\n", tab "\t", carriage
 // return "\r", every other C0 control, DEL, C1 control (U+0080 to U+009F)
 // and byte that is not part of well-formed UTF-8 written "\xNN", a byte at
-// a time, and the format characters that reorder or hide text (U+200B to
-// U+200F, U+202A to U+202E, U+2060 to U+2064, U+2066 to U+2069, U+FEFF)
-// written "\uXXXX". So no value can end a line early, print a line that
+// a time, and the characters that show nothing of themselves yet hide,
+// reorder or break text (soft hyphen, joiners, bidirectional controls,
+// variation selectors, tags, line and paragraph separators, ...) written
+// "\uXXXX" or "\UXXXXXXXX". So no value can end a line early, print a line that
 // looks like another, read as other text ("%E2%80%AE" turning a host name
-// around) or send an escape sequence to the terminal.
-std::string Printable(std::string_view text);
+// around) or send an escape sequence to the terminal. Past `limit`
+// characters the text is cut on a character boundary and ends with "…".
+std::string Printable(std::string_view text, std::size_t limit = std::string_view::npos);
 
 // Text for a dialog: line feeds and tabs kept, everything else Printable
 // escapes escaped alike, backslashes as they are. Past `limit` characters

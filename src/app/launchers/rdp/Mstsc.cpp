@@ -17,9 +17,10 @@ const std::string kWriteFailed = "创建activex.rdp文件出错";
 }  // namespace
 
 Destination AppDelegate::RemoteDesktop(const ClientApp& app) {
-    // The address, the drives and the clipboard as the file will say them.
+    // The address, the login, the drives and the clipboard as the file will
+    // say them.
     const std::string address = OneLine(Str(m_localhost));
-    return {std::string(HostOfAddress(address)), address, app.name, LoginName(),
+    return {std::string(HostOfAddress(address)), address, app.name, OneLine(LoginName()),
             Shares{OneLine(Str(m_disk)), OneLine(Str(m_clipboard))}};
 }
 
