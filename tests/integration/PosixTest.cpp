@@ -179,6 +179,12 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));  // and does not wait for a writer
+    // A file that cannot be read whole is left as it stands, never cut to the keys written.
+    fs::remove(path);
+    const std::string large = "Other=1\n" + std::string(1 << 16, '#');
+    WriteFile(path, large);
+    preferences.SetBool("AlertSuppression", true);
+    EXPECT_EQ(ReadFile(path), large);
     EXPECT_EQ(FilePreferences::DefaultPath("relative", "/h"), "/h/.config/torvale/torvale.conf");
     EXPECT_EQ(FilePreferences::DefaultPath("/x", "/h"), "/x/torvale/torvale.conf");
 }

@@ -82,7 +82,9 @@ bool AppDelegate::Permitted(const Destination& destination, std::initializer_lis
         pass_.record.detail = host;
         return false;
     }
-    if (answer == Answer::ConnectAlways && !host.empty()) {
+    // No host name is longer than 253 bytes; a longer "host" is remembered
+    // by no one, and would only fill the user's preferences.
+    if (answer == Answer::ConnectAlways && !host.empty() && host.size() <= 253) {
         std::vector<std::string> trusted = TrustedGateways();
         trusted.push_back(host);
         platform_.preferences.SetList(kTrustedGateways, trusted);

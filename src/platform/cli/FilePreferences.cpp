@@ -10,9 +10,8 @@ namespace {
 
 constexpr std::size_t kLimit = 1 << 16;
 
-std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    const std::string text = files.ReadFile(path, kLimit).value_or(std::string());
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
@@ -20,6 +19,11 @@ std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
         start = end + 1;
     }
     return lines;
+}
+
+// A file that cannot be read reads as one without settings.
+std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
+    return Lines(files.ReadFile(path, kLimit).value_or(std::string()));
 }
 
 // The value on a line of `key`, or nothing for a line of another key.
@@ -108,8 +112,12 @@ void FilePreferences::Remove(const std::string& key) {
 }
 
 void FilePreferences::Rewrite(const std::string& key, const std::vector<std::string>& settings) {
+    // A file too large or unreadable stays as it is: rewriting it from what
+    // could be read would lose every other line in it.
+    const auto old = files_.ReadFile(path_, kLimit);
+    if (!old) return;
     std::string text;
-    for (const std::string& line : ReadLines(files_, path_)) {
+    for (const std::string& line : Lines(*old)) {
         if (!ValueOf(line, key)) text += line + "\n";
     }
     for (const std::string& setting : settings)

@@ -11,7 +11,8 @@ namespace torvale {
 // a list as one line per entry with "%XX" for blanks, controls, "%" and
 // bytes 0x7F and above. A line reads the same with blanks around "=" or a
 // closing carriage return (a file edited by hand); only a regular file is
-// read. Lines of other keys are kept as they are when a key is written.
+// read. Lines of other keys are kept as they are when a key is written; a
+// file that cannot be read whole is never written.
 class FilePreferences final : public Preferences {
   public:
     FilePreferences(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
