@@ -214,8 +214,8 @@ class AppDelegate {
                                   std::string_view afterSid);
     // Where an .rdp launch connects, and what it shares there.
     Destination RemoteDesktop(const ClientApp& app);
-    // Writes a connection file, or says that it could not: the launch goes on.
-    void WriteConnectionFile(const std::string& path, const std::string& text,
+    // Writes a connection file, or says that it could not and answers false.
+    bool WriteConnectionFile(const std::string& path, const std::string& text,
                              const std::string& failure);
 
     // A placeholder action's alert.

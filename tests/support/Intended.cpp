@@ -94,6 +94,11 @@ std::optional<Argv> IntendedWords(const std::string& fieldText, const ClientTabl
         }
         std::string target = p("target_ip");
         std::replace(target.begin(), target.end(), '.', ',');
+        // The client opens the target's copy only once it is written: not in
+        // a directory that is not there, nor under a name too long.
+        const std::string name =
+            target.substr(std::min(target.find_first_not_of('/'), target.size()));
+        if (name.find('/') != std::string::npos || name.size() + 4 > 255) return std::nullopt;
         a = head("Microsoft Remote Desktop.app", "xfreerdp");
         if (macos && !rdparg.empty()) add({"/" + rdparg});
         add({configDir + "/" + target + ".rdp"});

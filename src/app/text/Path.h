@@ -19,12 +19,13 @@ inline std::string_view BaseName(std::string_view path) {
     return path.substr(NameStart(path));
 }
 
-// The directory a path names its file in: "/a" for "/a/b", "/" for "/x",
-// "." for "x".
+// The directory a path names its file in: "/a" for "/a/b" and "/a//b", "/"
+// for "/x", "." for "x".
 inline std::string_view DirectoryOf(std::string_view path) {
     const std::size_t start = NameStart(path);
     if (start == 0) return ".";
-    return start == 1 ? std::string_view("/") : path.substr(0, start - 1);
+    const std::size_t end = path.find_last_not_of('/', start - 1);
+    return end == std::string_view::npos ? std::string_view("/") : path.substr(0, end + 1);
 }
 
 // `name` inside `directory`, without doubling the root's "/".

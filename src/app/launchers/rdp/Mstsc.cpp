@@ -24,13 +24,14 @@ Destination AppDelegate::RemoteDesktop(const ClientApp& app) {
             Shares{OneLine(Str(m_disk)), OneLine(Str(m_clipboard))}};
 }
 
-void AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
+bool AppDelegate::WriteConnectionFile(const std::string& path, const std::string& text,
                                       const std::string& failure) {
     // Connection files carry the user's password.
-    if (platform_.files.WriteFile(path, text, 0600)) return;
+    if (platform_.files.WriteFile(path, text, 0600)) return true;
     pass_.record.outcome = Outcome::WriteFailed;
     pass_.record.detail = path;
     Alert(titles::kSorry, failure);
+    return false;
 }
 
 void AppDelegate::StartMstsc() {
@@ -56,7 +57,9 @@ void AppDelegate::StartMstsc() {
     std::replace(target.begin(), target.end(), '.', ',');
     m_target_ip = target;
     const std::string targetCopy = ConfigDir + "/" + target + ".rdp";
-    WriteConnectionFile(targetCopy, text, "复制文件出错" + targetCopy);
+    // A client started on a copy that was not written would open what an
+    // earlier pass left there: another target, with its shared drives.
+    if (!WriteConnectionFile(targetCopy, text, "复制文件出错" + targetCopy)) return;
 
     std::string line = CommandPrefix(*client);
     const std::string rdpSwitch = rdparg.empty() ? std::string() : "/" + ShellQuote(rdparg);
@@ -75,7 +78,7 @@ void AppDelegate::StartMstscAutoRun() {
     if (!Permitted(RemoteDesktop(clients_.remoteDesktopConnection), {})) return;
 
     const std::string file = ConfigDir + "/activex_autorun.rdp";
-    WriteConnectionFile(file, MstscAutoRunFileText(), kWriteFailed);
+    if (!WriteConnectionFile(file, MstscAutoRunFileText(), kWriteFailed)) return;
     runcmd(CommandPrefix(*client) + ShellWord(file));
 }
 
