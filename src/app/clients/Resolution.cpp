@@ -41,14 +41,8 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
                                       std::string(program.note)};
             continue;
         }
-        // A name is looked for as the shell would, in the search path; a
-        // relative directory there would depend on where we were started.
-        std::string_view rest = searchPath;
-        while (!rest.empty()) {
-            const std::size_t colon = rest.find(':');
-            const std::string_view directory = rest.substr(0, colon);
-            rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-            if (!directory.starts_with("/")) continue;
+        // A name is looked for as the shell would, in the search path.
+        for (const std::string_view directory : SearchDirectories(searchPath)) {
             std::string candidate = JoinPath(directory, program.path);
             if (exists(candidate))
                 return ResolvedClient{std::move(candidate), &program, std::string(program.note)};

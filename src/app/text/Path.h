@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvale {
 
@@ -34,6 +35,21 @@ inline std::string JoinPath(std::string_view directory, std::string_view name) {
     if (!path.ends_with('/')) path += '/';
     path += name;
     return path;
+}
+
+// The directories of a search path (PATH) where a program name is looked
+// for, in order: the absolute ones, as a relative one would depend on where
+// we were started.
+inline std::vector<std::string_view> SearchDirectories(std::string_view searchPath) {
+    std::vector<std::string_view> directories;
+    while (!searchPath.empty()) {
+        const std::size_t colon = searchPath.find(':');
+        const std::string_view directory = searchPath.substr(0, colon);
+        searchPath =
+            colon == std::string_view::npos ? std::string_view() : searchPath.substr(colon + 1);
+        if (directory.starts_with("/")) directories.push_back(directory);
+    }
+    return directories;
 }
 
 }  // namespace torvale

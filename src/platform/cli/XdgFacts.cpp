@@ -47,11 +47,7 @@ std::string ProgramOf(const std::string& entry) {
             program = std::string(exec.substr(0, exec.find_first_of(" \t")));
         }
         if (program.empty() || program.find('/') != std::string::npos) return program;
-        for (const std::string& directory : Split(Environment("PATH", "/usr/bin:/bin"))) {
-            const std::string candidate = JoinPath(directory, program);
-            if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-        }
-        return program;
+        return FindProgram(program).value_or(program);
     }
     return {};
 }

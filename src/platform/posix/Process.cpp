@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "app/text/Path.h"
 #include "app/text/Printable.h"
 
 extern char** environ;
@@ -31,9 +32,22 @@ void PrepareProcess() {
     std::signal(SIGCHLD, SIG_DFL);
 }
 
+std::optional<std::string> FindProgram(std::string_view name) {
+    const char* path = std::getenv("PATH");
+    for (const std::string_view directory : SearchDirectories(path != nullptr ? path : "")) {
+        std::string candidate = JoinPath(directory, name);
+        struct stat info;
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit) {
+    const auto program = argv.empty() ? std::nullopt : FindProgram(argv[0]);
     int out[2];
-    if (argv.empty() || ::pipe(out) != 0) return std::nullopt;
+    if (!program || ::pipe(out) != 0) return std::nullopt;
     ::fcntl(out[0], F_SETFD, FD_CLOEXEC);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -46,7 +60,7 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
         words.push_back(const_cast<char*>(word.c_str()));
     words.push_back(nullptr);
     pid_t pid = 0;
-    const int error = posix_spawnp(&pid, words[0], &actions, nullptr, words.data(), environ);
+    const int error = posix_spawn(&pid, program->c_str(), &actions, nullptr, words.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     std::string output;

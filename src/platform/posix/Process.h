@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace torvale {
@@ -15,9 +16,13 @@ namespace torvale {
 // default signal handling back from PosixShell.
 void PrepareProcess();
 
+// Where a program of that name is found in the absolute directories of PATH,
+// or nothing.
+std::optional<std::string> FindProgram(std::string_view name);
+
 // What a program writes on its standard output (at most `limit` bytes), when
-// it runs and exits with status 0; nothing else. `argv[0]` is looked for in
-// PATH. Its standard input and error are /dev/null.
+// it runs and exits with status 0; nothing else. `argv[0]` is looked for as
+// FindProgram looks. Its standard input and error are /dev/null.
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv,
                                          std::size_t limit = 1 << 16);
 
