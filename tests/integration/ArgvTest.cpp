@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/text/ShellWords.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
 #include "support/Intended.h"
@@ -139,6 +140,39 @@ TEST(Argv, RandomValuesReachTheClientsIntactInEveryShellAndLocale) {
     }
     Sweep(clients::kMacOS, sets);
     Sweep(clients::kLinux, sets);
+}
+
+// The dry run shows the argv of a line as the shell would make it, or says it
+// cannot be told; never other words than the shell's.
+TEST(Argv, TheDryRunReadsAnArgvAsTheShellDoesOrNotAtAll) {
+    TempDir scratch;
+    const std::string log = scratch / "argv.log";
+    ASSERT_EQ(::symlink(RECORD_ARGV_PATH, (scratch / "open").c_str()), 0);
+    const std::vector<std::string> env = {"PATH=" + scratch.path() + ":/usr/bin:/bin",
+                                          "RECORD_ARGV_LOG=" + log, "HOME=/h", "x=1"};
+    const std::pair<const char*, bool> cases[] = {
+        {"a\\ b 'c d'\"e f\"g a#b", true},
+        {"\"a\\\\b\\\"c\\$d\\`e\\x\" \"\\\\\"", true},
+        {"a\\\nb \"c\\\nd\" '\\'", true},
+        {"\"$x\"", false},
+        {"\"`echo x`\"", false},
+        {"~", false},
+        {"x\\", false},
+        {"#c", false},
+        {"\"a", false},
+        {"$x", false},
+        {"a*", false},
+    };
+    for (const auto& [rest, readable] : cases) {
+        const std::string line = "open " + std::string(rest);
+        ::unlink(log.c_str());
+        RunProcess({"/bin/sh", "-c", line}, env);
+        const auto words = ShellWords(line);
+        EXPECT_EQ(words.has_value(), readable) << line;
+        if (words) {
+            EXPECT_EQ(ReadArgvLog(log), std::vector<Argv>{*words}) << line;
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // Stands in for a client program (and macOS `open`) in tests: appends the
 // argv it was given, argv[0] included, to the file named by RECORD_ARGV_LOG:
-// the count of words, a NUL, then each word followed by a NUL.
+// the count of words, a NUL, then each word followed by a NUL. A client
+// started with a standard descriptor closed records nothing: the next file
+// it opened would take that descriptor's place.
+
+#include <fcntl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +13,9 @@
 int main(int argc, char** argv) {
     const char* logPath = std::getenv("RECORD_ARGV_LOG");
     if (logPath == nullptr) return 0;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0) return 3;
+    }
     std::string record = std::to_string(argc);
     record += '\0';
     for (int i = 0; i < argc; ++i) {
