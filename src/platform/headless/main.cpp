@@ -23,23 +23,27 @@ line, until the end of input.
 
 Options:
   -n, --dry-run         do nothing; print what each URL would do: the decoded
-                        field text (or where decoding failed), the 31 launch
-                        parameters, then every alert, question, file and
-                        command line in order, with the argv the shell would
-                        hand over, and the outcome
+                        field text (or where decoding failed), a warning
+                        line for each way the link is surely mis-written, the
+                        31 launch parameters, then every alert, question,
+                        file and command line in order, with the argv the
+                        shell would hand over, and the outcome
       --assume-installed  with --dry-run: treat every client as installed
       --show-secrets    with --dry-run: show passwords instead of ********
       --json            with --dry-run: one JSON document a line per URL
-      --clients=TABLE   with --dry-run: the client table to use, "macos" (the
-                        default) or "linux" (that of torvale-desktop)
+      --clients=TABLE   with --dry-run or --doctor: the client table to use,
+                        "macos" (the default) or "linux" (that of
+                        torvale-desktop)
       --confirm=ANSWER  how to answer the question asked before connecting to
                         a host not trusted yet: "no" (the default: nothing is
                         written or run), "yes", or "always" (connect, and
                         trust the host from now on)
       --forget-gateways forget every host trusted with "always", and exit
-      --doctor          check how Torvale is set up here, one line per check
-                        ("ok", "warn" or "fail", with the fix), and exit: 1
-                        when any check fails
+      --doctor          check how Torvale is set up here (the torvale://
+                        handler, the data directory, configuration.ini, the
+                        clients, fonts, display), one line per check ("ok",
+                        "warn" or "fail", with the fix), and exit: 1 when any
+                        check fails
   -h, --help            print this help and exit
   -V, --version         print the version and exit
   --                    take every later argument as a URL
@@ -47,8 +51,8 @@ Options:
 Alerts and questions go to standard error as one line each, "title:
 message", and log lines as they are; in all of them "\" is written "\\",
 line feeds "\n", tabs "\t", carriage returns "\r", other control characters
-"\xNN" and characters that reorder or hide text "\uXXXX". Alerts never wait
-for an answer here.
+"\xNN" and characters that hide, reorder or break text "\uXXXX" (or
+"\UXXXXXXXX"). Alerts never wait for an answer here.
 
 Trust: unless configuration.ini lists the allowed hosts, a launch that
 connects to a host the user has not trusted asks first, naming the host,
@@ -100,6 +104,7 @@ int main(int argc, char** argv) {
     bool dryRunOnly = false;
     bool forget = false;
     bool doctor = false;
+    bool clientsGiven = false;
     torvale::DryRunOptions dryRunOptions;
     const torvale::CommandLine line = torvale::ReadCommandLine(
         "torvale", kHelp, argc, argv, [&](std::string_view option) -> std::optional<std::string> {
@@ -120,7 +125,7 @@ int main(int argc, char** argv) {
                            torvale::OptionValue(option, "--clients", {"macos", "linux"}, problem)) {
                 dryRunOptions.clients =
                     *table == 1 ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
-                dryRunOnly = true;
+                clientsGiven = true;
             } else if (const auto answer = torvale::OptionValue(option, "--confirm",
                                                                 {"no", "yes", "always"}, problem)) {
                 constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
@@ -135,9 +140,10 @@ int main(int argc, char** argv) {
     if (line.exitStatus) return *line.exitStatus;
     if (dryRunOnly && !dryRun) {
         return torvale::UsageError(
-            "torvale",
-            "--assume-installed, --show-secrets, --json and --clients go with --dry-run");
+            "torvale", "--assume-installed, --show-secrets and --json go with --dry-run");
     }
+    if (clientsGiven && !dryRun && !doctor)
+        return torvale::UsageError("torvale", "--clients goes with --dry-run or --doctor");
     if ((forget || doctor) && (dryRun || !line.urls.empty() || (forget && doctor)))
         return torvale::UsageError("torvale",
                                    "--forget-gateways and --doctor go alone, without URLs");
@@ -153,7 +159,7 @@ int main(int argc, char** argv) {
         });
         return 0;
     }
-    torvale::AppDelegate delegate(seams.Seams());
+    torvale::AppDelegate delegate(seams.Seams(), *dryRunOptions.clients);
     if (doctor) return torvale::Doctor(delegate, *session, "torvale-desktop");
     if (forget) {
         for (const std::string& host : delegate.TrustedGateways())

@@ -21,8 +21,11 @@ constexpr std::string_view kHelp = R"(Usage: torvale-desktop [URL]...
 Handle torvale:// launch URLs on a Linux desktop: decode each URL, read its
 launch parameters and start the client it names (FileZilla, FreeRDP or
 Remmina, SecureCRT for Linux) through /bin/sh, detached from this process.
-Alerts are dialogs with a "don't show again" check button; without a display
-(DISPLAY and WAYLAND_DISPLAY unset) they go to standard error as one line each.
+A client that fails within its first 2 seconds is reported in an alert that
+ends with what it wrote on standard error. Alerts are dialogs with a "don't
+show again" check button; without a display (DISPLAY and WAYLAND_DISPLAY
+unset, or one that cannot be opened) they go to standard error as one line
+each.
 
 Unless configuration.ini lists the allowed hosts, a launch to a host not
 trusted yet first asks whether to connect (Cancel is the default; "always
