@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs every example of docs/launch-urls.md: each ```console block is a
-command and the lines it must print, in that order (others may come
-between). /home/user stands for a fresh home directory.
+command that must succeed and the lines it must print, in that order
+(others may come between). /home/user stands for a fresh home directory.
 
   reference_test.py DOC TORVALE
 """
@@ -16,9 +16,9 @@ for block in blocks:
     with tempfile.TemporaryDirectory() as home:
         env = {"HOME": home, "XDG_CONFIG_HOME": home + "/.config", "LC_ALL": "C.UTF-8",
                "PATH": os.path.dirname(os.path.abspath(torvale)) + ":/usr/bin:/bin"}
-        output = subprocess.run(["/bin/sh", "-c", command[2:]], env=env, capture_output=True,
-                                text=True, timeout=60).stdout.split("\n")
-        lines = iter(output)
+        run = subprocess.run(["/bin/sh", "-c", command[2:]], env=env, capture_output=True,
+                             text=True, timeout=60)
+        lines = iter(run.stdout.split("\n") if run.returncode == 0 else [])
         for line in expected:
             line = line.replace("/home/user", home)
             if not any(line == printed for printed in lines):

@@ -35,9 +35,18 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
             "dropped as if they were that head");
     }
     // Fields as the page wrote them, before any decoding; the pass decodes
-    // first and splits after, so a key counts here as written too.
+    // first and splits after, so a key counts here as written too. What
+    // stands before the first "&" is no field, and a field is closed by the
+    // next "&".
     std::map<std::string, int, std::less<>> seen;
     std::string_view rest = urlText.substr(std::min(urlText.size(), kScheme.size()));
+    const std::size_t first = rest.find('&');
+    if (const std::string_view head = rest.substr(0, first); head.find('=') != head.npos) {
+        warnings.push_back(Printable(head.substr(0, head.find('='))) +
+                           " stands before the first \"&\" and is never read: begin the link "
+                           "with torvale://&");
+    }
+    rest = first == std::string_view::npos ? std::string_view() : rest.substr(first + 1);
     while (!rest.empty()) {
         const std::size_t amp = rest.find('&');
         const std::string_view field = rest.substr(0, amp);
@@ -45,6 +54,12 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
         const std::size_t equals = field.find('=');
         if (equals == std::string_view::npos || equals == 0) continue;
         const std::string key(field.substr(0, equals));
+        if (amp == std::string_view::npos) {
+            warnings.push_back(Printable(key) +
+                               " has no closing \"&\", so it reads as empty: end the link with "
+                               "\"&\"");
+            continue;
+        }
         if (++seen[key] == 2)
             warnings.push_back(Printable(key) +
                                " is given more than once: the first value is read");

@@ -8,7 +8,9 @@ namespace torvale {
 
 // What in a launch URL is surely not what its portal meant, for portal
 // developers (the dry run prints it); the pass itself takes the URL as it is.
-// A text that does not begin with "torvale://"; a value that holds what a
+// A text that does not begin with "torvale://"; a field before the first
+// "&", or one without its closing "&", neither of which is read; a value
+// that holds what a
 // browser blocks or rewrites before the handler sees it (a raw non-ASCII
 // character, space, ":" or "@"), by its key; a key given more than once,
 // whose first value is the one read.
