@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/LaunchHistory.h"
 #include "app/clients/ClientTable.h"
@@ -53,10 +54,13 @@ struct PassRecord {
 };
 
 // The application delegate: all request state and every operation. Its
-// methods are spread over intake/, clients/ and launchers/ by subsystem.
+// methods are spread over intake/, clients/, launchers/ and doctor/ by
+// subsystem; config/ holds what they read and ask.
 //
-// handleURLEvent, runcmd, appInstalled, Init and GetFromUrl keep the names
-// they have always had in this application, spelling included, on purpose.
+// handleURLEvent, runcmd, appInstalled, Init, GetFromUrl, UrlDecode,
+// ConfigDir, the Start... launchers, MstscFileText and the m_ parameters keep
+// the names they have always had in this application, spelling included, on
+// purpose.
 class AppDelegate {
   public:
     explicit AppDelegate(const Platform& platform, const ClientTable& clients = clients::kMacOS)

@@ -4,19 +4,13 @@
 #include "app/doctor/Doctor.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "app/AppDelegate.h"
 #include "app/text/Printable.h"
+#include "app/text/Text.h"
 
 namespace torvale {
 namespace {
-
-std::string Octal(unsigned mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04o", mode);
-    return text;
-}
 
 std::string Joined(const std::vector<std::string>& items) {
     std::string text;

@@ -73,8 +73,8 @@ Field AppDelegate::UrlDecode(const Field& text) {
 
 Field AppDelegate::GetFromUrl(const Field& text, std::string_view name) {
     if (!text) return std::nullopt;
-    // "&" and "=" around the key keep "port" from matching "sshport=" and
-    // "user" from matching "username=".
+    // "&" and "=" around the key keep "port" from matching "sshport=" or
+    // "portal=".
     std::string pattern;
     pattern.reserve(name.size() + 2);
     pattern += '&';

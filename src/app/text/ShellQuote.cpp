@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/text/Path.h"
+
 namespace torvale {
 namespace {
 
@@ -88,10 +90,9 @@ std::string DoubleQuoted(std::string_view text) {
 }
 
 std::string ProgramWord(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    std::string word =
-        slash == std::string_view::npos ? "" : ShellQuote(path.substr(0, slash)) + "/";
+    const std::size_t start = NameStart(path);
+    const std::string_view name = BaseName(path);
+    std::string word = start == 0 ? "" : ShellQuote(path.substr(0, start - 1)) + "/";
     word += NeedsQuotes(name) ? DoubleQuoted(name) : std::string(name);
     return word;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace torvale {
@@ -22,6 +23,14 @@ inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return AsciiLower(x) == AsciiLower(y);
            });
+}
+
+// A file mode as "ls -l" and chmod write it in octal: "0600".
+inline std::string Octal(unsigned mode) {
+    std::string text(4, '0');
+    for (std::size_t i = text.size(); i-- > 0; mode >>= 3)
+        text[i] = static_cast<char>('0' + (mode & 7));
+    return text;
 }
 
 }  // namespace torvale

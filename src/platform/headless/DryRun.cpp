@@ -1,6 +1,5 @@
 #include "platform/headless/DryRun.h"
 
-#include <cstdio>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "app/text/Printable.h"
 #include "app/text/ShellQuote.h"
 #include "app/text/ShellWords.h"
+#include "app/text/Text.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale {
@@ -31,12 +31,6 @@ std::string_view ConfirmValue(Answer answer) {
             return "always";
     }
     return "";
-}
-
-std::string Octal(unsigned mode) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%04o", mode);
-    return buffer;
 }
 
 // What one pass did, printed with every secret masked.

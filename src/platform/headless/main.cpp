@@ -105,25 +105,27 @@ int main(int argc, char** argv) {
     bool forget = false;
     bool doctor = false;
     bool clientsGiven = false;
-    torvale::DryRunOptions dryRunOptions;
+    // The dry run's options; the answer and the client table also serve the
+    // real run and --doctor.
+    torvale::DryRunOptions options;
     const torvale::CommandLine line = torvale::ReadCommandLine(
         "torvale", kHelp, argc, argv, [&](std::string_view option) -> std::optional<std::string> {
             std::string problem;
             if (option == "-n" || option == "--dry-run") {
                 dryRun = true;
             } else if (option == "--assume-installed") {
-                dryRunOptions.assumeInstalled = dryRunOnly = true;
+                options.assumeInstalled = dryRunOnly = true;
             } else if (option == "--show-secrets") {
-                dryRunOptions.showSecrets = dryRunOnly = true;
+                options.showSecrets = dryRunOnly = true;
             } else if (option == "--json") {
-                dryRunOptions.json = dryRunOnly = true;
+                options.json = dryRunOnly = true;
             } else if (option == "--forget-gateways") {
                 forget = true;
             } else if (option == "--doctor") {
                 doctor = true;
             } else if (const auto table =
                            torvale::OptionValue(option, "--clients", {"macos", "linux"}, problem)) {
-                dryRunOptions.clients =
+                options.clients =
                     *table == 1 ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
                 clientsGiven = true;
             } else if (const auto answer = torvale::OptionValue(option, "--confirm",
@@ -131,7 +133,7 @@ int main(int argc, char** argv) {
                 constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
                                                         torvale::Answer::Connect,
                                                         torvale::Answer::ConnectAlways};
-                dryRunOptions.confirm = kAnswers[*answer];
+                options.confirm = kAnswers[*answer];
             } else if (problem.empty()) {
                 return std::nullopt;
             }
@@ -150,16 +152,16 @@ int main(int argc, char** argv) {
     const auto session = torvale::StartSession("torvale");
     if (!session) return 1;
 
-    torvale::StderrAlertPanel alerts(dryRunOptions.confirm);
+    torvale::StderrAlertPanel alerts(options.confirm);
     torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
-        torvale::DryRun report(dryRunOptions, *session, seams.files, seams.preferences);
+        torvale::DryRun report(options, *session, seams.files, seams.preferences);
         ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             report.Report(url, number, std::cout);
         });
         return 0;
     }
-    torvale::AppDelegate delegate(seams.Seams(), *dryRunOptions.clients);
+    torvale::AppDelegate delegate(seams.Seams(), *options.clients);
     if (doctor) return torvale::Doctor(delegate, *session, "torvale-desktop");
     if (forget) {
         for (const std::string& host : delegate.TrustedGateways())
