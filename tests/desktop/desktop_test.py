@@ -45,6 +45,11 @@ def free_port():
         return probe.getsockname()[1]
 
 
+def listening(port):
+    with socket.socket() as probe:
+        return probe.connect_ex(("127.0.0.1", port)) == 0
+
+
 class Portal(http.server.BaseHTTPRequestHandler):
     """Each page is one link filling the window, to be clicked anywhere."""
     links = {}
@@ -289,16 +294,16 @@ class Desktop(unittest.TestCase):
                   "Handler.authorizer.add_user(*sys.argv[1:4])\n"
                   "s.FTPServer(('127.0.0.1', 21), Handler).serve_forever()\n")
         self.spawn(["/usr/bin/python3", "-c", server, LOGIN, PASSWORD, self.root, log])
-        poll(lambda: socket.socket().connect_ex(("127.0.0.1", 21)) == 0, "the FTP server")
+        poll(lambda: listening(21), "the FTP server")
         self.click(self.link("StartFileZilla", protocol="ftp"))
         self.assertEqual(poll(lambda: read(log), "the FTP login"), ("logged in " + LOGIN).encode())
 
     def test_a_click_starts_freerdp_with_the_login_name(self):
-        server = socket.create_server(("127.0.0.1", 0))
-        self.click(self.link("StartMstsc", localhost="127.0.0.1:%d" % server.getsockname()[1],
-                             entrust_password="0", target_ip="10.0.0.9"))
-        with self.accept(server) as connection:
-            packet = connection.recv(4096)
+        with socket.create_server(("127.0.0.1", 0)) as server:
+            self.click(self.link("StartMstsc", localhost="127.0.0.1:%d" % server.getsockname()[1],
+                                 entrust_password="0", target_ip="10.0.0.9"))
+            with self.accept(server) as connection:
+                packet = connection.recv(4096)
         # An X.224 connection request that carries the login name.
         self.assertEqual(packet[:2], b"\x03\x00")
         self.assertIn(("Cookie: mstshash=%s\r\n" % LOGIN).encode(), packet)
@@ -307,11 +312,11 @@ class Desktop(unittest.TestCase):
         for fields in ["&action=StartMstscAutoRun&path=C:%5CTools%5CViewer.exe+-r&"] + [
                 "&action=StartMstsc&rdparg=%s&" % switch
                 for switch in ("admin", "f", "span", "multimon", "public")]:
-            server = socket.create_server(("127.0.0.1", 0))
-            self.assertEqual(self.torvale("%slocalhost=127.0.0.1:%d&username=u&"
-                                          % (fields, server.getsockname()[1])), "")
-            with self.accept(server) as connection:
-                self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
+            with socket.create_server(("127.0.0.1", 0)) as server:
+                self.assertEqual(self.torvale("%slocalhost=127.0.0.1:%d&username=u&"
+                                              % (fields, server.getsockname()[1])), "")
+                with self.accept(server) as connection:
+                    self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
 
     def test_dont_show_again_through_xdg_open(self):
         opener = self.spawn(["xdg-open", "torvale://&action=Nope&"])
