@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -33,6 +34,15 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
               "");
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
     EXPECT_FALSE(PosixShell().Run("kill -9 $$").failedAtOnce);  // waiting, nothing is watched
+    // A signal that interrupts the wait (no SA_RESTART): the wait goes on.
+    struct sigaction wake = {}, before = {};
+    wake.sa_handler = [](int) {};
+    ::sigaction(SIGALRM, &wake, &before);
+    const itimerval soon = {{0, 0}, {0, 100000}};
+    ::setitimer(ITIMER_REAL, &soon, nullptr);
+    EXPECT_EQ(PosixShell().Run("sleep 0.5; : > '" + (dir / "woke") + "'").notRun, "");
+    ::sigaction(SIGALRM, &before, nullptr);
+    EXPECT_TRUE(fs::exists(dir / "woke"));
     // A descriptor left inheritable by mistake, a blocked and an ignored signal.
     const int null = ::open("/dev/null", O_RDONLY);
     ASSERT_EQ(::dup2(null, 57), 57);
@@ -84,9 +94,9 @@ TEST(PosixShell, DetachedLinesRunInTheirOwnSessionWithoutOurTerminal) {
 TEST(PosixShell, ADetachedLineThatFailsAtOnceIsReportedWithTheEndOfItsErrors) {
     PosixShell shell(PosixShell::Mode::Detach);
     const CommandResult failed =
-        shell.Run("for i in 1 2 3 4 5 6 7; do echo \"line $i\" >&2; done; exit 3");
+        shell.Run("for i in 1 2 3 4 5 6 7; do echo \"line $i\" | sed s/line.5// >&2; done; exit 3");
     EXPECT_TRUE(failed.failedAtOnce);
-    EXPECT_EQ(failed.errorOutput, "line 3\nline 4\nline 5\nline 6\nline 7");
+    EXPECT_EQ(failed.errorOutput, "line 3\nline 4\n\nline 6\nline 7");
     EXPECT_TRUE(shell.Run("exec /nonexistent/client").failedAtOnce);
     EXPECT_TRUE(shell.Run("kill -9 $$").failedAtOnce);
     EXPECT_FALSE(shell.Run("echo fine >&2; exit 0").failedAtOnce);

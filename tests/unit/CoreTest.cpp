@@ -1,5 +1,5 @@
-// What the case table cannot say: the history's bound, and the text that
-// leaves the process.
+// What the case table cannot say: the history's bound, alerts turned back on
+// (a menu of the app), and the text that leaves the process.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,16 @@ TEST(Core, HistoryKeepsTheNewestPasses) {
     const auto& entries = app.history.Entries();
     EXPECT_EQ(entries.size(), LaunchHistory::kCapacity);
     EXPECT_EQ(entries.back().action, "StartPutty");
+}
+
+TEST(Core, AlertsTurnedBackOnShowAgain) {
+    RecordingPlatform platform;
+    AppDelegate& app = platform.Start(clients::kMacOS, "/home/demo");
+    platform.preferences.SetBool("AlertSuppression", true);
+    app.TurnAlertsBackOn();
+    app.handleURLEvent("torvale://&action=StartPutty&");
+    EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Alert),
+              std::vector<std::string>{"抱歉"});
 }
 
 TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
@@ -74,6 +84,7 @@ TEST(Core, MaskedHidesEveryOccurrenceOfEverySecret) {
         {"aaab", {"aab"}, "a********"},          // found behind a false start
         {"xabcy", {"abc", "bcy"}, "x********"},  // overlapping places: masked once
         {"abab-ab", {"abab", "ab"}, "********-********"},
+        {"pwpw", {"pw"}, "****************"},  // touching places: each masked
         {"text", {""}, "text"},
     };
     for (const auto& [text, secrets, masked] : cases)

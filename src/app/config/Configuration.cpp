@@ -24,7 +24,6 @@ std::string_view WithoutBrackets(std::string_view host) {
 // the list, since a broken allow-list must not let everything through.
 bool MayHoldAllowList(std::string_view text) {
     std::string folded;
-    folded.reserve(text.size());
     for (const char c : text) {
         if (c != '\0') folded += AsciiLower(c);
     }

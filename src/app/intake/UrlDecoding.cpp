@@ -28,7 +28,6 @@ std::size_t InputOffset(std::string_view in, std::size_t target) {
 
 std::variant<std::string, DecodeFailure> DecodeFieldText(std::string_view in) {
     std::string out;
-    out.reserve(in.size());
     // "+" becomes a space before escapes are read, so "%2B" stays a plus sign.
     // Doing both in one pass gives the same result: a "+" never makes an escape.
     for (std::size_t i = 0; i < in.size(); ++i) {
@@ -38,18 +37,15 @@ std::variant<std::string, DecodeFailure> DecodeFieldText(std::string_view in) {
         } else if (c != '%') {
             out += c;
         } else {
-            const int high = in.size() - i >= 3 ? HexValue(in[i + 1]) : -1;
-            const int low = in.size() - i >= 3 ? HexValue(in[i + 2]) : -1;
-            if (high < 0 || low < 0) {
+            if (in.size() - i < 3 || HexValue(in[i + 1]) < 0 || HexValue(in[i + 2]) < 0) {
                 // Report whichever fault stands first: bytes decoded so far
-                // that a "%" cannot complete, or this escape.
-                out += '%';
+                // that nothing completes now, or this escape.
                 if (const auto bad = utf8::FirstInvalidByte(out)) {
                     return DecodeFailure{InputOffset(in, *bad), "not UTF-8"};
                 }
                 return DecodeFailure{i, "malformed percent escape"};
             }
-            out += static_cast<char>(high * 16 + low);
+            out += static_cast<char>(HexValue(in[i + 1]) * 16 + HexValue(in[i + 2]));
             i += 2;
         }
     }

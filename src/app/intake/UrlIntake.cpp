@@ -75,11 +75,7 @@ Field AppDelegate::GetFromUrl(const Field& text, std::string_view name) {
     if (!text) return std::nullopt;
     // "&" and "=" around the key keep "port" from matching "sshport=" or
     // "portal=".
-    std::string pattern;
-    pattern.reserve(name.size() + 2);
-    pattern += '&';
-    pattern += name;
-    pattern += '=';
+    const std::string pattern = "&" + std::string(name) + "=";
 
     const std::size_t found = text->find(pattern);
     if (found == std::string::npos) return std::string();

@@ -47,7 +47,6 @@ std::string OneLine(std::string_view value) {
     // Values are well-formed UTF-8: NEL is C2 85, U+2028 and U+2029 are
     // E2 80 A8 and E2 80 A9.
     std::string out;
-    out.reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
         const auto c = static_cast<unsigned char>(value[i]);
         const std::string_view rest = value.substr(i);
