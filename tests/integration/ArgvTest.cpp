@@ -153,7 +153,7 @@ TEST(Argv, TheDryRunReadsAnArgvAsTheShellDoesOrNotAtAll) {
     const std::pair<const char*, bool> cases[] = {
         {"a\\ b 'c d'\"e f\"g a#b", true},
         {"\"a\\\\b\\\"c\\$d\\`e\\x\" \"\\\\\"", true},
-        {"a\\\nb \"c\\\nd\" '\\'", true},
+        {"a\\\nb \"c\\\nd\" '\\' ''", true},
         {"\"$x\"", false},
         {"\"`echo x`\"", false},
         {"~", false},
