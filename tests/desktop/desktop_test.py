@@ -82,7 +82,7 @@ class Desktop(unittest.TestCase):
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         cls.portal = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Portal)
         threading.Thread(target=cls.portal.serve_forever, daemon=True).start()
-        origin = "http://127.0.0.1:%d" % cls.portal.server_address[1]
+        cls.origin = origin = "http://127.0.0.1:%d" % cls.portal.server_address[1]
         # The managed policy that lets the portal's page open torvale:// links
         # without the browser's own question ("protocol" is a string: a list
         # named "protocols" would be taken and ignored); Firefox ESR takes
@@ -95,7 +95,6 @@ class Desktop(unittest.TestCase):
             os.makedirs(os.path.dirname(path))
             with open(path, "w") as file:
                 file.write(text)
-        cls.origin = origin
 
     @classmethod
     def tearDownClass(cls):
@@ -129,12 +128,8 @@ class Desktop(unittest.TestCase):
     def tearDown(self):
         # The clients run in sessions of their own: they are found by the
         # TORVALE_TEST they inherited.
-        for sig in (signal.SIGTERM, signal.SIGKILL):
-            for pid in self.started():
-                try:
-                    os.kill(pid, sig)
-                except OSError:
-                    pass
+        for sig in ("-TERM", "-KILL"):
+            subprocess.run(["kill", sig, "--", *map(str, self.started())], stderr=subprocess.DEVNULL)
             time.sleep(0.3)
         shutil.rmtree(self.root, ignore_errors=True)
 
@@ -145,11 +140,9 @@ class Desktop(unittest.TestCase):
 
     def started(self):
         """The pids of the processes started with this test's environment."""
-        found = []
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            if ("TORVALE_TEST=" + self.root).encode() in read("/proc/%s/environ" % pid).split(b"\0"):
-                found.append(int(pid))
-        return found
+        mark = ("TORVALE_TEST=" + self.root).encode()
+        return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc"))
+                if mark in read("/proc/%s/environ" % pid).split(b"\0")]
 
     def programs(self):
         """The names of the programs running with this test's environment."""
@@ -363,8 +356,12 @@ def main():
             else:
                 subprocess.run(["cmake", "--install", source, "--prefix", "/usr"], check=True,
                                env=dict(os.environ, DESTDIR=root), stdout=subprocess.DEVNULL)
-            return subprocess.run(["unshare", "-m", "--propagation", "private", sys.executable,
-                                   *sys.argv], env=dict(os.environ, TORVALE_DESKTOP_ROOT=root)).returncode
+            # Only a shared mount carries ours out. In a chroot "/" is no mount
+            # point and cannot be made private; where nothing is shared, none need be.
+            shared = b" shared:" in open("/proc/self/mountinfo", "rb").read()
+            return subprocess.run(["unshare", "-m", "--propagation", "private" if shared else "unchanged",
+                                   sys.executable, *sys.argv],
+                                  env=dict(os.environ, TORVALE_DESKTOP_ROOT=root)).returncode
         finally:
             shutil.rmtree(root, ignore_errors=True)
     # In the namespace: the package over /usr, the browsers' policies on a tmpfs.
