@@ -173,13 +173,11 @@ class Desktop(unittest.TestCase):
         return [w for w in run("search", "--onlyvisible", "--name", ".").split()
                 if named(run("getwindowname", w).strip())]
 
-    def dialogs(self, title):
-        return self.windows(lambda name: name == title)
     def answer(self, title, *keys):
         """Waits for the dialog of that title, then types into it as a user
         would, once it holds the focus: Chromium takes the focus back a moment
         after its click, and keys typed before would go to Chromium."""
-        window = poll(lambda: self.dialogs(title), "the dialog " + title)[0]
+        window = poll(lambda: self.windows(lambda name: name == title), "the dialog " + title)[0]
         focused = lambda: subprocess.run(["xdotool", "getactivewindow"], env=self.env, text=True,
                                          capture_output=True, timeout=WAIT).stdout.strip() == window
         steady = 0
@@ -324,7 +322,7 @@ class Desktop(unittest.TestCase):
         self.assertEqual(opener.wait(timeout=WAIT), 0)
         self.assertTrue(read(self.preferences).endswith(b"\nAlertSuppression=true\n"))
         self.assertEqual(self.torvale("&action=Nope&"), "Alert suppressed\n")
-        self.assertEqual(self.dialogs("错误"), [])
+        self.assertEqual(self.windows(lambda name: name == "错误"), [])
 
     def test_without_a_display_a_client_that_fails_at_once_is_told_on_standard_error(self):
         del self.env["DISPLAY"]

@@ -5,7 +5,7 @@ command that must succeed and the lines it must print, in that order
 
   reference_test.py DOC TORVALE
 """
-import os, re, subprocess, sys, tempfile
+import os, re, signal, subprocess, sys, tempfile
 
 doc, torvale = sys.argv[1:3]
 blocks = re.findall(r"^```console\n(.*?)^```", open(doc, encoding="utf-8").read(), re.M | re.S)
@@ -16,9 +16,14 @@ for block in blocks:
     with tempfile.TemporaryDirectory() as home:
         env = {"HOME": home, "XDG_CONFIG_HOME": home + "/.config", "LC_ALL": "C.UTF-8",
                "PATH": os.path.dirname(os.path.abspath(torvale)) + ":/usr/bin:/bin"}
-        run = subprocess.run(["/bin/sh", "-c", command[2:]], env=env, capture_output=True,
-                             text=True, timeout=60)
-        lines = iter(run.stdout.split("\n") if run.returncode == 0 else [])
+        with subprocess.Popen(["/bin/sh", "-c", command[2:]], env=env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True, start_new_session=True) as run:
+            try:
+                stdout = run.communicate(timeout=60)[0]
+            except subprocess.TimeoutExpired:  # the shell and all it started: none left running
+                os.killpg(run.pid, signal.SIGKILL)
+                raise
+        lines = iter(stdout.split("\n") if run.returncode == 0 else [])
         for line in expected:
             line = line.replace("/home/user", home)
             if not any(line == printed for printed in lines):
