@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text/Masking.h"
+#include "base/Masking.h"
 #include "platform/headless/DryRun.h"
 #include "platform/recording/RecordingPlatform.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text/ShellWords.h"
+#include "base/ShellWords.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/Intended.h"
 

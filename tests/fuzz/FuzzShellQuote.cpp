@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/text/ShellQuote.h"
-#include "app/text/ShellWords.h"
+#include "base/ShellQuote.h"
+#include "base/ShellWords.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string value(reinterpret_cast<const char*>(data), size);

@@ -6,9 +6,9 @@
 #include <string>
 #include <variant>
 
-#include "app/AppDelegate.h"
-#include "app/intake/UrlDecoding.h"
-#include "app/text/Utf8.h"
+#include "core/AppDelegate.h"
+#include "core/intake/UrlDecoding.h"
+#include "base/Utf8.h"
 
 using torvale::AppDelegate;
 

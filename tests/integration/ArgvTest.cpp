@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text/ShellWords.h"
+#include "base/ShellWords.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
 #include "support/Intended.h"

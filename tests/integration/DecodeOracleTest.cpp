@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 #include "support/System.h"
 
 namespace torvale::test {

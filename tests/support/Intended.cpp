@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 
 namespace torvale::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clients/ClientTable.h"
+#include "core/clients/ClientTable.h"
 
 namespace torvale::test {
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/config/Trust.h"
-#include "app/text/Masking.h"
-#include "app/text/Printable.h"
+#include "core/config/Trust.h"
+#include "base/Masking.h"
+#include "base/Printable.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/text/Printable.h"
+#include "base/Printable.h"
 
 namespace torvale {
 

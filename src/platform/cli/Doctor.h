@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 #include "platform/cli/Session.h"
 
 namespace torvale {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/text/Path.h"
-#include "app/text/Text.h"
+#include "base/Path.h"
+#include "base/Text.h"
 
 namespace torvale {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/FileSystem.h"
-#include "platform/Preferences.h"
+#include "core/ports/FileSystem.h"
+#include "core/ports/Preferences.h"
 
 namespace torvale {
 

@@ -1,6 +1,6 @@
 #include "platform/cli/StderrAlertPanel.h"
 
-#include "app/text/Printable.h"
+#include "base/Printable.h"
 
 namespace torvale {
 namespace {

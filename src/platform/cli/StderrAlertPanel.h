@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AlertPanel.h"
-#include "platform/Log.h"
+#include "core/ports/AlertPanel.h"
+#include "core/ports/Log.h"
 
 namespace torvale {
 

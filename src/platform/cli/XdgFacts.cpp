@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/text/Path.h"
-#include "app/text/Text.h"
+#include "base/Path.h"
+#include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/Process.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/SystemFacts.h"
+#include "core/ports/SystemFacts.h"
 
 namespace torvale {
 

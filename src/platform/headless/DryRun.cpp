@@ -4,14 +4,14 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "app/AppDelegate.h"
-#include "app/intake/LinkWarnings.h"
-#include "app/launchers/rdp/ConnectionFile.h"
-#include "app/text/Masking.h"
-#include "app/text/Printable.h"
-#include "app/text/ShellQuote.h"
-#include "app/text/ShellWords.h"
-#include "app/text/Text.h"
+#include "core/AppDelegate.h"
+#include "core/intake/LinkWarnings.h"
+#include "core/launchers/rdp/ConnectionFile.h"
+#include "base/Masking.h"
+#include "base/Printable.h"
+#include "base/ShellQuote.h"
+#include "base/ShellWords.h"
+#include "base/Text.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale {

@@ -3,10 +3,10 @@
 #include <ostream>
 #include <string>
 
-#include "app/clients/ClientTable.h"
-#include "platform/AlertPanel.h"
-#include "platform/FileSystem.h"
-#include "platform/Preferences.h"
+#include "core/clients/ClientTable.h"
+#include "core/ports/AlertPanel.h"
+#include "core/ports/FileSystem.h"
+#include "core/ports/Preferences.h"
 #include "platform/cli/Session.h"
 
 namespace torvale {

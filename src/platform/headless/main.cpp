@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppDelegate.h"
-#include "app/text/Printable.h"
+#include "core/AppDelegate.h"
+#include "base/Printable.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/Doctor.h"
 #include "platform/cli/Session.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/IniParser.h"
+#include "core/ports/IniParser.h"
 
 namespace torvale {
 

@@ -2,7 +2,7 @@
 
 #include <gtk/gtk.h>
 
-#include "app/text/Printable.h"
+#include "base/Printable.h"
 
 namespace torvale {
 namespace {

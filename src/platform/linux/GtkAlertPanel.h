@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AlertPanel.h"
+#include "core/ports/AlertPanel.h"
 
 namespace torvale {
 

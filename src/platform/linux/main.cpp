@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/Doctor.h"
 #include "platform/cli/Session.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 #include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaSeams.h"
 #import "platform/macos/Torvale.h"

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/AlertPanel.h"
-#include "platform/Log.h"
-#include "platform/Preferences.h"
-#include "platform/SystemFacts.h"
+#include "core/ports/AlertPanel.h"
+#include "core/ports/Log.h"
+#include "core/ports/Preferences.h"
+#include "core/ports/SystemFacts.h"
 
 namespace torvale {
 

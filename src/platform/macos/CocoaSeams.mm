@@ -2,7 +2,7 @@
 
 #import <AppKit/AppKit.h>
 
-#include "app/text/Printable.h"
+#include "base/Printable.h"
 
 namespace torvale {
 

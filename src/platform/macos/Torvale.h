@@ -1,6 +1,6 @@
 #import <Cocoa/Cocoa.h>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 
 // The main window's root: where the user data lives and whether alerts are
 // shown, above the history of launch URLs.

@@ -1,6 +1,6 @@
 #import "platform/macos/Torvale.h"
 
-#include "app/text/Printable.h"
+#include "base/Printable.h"
 #import "platform/macos/CocoaSeams.h"
 #import "platform/macos/ViewController.h"
 

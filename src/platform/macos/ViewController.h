@@ -1,6 +1,6 @@
 #import <Cocoa/Cocoa.h>
 
-#include "app/LaunchHistory.h"
+#include "core/LaunchHistory.h"
 
 // The launch URLs handled in this run, newest first. The core keeps them;
 // this only shows them.

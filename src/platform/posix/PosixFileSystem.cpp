@@ -11,7 +11,7 @@
 #include <ctime>
 #include <string_view>
 
-#include "app/text/Path.h"
+#include "base/Path.h"
 
 namespace torvale {
 namespace {

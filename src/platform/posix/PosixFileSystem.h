@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "core/ports/FileSystem.h"
 
 namespace torvale {
 

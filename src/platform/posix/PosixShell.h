@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/Shell.h"
+#include "core/ports/Shell.h"
 
 namespace torvale {
 

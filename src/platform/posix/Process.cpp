@@ -11,8 +11,8 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "app/text/Path.h"
-#include "app/text/Printable.h"
+#include "base/Path.h"
+#include "base/Printable.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 #include "platform/recording/RecordingPlatform.h"
 
-#include "app/text/Path.h"
+#include "base/Path.h"
 
 namespace torvale {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppDelegate.h"
+#include "core/AppDelegate.h"
 #include "platform/inih/InihParser.h"
 
 namespace torvale {

@@ -1,0 +1,97 @@
+// Finding the client application of a launch, and the opening check of
+// every working launcher.
+
+#include "core/clients/Resolution.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/AlertTitles.h"
+#include "core/AppDelegate.h"
+#include "base/Path.h"
+#include "base/ShellQuote.h"
+
+namespace torvale {
+namespace {
+
+// A path configured by the user keeps the line's form: that of the program
+// of the same name (Remmina or FreeRDP), else that of the client's own.
+const ClientProgram& FormFor(const ClientApp& app, std::string_view path) {
+    const auto same = std::find_if(app.programs.begin(), app.programs.end(), [&](const auto& p) {
+        return !p.path.empty() && BaseName(p.path) == BaseName(path);
+    });
+    return same != app.programs.end() ? *same : app.programs.front();
+}
+
+}  // namespace
+
+std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configuration& config,
+                                            std::string_view searchPath,
+                                            const std::function<bool(const std::string&)>& exists) {
+    if (const auto it = config.clients.find(app.name);
+        it != config.clients.end() && exists(it->second.path)) {
+        return ResolvedClient{it->second.path, &FormFor(app, it->second.path),
+                              "configured in configuration.ini:" + std::to_string(it->second.line)};
+    }
+    for (const ClientProgram& program : app.programs) {
+        if (program.path.empty()) continue;
+        if (program.path.front() == '/') {
+            if (exists(std::string(program.path)))
+                return ResolvedClient{std::string(program.path), &program,
+                                      std::string(program.note)};
+            continue;
+        }
+        // A name is looked for as the shell would, in the search path.
+        for (const std::string_view directory : SearchDirectories(searchPath)) {
+            std::string candidate = JoinPath(directory, program.path);
+            if (exists(candidate))
+                return ResolvedClient{std::move(candidate), &program, std::string(program.note)};
+        }
+    }
+    return std::nullopt;
+}
+
+std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
+                           std::string_view searchPath) {
+    std::vector<std::string> places;
+    if (const auto it = config.clients.find(app.name); it != config.clients.end())
+        places.push_back(it->second.path + "（configuration.ini）");
+    for (const ClientProgram& program : app.programs) {
+        if (program.path.empty()) continue;
+        places.push_back(program.path.front() == '/' ? std::string(program.path)
+                                                     : "PATH（" + std::string(searchPath) +
+                                                           "）中的 " + std::string(program.path));
+    }
+    std::string text = "已查找：";
+    for (std::size_t i = 0; i < places.size(); ++i)
+        text += (i == 0 ? "" : "、") + places[i];
+    // QuendalApp on Linux: only a configured path could be.
+    return places.empty() ? "已查找：无（可在 configuration.ini 的 [clients] 中配置）" : text;
+}
+
+bool AppDelegate::appInstalled(std::string_view path) {
+    return platform_.files.Exists(std::string(path));
+}
+
+std::optional<ResolvedClient> AppDelegate::OpeningCheck(const ClientApp& app) {
+    if (auto found = ResolveClient(app, config_, searchPath_, [this](const std::string& path) {
+            return appInstalled(path);
+        })) {
+        pass_.record.client = found->path;
+        pass_.record.clientReason = found->reason;
+        return found;
+    }
+    pass_.record.client = app.name;
+    pass_.record.outcome = Outcome::ClientMissing;
+    std::string text(app.notFoundText);
+    if (clients_.saysWhereLooked) text += "\n" + PlacesLookedIn(app, config_, searchPath_);
+    Alert(titles::kSorry, text);
+    return std::nullopt;
+}
+
+std::string AppDelegate::CommandPrefix(const ResolvedClient& client) const {
+    return std::string(clients_.launcher) + ProgramWord(client.path) +
+           std::string(client.form->arguments);
+}
+
+}  // namespace torvale

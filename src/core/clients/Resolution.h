@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/clients/ClientTable.h"
+#include "core/config/Configuration.h"
+
+namespace torvale {
+
+// A client application found on this machine, and how its line begins.
+struct ResolvedClient {
+    std::string path;
+    const ClientProgram* form;
+    std::string reason;  // empty for the client's own program at its usual place
+};
+
+// Finds a client: the path configuration.ini gives for it, then each program
+// of the table in order, an absolute path where it stands and a name in each
+// absolute directory of `searchPath` (PATH). `exists` answers whether
+// anything stands at a path.
+std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configuration& config,
+                                            std::string_view searchPath,
+                                            const std::function<bool(const std::string&)>& exists);
+
+// Where ResolveClient looks, as a not-found alert says it: "已查找：" and the
+// configured path, the table's paths and each name in PATH.
+std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
+                           std::string_view searchPath);
+
+}  // namespace torvale

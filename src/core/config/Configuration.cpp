@@ -1,0 +1,107 @@
+#include "core/config/Configuration.h"
+
+#include <algorithm>
+
+#include "base/Text.h"
+
+namespace torvale {
+namespace {
+
+// Large enough for any hand-written file; a larger one is not read at all.
+constexpr std::size_t kConfigurationLimit = 1 << 20;
+
+// An IPv6 address may be written in brackets, as in an .rdp full address.
+std::string_view WithoutBrackets(std::string_view host) {
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        return host.substr(1, host.size() - 2);
+    return host;
+}
+
+// Whether the text may hold an allow-list that reading missed. After an
+// error, reading may have stopped early or taken a header for something else:
+// "[Gateways]", "[gateway]", full-width brackets, a BOM or UTF-16 (as some
+// editors save) before it. Whatever mentions a gateway or an allow line closes
+// the list, since a broken allow-list must not let everything through.
+bool MayHoldAllowList(std::string_view text) {
+    std::string folded;
+    for (const char c : text) {
+        if (c != '\0') folded += AsciiLower(c);
+    }
+    return folded.find("gateway") != std::string::npos || folded.find("allow") != std::string::npos;
+}
+
+}  // namespace
+
+Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
+                                 const std::string& home) {
+    Configuration config;
+    auto isClient = [&](std::string_view name) {
+        const auto all = table.All();
+        return std::any_of(all.begin(), all.end(),
+                           [&](const ClientApp* app) { return app->name == name; });
+    };
+    const int error = parser.Parse(text, [&](const IniEntry& entry) {
+        if (entry.section == "clients") {
+            if (!isClient(entry.key)) return false;
+            std::string path(entry.value);
+            if (path.starts_with("~/")) path = home + path.substr(1);
+            if (!path.starts_with("/")) return false;
+            config.clients[std::string(entry.key)] = {std::move(path), entry.line};
+            return true;
+        }
+        if (entry.section == "gateways" && entry.key == "allow") {
+            std::string_view hosts = entry.value;
+            while (!hosts.empty()) {
+                const std::size_t comma = hosts.find(',');
+                const std::string_view host = Trim(hosts.substr(0, comma));
+                if (!host.empty()) config.allow.emplace_back(host);
+                hosts =
+                    comma == std::string_view::npos ? std::string_view() : hosts.substr(comma + 1);
+            }
+            return true;
+        }
+        return false;
+    });
+    if (error != 0) {
+        // Reading may have stopped at the error, or gone on past a broken
+        // line: an allow-list in a file with an error cannot be trusted.
+        config.errorLine = error;
+        config.clients.clear();
+        config.gatewaysInError = MayHoldAllowList(text);
+    }
+    return config;
+}
+
+Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
+                                const ClientTable& table, const std::string& home) {
+    const auto text = files.ReadFile(path, kConfigurationLimit);
+    if (text) return ParseConfiguration(*text, parser, table, home);
+    Configuration config;
+    config.unreadable = config.gatewaysInError = true;
+    return config;
+}
+
+bool SameHost(std::string_view a, std::string_view b) {
+    a = WithoutBrackets(a);
+    b = WithoutBrackets(b);
+    return !a.empty() && EqualIgnoringCase(a, b);
+}
+
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host,
+                              const std::vector<std::string>& trusted) {
+    auto among = [&](const std::vector<std::string>& hosts) {
+        return std::any_of(hosts.begin(), hosts.end(),
+                           [&](const std::string& entry) { return SameHost(entry, host); });
+    };
+    if (config.gatewaysInError)
+        return {GatewayDecision::Refused, "refused, configuration.ini has an error"};
+    if (!config.allow.empty()) {
+        return among(config.allow)
+                   ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed"}
+                   : GatewayDecision{GatewayDecision::Refused, "refused, not listed"};
+    }
+    return among(trusted) ? GatewayDecision{GatewayDecision::Allowed, "allowed, trusted"}
+                          : GatewayDecision{GatewayDecision::Ask, "not trusted, asked"};
+}
+
+}  // namespace torvale

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/clients/ClientTable.h"
+#include "core/ports/FileSystem.h"
+#include "core/ports/IniParser.h"
+
+namespace torvale {
+
+// configuration.ini, as the request pass uses it:
+//
+//   [clients]
+//   SecureCRT = ~/Applications/SecureCRT.app     ; a client's path, "~/" for home
+//   [gateways]
+//   allow = 10.0.0.1, gw.example.com             ; the only hosts launches may go to
+struct Configuration {
+    struct ClientPath {
+        std::string path;
+        int line;
+    };
+    // By client name; only from a file without errors.
+    std::map<std::string, ClientPath, std::less<>> clients;
+    // Hosts launches may connect to; empty: every host.
+    std::vector<std::string> allow;
+    // The file has an error and may hold an allow-list (it mentions a
+    // gateway or an allow line anywhere, in any case), or cannot be read: no
+    // host is allowed, since a broken allow-list must not let everything
+    // through.
+    bool gatewaysInError = false;
+    // The file exists but cannot be read at all.
+    bool unreadable = false;
+    // The first line that could not be read, or 0.
+    int errorLine = 0;
+};
+
+// Reads the text of configuration.ini. Unknown sections and keys, lines that
+// are not "key = value" and client paths that are not absolute are errors:
+// the first one is reported in `errorLine`, and then no client path is used
+// and, if the file may hold an allow-list, no host is allowed.
+Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
+                                 const std::string& home);
+
+// Reads configuration.ini from `path`: a missing file is an empty one, and
+// one that cannot be read may hold an allow-list that we cannot see, so it
+// allows no host.
+Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
+                                const ClientTable& table, const std::string& home);
+
+// Whether a launch may connect to a host, and why.
+struct GatewayDecision {
+    enum Verdict { Allowed, Ask, Refused };
+    Verdict verdict;
+    std::string_view reason;  // "allowed, listed", "refused, not listed", ...
+};
+
+// An administrator's allow-list decides alone, and a file in error refuses
+// every host. Without an allow-list a host the user trusted is allowed and
+// any other one is asked about.
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host,
+                              const std::vector<std::string>& trusted);
+
+// Hosts compare without case and without the brackets of an IPv6 address;
+// an empty host is never the same as any.
+bool SameHost(std::string_view a, std::string_view b);
+
+}  // namespace torvale

@@ -1,0 +1,35 @@
+#pragma once
+
+// The checks that keep a launch parameter from becoming more than a value
+// where a launcher puts it: an option, a path, another host.
+
+#include <string_view>
+
+#include "core/clients/ClientTable.h"
+
+namespace torvale {
+
+// True for a value that a client would read as an option: it begins with
+// "/" or "-".
+bool OptionLike(std::string_view value);
+
+// False for a port that is not ASCII digits; the empty one passes, a
+// client's own default.
+bool IsPort(std::string_view value);
+
+// [A-Za-z][A-Za-z0-9+.-]*: anything else would not be read as a URL's
+// scheme, and could make the word an option.
+bool IsUrlScheme(std::string_view text);
+
+// False for a host that a URL would not read as one whole host: one holding
+// "@", "/", a backslash, "?", "#", a blank or a control character, or brackets
+// other than around the whole of an IPv6 address ("gw@evil.com" is evil.com
+// to FileZilla, whatever the trust question named).
+bool IsUrlHost(std::string_view host);
+
+// Whether "/" + rdparg, standing where `place` puts it, could be more than
+// a harmless switch: `open` takes it as one more path to open, FreeRDP as
+// one of its own options.
+bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place);
+
+}  // namespace torvale
