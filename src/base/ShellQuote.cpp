@@ -51,8 +51,13 @@ bool IsSpecialInDoubleQuotes(char c) {
 
 std::string ShellQuote(std::string_view value) {
     if (!NeedsQuotes(value)) return std::string(value);
-    std::string quoted = "'";
-    for (std::size_t i = 0; i < value.size(); ++i) {
+    return "'" + ShellQuotedPart(value, 0, value.size()) + "'";
+}
+
+std::string ShellQuotedPart(std::string_view value, std::size_t begin, std::size_t end) {
+    if (!NeedsQuotes(value)) return std::string(value.substr(begin, end - begin));
+    std::string quoted;
+    for (std::size_t i = begin; i < end; ++i) {
         if (SplitsBefore(value, i)) quoted += "''";
         if (value[i] == '\'') {
             quoted += "'\"'\"'";
@@ -60,7 +65,6 @@ std::string ShellQuote(std::string_view value) {
             quoted += value[i];
         }
     }
-    quoted += '\'';
     return quoted;
 }
 

@@ -26,6 +26,10 @@ namespace torvale {
 // '"'"'. Either way it stays in one word with the text around it.
 std::string ShellQuote(std::string_view value);
 
+// How value[begin, end) stands inside ShellQuote(value): what a reader of
+// the line finds of that part, without the quotes around the whole.
+std::string ShellQuotedPart(std::string_view value, std::size_t begin, std::size_t end);
+
 // A value that forms a whole word by itself: as ShellQuote, but the empty
 // value is written '' so that an option never loses its argument.
 std::string ShellWord(std::string_view value);

@@ -6,6 +6,8 @@ std::string_view OutcomeName(Outcome outcome) {
     switch (outcome) {
         case Outcome::Launched:
             return "launched";
+        case Outcome::LaunchedWithoutFile:
+            return "launched, a file not written";
         case Outcome::ClientMissing:
             return "client missing";
         case Outcome::Refused:

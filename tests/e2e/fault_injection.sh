@@ -14,7 +14,7 @@ else echo "skipped: no private mount namespace here"; exit 77; fi
 torvale=$1 record=$2 status=0
 mstsc='torvale://&action=StartMstsc&localhost=h:3389&target_ip=10.0.0.9&screen='
 autorun='torvale://&action=StartMstscAutoRun&path=C:%5Ca.exe&screen='
-fault() {  # NAME, what happens between the launches, what the second runs under, its alerts
+fault() {  # NAME, what happens between the launches, what the second runs under, why writes fail
     out=$(mktemp -d) && mkdir -p "$out/home/Documents" "$out/bin" "$out/app.app" && ln -s "$record" "$out/bin/open"
     HOME=$out/home XDG_CONFIG_HOME=$out PATH=$out/bin:/usr/bin:/bin:/usr/sbin:/sbin \
         unshare -m --propagation "$propagation" /bin/sh -c '
@@ -29,7 +29,9 @@ fault() {  # NAME, what happens between the launches, what the second runs under
     dir=$out/home/Documents/torvale
     expected='' changed=1
     if [ -n "$4" ]; then
-        expected=$(printf '抱歉: 创建activex.rdp文件出错%s/activex.rdp\n抱歉: 复制文件出错%s/10,0,0,9.rdp\n抱歉: 创建activex.rdp文件出错' "$dir" "$dir")
+        # Each alert after the log line that says why, in the system's words.
+        expected=$(printf 'Not written: %s/activex.rdp: %s\n抱歉: 创建activex.rdp文件出错%s/activex.rdp\nNot written: %s/10,0,0,9.rdp: %s\n抱歉: 复制文件出错%s/10,0,0,9.rdp\nNot written: %s/activex_autorun.rdp: %s\n抱歉: 创建activex.rdp文件出错' \
+            "$dir" "$4" "$dir" "$dir" "$4" "$dir" "$dir" "$4")
         changed=''
     fi
     for file in activex.rdp activex_autorun.rdp 10,0,0,9.rdp; do
@@ -42,9 +44,9 @@ fault() {  # NAME, what happens between the launches, what the second runs under
     [ "$(cat "$out/alerts")" = "$expected" ] || { echo "$1: alerts were:"; cat "$out/alerts"; status=1; }
     rm -rf "$out"
 }
-fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null || true' '' yes
-fault 'read-only' 'mount -o remount,ro "$HOME/Documents"' '' yes
-fault 'size limit' '' 'prlimit --fsize=100' yes
+fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null || true' '' 'No space left on device'
+fault 'read-only' 'mount -o remount,ro "$HOME/Documents"' '' 'Read-only file system'
+fault 'size limit' '' 'prlimit --fsize=100' 'File too large'
 fault 'no hard links' '' 'strace -f -qq -o /dev/null -e trace=link,linkat -e inject=link,linkat:error=EPERM' ''
 
 # Killed while writing the target's copy, a writer leaves its temporary with

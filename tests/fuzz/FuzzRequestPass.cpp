@@ -1,15 +1,15 @@
 // The whole pass on any launch URL, both tables, every client present: no
-// crash or sanitizer report; each command line exactly the words meant and
-// each .rdp value on its own line; answered no, nothing written or run.
+// crash or sanitizer report; the executor carries out the plan and nothing
+// else (its line, its files, a question naming its destination); each .rdp
+// value on its own line; answered no, nothing written or run.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "base/ShellWords.h"
+#include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
-#include "support/Intended.h"
 
 namespace {
 
@@ -29,40 +29,49 @@ void Check(const std::string& url, const torvale::ClientTable& table, torvale::A
     torvale::RecordingPlatform platform;
     platform.alerts.answer = answer;
     platform.files.present = [](const std::string& path) {
-        return torvale::test::PresentAsIntended(path, "/fuzz/bin");
+        return path.starts_with("/Applications/") || path.starts_with("/fuzz/bin/");
     };
-    torvale::AppDelegate& delegate = platform.Start(table, "/home/fuzz", "/fuzz/bin");
+    torvale::Application& app = platform.Start(table, "/home/fuzz", "/fuzz/bin");
     torvale::Recorder& recorder = platform.recorder;
     recorder.events.clear();
-    delegate.handleURLEvent(url);
+    app.handleURLEvent(url);
+    const torvale::Plan& plan = app.LastPass().plan;
 
-    // A host nobody trusted, and the user said no: nothing written, nothing run.
-    if (answer == torvale::Answer::Cancel) {
-        for (const RecordedEvent& event : recorder.events) {
-            if (event.kind == RecordedEvent::Kind::WriteFile ||
-                event.kind == RecordedEvent::Kind::Command)
-                std::abort();
-        }
-        return;
-    }
-    const auto intended = delegate.url ? torvale::test::IntendedWords(
-                                             *delegate.url, table, delegate.ConfigDir, "/fuzz/bin")
-                                       : std::nullopt;
-    int commands = 0;
+    std::size_t files = 0;
+    bool asked = false;
     for (const RecordedEvent& event : recorder.events) {
-        if (event.kind == RecordedEvent::Kind::Command) {
-            ++commands;
-            if (!intended || torvale::ShellWords(event.text) != *intended) std::abort();
-        }
-        if (event.kind == RecordedEvent::Kind::WriteFile && event.text.ends_with(".rdp")) {
-            const auto lines = std::count(event.detail.begin(), event.detail.end(), '\n');
-            if ((lines != 11 && lines != 13) || !event.detail.ends_with("\n\n") ||
-                BreaksLines(event.detail)) {
-                std::abort();
+        switch (event.kind) {
+            case RecordedEvent::Kind::Question:
+                // The question names exactly where the plan connects.
+                if (!plan.destination ||
+                    event.detail != torvale::TrustQuestion(*plan.destination).message)
+                    std::abort();
+                asked = true;
+                break;
+            case RecordedEvent::Kind::WriteFile: {
+                // Only the plan's files, in order, and never to a host the
+                // user said no to.
+                if (files >= plan.files.size() || event.text != plan.files[files].path ||
+                    event.detail != plan.files[files].text ||
+                    (asked && answer == torvale::Answer::Cancel))
+                    std::abort();
+                ++files;
+                const auto lines = std::count(event.detail.begin(), event.detail.end(), '\n');
+                if ((lines != 11 && lines != 13) || !event.detail.ends_with("\n\n") ||
+                    BreaksLines(event.detail))
+                    std::abort();
+                break;
             }
+            case RecordedEvent::Kind::Command:
+                if (plan.refusal || !plan.command || event.text != torvale::LineOf(*plan.command) ||
+                    (asked && answer == torvale::Answer::Cancel) ||
+                    event.text.find('\0') != std::string::npos)
+                    std::abort();
+                break;
+            default:
+                break;
         }
     }
-    if (commands != (intended ? 1 : 0)) std::abort();
 }
 
 }  // namespace

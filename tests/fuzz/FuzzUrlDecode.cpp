@@ -6,9 +6,9 @@
 #include <string>
 #include <variant>
 
-#include "core/AppDelegate.h"
-#include "core/intake/UrlDecoding.h"
 #include "base/Utf8.h"
+#include "core/AppDelegate.h"
+#include "core/request/UrlDecoding.h"
 
 using torvale::AppDelegate;
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/AppDelegate.h"
+#include "core/request/Request.h"
 #include "support/System.h"
 
 namespace torvale::test {
@@ -28,7 +28,7 @@ TEST(DecodeOracle, AgreesOnGeneratedInputs) {
     for (std::string line; std::getline(lines, line); ++inputs) {
         const std::string input = line.substr(0, line.find(' ')),
                           answer = line.substr(line.find(' ') + 1);
-        const Field ours = AppDelegate::UrlDecode(FromHex(input));
+        const Field ours = UrlDecode(FromHex(input));
         const Field theirs = answer == "-" ? std::nullopt : Field(FromHex(answer));
         if (ours != theirs && ++mismatches <= 10)
             ADD_FAILURE() << "input " << input << ": oracle " << answer;

@@ -109,34 +109,35 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     fs::current_path("/proc");
     PosixFileSystem files;
     const std::string path = dir / "a.rdp", big(40000, 'x');  // more than one read
-    const bool wrote = files.WriteFile(path, "one", 0600) && files.WriteFile(path, big, 0600);
+    const bool wrote =
+        files.WriteFile(path, "one", 0600, nullptr) && files.WriteFile(path, big, 0600, nullptr);
     fs::current_path(cwd);
     ASSERT_TRUE(wrote);
     EXPECT_EQ(FileMode(path), 0600u);
-    EXPECT_EQ(files.ReadFile(path, big.size()), big);
-    EXPECT_EQ(files.ReadFile(path, big.size() - 1), std::nullopt);
+    EXPECT_EQ(files.ReadFile(path, big.size(), nullptr), big);
+    EXPECT_EQ(files.ReadFile(path, big.size() - 1, nullptr), std::nullopt);
     EXPECT_EQ(Entries(dir.path()), 1);
 
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    EXPECT_EQ(files.ReadFile(dir / "fifo", 100), std::nullopt);  // and does not wait
-    EXPECT_EQ(files.ReadFile(dir.path(), 100), std::nullopt);
-    EXPECT_EQ(files.ReadFile(dir / "missing", 100), "");
-    EXPECT_EQ(files.ReadFile(path + "/below", 100), "");
-    EXPECT_FALSE(files.WriteFile(dir.path(), "x", 0600));  // a directory stands there
-    EXPECT_FALSE(files.CreateEmptyFile(path, 0600));       // and never replaces a file
-    EXPECT_TRUE(files.CreateEmptyFile(dir / "empty", 0640));
+    EXPECT_EQ(files.ReadFile(dir / "fifo", 100, nullptr), std::nullopt);  // and does not wait
+    EXPECT_EQ(files.ReadFile(dir.path(), 100, nullptr), std::nullopt);
+    EXPECT_EQ(files.ReadFile(dir / "missing", 100, nullptr), "");
+    EXPECT_EQ(files.ReadFile(path + "/below", 100, nullptr), "");
+    EXPECT_FALSE(files.WriteFile(dir.path(), "x", 0600, nullptr));  // a directory stands there
+    EXPECT_FALSE(files.CreateEmptyFile(path, 0600, nullptr));       // and never replaces a file
+    EXPECT_TRUE(files.CreateEmptyFile(dir / "empty", 0640, nullptr));
     EXPECT_EQ(FileMode(dir / "empty"), 0640u);
     fs::remove(dir / "empty");
-    EXPECT_TRUE(files.CreateDirectory(dir / "p/q", 0700));
-    EXPECT_FALSE(files.CreateDirectory(path + "/q", 0700));
+    EXPECT_TRUE(files.CreateDirectory(dir / "p/q", 0700, nullptr));
+    EXPECT_FALSE(files.CreateDirectory(path + "/q", 0700, nullptr));
     fs::create_symlink(path, dir / "link");
     fs::create_symlink(dir / "missing", dir / "dangling");
     EXPECT_TRUE(files.Exists(dir / "link"));
     EXPECT_FALSE(files.Exists(dir / "dangling"));
     // A path with a NUL would act on a shorter one.
     const std::string cut = path + std::string("\0.x", 3);
-    EXPECT_FALSE(files.WriteFile(cut, "x", 0600) || files.Exists(cut) ||
-                 files.CreateDirectory(cut, 0700) || files.ReadFile(cut, 10));
+    EXPECT_FALSE(files.WriteFile(cut, "x", 0600, nullptr) || files.Exists(cut) ||
+                 files.CreateDirectory(cut, 0700, nullptr) || files.ReadFile(cut, 10, nullptr));
     EXPECT_EQ(ReadFile(path), big);
 }
 
@@ -146,16 +147,20 @@ TEST(PosixFileSystem, FailuresLeaveTheOldFileAndNoTemporary) {
     TempDir dir;
     PosixFileSystem files;
     const std::string path = dir / "a.rdp";
-    ASSERT_TRUE(files.WriteFile(path, "old", 0600));
+    ASSERT_TRUE(files.WriteFile(path, "old", 0600, nullptr));
     ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
     ::chmod(dir.path().c_str(), 0555);
     ASSERT_EQ(::seteuid(65534), 0);
-    const bool wrote = files.WriteFile(path, "new", 0600);
-    const bool made = files.CreateDirectory(dir / "sub", 0700);
+    std::string whyWrite, whyMake, whyRead;
+    const bool wrote = files.WriteFile(path, "new", 0600, &whyWrite);
+    const bool made = files.CreateDirectory(dir / "sub", 0700, &whyMake);
     ::chmod(path.c_str(), 0);
-    const bool read = files.ReadFile(path, 100).has_value();
+    const bool read = files.ReadFile(path, 100, &whyRead).has_value();
     ASSERT_EQ(::seteuid(0), 0);
     EXPECT_FALSE(wrote || made || read);
+    // Each says why, in the system's words.
+    for (const std::string& why : {whyWrite, whyMake, whyRead})
+        EXPECT_EQ(why, "Permission denied");
     EXPECT_EQ(ReadFile(path), "old");
     EXPECT_EQ(Entries(dir.path()), 1);
 }
@@ -173,19 +178,19 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     }
     WriteFile(path, "Other=1\nAlertSuppression=yes\n");
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));
-    preferences.SetBool("AlertSuppression", true);
+    preferences.SetBool("AlertSuppression", true, nullptr);
     EXPECT_EQ(ReadFile(path), "Other=1\nAlertSuppression=true\n");
-    preferences.Remove("AlertSuppression");
+    preferences.Remove("AlertSuppression", nullptr);
     EXPECT_EQ(ReadFile(path), "Other=1\n");
     // Hosts come from launch URLs: none may forge a line or hide in blanks.
     const std::vector<std::string> hosts = {"gw", "a b\nAlertSuppression=true", "50%", " x ", "中"};
-    preferences.SetList("TrustedGateways", hosts);
+    preferences.SetList("TrustedGateways", hosts, nullptr);
     EXPECT_EQ(preferences.GetList("TrustedGateways"), hosts);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));
     EXPECT_EQ(ReadFile(path),
               "Other=1\nTrustedGateways=gw\nTrustedGateways=a%20b%0AAlertSuppression=true\n"
               "TrustedGateways=50%25\nTrustedGateways=%20x%20\nTrustedGateways=%E4%B8%AD\n");
-    preferences.Remove("TrustedGateways");
+    preferences.Remove("TrustedGateways", nullptr);
     fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));  // and does not wait for a writer
@@ -193,7 +198,9 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     fs::remove(path);
     const std::string large = "Other=1\n" + std::string(1 << 16, '#');
     WriteFile(path, large);
-    preferences.SetBool("AlertSuppression", true);
+    std::string why;
+    EXPECT_FALSE(preferences.SetBool("AlertSuppression", true, &why));
+    EXPECT_EQ(why, path + " cannot be read: larger than 65536 bytes");
     EXPECT_EQ(ReadFile(path), large);
     EXPECT_EQ(FilePreferences::DefaultPath("relative", "/h"), "/h/.config/torvale/torvale.conf");
     EXPECT_EQ(FilePreferences::DefaultPath("/x", "/h"), "/x/torvale/torvale.conf");

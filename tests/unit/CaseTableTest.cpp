@@ -11,11 +11,13 @@
 //   answer no|yes|always        the trust question's answer; then every question
 //                               must be listed (without it: yes, and not checked)
 //   question TITLE: MESSAGE     each question, in order
+//   unkept WHY                  every change to the preferences fails, for that reason
 //   trusted HOST                a host the user trusted before
 //   fails STDERR                every command fails at once, writing this
 //   url FIELDS | urltext TEXT   a pass on "torvale://" FIELDS, or on TEXT itself
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
+//   argv "WORD" ...             the words the newest plan's line makes, each quoted
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
 //   file MODE PATH LINE         the file at PATH (no blank in it) has that mode and
@@ -31,6 +33,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
 
@@ -41,10 +44,10 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 
 // Directives that take whatever follows them, and those that set up the case.
-const char* const kDirectives[] = {"table",    "installed", "config", "fail",    "tick",   "answer",
-                                   "question", "trusted",   "url",    "urltext", "nested", "run",
-                                   "alert",    "log",       "wrote",  "action",  "client", "reason",
-                                   "gateway",  "outcome",   "detail", "fails",   "file"};
+const char* const kDirectives[] = {
+    "table",   "installed", "config", "fail",  "tick", "answer", "question", "trusted", "url",
+    "urltext", "nested",    "run",    "alert", "log",  "wrote",  "action",   "client",  "reason",
+    "gateway", "outcome",   "detail", "fails", "file", "argv",   "unkept"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -105,10 +108,13 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     ASSERT_TRUE(answer.empty() || (answer.size() == 1 && answers.count(answer[0]) == 1))
         << "one answer: no, yes or always";
     platform.alerts.answer = answer.empty() ? Answer::Connect : answers.at(answer[0]);
-    if (!all("trusted").empty()) platform.preferences.SetList(kTrustedGateways, all("trusted"));
+    if (!all("trusted").empty())
+        platform.preferences.SetList(kTrustedGateways, all("trusted"), nullptr);
+    if (const auto failure = all("unkept"); !failure.empty())
+        platform.preferences.failure = failure[0];
     if (const auto fails = all("fails"); !fails.empty()) platform.shell.failure = fails[0];
 
-    AppDelegate& app = platform.Start(table, kHome, kBin);
+    Application& app = platform.Start(table, kHome, kBin);
     platform.recorder.events.erase(
         std::remove_if(platform.recorder.events.begin(), platform.recorder.events.end(),
                        [](const RecordedEvent& e) { return e.kind != RecordedEvent::Kind::Alert; }),
@@ -123,12 +129,26 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     for (const auto& [kind, argument] : passes)
         app.handleURLEvent(kind == "url" ? "torvale://" + argument : argument);
 
-    std::vector<std::string> alerts;
-    for (const RecordedEvent& event : platform.recorder.events) {
-        if (event.kind == RecordedEvent::Kind::Alert)
-            alerts.push_back(event.text + ": " + event.detail);
+    auto dialogs = [&](RecordedEvent::Kind kind) {
+        std::vector<std::string> shown;
+        for (const RecordedEvent& event : platform.recorder.events) {
+            if (event.kind == kind) shown.push_back(event.text + ": " + event.detail);
+        }
+        return shown;
+    };
+    EXPECT_EQ(dialogs(RecordedEvent::Kind::Alert), all("alert"));
+    if (!answer.empty()) {
+        EXPECT_EQ(dialogs(RecordedEvent::Kind::Question), all("question"));
     }
-    EXPECT_EQ(alerts, all("alert"));
+    // The argv the newest plan's line means, as the dry run quotes it.
+    for (const std::string& expected : all("argv")) {
+        const auto& command = app.LastPass().plan.command;
+        ASSERT_TRUE(command.has_value()) << "argv: the newest plan has no command";
+        std::string words;
+        for (const std::string& word : ArgvOf(*command))
+            words += (words.empty() ? "\"" : " \"") + word + "\"";
+        EXPECT_EQ(words, expected);
+    }
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Command), all("run"));
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log), all("log"));
     if (const auto wrote = all("wrote"); !wrote.empty()) {

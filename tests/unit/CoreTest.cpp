@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/config/Trust.h"
 #include "base/Masking.h"
 #include "base/Printable.h"
+#include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {
@@ -13,7 +13,7 @@ namespace {
 
 TEST(Core, HistoryKeepsTheNewestPasses) {
     RecordingPlatform platform;
-    AppDelegate& app = platform.Start(clients::kMacOS, "/home/demo");
+    Application& app = platform.Start(clients::kMacOS, "/home/demo");
     app.handleURLEvent("torvale://&action=StartWinscp&");
     for (std::size_t i = 0; i < LaunchHistory::kCapacity; ++i)
         app.handleURLEvent("torvale://&action=StartPutty&");
@@ -24,8 +24,8 @@ TEST(Core, HistoryKeepsTheNewestPasses) {
 
 TEST(Core, AlertsTurnedBackOnShowAgain) {
     RecordingPlatform platform;
-    AppDelegate& app = platform.Start(clients::kMacOS, "/home/demo");
-    platform.preferences.SetBool("AlertSuppression", true);
+    Application& app = platform.Start(clients::kMacOS, "/home/demo");
+    platform.preferences.SetBool("AlertSuppression", true, nullptr);
     app.TurnAlertsBackOn();
     app.handleURLEvent("torvale://&action=StartPutty&");
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Alert),
@@ -66,7 +66,7 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
 
 TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
     RecordingPlatform platform;
-    AppDelegate& app = platform.Start(clients::kMacOS, "/home/demo");
+    Application& app = platform.Start(clients::kMacOS, "/home/demo");
     platform.alerts.ticked = [&](const std::string&) {
         for (int i = 0; i < 40 && app.history.Entries().empty(); ++i)
             app.handleURLEvent("torvale://&action=StartWinscp&");

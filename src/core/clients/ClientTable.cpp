@@ -4,41 +4,41 @@ namespace torvale::clients {
 
 const ClientTable kMacOS{
     "macos",
-    "open ",
+    "open",
     false,
     {"FileZilla",
      "未检测到FileZilla\n请确保在\"应用程序(/Applications)\"目录有\"FileZilla.app\"程序",
-     {{"/Applications/FileZilla.app", " --args "}}},
+     {{"/Applications/FileZilla.app", "--args"}}},
     {"SecureCRT",
      "未检测到SecureCRT\n请确保在\"应用程序(/Applications)\"目录有\"SecureCRT.app\"程序",
-     {{"/Applications/SecureCRT.app", " -n --args"}}},
+     {{"/Applications/SecureCRT.app", "-n --args"}}},
     {"Microsoft Remote Desktop",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Microsoft Remote "
      "Desktop.app\"程序",
-     {{"/Applications/Microsoft Remote Desktop.app", " "},
+     {{"/Applications/Microsoft Remote Desktop.app", ""},
       // Microsoft's new name for it since 2024.
-      {"/Applications/Windows App.app", " ", "successor of Microsoft Remote Desktop"}}},
+      {"/Applications/Windows App.app", "", "successor of Microsoft Remote Desktop"}}},
     {"Remote Desktop Connection",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Remote Desktop "
      "Connection.app\"程序",
      // A 32-bit program: no macOS since 10.15 runs it.
-     {{"/Applications/Remote Desktop Connection.app", " "},
-      {"/Applications/Windows App.app", " ", "successor of Remote Desktop Connection"},
-      {"/Applications/Microsoft Remote Desktop.app", " ",
+     {{"/Applications/Remote Desktop Connection.app", ""},
+      {"/Applications/Windows App.app", "", "successor of Remote Desktop Connection"},
+      {"/Applications/Microsoft Remote Desktop.app", "",
        "successor of Remote Desktop Connection"}}},
     {"QuendalApp",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"QuendalApp.app\"程序",
-     {{"/Applications/QuendalApp.app", " --args "}}},
+     {{"/Applications/QuendalApp.app", "--args"}}},
 };
 
 namespace {
 
 // Both .rdp actions open their file in FreeRDP, or in Remmina without it.
 const std::vector<ClientProgram> kLinuxRemoteDesktop = {
-    {"xfreerdp", " ", {}, RdpSwitch::AfterFile},
-    {"xfreerdp3", " ", {}, RdpSwitch::AfterFile},
-    {"sdl-freerdp3", " ", {}, RdpSwitch::AfterFile},
-    {"remmina", " -c ", "FreeRDP not found", RdpSwitch::Dropped},
+    {"xfreerdp", "", {}, RdpSwitch::AfterFile},
+    {"xfreerdp3", "", {}, RdpSwitch::AfterFile},
+    {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile},
+    {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped},
 };
 
 }  // namespace
@@ -47,7 +47,7 @@ const ClientTable kLinux{
     "linux",
     "",
     true,
-    {"FileZilla", "未检测到FileZilla\n请确保已安装\"filezilla\"程序", {{"filezilla", " "}}},
+    {"FileZilla", "未检测到FileZilla\n请确保已安装\"filezilla\"程序", {{"filezilla", ""}}},
     {"SecureCRT",
      "未检测到SecureCRT\n请确保已安装\"SecureCRT\"程序",
      {{"/usr/bin/SecureCRT", ""}, {"SecureCRT", ""}}},
@@ -56,7 +56,7 @@ const ClientTable kLinux{
     {"Remote Desktop Connection", "未检测到远程桌面连接程序\n请确保已安装\"xfreerdp\"程序",
      kLinuxRemoteDesktop},
     // There is no QuendalApp for Linux; a path configured for it is used.
-    {"QuendalApp", "未检测到远程桌面连接程序\n请确保已安装\"QuendalApp\"程序", {{"", " "}}},
+    {"QuendalApp", "未检测到远程桌面连接程序\n请确保已安装\"QuendalApp\"程序", {{"", ""}}},
 };
 
 }  // namespace torvale::clients

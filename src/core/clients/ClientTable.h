@@ -18,8 +18,8 @@ struct ClientProgram {
     // An absolute path, or a name looked up in the search path (Linux). Empty:
     // nothing to look for, only the form for a path configured by the user.
     std::string_view path;
-    // What follows the program's path in the command line, up to the
-    // launcher's own arguments.
+    // The words that follow the program's path in the command line, ahead of
+    // the launcher's own, blanks between them.
     std::string_view arguments;
     // Why it stands in for the client; empty for the client's own program.
     std::string_view note = {};
@@ -39,7 +39,7 @@ struct ClientApp {
 // The five clients as one front end starts them.
 struct ClientTable {
     std::string_view name;      // "macos" or "linux"
-    std::string_view launcher;  // what every command line starts with
+    std::string_view launcher;  // the word every command line starts with, if any
     // Whether a not-found alert adds where the client was looked for: the
     // macOS texts name their one place already.
     bool saysWhereLooked;

@@ -1,15 +1,12 @@
-// Finding the client application of a launch, and the opening check of
-// every working launcher.
+// Finding the client application of a launch: the configured path, the
+// table's programs in order, PATH.
 
 #include "core/clients/Resolution.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "core/AlertTitles.h"
-#include "core/AppDelegate.h"
 #include "base/Path.h"
-#include "base/ShellQuote.h"
 
 namespace torvale {
 namespace {
@@ -69,29 +66,15 @@ std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
     return places.empty() ? "已查找：无（可在 configuration.ini 的 [clients] 中配置）" : text;
 }
 
-bool AppDelegate::appInstalled(std::string_view path) {
-    return platform_.files.Exists(std::string(path));
-}
-
-std::optional<ResolvedClient> AppDelegate::OpeningCheck(const ClientApp& app) {
-    if (auto found = ResolveClient(app, config_, searchPath_, [this](const std::string& path) {
-            return appInstalled(path);
-        })) {
-        pass_.record.client = found->path;
-        pass_.record.clientReason = found->reason;
-        return found;
-    }
-    pass_.record.client = app.name;
-    pass_.record.outcome = Outcome::ClientMissing;
-    std::string text(app.notFoundText);
-    if (clients_.saysWhereLooked) text += "\n" + PlacesLookedIn(app, config_, searchPath_);
-    Alert(titles::kSorry, text);
-    return std::nullopt;
-}
-
-std::string AppDelegate::CommandPrefix(const ResolvedClient& client) const {
-    return std::string(clients_.launcher) + ProgramWord(client.path) +
-           std::string(client.form->arguments);
+ClientChoice ChooseClient(const ClientApp& app, const ClientTable& table,
+                          const Configuration& config, std::string_view searchPath,
+                          const std::function<bool(const std::string&)>& exists) {
+    ClientChoice choice{&app, ResolveClient(app, config, searchPath, exists), {}};
+    if (choice.found) return choice;
+    choice.notFoundText = app.notFoundText;
+    if (table.saysWhereLooked)
+        choice.notFoundText += "\n" + PlacesLookedIn(app, config, searchPath);
+    return choice;
 }
 
 }  // namespace torvale

@@ -30,4 +30,16 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
 std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
                            std::string_view searchPath);
 
+// The client a launch needs, as found before its plan is made: the program
+// found, or the alert that says it is missing.
+struct ClientChoice {
+    const ClientApp* app = nullptr;  // nothing for an action that needs no client
+    std::optional<ResolvedClient> found;
+    std::string notFoundText;  // the client's own text, then where it was looked for (Linux)
+};
+
+ClientChoice ChooseClient(const ClientApp& app, const ClientTable& table,
+                          const Configuration& config, std::string_view searchPath,
+                          const std::function<bool(const std::string&)>& exists);
+
 }  // namespace torvale

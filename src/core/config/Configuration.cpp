@@ -3,19 +3,13 @@
 #include <algorithm>
 
 #include "base/Text.h"
+#include "core/address/Address.h"
 
 namespace torvale {
 namespace {
 
 // Large enough for any hand-written file; a larger one is not read at all.
 constexpr std::size_t kConfigurationLimit = 1 << 20;
-
-// An IPv6 address may be written in brackets, as in an .rdp full address.
-std::string_view WithoutBrackets(std::string_view host) {
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-        return host.substr(1, host.size() - 2);
-    return host;
-}
 
 // Whether the text may hold an allow-list that reading missed. After an
 // error, reading may have stopped early or taken a header for something else:
@@ -40,14 +34,15 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         return std::any_of(all.begin(), all.end(),
                            [&](const ClientApp* app) { return app->name == name; });
     };
-    const int error = parser.Parse(text, [&](const IniEntry& entry) {
+    auto onEntry = [&](const IniEntry& entry) -> std::string {
         if (entry.section == "clients") {
-            if (!isClient(entry.key)) return false;
+            if (!isClient(entry.key)) return "no client is named '" + std::string(entry.key) + "'";
             std::string path(entry.value);
             if (path.starts_with("~/")) path = home + path.substr(1);
-            if (!path.starts_with("/")) return false;
+            if (!path.starts_with("/"))
+                return "the path of " + std::string(entry.key) + " is not absolute";
             config.clients[std::string(entry.key)] = {std::move(path), entry.line};
-            return true;
+            return {};
         }
         if (entry.section == "gateways" && entry.key == "allow") {
             std::string_view hosts = entry.value;
@@ -58,10 +53,13 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
                 hosts =
                     comma == std::string_view::npos ? std::string_view() : hosts.substr(comma + 1);
             }
-            return true;
+            return {};
         }
-        return false;
-    });
+        if (entry.section != "gateways")
+            return "no section is named [" + std::string(entry.section) + "]";
+        return "'" + std::string(entry.key) + "' is no key of [gateways]";
+    };
+    const int error = parser.Parse(text, onEntry, &config.error);
     if (error != 0) {
         // Reading may have stopped at the error, or gone on past a broken
         // line: an allow-list in a file with an error cannot be trusted.
@@ -74,17 +72,11 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
 
 Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
                                 const ClientTable& table, const std::string& home) {
-    const auto text = files.ReadFile(path, kConfigurationLimit);
-    if (text) return ParseConfiguration(*text, parser, table, home);
     Configuration config;
+    const auto text = files.ReadFile(path, kConfigurationLimit, &config.error);
+    if (text) return ParseConfiguration(*text, parser, table, home);
     config.unreadable = config.gatewaysInError = true;
     return config;
-}
-
-bool SameHost(std::string_view a, std::string_view b) {
-    a = WithoutBrackets(a);
-    b = WithoutBrackets(b);
-    return !a.empty() && EqualIgnoringCase(a, b);
 }
 
 GatewayDecision DecideGateway(const Configuration& config, std::string_view host,

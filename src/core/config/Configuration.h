@@ -35,6 +35,8 @@ struct Configuration {
     bool unreadable = false;
     // The first line that could not be read, or 0.
     int errorLine = 0;
+    // Why the file or that line could not be read.
+    std::string error;
 };
 
 // Reads the text of configuration.ini. Unknown sections and keys, lines that
@@ -62,9 +64,5 @@ struct GatewayDecision {
 // any other one is asked about.
 GatewayDecision DecideGateway(const Configuration& config, std::string_view host,
                               const std::vector<std::string>& trusted);
-
-// Hosts compare without case and without the brackets of an IPv6 address;
-// an empty host is never the same as any.
-bool SameHost(std::string_view a, std::string_view b);
 
 }  // namespace torvale

@@ -34,12 +34,6 @@ std::string Drives(std::string_view disk) {
 
 }  // namespace
 
-std::string WithPort(std::string_view host, std::string_view port) {
-    if (port.empty()) return std::string(host);
-    const bool v6 = host.find(':') != std::string_view::npos && !host.starts_with("[");
-    return (v6 ? "[" + std::string(host) + "]" : std::string(host)) + ":" + std::string(port);
-}
-
 Question TrustQuestion(const Destination& destination) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
     message += "主机：" + Printable(destination.address, kValueLimit) + "\n";

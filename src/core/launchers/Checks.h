@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "core/address/Address.h"
 #include "core/clients/ClientTable.h"
 
 namespace torvale {
@@ -12,10 +13,6 @@ namespace torvale {
 // True for a value that a client would read as an option: it begins with
 // "/" or "-".
 bool OptionLike(std::string_view value);
-
-// False for a port that is not ASCII digits; the empty one passes, a
-// client's own default.
-bool IsPort(std::string_view value);
 
 // [A-Za-z][A-Za-z0-9+.-]*: anything else would not be read as a URL's
 // scheme, and could make the word an option.

@@ -15,8 +15,10 @@ struct PathInfo {
     bool writable;  // by this process
 };
 
-// The few file operations the application needs. Every operation answers
-// whether it succeeded; none throws.
+// The few file operations the application needs. None throws. An operation
+// that can fail answers whether it succeeded and, when it did not, says why
+// in `err` (the system's words: "No such file or directory"), as the log,
+// the dry run and the doctor show it.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -27,20 +29,22 @@ class FileSystem {
 
     // Creates the directory and any missing parents, with the given mode.
     // True when a directory stands at the path afterwards.
-    virtual bool CreateDirectory(const std::string& path, unsigned mode) = 0;
+    virtual bool CreateDirectory(const std::string& path, unsigned mode, std::string* err) = 0;
 
     // The content of a regular file of at most `limit` bytes, and the empty
     // string when nothing stands at the path. Nothing when what stands there
     // cannot be read, is larger, or is not a regular file (a FIFO would block).
-    virtual std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) = 0;
+    virtual std::optional<std::string> ReadFile(const std::string& path, std::size_t limit,
+                                                std::string* err) = 0;
 
     // Creates the file, or replaces the whole of an existing one, so that a
     // reader sees either the old content or the new, never a part of it.
-    virtual bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) = 0;
+    virtual bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
+                           std::string* err) = 0;
 
     // Creates an empty file in one step, only where nothing stands: what
     // another process writes there meanwhile is never replaced.
-    virtual bool CreateEmptyFile(const std::string& path, unsigned mode) = 0;
+    virtual bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) = 0;
 
     // Removes from the directory what WriteFile left behind in a process
     // that ended while writing (killed, or the machine lost power): such a

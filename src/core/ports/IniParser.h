@@ -19,11 +19,13 @@ class IniParser {
   public:
     virtual ~IniParser() = default;
 
-    // Hands every entry to `onEntry` in order. Answers 0 when every line was
-    // well formed and every entry accepted; otherwise the number of the first
-    // line that was not, or whose entry `onEntry` refused.
+    // Hands every entry to `onEntry` in order; `onEntry` answers why it
+    // refuses one, or the empty string when it takes it. Answers 0 when every
+    // line was well formed and every entry taken; otherwise the number of the
+    // first line that was not, and `err` says why.
     virtual int Parse(std::string_view text,
-                      const std::function<bool(const IniEntry&)>& onEntry) = 0;
+                      const std::function<std::string(const IniEntry&)>& onEntry,
+                      std::string* err) = 0;
 };
 
 }  // namespace torvale

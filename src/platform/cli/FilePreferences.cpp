@@ -23,7 +23,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // A file that cannot be read reads as one without settings.
 std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
-    return Lines(files.ReadFile(path, kLimit).value_or(std::string()));
+    return Lines(files.ReadFile(path, kLimit, nullptr).value_or(std::string()));
 }
 
 // The value on a line of `key`, or nothing for a line of another key.
@@ -88,8 +88,8 @@ bool FilePreferences::GetBool(const std::string& key) {
     return value;
 }
 
-void FilePreferences::SetBool(const std::string& key, bool value) {
-    Rewrite(key, {key + "=" + (value ? "true" : "false")});
+bool FilePreferences::SetBool(const std::string& key, bool value, std::string* err) {
+    return Rewrite(key, {key + "=" + (value ? "true" : "false")}, err);
 }
 
 std::vector<std::string> FilePreferences::GetList(const std::string& key) {
@@ -100,30 +100,44 @@ std::vector<std::string> FilePreferences::GetList(const std::string& key) {
     return values;
 }
 
-void FilePreferences::SetList(const std::string& key, const std::vector<std::string>& values) {
+bool FilePreferences::SetList(const std::string& key, const std::vector<std::string>& values,
+                              std::string* err) {
     std::vector<std::string> settings;
     for (const std::string& value : values)
         settings.push_back(key + "=" + Encoded(value));
-    Rewrite(key, settings);
+    return Rewrite(key, settings, err);
 }
 
-void FilePreferences::Remove(const std::string& key) {
-    Rewrite(key, {});
+bool FilePreferences::Remove(const std::string& key, std::string* err) {
+    return Rewrite(key, {}, err);
 }
 
-void FilePreferences::Rewrite(const std::string& key, const std::vector<std::string>& settings) {
+bool FilePreferences::Rewrite(const std::string& key, const std::vector<std::string>& settings,
+                              std::string* err) {
     // A file too large or unreadable stays as it is: rewriting it from what
     // could be read would lose every other line in it.
-    const auto old = files_.ReadFile(path_, kLimit);
-    if (!old) return;
+    std::string why;
+    const auto old = files_.ReadFile(path_, kLimit, &why);
+    if (!old) {
+        if (err != nullptr) *err = path_ + " cannot be read: " + why;
+        return false;
+    }
     std::string text;
     for (const std::string& line : Lines(*old)) {
         if (!ValueOf(line, key)) text += line + "\n";
     }
     for (const std::string& setting : settings)
         text += setting + "\n";
-    files_.CreateDirectory(std::string(DirectoryOf(path_)), 0700);
-    files_.WriteFile(path_, text, 0644);
+    const std::string directory(DirectoryOf(path_));
+    if (!files_.CreateDirectory(directory, 0700, &why)) {
+        if (err != nullptr) *err = directory + " cannot be made: " + why;
+        return false;
+    }
+    if (!files_.WriteFile(path_, text, 0644, &why)) {
+        if (err != nullptr) *err = path_ + " cannot be written: " + why;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace torvale

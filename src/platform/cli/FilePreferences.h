@@ -21,14 +21,16 @@ class FilePreferences final : public Preferences {
     static std::string DefaultPath(const char* xdgConfigHome, const std::string& home);
 
     bool GetBool(const std::string& key) override;
-    void SetBool(const std::string& key, bool value) override;
+    bool SetBool(const std::string& key, bool value, std::string* err) override;
     std::vector<std::string> GetList(const std::string& key) override;
-    void SetList(const std::string& key, const std::vector<std::string>& values) override;
-    void Remove(const std::string& key) override;
+    bool SetList(const std::string& key, const std::vector<std::string>& values,
+                 std::string* err) override;
+    bool Remove(const std::string& key, std::string* err) override;
 
   private:
     // Rewrites the file without the key's lines, then with `settings`.
-    void Rewrite(const std::string& key, const std::vector<std::string>& settings);
+    bool Rewrite(const std::string& key, const std::vector<std::string>& settings,
+                 std::string* err);
 
     FileSystem& files_;
     std::string path_;

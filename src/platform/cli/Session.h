@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/AppDelegate.h"
+#include "core/Application.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/StderrAlertPanel.h"
 #include "platform/inih/InihParser.h"

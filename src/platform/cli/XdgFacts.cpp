@@ -73,7 +73,7 @@ HandlerFacts XdgFacts::Handler() {
     PosixFileSystem files;
     for (const std::string& directory : directories) {
         const std::string path = directory + "/applications/" + facts.entry;
-        if (const auto text = files.ReadFile(path, 1 << 16); text && !text->empty()) {
+        if (const auto text = files.ReadFile(path, 1 << 16, nullptr); text && !text->empty()) {
             facts.entry = path;
             facts.program = ProgramOf(*text);
             return facts;
@@ -97,8 +97,12 @@ std::optional<bool> XdgFacts::ChineseFont() {
     return !Trim(*fonts).empty();
 }
 
-std::optional<bool> XdgFacts::Display() {
+bool HasDisplay() {
     return !Environment("DISPLAY", "").empty() || !Environment("WAYLAND_DISPLAY", "").empty();
+}
+
+std::optional<bool> XdgFacts::Display() {
+    return HasDisplay();
 }
 
 }  // namespace torvale

@@ -4,14 +4,11 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "core/AppDelegate.h"
-#include "core/intake/LinkWarnings.h"
-#include "core/launchers/rdp/ConnectionFile.h"
 #include "base/Masking.h"
 #include "base/Printable.h"
-#include "base/ShellQuote.h"
-#include "base/ShellWords.h"
 #include "base/Text.h"
+#include "core/Application.h"
+#include "core/request/LinkWarnings.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale {
@@ -37,17 +34,8 @@ std::string_view ConfirmValue(Answer answer) {
 struct Printer {
     const PassRecord& pass;
     const std::vector<RecordedEvent>& events;
-    const Field& fieldText;
     std::vector<std::string> warnings;
     std::vector<std::string> secrets;
-
-    const Field& Parameter(std::string_view key) const {
-        for (std::size_t i = 0; i < AppDelegate::kLaunchParameters.size(); ++i) {
-            if (AppDelegate::kLaunchParameters[i].key == key) return pass.parameters[i];
-        }
-        static const Field none;
-        return none;
-    }
 
     std::string Masked(std::string_view text) const { return torvale::Masked(text, secrets); }
     // Masked, then made one printable line.
@@ -93,11 +81,11 @@ struct Printer {
                 break;
             }
             case Kind::Command: {
+                // The executor runs the plan's one command, whose argv the
+                // plan knows: the shell makes exactly these words of the line.
                 out << "command  " << Shown(event.text) << "\n";
-                const auto words = ShellWords(event.text);
                 out << "argv    ";
-                if (!words) out << " (cannot be told without running the shell)";
-                for (const std::string& word : words.value_or(std::vector<std::string>{}))
+                for (const std::string& word : ArgvOf(*pass.plan.command))
                     out << " " << Quoted(word);
                 out << "\n";
                 break;
@@ -111,14 +99,14 @@ struct Printer {
             out << "decoding failed at byte " << pass.decodeFailure->offset << ": "
                 << pass.decodeFailure->reason << "\n";
         } else {
-            out << "field text: " << Shown(Str(fieldText)) << "\n";
+            out << "field text: " << Shown(Str(pass.request.url)) << "\n";
         }
         for (const std::string& warning : warnings)
             out << "warning  " << Shown(warning) << "\n";
         out << "launch parameters:\n";
-        for (std::size_t i = 0; i < pass.parameters.size(); ++i) {
-            const Field& value = pass.parameters[i];
-            out << "  " << std::left << std::setw(17) << AppDelegate::kLaunchParameters[i].key
+        for (const LaunchParameter& parameter : kLaunchParameters) {
+            const Field& value = pass.request.*parameter.member;
+            out << "  " << std::left << std::setw(17) << parameter.key
                 << (value ? Shown(*value) : "(absent)") << "\n";
         }
         for (const RecordedEvent& event : events)
@@ -159,12 +147,9 @@ struct Printer {
                         {"mode", Octal(event.mode)},
                         {"content", Masked(event.detail)}};
             case Kind::Command: {
-                JsonValue argv = nullptr;
-                if (const auto words = ShellWords(event.text)) {
-                    argv = JsonValue::array();
-                    for (const std::string& word : *words)
-                        argv.push_back(Masked(word));
-                }
+                JsonValue argv = JsonValue::array();
+                for (const std::string& word : ArgvOf(*pass.plan.command))
+                    argv.push_back(Masked(word));
                 return {{"type", "command"}, {"line", Masked(event.text)}, {"argv", argv}};
             }
         }
@@ -179,7 +164,7 @@ struct Printer {
             document["decode_error"] = {{"offset", pass.decodeFailure->offset},
                                         {"reason", pass.decodeFailure->reason}};
         } else {
-            document["field_text"] = Masked(Str(fieldText));
+            document["field_text"] = Masked(Str(pass.request.url));
             document["decode_error"] = nullptr;
         }
         JsonValue list = JsonValue::array();
@@ -187,9 +172,9 @@ struct Printer {
             list.push_back(Masked(warning));
         document["warnings"] = list;
         JsonValue parameters = JsonValue::object();
-        for (std::size_t i = 0; i < pass.parameters.size(); ++i) {
-            const Field& value = pass.parameters[i];
-            parameters[std::string(AppDelegate::kLaunchParameters[i].key)] =
+        for (const LaunchParameter& parameter : kLaunchParameters) {
+            const Field& value = pass.request.*parameter.member;
+            parameters[std::string(parameter.key)] =
                 value ? JsonValue(Masked(*value)) : JsonValue(nullptr);
         }
         document["parameters"] = parameters;
@@ -212,31 +197,21 @@ struct Printer {
 
 }  // namespace
 
-std::vector<std::string> SecretForms(std::string_view secret) {
-    if (secret.empty()) return {};
-    std::vector<std::string> forms = {std::string(secret), ShellQuote(secret), DoubleQuoted(secret),
-                                      OneLine(secret)};
-    // Inside a longer quoted word (FileZilla's user:password) the quotes
-    // stand around the whole word, not around the password.
-    if (const std::string& quoted = forms[1]; quoted.size() > secret.size())
-        forms.push_back(quoted.substr(1, quoted.size() - 2));
-    return forms;
-}
-
 void DryRun::Report(const std::string& url, std::size_t number, std::ostream& out) {
     RecordingPlatform recording(&files_, &preferences_);
     if (options_.assumeInstalled) recording.files.present = [](const std::string&) { return true; };
     recording.alerts.answer = options_.confirm;
-    AppDelegate& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
+    Application& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);
 
-    Printer printer{app.LastPass(), recording.recorder.events, app.url, LinkWarnings(url), {}};
+    const PassRecord& pass = app.LastPass();
+    Printer printer{pass, recording.recorder.events, LinkWarnings(url), {}};
     if (!options_.showSecrets) {
-        for (const auto& key : {"password", "monitorpassword"}) {
-            for (std::string& form : SecretForms(Str(printer.Parameter(key))))
-                printer.secrets.push_back(std::move(form));
-        }
+        // The secret parameters' values, and each form the plan gave them.
+        printer.secrets = SecretValues(pass.request);
+        for (std::string& form : SecretForms(pass.plan))
+            printer.secrets.push_back(std::move(form));
     }
     if (options_.json) {
         printer.Json(number, out);

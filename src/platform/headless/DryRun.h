@@ -23,7 +23,7 @@ struct DryRunOptions {
 // and nothing is run. Prints the decoded field text (or where decoding
 // failed), the 31 launch parameters as filled, every alert, log line, file
 // written and command line in the order the pass made them, then the client
-// it found and why, the gateway decision and the outcome. Passwords are
+// it found and why, the gateway decision and the outcome. Secrets are
 // masked in what is printed, never in what the pass sees, so the dry run
 // decides exactly as the real run does.
 class DryRun {
@@ -41,10 +41,5 @@ class DryRun {
     FileSystem& files_;
     Preferences& preferences_;
 };
-
-// The ways a password can stand in what a pass makes of it: as it is, quoted
-// for the shell (alone or inside a quoted word), in a double-quoted place,
-// and in an .rdp line.
-std::vector<std::string> SecretForms(std::string_view secret);
 
 }  // namespace torvale

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/AppDelegate.h"
 #include "base/Printable.h"
+#include "core/Application.h"
 #include "platform/cli/CommandLine.h"
-#include "platform/cli/Doctor.h"
+#include "platform/cli/DoctorCommand.h"
 #include "platform/cli/Session.h"
 #include "platform/headless/DryRun.h"
 
@@ -76,8 +76,8 @@ Portal developers: /usr/share/doc/torvale/launch-urls.md (docs/ in the
 source) is the reference of every launch parameter, with examples.
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
-path to an existing directory or --doctor finds a check failing, 2 for a
-usage error.
+path to an existing directory, --doctor finds a check failing or
+--forget-gateways cannot change the preferences file, 2 for a usage error.
 )";
 
 // Feeds each launch URL to `handle`: the arguments, or else standard input.
@@ -161,16 +161,17 @@ int main(int argc, char** argv) {
         });
         return 0;
     }
-    torvale::AppDelegate delegate(seams.Seams(), *options.clients);
-    if (doctor) return torvale::Doctor(delegate, *session, "torvale-desktop");
+    torvale::Application app(seams.Seams(), *options.clients);
+    if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
     if (forget) {
-        for (const std::string& host : delegate.TrustedGateways())
+        const std::vector<std::string> trusted = app.TrustedGateways();
+        // The log line says why when the hosts cannot be forgotten.
+        if (!app.ForgetGateways()) return 1;
+        for (const std::string& host : trusted)
             std::cout << "forgot " << torvale::Printable(host) << "\n";
-        delegate.ForgetGateways();
         return 0;
     }
-    delegate.applicationWillFinishLaunching(session->home, session->searchPath);
-    ForEachUrl(line.urls,
-               [&](const std::string& url, std::size_t) { delegate.handleURLEvent(url); });
+    app.applicationWillFinishLaunching(session->home, session->searchPath);
+    ForEachUrl(line.urls, [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <ini.h>
 
 #include <cstring>
+#include <string>
 
 namespace torvale {
 namespace {
@@ -13,7 +14,9 @@ struct Input {
     std::string_view rest;
     int line = 0;
     int badLine = 0;  // a line inih would cut or misread
-    const std::function<bool(const IniEntry&)>* onEntry;
+    const std::function<std::string(const IniEntry&)>* onEntry;
+    std::string why;  // what is wrong with the first line found at fault
+    int whyLine = 0;
 };
 
 char* ReadLine(char* buffer, int size, void* stream) {
@@ -29,6 +32,12 @@ char* ReadLine(char* buffer, int size, void* stream) {
     if (line.size() >= static_cast<std::size_t>(size) ||
         line.find('\0') != std::string_view::npos) {
         input.badLine = input.line;
+        if (input.why.empty()) {
+            input.whyLine = input.line;
+            input.why = line.find('\0') != std::string_view::npos
+                            ? "it holds a NUL byte"
+                            : "it is longer than " + std::to_string(size - 2) + " bytes";
+        }
         return nullptr;
     }
     std::memcpy(buffer, line.data(), line.size());
@@ -37,16 +46,30 @@ char* ReadLine(char* buffer, int size, void* stream) {
 }
 
 int OnEntry(void* user, const char* section, const char* key, const char* value) {
-    const auto& input = *static_cast<Input*>(user);
-    return (*input.onEntry)(IniEntry{section, key, value, input.line}) ? 1 : 0;
+    auto& input = *static_cast<Input*>(user);
+    std::string refused = (*input.onEntry)(IniEntry{section, key, value, input.line});
+    if (refused.empty()) return 1;
+    if (input.why.empty()) {
+        input.why = std::move(refused);
+        input.whyLine = input.line;
+    }
+    return 0;
 }
 
 }  // namespace
 
-int InihParser::Parse(std::string_view text, const std::function<bool(const IniEntry&)>& onEntry) {
-    Input input{text, 0, 0, &onEntry};
-    const int error = ini_parse_stream(ReadLine, &input, OnEntry, &input);
-    if (input.badLine != 0 && (error <= 0 || error > input.badLine)) return input.badLine;
+int InihParser::Parse(std::string_view text,
+                      const std::function<std::string(const IniEntry&)>& onEntry,
+                      std::string* err) {
+    Input input{text, 0, 0, &onEntry, {}};
+    int error = ini_parse_stream(ReadLine, &input, OnEntry, &input);
+    if (input.badLine != 0 && (error <= 0 || error > input.badLine)) error = input.badLine;
+    // inih stops at a refused entry but reads on past a malformed line: the
+    // reason it has is that of the first line at fault only when no
+    // malformed line came before.
+    if (error != 0 && err != nullptr)
+        *err = input.why.empty() || input.whyLine != error ? "it is not [section] or key = value"
+                                                           : input.why;
     return error;
 }
 

@@ -8,7 +8,8 @@ namespace torvale {
 // package it: multi-line values, ";" comments after a value, a UTF-8 BOM.
 class InihParser final : public IniParser {
   public:
-    int Parse(std::string_view text, const std::function<bool(const IniEntry&)>& onEntry) override;
+    int Parse(std::string_view text, const std::function<std::string(const IniEntry&)>& onEntry,
+              std::string* err) override;
 };
 
 }  // namespace torvale

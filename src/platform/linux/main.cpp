@@ -4,15 +4,15 @@
 
 #include <gtk/gtk.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "core/AppDelegate.h"
+#include "core/Application.h"
 #include "platform/cli/CommandLine.h"
-#include "platform/cli/Doctor.h"
+#include "platform/cli/DoctorCommand.h"
 #include "platform/cli/Session.h"
+#include "platform/cli/XdgFacts.h"
 #include "platform/linux/GtkAlertPanel.h"
 
 namespace {
@@ -52,14 +52,6 @@ path to an existing directory or --doctor finds a check failing, 2 for a
 usage error.
 )";
 
-bool HasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,22 +71,22 @@ int main(int argc, char** argv) {
     if (doctor) {
         torvale::StderrAlertPanel alerts;
         torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Detach);
-        torvale::AppDelegate delegate(seams.Seams(), torvale::clients::kLinux);
-        return torvale::Doctor(delegate, *session, "torvale-desktop");
+        torvale::Application app(seams.Seams(), torvale::clients::kLinux);
+        return torvale::Doctor(app, *session, "torvale-desktop");
     }
 
     // gtk_init_check fails without a display it can open: alerts then go to
     // standard error, as the headless command writes them.
     std::unique_ptr<torvale::AlertPanel> alerts;
-    if (HasDisplay() && gtk_init_check(nullptr, nullptr)) {
+    if (torvale::HasDisplay() && gtk_init_check(nullptr, nullptr)) {
         alerts = std::make_unique<torvale::GtkAlertPanel>();
     } else {
         alerts = std::make_unique<torvale::StderrAlertPanel>();
     }
     torvale::CommandLinePlatform seams(*session, *alerts, torvale::PosixShell::Mode::Detach);
-    torvale::AppDelegate delegate(seams.Seams(), torvale::clients::kLinux);
-    delegate.applicationWillFinishLaunching(session->home, session->searchPath);
+    torvale::Application app(seams.Seams(), torvale::clients::kLinux);
+    app.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)
-        delegate.handleURLEvent(url);
+        app.handleURLEvent(url);
     return 0;
 }

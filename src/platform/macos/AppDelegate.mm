@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "core/AppDelegate.h"
+#include "core/Application.h"
 #include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaSeams.h"
-#import "platform/macos/Torvale.h"
+#import "platform/macos/MainViewController.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
@@ -19,15 +19,15 @@
     torvale::TVSystemLog _log;
     torvale::InihParser _ini;
     // Declared after the seams it refers to, so it is destroyed before them.
-    std::unique_ptr<torvale::AppDelegate> _core;
+    std::unique_ptr<torvale::Application> _core;
     // Kept across closing: the Dock icon brings the same window back.
     NSWindow* _window;
-    Torvale* _root;
+    MainViewController* _root;
 }
 
 - (instancetype)init {
     if ((self = [super init])) {
-        _core = std::make_unique<torvale::AppDelegate>(
+        _core = std::make_unique<torvale::Application>(
             torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini});
     }
     return self;
@@ -46,7 +46,7 @@
 
     // No interface file: the window is made here. Its default style (titled,
     // closable, miniaturizable, resizable) is the one we want.
-    _root = [[Torvale alloc] initWithCore:*_core];
+    _root = [[MainViewController alloc] initWithCore:*_core];
     // The window takes its title from its content view controller's.
     _root.title = @"Torvale";
     _window = [NSWindow windowWithContentViewController:_root];

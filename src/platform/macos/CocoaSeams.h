@@ -30,10 +30,12 @@ class TVAlertPanel final : public AlertPanel {
 class TVUserDefaults final : public Preferences {
   public:
     bool GetBool(const std::string& key) override;
-    void SetBool(const std::string& key, bool value) override;
+    // The user defaults keep every change: these never fail.
+    bool SetBool(const std::string& key, bool value, std::string* err) override;
     std::vector<std::string> GetList(const std::string& key) override;
-    void SetList(const std::string& key, const std::vector<std::string>& values) override;
-    void Remove(const std::string& key) override;
+    bool SetList(const std::string& key, const std::vector<std::string>& values,
+                 std::string* err) override;
+    bool Remove(const std::string& key, std::string* err) override;
 };
 
 // What LaunchServices says: the application it opens torvale:// links with,

@@ -45,9 +45,9 @@ Answer TVAlertPanel::Ask(const Question& question) {
     // AppKit gives Escape only to a button titled "Cancel" in English.
     id escape = [NSEvent addLocalMonitorForEventsMatchingMask:NSEventMaskKeyDown
                                                       handler:^NSEvent*(NSEvent* event) {
-                                                          if (event.keyCode != 53) return event;
-                                                          [cancel performClick:nil];
-                                                          return nil;
+                                                        if (event.keyCode != 53) return event;
+                                                        [cancel performClick:nil];
+                                                        return nil;
                                                       }];
     const NSModalResponse response = [alert runModal];
     [NSEvent removeMonitor:escape];
@@ -60,8 +60,9 @@ bool TVUserDefaults::GetBool(const std::string& key) {
     return [NSUserDefaults.standardUserDefaults boolForKey:ToNSString(key)];
 }
 
-void TVUserDefaults::SetBool(const std::string& key, bool value) {
+bool TVUserDefaults::SetBool(const std::string& key, bool value, std::string*) {
     [NSUserDefaults.standardUserDefaults setBool:value forKey:ToNSString(key)];
+    return true;
 }
 
 std::vector<std::string> TVUserDefaults::GetList(const std::string& key) {
@@ -73,15 +74,18 @@ std::vector<std::string> TVUserDefaults::GetList(const std::string& key) {
     return values;
 }
 
-void TVUserDefaults::SetList(const std::string& key, const std::vector<std::string>& values) {
+bool TVUserDefaults::SetList(const std::string& key, const std::vector<std::string>& values,
+                             std::string*) {
     NSMutableArray<NSString*>* array = [NSMutableArray arrayWithCapacity:values.size()];
     for (const std::string& value : values)
         [array addObject:ToNSString(value)];
     [NSUserDefaults.standardUserDefaults setObject:array forKey:ToNSString(key)];
+    return true;
 }
 
-void TVUserDefaults::Remove(const std::string& key) {
+bool TVUserDefaults::Remove(const std::string& key, std::string*) {
     [NSUserDefaults.standardUserDefaults removeObjectForKey:ToNSString(key)];
+    return true;
 }
 
 HandlerFacts TVSystemFacts::Handler() {

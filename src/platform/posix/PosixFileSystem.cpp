@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string_view>
 
@@ -18,6 +19,18 @@ namespace {
 
 bool IsUsable(const std::string& path) {
     return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// Says why, where the caller asked: the system's words for errno.
+bool Fail(std::string* err, int error = errno) {
+    if (err != nullptr) *err = std::strerror(error);
+    return false;
+}
+
+// A path that names no file, said as the system would say it.
+bool Unusable(std::string* err) {
+    if (err != nullptr) *err = "the path is empty or holds a NUL byte";
+    return false;
 }
 
 // Temporaries are named after their writer, ".torvale-PID-XXXXXX", so that
@@ -71,8 +84,8 @@ bool PosixFileSystem::Exists(const std::string& path) {
     return IsUsable(path) && ::stat(path.c_str(), &info) == 0;
 }
 
-bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
-    if (!IsUsable(path)) return false;
+bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode, std::string* err) {
+    if (!IsUsable(path)) return Unusable(err);
     auto isDirectory = [](const std::string& p) {
         struct stat info;
         return ::stat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -81,37 +94,44 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
         const std::string prefix = path.substr(0, slash);
         if (!isDirectory(prefix) && ::mkdir(prefix.c_str(), static_cast<mode_t>(mode)) != 0 &&
             errno != EEXIST) {
-            return false;
+            return Fail(err);
         }
         if (slash == std::string::npos) break;
     }
-    return isDirectory(path);
+    return isDirectory(path) || Fail(err, ENOTDIR);
 }
 
-bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents, unsigned mode) {
+bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents, unsigned mode,
+                                std::string* err) {
     // A crash or a full disk halfway through must never leave a truncated
     // connection file: the new content appears whole, by rename, or not at
     // all, and no temporary file is left behind.
-    if (!IsUsable(path)) return false;
+    if (!IsUsable(path)) return Unusable(err);
     std::string temporary = JoinPath(
         DirectoryOf(path), std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-XXXXXX");
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written =
+    if (fd < 0) return Fail(err);
+    bool written =
         ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
-    if (::close(fd) == 0 && written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    int error = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (written) error = errno;
     ::unlink(temporary.c_str());
-    return false;
+    return Fail(err, error);
 }
 
-bool PosixFileSystem::CreateEmptyFile(const std::string& path, unsigned mode) {
-    if (!IsUsable(path)) return false;
+bool PosixFileSystem::CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) {
+    if (!IsUsable(path)) return Unusable(err);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                           static_cast<mode_t>(mode));
-    if (fd < 0) return false;
+    if (fd < 0) return Fail(err);
     // The mode asked for, whatever the umask, as WriteFile gives it.
-    const bool moded = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
-    return ::close(fd) == 0 && moded;
+    const bool moded = ::fchmod(fd, static_cast<mode_t>(mode)) == 0 || Fail(err);
+    return (::close(fd) == 0 || Fail(err)) && moded;
 }
 
 void PosixFileSystem::RemoveLeftovers(const std::string& directory) {
@@ -148,23 +168,39 @@ std::vector<std::string> PosixFileSystem::List(const std::string& directory) {
     return names;
 }
 
-std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {
-    if (!IsUsable(path)) return std::nullopt;
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path, std::size_t limit,
+                                                     std::string* err) {
+    if (!IsUsable(path)) {
+        Unusable(err);
+        return std::nullopt;
+    }
     // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return std::string();
+        Fail(err);
         return std::nullopt;
     }
     struct stat info;
     std::optional<std::string> contents;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) contents.emplace();
+    if (::fstat(fd, &info) != 0) {
+        Fail(err);
+    } else if (!S_ISREG(info.st_mode)) {
+        if (err != nullptr)
+            *err = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+    } else {
+        contents.emplace();
+    }
     char buffer[16384];
     while (contents) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n == 0) break;
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || contents->size() + static_cast<std::size_t>(n) > limit) {
+        if (n < 0) {
+            Fail(err);
+            contents.reset();
+        } else if (contents->size() + static_cast<std::size_t>(n) > limit) {
+            if (err != nullptr) *err = "larger than " + std::to_string(limit) + " bytes";
             contents.reset();
         } else {
             contents->append(buffer, static_cast<std::size_t>(n));

@@ -10,10 +10,12 @@ namespace torvale {
 class PosixFileSystem final : public FileSystem {
   public:
     bool Exists(const std::string& path) override;
-    bool CreateDirectory(const std::string& path, unsigned mode) override;
-    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
-    bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
-    bool CreateEmptyFile(const std::string& path, unsigned mode) override;
+    bool CreateDirectory(const std::string& path, unsigned mode, std::string* err) override;
+    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit,
+                                        std::string* err) override;
+    bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
+                   std::string* err) override;
+    bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
     void RemoveLeftovers(const std::string& directory) override;
     std::optional<PathInfo> Inspect(const std::string& path) override;
     std::vector<std::string> List(const std::string& directory) override;

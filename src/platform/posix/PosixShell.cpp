@@ -3,16 +3,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <thread>
 
-extern char** environ;
+#include "platform/posix/Process.h"
 
 namespace torvale {
 namespace {
@@ -22,67 +22,6 @@ using Clock = std::chrono::steady_clock;
 // The end of what a client that failed at once wrote: enough to tell why.
 constexpr std::size_t kKeptOutput = 2048;
 constexpr std::size_t kKeptLines = 5;
-
-// Owns the spawn attributes and file actions for the length of one call.
-class SpawnSetup {
-  public:
-    SpawnSetup() {
-        posix_spawnattr_init(&attributes_);
-        posix_spawn_file_actions_init(&actions_);
-    }
-    ~SpawnSetup() {
-        posix_spawn_file_actions_destroy(&actions_);
-        posix_spawnattr_destroy(&attributes_);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    // Default signals, nothing blocked, only the three standard descriptors.
-    // Detached: a session of its own, and each standard descriptor on the
-    // one given for it, or on /dev/null.
-    int Prepare(bool detached, int input = -1, int errors = -1) {
-        sigset_t none;
-        sigset_t all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-#if defined(__APPLE__)
-        flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
-        for (int fd = 0; fd <= 2 && !detached; ++fd) {
-            if (int error = posix_spawn_file_actions_addinherit_np(&actions_, fd)) return error;
-        }
-#endif
-        if (detached) {
-            flags |= POSIX_SPAWN_SETSID;
-            const int given[] = {input, -1, errors};
-            for (int fd = 0; fd <= 2; ++fd) {
-                const int error =
-                    given[fd] >= 0
-                        ? posix_spawn_file_actions_adddup2(&actions_, given[fd], fd)
-                        : posix_spawn_file_actions_addopen(&actions_, fd, "/dev/null",
-                                                           fd == 0 ? O_RDONLY : O_WRONLY, 0);
-                if (error) return error;
-            }
-        }
-#if !defined(__APPLE__) && defined(__GLIBC__) && \
-    (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-        // Last: the descriptors the redirections above read from are among them.
-        if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3)) return error;
-#endif
-        if (int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
-        if (int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
-        return posix_spawnattr_setflags(&attributes_, flags);
-    }
-
-    // Starts `argv`: 0, or the error number.
-    int Spawn(pid_t& pid, char* const argv[]) {
-        return posix_spawn(&pid, argv[0], &actions_, &attributes_, argv, environ);
-    }
-
-  private:
-    posix_spawnattr_t attributes_;
-    posix_spawn_file_actions_t actions_;
-};
 
 // Reads what there is now; false once every writer has closed the pipe.
 bool ReadSome(int fd, std::string& output) {
@@ -116,7 +55,8 @@ void HandOver(int errors) {
     char cat[] = "/bin/cat";
     char* argv[] = {cat, nullptr};
     pid_t pid = 0;
-    if (setup.Prepare(true, errors) == 0) setup.Spawn(pid, argv);
+    if (setup.Prepare({errors, SpawnSetup::kNull, SpawnSetup::kNull}, true) == 0)
+        setup.Spawn(pid, argv);
 }
 
 // Watches a detached line for `watch`: a failure by then is reported with
@@ -170,7 +110,11 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
     std::string line = commandLine;
     char* argv[] = {shell, dashC, line.data(), nullptr};
     pid_t pid = 0;
-    int error = setup.Prepare(detached, -1, errors[1]);
+    const std::array<int, 3> stdio =
+        detached
+            ? std::array<int, 3>{SpawnSetup::kNull, SpawnSetup::kNull, errors[1]}
+            : std::array<int, 3>{SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit};
+    int error = setup.Prepare(stdio, detached);
     if (error == 0) error = setup.Spawn(pid, argv);
     if (errors[1] >= 0) ::close(errors[1]);
     if (error != 0) {

@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/Path.h"
 #include "base/Printable.h"
@@ -17,6 +19,55 @@
 extern char** environ;
 
 namespace torvale {
+
+SpawnSetup::SpawnSetup() {
+    posix_spawnattr_init(&attributes_);
+    posix_spawn_file_actions_init(&actions_);
+}
+
+SpawnSetup::~SpawnSetup() {
+    posix_spawn_file_actions_destroy(&actions_);
+    posix_spawnattr_destroy(&attributes_);
+}
+
+int SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession) {
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+#if defined(__APPLE__)
+    flags |= POSIX_SPAWN_CLOEXEC_DEFAULT;
+#endif
+    if (ownSession) flags |= POSIX_SPAWN_SETSID;
+    for (int fd = 0; fd <= 2; ++fd) {
+        const int given = stdio[static_cast<std::size_t>(fd)];
+        int error = 0;
+        if (given >= 0) {
+            error = posix_spawn_file_actions_adddup2(&actions_, given, fd);
+        } else if (given == kNull) {
+            error = posix_spawn_file_actions_addopen(&actions_, fd, "/dev/null",
+                                                     fd == 0 ? O_RDONLY : O_WRONLY, 0);
+        } else {
+#if defined(__APPLE__)
+            error = posix_spawn_file_actions_addinherit_np(&actions_, fd);
+#endif
+        }
+        if (error) return error;
+    }
+#if !defined(__APPLE__) && defined(__GLIBC__) && \
+    (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Last: the descriptors the redirections above read from are among them.
+    if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3)) return error;
+#endif
+    if (int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
+    if (int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
+    return posix_spawnattr_setflags(&attributes_, flags);
+}
+
+int SpawnSetup::Spawn(pid_t& pid, char* const argv[]) {
+    return posix_spawn(&pid, argv[0], &actions_, &attributes_, argv, environ);
+}
 
 void PrepareProcess() {
     for (int fd = 0; fd <= 2; ++fd) {
@@ -44,24 +95,30 @@ std::optional<std::string> FindProgram(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit) {
+std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit,
+                                         std::string* err) {
+    auto fail = [&](std::string why) -> std::optional<std::string> {
+        if (err != nullptr) *err = std::move(why);
+        return std::nullopt;
+    };
     const auto program = argv.empty() ? std::nullopt : FindProgram(argv[0]);
+    if (!program) return fail((argv.empty() ? "" : argv[0]) + ": not found on PATH");
     int out[2];
-    if (!program || ::pipe(out) != 0) return std::nullopt;
+    if (::pipe(out) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
     ::fcntl(out[0], F_SETFD, FD_CLOEXEC);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclose(&actions, out[1]);
+    ::fcntl(out[1], F_SETFD, FD_CLOEXEC);
     std::vector<char*> words;
     for (const std::string& word : argv)
         words.push_back(const_cast<char*>(word.c_str()));
+    words[0] = const_cast<char*>(program->c_str());
     words.push_back(nullptr);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, program->c_str(), &actions, nullptr, words.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    int error = 0;
+    {
+        SpawnSetup setup;
+        error = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, false);
+        if (error == 0) error = setup.Spawn(pid, words.data());
+    }
     ::close(out[1]);
     std::string output;
     char buffer[4096];
@@ -72,11 +129,12 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
             output.append(buffer, std::min(limit - output.size(), static_cast<std::size_t>(n)));
     }
     ::close(out[0]);
+    if (error != 0) return fail(*program + ": " + std::strerror(error));
     int status = 0;
-    if (error != 0) return std::nullopt;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return fail(*program + " failed (status " + std::to_string(status) + ")");
     return output;
 }
 

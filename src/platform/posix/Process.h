@@ -1,5 +1,9 @@
 #pragma once
 
+#include <spawn.h>
+#include <sys/types.h>
+
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,15 +20,40 @@ namespace torvale {
 // default signal handling back from PosixShell.
 void PrepareProcess();
 
+// posix_spawn as every program we start needs it, whoever started us:
+// default signal dispositions, nothing blocked, and only the three standard
+// descriptors, each inherited, on /dev/null, or the descriptor given.
+class SpawnSetup {
+  public:
+    static constexpr int kInherit = -1;
+    static constexpr int kNull = -2;
+
+    SpawnSetup();
+    ~SpawnSetup();
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    // 0, or the error number. `ownSession`: a session of its own, away from
+    // our terminal.
+    int Prepare(const std::array<int, 3>& stdio, bool ownSession);
+    // Starts `argv` (argv[0] a path) with our environment: 0, or the error number.
+    int Spawn(pid_t& pid, char* const argv[]);
+
+  private:
+    posix_spawnattr_t attributes_;
+    posix_spawn_file_actions_t actions_;
+};
+
 // Where a program of that name is found in the absolute directories of PATH,
 // or nothing.
 std::optional<std::string> FindProgram(std::string_view name);
 
 // What a program writes on its standard output (at most `limit` bytes), when
-// it runs and exits with status 0; nothing else. `argv[0]` is looked for as
-// FindProgram looks. Its standard input and error are /dev/null.
+// it runs and exits with status 0; else nothing, and `err` says why.
+// `argv[0]` is looked for as FindProgram looks. Its standard input and error
+// are /dev/null.
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv,
-                                         std::size_t limit = 1 << 16);
+                                         std::size_t limit = 1 << 16, std::string* err = nullptr);
 
 // The home directory from HOME: an absolute path to an existing directory.
 // Empty when HOME is anything else; `problem` then says what is wrong.

@@ -14,6 +14,15 @@ bool IsUsable(const std::string& path) {
 // NAME_MAX of Linux and of macOS's file systems.
 constexpr std::size_t kLongestName = 255;
 
+// Says why, as the real file system would.
+bool Fail(std::string* err, const char* why) {
+    if (err != nullptr) *err = why;
+    return false;
+}
+
+constexpr const char* kUnusable = "the path is empty or holds a NUL byte";
+constexpr const char* kDenied = "Permission denied";
+
 }  // namespace
 
 std::vector<std::string> Recorder::Texts(Kind kind) const {
@@ -49,8 +58,16 @@ bool RecordingPreferences::GetBool(const std::string& key) {
     return lookThrough_ != nullptr && lookThrough_->GetBool(key);
 }
 
-void RecordingPreferences::SetBool(const std::string& key, bool value) {
+bool RecordingPreferences::Failed(std::string* err) const {
+    if (!failure) return false;
+    if (err != nullptr) *err = *failure;
+    return true;
+}
+
+bool RecordingPreferences::SetBool(const std::string& key, bool value, std::string* err) {
+    if (Failed(err)) return false;
     bools_[key] = value;
+    return true;
 }
 
 std::vector<std::string> RecordingPreferences::GetList(const std::string& key) {
@@ -59,13 +76,18 @@ std::vector<std::string> RecordingPreferences::GetList(const std::string& key) {
     return lookThrough_ != nullptr ? lookThrough_->GetList(key) : std::vector<std::string>{};
 }
 
-void RecordingPreferences::SetList(const std::string& key, const std::vector<std::string>& values) {
+bool RecordingPreferences::SetList(const std::string& key, const std::vector<std::string>& values,
+                                   std::string* err) {
+    if (Failed(err)) return false;
     lists_[key] = values;
+    return true;
 }
 
-void RecordingPreferences::Remove(const std::string& key) {
+bool RecordingPreferences::Remove(const std::string& key, std::string* err) {
+    if (Failed(err)) return false;
     bools_[key] = std::nullopt;
     lists_[key] = std::nullopt;
+    return true;
 }
 
 bool RecordingFileSystem::Exists(const std::string& path) {
@@ -75,40 +97,48 @@ bool RecordingFileSystem::Exists(const std::string& path) {
     return lookThrough_ != nullptr && lookThrough_->Exists(path);
 }
 
-bool RecordingFileSystem::CreateDirectory(const std::string& path, unsigned mode) {
-    if (!IsUsable(path) || failing.count(path) != 0) return false;
+bool RecordingFileSystem::CreateDirectory(const std::string& path, unsigned mode,
+                                          std::string* err) {
+    if (!IsUsable(path)) return Fail(err, kUnusable);
+    if (failing.count(path) != 0) return Fail(err, kDenied);
     recorder_.events.push_back({Kind::CreateDirectory, path, {}, mode});
     for (std::string made = path; directories_.insert(made).second;)
         made = std::string(DirectoryOf(made));
     return true;
 }
 
-std::optional<std::string> RecordingFileSystem::ReadFile(const std::string& path,
-                                                         std::size_t limit) {
-    if (failing.count(path) != 0) return std::nullopt;
-    if (const auto it = written_.find(path); it != written_.end()) {
-        if (it->second.contents.size() > limit) return std::nullopt;
-        return it->second.contents;
+std::optional<std::string> RecordingFileSystem::ReadFile(const std::string& path, std::size_t limit,
+                                                         std::string* err) {
+    if (failing.count(path) != 0) {
+        Fail(err, kDenied);
+        return std::nullopt;
     }
-    return lookThrough_ != nullptr ? lookThrough_->ReadFile(path, limit) : std::string();
+    if (const auto it = written_.find(path); it != written_.end()) {
+        if (it->second.contents.size() <= limit) return it->second.contents;
+        Fail(err, "too large");
+        return std::nullopt;
+    }
+    return lookThrough_ != nullptr ? lookThrough_->ReadFile(path, limit, err) : std::string();
 }
 
 bool RecordingFileSystem::WriteFile(const std::string& path, std::string_view contents,
-                                    unsigned mode) {
-    if (!IsUsable(path) || failing.count(path) != 0) return false;
-    if (BaseName(path).size() > kLongestName) return false;
+                                    unsigned mode, std::string* err) {
+    if (!IsUsable(path)) return Fail(err, kUnusable);
+    if (failing.count(path) != 0) return Fail(err, kDenied);
+    if (BaseName(path).size() > kLongestName) return Fail(err, "File name too long");
     const std::string directory(DirectoryOf(path));
     if (directories_.count(directory) == 0 &&
         (lookThrough_ == nullptr || !lookThrough_->Exists(directory))) {
-        return false;
+        return Fail(err, "No such file or directory");
     }
     recorder_.events.push_back({Kind::WriteFile, path, std::string(contents), mode});
     written_[path] = {std::string(contents), mode};
     return true;
 }
 
-bool RecordingFileSystem::CreateEmptyFile(const std::string& path, unsigned mode) {
-    return !Exists(path) && WriteFile(path, "", mode);
+bool RecordingFileSystem::CreateEmptyFile(const std::string& path, unsigned mode,
+                                          std::string* err) {
+    return Exists(path) ? Fail(err, "File exists") : WriteFile(path, "", mode, err);
 }
 
 std::optional<PathInfo> RecordingFileSystem::Inspect(const std::string& path) {
@@ -139,7 +169,7 @@ const RecordingFileSystem::File* RecordingFileSystem::Written(const std::string&
     return it != written_.end() ? &it->second : nullptr;
 }
 
-AppDelegate& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
+Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
                                       std::string_view searchPath) {
     app_.emplace(Seams(), clients);
     app_->applicationWillFinishLaunching(home, searchPath);

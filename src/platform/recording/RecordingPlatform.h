@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/AppDelegate.h"
+#include "core/Application.h"
 #include "platform/inih/InihParser.h"
 
 namespace torvale {
@@ -79,12 +79,18 @@ class RecordingPreferences final : public Preferences {
   public:
     explicit RecordingPreferences(Preferences* lookThrough = nullptr) : lookThrough_(lookThrough) {}
     bool GetBool(const std::string& key) override;
-    void SetBool(const std::string& key, bool value) override;
+    bool SetBool(const std::string& key, bool value, std::string* err) override;
     std::vector<std::string> GetList(const std::string& key) override;
-    void SetList(const std::string& key, const std::vector<std::string>& values) override;
-    void Remove(const std::string& key) override;
+    bool SetList(const std::string& key, const std::vector<std::string>& values,
+                 std::string* err) override;
+    bool Remove(const std::string& key, std::string* err) override;
+
+    // Why every change fails, where a test says so; unset: none fails.
+    std::optional<std::string> failure;
 
   private:
+    bool Failed(std::string* err) const;
+
     Preferences* lookThrough_;
     // Nothing: removed.
     std::map<std::string, std::optional<bool>> bools_;
@@ -107,10 +113,12 @@ class RecordingFileSystem final : public FileSystem {
         : recorder_(recorder), lookThrough_(lookThrough) {}
 
     bool Exists(const std::string& path) override;
-    bool CreateDirectory(const std::string& path, unsigned mode) override;
-    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) override;
-    bool WriteFile(const std::string& path, std::string_view contents, unsigned mode) override;
-    bool CreateEmptyFile(const std::string& path, unsigned mode) override;
+    bool CreateDirectory(const std::string& path, unsigned mode, std::string* err) override;
+    std::optional<std::string> ReadFile(const std::string& path, std::size_t limit,
+                                        std::string* err) override;
+    bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
+                   std::string* err) override;
+    bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
     void RemoveLeftovers(const std::string&) override {}
     // Reads look through; what was made or written here reads as a private
     // directory or file.
@@ -120,8 +128,8 @@ class RecordingFileSystem final : public FileSystem {
     // What also counts as present (installed clients), besides what was
     // written or made and what the real file system holds.
     std::function<bool(const std::string& path)> present;
-    // Paths where making a directory or writing fails and reading finds
-    // something unreadable.
+    // Paths where making a directory or writing fails, and reading finds
+    // something unreadable: "Permission denied".
     std::set<std::string> failing;
     // A file that stands there before any pass, with no event recorded.
     void Seed(const std::string& path, std::string contents);
@@ -158,12 +166,12 @@ class RecordingPlatform {
 
     // The application on these seams, started up in `home`; start-up's
     // events stay in the recorder. Replaces any application started before.
-    AppDelegate& Start(const ClientTable& clients, const std::string& home,
+    Application& Start(const ClientTable& clients, const std::string& home,
                        std::string_view searchPath = {});
-    AppDelegate& app() { return *app_; }
+    Application& app() { return *app_; }
 
   private:
-    std::optional<AppDelegate> app_;
+    std::optional<Application> app_;
 };
 
 }  // namespace torvale

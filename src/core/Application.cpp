@@ -1,0 +1,154 @@
+#include "core/Application.h"
+
+#include <utility>
+
+#include "base/Masking.h"
+#include "core/AlertTitles.h"
+#include "core/Alerts.h"
+#include "core/Executor.h"
+#include "core/config/Trust.h"
+#include "core/launchers/Launchers.h"
+
+namespace torvale {
+
+void Application::applicationWillFinishLaunching(const std::string& homeDirectory,
+                                                 std::string_view searchPath) {
+    Exclusively([&] {
+        Locate(homeDirectory, searchPath);
+
+        // The directory will hold connection files with passwords in them.
+        // Without it every .rdp launch fails later, so say so now.
+        std::string why;
+        if (!platform_.files.CreateDirectory(ConfigDir, 0700, &why)) {
+            platform_.log.Write("Not made: " + ConfigDir + ": " + why);
+            Alert(platform_, titles::kSorry, "无法创建用户数据目录：" + ConfigDir);
+        }
+        // What a writer killed halfway left behind may hold a password.
+        platform_.files.RemoveLeftovers(ConfigDir);
+        // Only where nothing is: an administrator or a deployment tool may
+        // be writing an allow-list there at this very moment. Where something
+        // is, that is as it should be.
+        platform_.files.CreateEmptyFile(ConfigDir + "/configuration.ini", 0644, nullptr);
+    });
+}
+
+void Application::Locate(const std::string& homeDirectory, std::string_view searchPath) {
+    home_ = homeDirectory;
+    searchPath_ = searchPath;
+    ConfigDir = homeDirectory + "/Documents" + "/torvale";
+}
+
+void Application::handleURLEvent(const Field& urlText) {
+    Decoded decoded;
+    if (urlText) {
+        auto result = DecodeLaunchUrl(*urlText);
+        if (auto* text = std::get_if<std::string>(&result)) {
+            decoded.fieldText = std::move(*text);
+        } else {
+            decoded.failure = std::get<DecodeFailure>(result);
+        }
+    }
+    if (exclusive_) {
+        if (pendingPasses_.size() < kPendingLimit) {
+            pendingPasses_.push_back(std::move(decoded));
+        } else if (!std::exchange(droppedSinceDrained_, true)) {
+            platform_.log.Write("Launch URLs dropped: " + std::to_string(kPendingLimit) +
+                                " already wait for the current one");
+        }
+        return;
+    }
+    Exclusively([&] { RunPass(decoded); });
+}
+
+void Application::Exclusively(const std::function<void()>& work) {
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{exclusive_};
+    exclusive_ = true;
+
+    work();
+    while (!pendingPasses_.empty()) {
+        const Decoded next = std::move(pendingPasses_.front());
+        pendingPasses_.pop_front();
+        RunPass(next);
+    }
+    droppedSinceDrained_ = false;
+}
+
+void Application::RunPass(const Decoded& decoded) {
+    pass_ = PassRecord{};
+    pass_.decodeFailure = decoded.failure;
+    // Read afresh for every pass, so that an administrator's change counts
+    // from the next launch URL on.
+    const Configuration config = LoadConfiguration();
+    pass_.request = ReadRequest(decoded.fieldText);
+
+    const Route* route = FindRoute(pass_.request.action);
+    const ClientChoice client = route != nullptr && route->client != nullptr
+                                    ? Choose(clients_.*route->client, config)
+                                    : ClientChoice{};
+    pass_.plan = PlanLaunch(route, pass_.request, {clients_, client, ConfigDir});
+    pass_.record = Execute(pass_.request, pass_.plan, config, platform_);
+
+    // The history is shown to anyone at the screen: no secret goes there,
+    // wherever a launch URL may have put it. The client and its reason come
+    // from this machine, not the URL: masking there would only garble them.
+    LaunchRecord shown = pass_.record;
+    const std::vector<std::string> secrets = SecretValues(pass_.request);
+    for (std::string* text : {&shown.gateway, &shown.detail})
+        *text = Masked(*text, secrets);
+    history.Add(std::move(shown));
+}
+
+Configuration Application::ReadConfiguration() {
+    return torvale::ReadConfiguration(platform_.files, platform_.ini,
+                                      ConfigDir + "/configuration.ini", clients_, home_);
+}
+
+Configuration Application::LoadConfiguration() {
+    Configuration config = ReadConfiguration();
+    const std::string path = ConfigDir + "/configuration.ini";
+    if (config.unreadable) {
+        platform_.log.Write("Not read: " + path + ": " + config.error);
+        Alert(platform_, titles::kSorry, "配置文件有误：" + path);
+    } else if (config.errorLine != 0) {
+        const std::string where = path + ":" + std::to_string(config.errorLine);
+        platform_.log.Write("Not read: " + where + ": " + config.error);
+        Alert(platform_, titles::kSorry, "配置文件有误：" + where);
+    }
+    return config;
+}
+
+ClientChoice Application::Choose(const ClientApp& app, const Configuration& config) {
+    return ChooseClient(app, clients_, config, searchPath_,
+                        [this](const std::string& path) { return appInstalled(path); });
+}
+
+bool Application::appInstalled(std::string_view path) {
+    return platform_.files.Exists(std::string(path));
+}
+
+bool Application::AlertsSuppressed() {
+    return torvale::AlertsSuppressed(platform_);
+}
+
+bool Application::TurnAlertsBackOn() {
+    std::string why;
+    if (torvale::TurnAlertsBackOn(platform_, &why)) return true;
+    platform_.log.Write("Alerts not turned back on: " + why);
+    return false;
+}
+
+std::vector<std::string> Application::TrustedGateways() {
+    return torvale::TrustedGateways(platform_);
+}
+
+bool Application::ForgetGateways() {
+    std::string why;
+    if (platform_.preferences.Remove(kTrustedGateways, &why)) return true;
+    platform_.log.Write("Trusted hosts not forgotten: " + why);
+    return false;
+}
+
+}  // namespace torvale

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/LaunchHistory.h"
+#include "core/Platform.h"
+#include "core/clients/ClientTable.h"
+#include "core/clients/Resolution.h"
+#include "core/config/Configuration.h"
+#include "core/plan/Plan.h"
+#include "core/request/Request.h"
+#include "core/request/UrlDecoding.h"
+
+namespace torvale {
+
+// What one request pass saw, planned and did: what the dry run prints. Unlike
+// the history it holds the secrets, as the request does.
+struct PassRecord {
+    // Where and why the launch URL could not be decoded.
+    std::optional<DecodeFailure> decodeFailure;
+    Request request;
+    Plan plan;
+    LaunchRecord record;
+};
+
+// The resident application: start-up, then one request pass per launch URL.
+// A pass reads configuration.ini, reads the request, finds the client the
+// action needs, has the launcher make its plan and the executor carry it out,
+// and keeps it in the history.
+class Application {
+  public:
+    explicit Application(const Platform& platform, const ClientTable& clients = clients::kMacOS)
+        : platform_(platform), clients_(clients) {}
+
+    // Start-up: the user data directory, what crashed writers left in it,
+    // an empty configuration.ini. `searchPath` is where a client given by
+    // name is looked for (PATH).
+    void applicationWillFinishLaunching(const std::string& homeDirectory,
+                                        std::string_view searchPath = {});
+    // Where the user's data is and where clients are looked for, and nothing
+    // more: what start-up begins with, and all the checks need.
+    void Locate(const std::string& homeDirectory, std::string_view searchPath = {});
+
+    // Takes the whole launch URL text, absent when the event carried none.
+    void handleURLEvent(const Field& urlText);
+
+    // configuration.ini as it stands now, with no alert.
+    Configuration ReadConfiguration();
+    // The client a launch of `app` would start, with this configuration.
+    ClientChoice Choose(const ClientApp& app, const Configuration& config);
+    bool appInstalled(std::string_view path);
+
+    // "Don't show again", and the hosts trusted always. A change that cannot
+    // be kept is logged and answers false.
+    bool AlertsSuppressed();
+    bool TurnAlertsBackOn();
+    std::vector<std::string> TrustedGateways();
+    bool ForgetGateways();
+
+    Platform& Seams() { return platform_; }
+    const ClientTable& Clients() const { return clients_; }
+    const std::string& SearchPath() const { return searchPath_; }
+
+    std::string ConfigDir;
+    // The launch URLs handled in this run.
+    LaunchHistory history;
+    // The newest request pass.
+    const PassRecord& LastPass() const { return pass_; }
+
+  private:
+    // A launch URL as it waits for its pass: the field text, or why there is none.
+    struct Decoded {
+        Field fieldText;
+        std::optional<DecodeFailure> failure;
+    };
+
+    // Runs `work` as one pass; a URL event that arrives meanwhile (a modal
+    // alert runs the event loop) waits its turn instead of starting a pass
+    // inside it.
+    void Exclusively(const std::function<void()>& work);
+    void RunPass(const Decoded& decoded);
+    // configuration.ini for a pass: an error is an alert, and its reason a
+    // log line.
+    Configuration LoadConfiguration();
+
+    Platform platform_;
+    const ClientTable& clients_;
+    std::string home_;
+    std::string searchPath_;
+    PassRecord pass_;
+    bool exclusive_ = false;
+    // URL events that came during a pass; beyond kPendingLimit they are
+    // dropped, so that a page cannot queue passes without end behind an alert.
+    static constexpr std::size_t kPendingLimit = 32;
+    std::deque<Decoded> pendingPasses_;
+    bool droppedSinceDrained_ = false;
+};
+
+}  // namespace torvale

@@ -1,0 +1,142 @@
+#include "core/Executor.h"
+
+#include "core/AlertTitles.h"
+#include "core/Alerts.h"
+#include "core/config/Trust.h"
+
+namespace torvale {
+namespace {
+
+// No host name is longer than 253 bytes; a longer "host" is remembered by
+// no one, and would only fill the user's preferences.
+constexpr std::size_t kLongestHost = 253;
+
+class Execution {
+  public:
+    Execution(const Request& request, const Plan& plan, const Configuration& config,
+              Platform& platform)
+        : request_(request), plan_(plan), config_(config), platform_(platform) {
+        record_.time = std::chrono::system_clock::now();
+        record_.action = plan.action;
+        record_.client = plan.client;
+        record_.clientReason = plan.clientReason;
+    }
+
+    LaunchRecord Run() {
+        const bool debug = request_.m_debug == "1";
+        if (debug) Alert(platform_, titles::kDebug, Str(request_.url));
+        if (plan_.refusal) {
+            record_.outcome = plan_.refusal->outcome;
+            record_.detail = plan_.refusal->detail;
+            Alert(platform_, plan_.refusal->title, plan_.refusal->message);
+            return record_;
+        }
+        if (plan_.destination && !Permitted(*plan_.destination)) return record_;
+        bool fileMissing = false;
+        for (const FileToWrite& file : plan_.files) {
+            if (Write(file)) continue;
+            if (file.neededByCommand) {
+                record_.outcome = Outcome::WriteFailed;
+                return record_;
+            }
+            fileMissing = true;
+        }
+        if (plan_.command) {
+            const std::string line = LineOf(*plan_.command);
+            if (debug && plan_.command->debugShown) Alert(platform_, titles::kDebug, line);
+            runcmd(line, fileMissing);
+        }
+        return record_;
+    }
+
+  private:
+    // Whether the launch may connect: the host allowed, or, when nothing
+    // decides for it, the user answers the trust question with connect.
+    bool Permitted(const Destination& destination) {
+        const std::string& host = destination.host;
+        const GatewayDecision gateway = DecideGateway(config_, host, TrustedGateways(platform_));
+        std::string& decided = record_.gateway;
+        decided =
+            (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
+        if (gateway.verdict == GatewayDecision::Refused) {
+            record_.outcome = Outcome::Refused;
+            record_.detail = host;
+            Alert(platform_, titles::kSorry, "网关不在信任列表中：" + host);
+            return false;
+        }
+        if (gateway.verdict == GatewayDecision::Allowed) return true;
+
+        // Asked even when alerts are silenced: "don't show again" on some
+        // alert must never hand a new host the user's drives unasked.
+        const Answer answer = platform_.alerts.Ask(TrustQuestion(destination));
+        if (answer == Answer::Cancel) {
+            decided += ": cancelled";
+            record_.outcome = Outcome::Cancelled;
+            record_.detail = host;
+            return false;
+        }
+        decided += ": connect";
+        if (answer == Answer::ConnectAlways && !host.empty() && host.size() <= kLongestHost) {
+            std::vector<std::string> trusted = TrustedGateways(platform_);
+            trusted.push_back(host);
+            std::string why;
+            if (platform_.preferences.SetList(kTrustedGateways, trusted, &why)) {
+                decided += ", trusted from now on";
+            } else {
+                decided += ", but not trusted from now on: " + why;
+                platform_.log.Write("Trusted host not kept: " + why);
+            }
+        }
+        return true;
+    }
+
+    bool Write(const FileToWrite& file) {
+        std::string why;
+        if (platform_.files.WriteFile(file.path, file.text, file.mode, &why)) return true;
+        platform_.log.Write("Not written: " + file.path + ": " + why);
+        record_.detail = file.path;
+        Alert(platform_, titles::kSorry, file.failureAlert);
+        return false;
+    }
+
+    void runcmd(const std::string& line, bool fileMissing) {
+        // The shell would only ever see the line up to its first NUL byte,
+        // which is another command than the one that was built.
+        if (line.find('\0') != std::string::npos) {
+            platform_.log.Write("Command not run: the command line holds a NUL byte");
+            record_.outcome = Outcome::NotRun;
+            return;
+        }
+        const CommandResult result = platform_.shell.Run(line);
+        if (!result.notRun.empty()) {
+            platform_.log.Write("Command not run: " + result.notRun);
+            record_.outcome = Outcome::NotRun;
+        } else if (result.failedAtOnce) {
+            record_.outcome = Outcome::ClientFailed;
+            Alert(platform_, titles::kSorry,
+                  "客户端启动失败：" + plan_.client +
+                      (result.errorOutput.empty() ? "" : "\n" + result.errorOutput));
+        } else {
+            record_.outcome = fileMissing ? Outcome::LaunchedWithoutFile : Outcome::Launched;
+        }
+    }
+
+    const Request& request_;
+    const Plan& plan_;
+    const Configuration& config_;
+    Platform& platform_;
+    LaunchRecord record_;
+};
+
+}  // namespace
+
+LaunchRecord Execute(const Request& request, const Plan& plan, const Configuration& config,
+                     Platform& platform) {
+    return Execution(request, plan, config, platform).Run();
+}
+
+std::vector<std::string> TrustedGateways(Platform& platform) {
+    return platform.preferences.GetList(kTrustedGateways);
+}
+
+}  // namespace torvale

@@ -1,0 +1,155 @@
+// The checks of `--doctor` and of the macOS window: how Torvale is set up
+// here, judged from what the seams can see.
+
+#include "core/doctor/Findings.h"
+
+#include <algorithm>
+
+#include "base/Printable.h"
+#include "base/Text.h"
+#include "core/Application.h"
+
+namespace torvale {
+namespace {
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+}  // namespace
+
+std::string FindingLine(const Finding& finding) {
+    static constexpr const char* kLevels[] = {"ok  ", "warn", "fail"};
+    std::string line = std::string(kLevels[finding.level]) + "  " + Printable(finding.check) +
+                       ": " + Printable(finding.detail);
+    if (finding.level != Finding::Ok) line += "; fix: " + Printable(finding.fix);
+    return line;
+}
+
+bool AnyFails(const std::vector<Finding>& findings) {
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const Finding& f) { return f.level == Finding::Fail; });
+}
+
+std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
+    const std::string& ConfigDir = app.ConfigDir;
+    FileSystem& files = app.Seams().files;
+    std::vector<Finding> found;
+    auto add = [&](Finding::Level level, std::string check, std::string detail,
+                   std::string fix = {}) {
+        found.push_back({level, std::move(check), std::move(detail), std::move(fix)});
+    };
+
+    const HandlerFacts handler = facts.Handler();
+    const std::string expected = facts.ExpectedHandler();
+    if (handler.entry.empty()) {
+        add(Finding::Fail, "handler", "nothing opens torvale:// links", handler.howToRegister);
+    } else if (handler.program.empty()) {
+        add(Finding::Fail, "handler", handler.entry + " names no program", handler.howToRegister);
+    } else if (!app.appInstalled(handler.program)) {
+        add(Finding::Fail, "handler",
+            handler.entry + " runs " + handler.program + ", which is not there",
+            "reinstall torvale, or " + handler.howToRegister);
+    } else if (!expected.empty() && handler.program != expected) {
+        add(Finding::Warn, "handler",
+            handler.entry + " runs " + handler.program + ", not " + expected,
+            handler.howToRegister);
+    } else {
+        add(Finding::Ok, "handler", handler.entry + " runs " + handler.program);
+    }
+
+    const auto directory = files.Inspect(ConfigDir);
+    if (!directory || !directory->directory) {
+        add(Finding::Fail, "data directory",
+            ConfigDir + (directory ? " is not a directory" : " is missing"),
+            directory ? "move what stands there away, then start torvale once"
+                      : "start torvale once");
+    } else if (!directory->writable) {
+        add(Finding::Fail, "data directory", ConfigDir + " cannot be written",
+            "chmod u+w " + ConfigDir);
+    } else if ((directory->mode & 0777) != 0700) {
+        add(Finding::Warn, "data directory",
+            ConfigDir + " has mode " + Octal(directory->mode & 0777) +
+                ": others may see its connection files",
+            "chmod 700 " + ConfigDir);
+    } else {
+        add(Finding::Ok, "data directory", ConfigDir + " (0700, writable)");
+    }
+    const auto names = files.List(ConfigDir);
+    const auto leftovers = std::count_if(names.begin(), names.end(), [](const std::string& name) {
+        return name.starts_with(".torvale-");
+    });
+    if (leftovers > 0) {
+        add(Finding::Warn, "temporaries",
+            std::to_string(leftovers) +
+                " left behind by writers that ended halfway; they may hold passwords",
+            "start torvale once (start-up removes them), or delete " + ConfigDir + "/.torvale-*");
+    } else {
+        add(Finding::Ok, "temporaries", "none left behind");
+    }
+
+    const Configuration config = app.ReadConfiguration();
+    const std::string configuration = ConfigDir + "/configuration.ini";
+    const std::string refusing =
+        config.gatewaysInError ? "; every launch that connects is refused meanwhile" : "";
+    if (config.unreadable) {
+        add(Finding::Fail, "configuration.ini",
+            configuration + " cannot be read (" + config.error + ")" + refusing,
+            "make it a readable file, or delete it");
+    } else if (config.errorLine != 0) {
+        add(Finding::Fail, "configuration.ini",
+            configuration + ":" + std::to_string(config.errorLine) + " cannot be read (" +
+                config.error + ")" + refusing,
+            "mend that line: [clients] or [gateways], \"key = value\", absolute paths, under 200 "
+            "bytes");
+    } else if (!config.allow.empty()) {
+        add(Finding::Ok, "configuration.ini",
+            "allow-list: " + Joined(config.allow) + "; nothing is asked");
+    } else {
+        const auto trusted = app.TrustedGateways();
+        add(Finding::Ok, "configuration.ini",
+            "no allow-list: a host not trusted yet is asked about; trusted: " +
+                (trusted.empty() ? std::string("none") : Joined(trusted)));
+    }
+
+    for (const ClientApp* client : app.Clients().All()) {
+        const ClientChoice choice = app.Choose(*client, config);
+        if (const auto& where = choice.found) {
+            add(Finding::Ok, "client " + std::string(client->name),
+                where->path + " (" + (where->reason.empty() ? "its usual place" : where->reason) +
+                    ")");
+        } else {
+            add(Finding::Warn, "client " + std::string(client->name),
+                "not found; " + PlacesLookedIn(*client, config, app.SearchPath()),
+                "install it, or give its path under [clients] in configuration.ini");
+        }
+    }
+
+    if (const auto font = facts.ChineseFont(); font && !*font) {
+        add(Finding::Warn, "font", "no font with Chinese glyphs: the dialogs would show boxes",
+            "apt-get install fonts-wqy-microhei");
+    } else if (font) {
+        add(Finding::Ok, "font", "a font with Chinese glyphs is installed");
+    }
+    if (const auto display = facts.Display(); display && !*display) {
+        add(Finding::Warn, "display",
+            "none: torvale-desktop would write its alerts on standard error and answer the trust "
+            "question no",
+            "run it from a desktop session");
+    } else if (display) {
+        add(Finding::Ok, "display", "dialogs can be shown");
+    }
+    if (app.AlertsSuppressed()) {
+        add(Finding::Warn, "alerts",
+            "silenced by \"don't show again\" (" + facts.PreferencesPlace() + ")",
+            "remove AlertSuppression from " + facts.PreferencesPlace());
+    } else {
+        add(Finding::Ok, "alerts", "shown (" + facts.PreferencesPlace() + ")");
+    }
+    return found;
+}
+
+}  // namespace torvale

@@ -1,0 +1,86 @@
+#include "core/launchers/Launchers.h"
+
+#include "core/AlertTitles.h"
+
+namespace torvale {
+namespace {
+
+using T = ClientTable;
+
+constexpr Route kRoutes[] = {
+    {"StartPutty", nullptr, nullptr, "putty还未实现"},
+    {"StartWinscp", nullptr, nullptr, "winscp还未实现"},
+    {"StartFileZilla", &T::fileZilla, PlanFileZilla},
+    {"StartFlashXP", nullptr, nullptr, "flashxp还未实现"},
+    {"StartSecureCRT", &T::secureCRT, PlanSecureCRT},
+    {"StartMstsc", &T::microsoftRemoteDesktop, PlanMstsc},
+    {"StartPuttyMonitor", nullptr, nullptr, "putty还未实现"},
+    {"StartPuttyDisplay", nullptr, nullptr, "putty还未实现"},
+    {"StartSecureCRTDisplay", &T::secureCRT, PlanSecureCRTDisplay},
+    {"StartSecureCRTMonitor", &T::secureCRT, PlanSecureCRTMonitor},
+    {"StartRdpReplay", nullptr, nullptr, "rdplayer还未实现"},
+    {"StartMstscMonitor", nullptr, nullptr, "rdplayer还未实现"},
+    {"StartMstscAutoRun", &T::remoteDesktopConnection, PlanMstscAutoRun},
+    {"StartMstscAutoRunReplay", &T::quendalApp, PlanMstscAutoRunReplay},
+};
+
+}  // namespace
+
+const Route* FindRoute(const Field& action) {
+    if (!action) return nullptr;
+    for (const Route& route : kRoutes) {
+        if (*action == route.action) return &route;
+    }
+    return nullptr;
+}
+
+Plan PlanLaunch(const Route* route, const Request& request, const LaunchContext& context) {
+    if (route == nullptr) {
+        Plan plan;
+        plan.refusal = {Outcome::UnknownAction, titles::kError, "未知接口", {}};
+        return plan;
+    }
+    Plan plan;
+    if (route->launcher != nullptr) {
+        plan = route->launcher(request, context);
+    } else {
+        plan.refusal = {
+            Outcome::NotImplemented, titles::kSorry, std::string(route->notImplemented), {}};
+    }
+    plan.action = route->action;
+    return plan;
+}
+
+Plan OpeningCheck(const LaunchContext& context) {
+    Plan plan;
+    const ClientChoice& choice = context.client;
+    if (choice.found) {
+        plan.client = choice.found->path;
+        plan.clientReason = choice.found->reason;
+    } else {
+        plan.client = choice.app->name;
+        plan.refusal = {Outcome::ClientMissing, titles::kSorry, choice.notFoundText, {}};
+    }
+    return plan;
+}
+
+Command StartCommand(const LaunchContext& context) {
+    const ResolvedClient& client = *context.client.found;
+    Command command;
+    command.Literal(context.table.launcher);
+    command.words.push_back({{client.path, Quoting::Program}});
+    command.Literal(client.form->arguments);
+    return command;
+}
+
+bool RefuseUnsafe(Plan& plan, std::initializer_list<Check> checks) {
+    for (const Check& check : checks) {
+        if (!check.unsafe) continue;
+        plan.refusal = {Outcome::Refused, titles::kSorry,
+                        "启动参数不安全：" + std::string(check.key), std::string(check.key)};
+        return true;
+    }
+    return false;
+}
+
+}  // namespace torvale

@@ -1,0 +1,35 @@
+// QuendalApp, the gateway's own client: the whole request on its command line.
+
+#include "core/address/Address.h"
+#include "core/launchers/Launchers.h"
+
+namespace torvale {
+
+Plan PlanMstscAutoRunReplay(const Request& r, const LaunchContext& context) {
+    Plan plan = OpeningCheck(context);
+    if (plan.refusal) return plan;
+    // The client reads host and port from one argument: a port that is not
+    // a number could name another host there.
+    const std::string& host = Str(r.m_host);
+    const std::string& port = Str(r.m_port);
+    if (RefuseUnsafe(plan, {{"port", !IsPort(port)}})) return plan;
+    plan.destination = {
+        host, WithPort(host, port), context.client.app->name, Str(r.m_username), {}};
+
+    // Each value stands in a double-quoted place of the fixed format, the
+    // last one between literal double quotes that the client receives.
+    auto place = [](std::string_view name, std::string value, bool secret = false) {
+        return Word{{std::string(name), Quoting::Literal},
+                    {std::move(value), Quoting::DoubleQuoted, secret}};
+    };
+    Command command = StartCommand(context);
+    command.words.push_back(place("/v:", host + ":" + port));
+    command.words.push_back(place("/u:", Str(r.m_username)));
+    command.words.push_back(place("/p:", Str(r.m_password), true));
+    command.words.push_back(place("/app-name:", Str(r.m_path)));
+    command.words.push_back(place("/app-cmd:", "\"" + Str(r.m_param) + "\""));
+    plan.command = std::move(command);
+    return plan;
+}
+
+}  // namespace torvale

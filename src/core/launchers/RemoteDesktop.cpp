@@ -1,0 +1,88 @@
+// Microsoft's Remote Desktop clients, each opening a connection file written
+// into the user data directory: the full desktop and the published application.
+
+#include <algorithm>
+
+#include "core/address/Address.h"
+#include "core/launchers/Checks.h"
+#include "core/launchers/Launchers.h"
+#include "core/launchers/RdpFile.h"
+
+namespace torvale {
+namespace {
+
+const std::string kWriteFailed = "创建activex.rdp文件出错";
+
+// Where an .rdp launch connects, and what it shares there, as the file says
+// them.
+Destination RemoteDesktop(const Request& r, const LaunchContext& context) {
+    const std::string address = OneLine(Str(r.m_localhost));
+    return {std::string(HostOfAddress(address)), address, context.client.app->name,
+            OneLine(LoginName(r)), Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard))}};
+}
+
+// A connection file: private, since it may carry the user's password.
+FileToWrite ConnectionFile(std::string path, std::string text, std::string_view secret,
+                           std::string failureAlert, bool neededByCommand) {
+    FileToWrite file{std::move(path),         std::move(text), 0600, {},
+                     std::move(failureAlert), neededByCommand};
+    if (!secret.empty()) file.secrets.emplace_back(secret);
+    return file;
+}
+
+}  // namespace
+
+Plan PlanMstsc(const Request& r, const LaunchContext& context) {
+    Plan plan = OpeningCheck(context);
+    if (plan.refusal) return plan;
+    const std::string& rdparg = Str(r.m_rdparg);
+    const RdpSwitch place = context.client.found->form->rdpSwitch;
+    if (RefuseUnsafe(plan, {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) return plan;
+    plan.destination = RemoteDesktop(r, context);
+
+    // The client gets a copy named after the target, written from this
+    // pass's own text: a pass to another target may rewrite activex.rdp
+    // meanwhile (one process per click on Linux), and no copy needs hard
+    // links (SMB, exFAT).
+    const std::string text = MstscFileText(r);
+    const std::string secret = r.m_entrust_password == "1" ? OneLine(Str(r.m_password)) : "";
+    const std::string desktopFile = context.configDir + "/activex.rdp";
+    plan.files.push_back(
+        ConnectionFile(desktopFile, text, secret, kWriteFailed + desktopFile, false));
+    // With every "." made ",", the name can never climb out of the directory.
+    std::string target = Str(r.m_target_ip);
+    std::replace(target.begin(), target.end(), '.', ',');
+    const std::string targetCopy = context.configDir + "/" + target + ".rdp";
+    // A client started on a copy that was not written would open what an
+    // earlier pass left there: another target, with its shared drives.
+    plan.files.push_back(
+        ConnectionFile(targetCopy, text, secret, "复制文件出错" + targetCopy, true));
+
+    Command command = StartCommand(context);
+    command.debugShown = false;
+    auto rdpSwitch = [&] { command.words.push_back({{"/", Quoting::Literal}, {rdparg}}); };
+    if (place == RdpSwitch::BeforeFile && !rdparg.empty()) rdpSwitch();
+    command.Value(targetCopy);
+    // FreeRDP keeps no credentials, so "public" asks nothing of it, and
+    // FreeRDP 2 rejects the switch and exits.
+    if (place == RdpSwitch::AfterFile && !rdparg.empty() && rdparg != "public") rdpSwitch();
+    plan.command = std::move(command);
+    return plan;
+}
+
+Plan PlanMstscAutoRun(const Request& r, const LaunchContext& context) {
+    Plan plan = OpeningCheck(context);
+    if (plan.refusal) return plan;
+    plan.destination = RemoteDesktop(r, context);
+
+    const std::string file = context.configDir + "/activex_autorun.rdp";
+    plan.files.push_back(ConnectionFile(file, MstscAutoRunFileText(r), OneLine(Str(r.m_password)),
+                                        kWriteFailed, true));
+    Command command = StartCommand(context);
+    command.debugShown = false;
+    command.Value(file);
+    plan.command = std::move(command);
+    return plan;
+}
+
+}  // namespace torvale

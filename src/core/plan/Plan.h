@@ -1,0 +1,105 @@
+#pragma once
+
+// What one launch will do, as plain data: made by a launcher from the
+// request, carried out by the executor, printed by the dry run. Nothing in
+// it has happened yet.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/LaunchHistory.h"
+
+namespace torvale {
+
+// How a piece of a command-line word is written in the /bin/sh line.
+enum class Quoting {
+    Literal,       // fixed text of this application, as it is
+    Value,         // a value: runs of them quoted together by ShellQuote
+    Program,       // a client's path, as ProgramWord writes it
+    DoubleQuoted,  // a value in a double-quoted place of a fixed format
+};
+
+struct Piece {
+    std::string text;
+    Quoting quoting = Quoting::Value;
+    bool secret = false;  // from a secret launch parameter
+};
+
+// One argument of the client: its pieces, written together as one word.
+using Word = std::vector<Piece>;
+
+// The command line a launch runs, word by word. The line that /bin/sh -c is
+// given, and the argv the shell makes of it, both come from these words.
+struct Command {
+    std::vector<Word> words;
+    // Whether the debug alert shows the line before it runs: the remote
+    // desktop lines never had it.
+    bool debugShown = true;
+
+    // Appends fixed words of this application, blanks between them.
+    void Literal(std::string_view words);
+    // Appends one word made of one value.
+    void Value(std::string_view value, bool secret = false);
+};
+
+// The exact line: words one blank apart, every value quoted, an empty word
+// written ''.
+std::string LineOf(const Command& command);
+// The words the shell makes of that line: the client's argv.
+std::vector<std::string> ArgvOf(const Command& command);
+
+// What a launch shares with the host it connects to: an .rdp file's drives
+// ("disk") and, unless "clipboard" is "0", the clipboard.
+struct Shares {
+    std::string disk;
+    std::string clipboard;
+};
+
+// Where a launch connects, and as whom, as its client will read it.
+struct Destination {
+    std::string host;     // as the allow-list and the trusted hosts name it
+    std::string address;  // the host with the port the launch carries, if any
+    std::string_view client;
+    std::string login;
+    std::optional<Shares> shares;
+};
+
+// A connection file the launch writes before its command runs.
+struct FileToWrite {
+    std::string path;
+    std::string text;
+    unsigned mode = 0600;
+    // The secrets as the text holds them; none when no secret is in it.
+    std::vector<std::string> secrets;
+    // The alert when it cannot be written.
+    std::string failureAlert;
+    // Whether the command opens this file: then nothing runs without it.
+    bool neededByCommand = true;
+};
+
+// The alert shown instead of a launch that does not go ahead.
+struct Refusal {
+    Outcome outcome;
+    std::string title;
+    std::string message;
+    std::string detail;  // for the history: the unsafe key, ...
+};
+
+struct Plan {
+    std::string_view action;  // the action name, empty for an unknown one
+    std::string client;       // the program or bundle looked for or found
+    std::string clientReason;
+    std::optional<Refusal> refusal;  // then nothing below is carried out
+    std::optional<Destination> destination;
+    std::vector<FileToWrite> files;
+    std::optional<Command> command;
+};
+
+// Every form in which a secret of the plan stands in what the pass shows,
+// writes or runs: as it is, as its command-line piece is written in the line
+// (quoted alone, or inside a quoted run), as a file holds it.
+std::vector<std::string> SecretForms(const Plan& plan);
+
+}  // namespace torvale

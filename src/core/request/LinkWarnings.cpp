@@ -1,0 +1,77 @@
+#include "core/request/LinkWarnings.h"
+
+#include <map>
+
+#include "base/Printable.h"
+
+namespace torvale {
+namespace {
+
+constexpr std::string_view kScheme = "torvale://";
+
+// What browsers do with a raw character in a link: Chromium blocks a link
+// with raw non-ASCII text, a raw space, or a ":" before anything but a digit;
+// before a raw "@" both Chromium and Firefox drop ":" and turn "=" into
+// "%3D". A ":" before a port's digits with no "@" after it passes.
+const char* RawTrouble(std::string_view value, bool atFollows) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const bool digitNext = i + 1 < value.size() && value[i + 1] >= '0' && value[i + 1] <= '9';
+        if (static_cast<unsigned char>(c) >= 0x80) return "raw non-ASCII text";
+        if (c == ' ') return "a raw space";
+        if (c == ':' && (!digitNext || atFollows)) return "a raw \":\"";
+        if (c == '@') return "a raw \"@\"";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> LinkWarnings(std::string_view urlText) {
+    std::vector<std::string> warnings;
+    if (!urlText.starts_with(kScheme)) {
+        warnings.push_back(
+            "the URL does not begin with torvale://: its first 10 characters are "
+            "dropped as if they were that head");
+    }
+    // Fields as the page wrote them, before any decoding; the pass decodes
+    // first and splits after, so a key counts here as written too. What
+    // stands before the first "&" is no field, and a field is closed by the
+    // next "&".
+    std::map<std::string, int, std::less<>> seen;
+    std::string_view rest = urlText.substr(std::min(urlText.size(), kScheme.size()));
+    const std::size_t first = rest.find('&');
+    if (const std::string_view head = rest.substr(0, first); head.find('=') != head.npos) {
+        warnings.push_back(Printable(head.substr(0, head.find('='))) +
+                           " stands before the first \"&\" and is never read: begin the link "
+                           "with torvale://&");
+    }
+    rest = first == std::string_view::npos ? std::string_view() : rest.substr(first + 1);
+    while (!rest.empty()) {
+        const std::size_t amp = rest.find('&');
+        const std::string_view field = rest.substr(0, amp);
+        rest = amp == std::string_view::npos ? std::string_view() : rest.substr(amp + 1);
+        const std::size_t equals = field.find('=');
+        if (equals == std::string_view::npos || equals == 0) continue;
+        const std::string key(field.substr(0, equals));
+        if (amp == std::string_view::npos) {
+            warnings.push_back(Printable(key) +
+                               " has no closing \"&\", so it reads as empty: end the link with "
+                               "\"&\"");
+            continue;
+        }
+        if (++seen[key] == 2)
+            warnings.push_back(Printable(key) +
+                               " is given more than once: the first value is read");
+        if (const char* trouble = RawTrouble(field.substr(equals + 1),
+                                             rest.find('@') != std::string_view::npos ||
+                                                 field.find('@') != std::string_view::npos)) {
+            warnings.push_back("the value of " + Printable(key) + " holds " + trouble +
+                               ", which browsers block or rewrite: percent-encode every value "
+                               "as UTF-8");
+        }
+    }
+    return warnings;
+}
+
+}  // namespace torvale

@@ -1,0 +1,102 @@
+#include "core/request/Request.h"
+
+#include <variant>
+
+#include "core/request/UrlDecoding.h"
+
+namespace torvale {
+
+using R = Request;
+
+// Sized by its rows: a row left out cannot compile into a null member.
+const std::array<LaunchParameter, kLaunchParameterCount> kLaunchParameters =
+    std::to_array<LaunchParameter>({
+        {"action", &R::action, false},
+        {"username", &R::m_username, false},
+        {"entrust_password", &R::m_entrust_password, false},
+        {"proxy_addr", &R::m_proxy_addr, false},
+        {"protocol", &R::m_protocol, false},
+        {"password", &R::m_password, true},
+        {"sid", &R::m_sid, false},
+        {"target_username", &R::m_target_username, false},
+        {"target_ip", &R::m_target_ip, false},
+        {"localhost", &R::m_localhost, false},
+        {"screen", &R::m_screen, false},
+        {"host", &R::m_host, false},
+        {"monitorport", &R::m_monitorport, false},
+        {"monitoruser", &R::m_monitoruser, false},
+        {"monitorpassword", &R::m_monitorpassword, true},
+        {"cid", &R::m_cid, false},
+        {"port", &R::m_port, false},
+        {"sshport", &R::m_sshport, false},
+        {"rdpport", &R::m_rdpport, false},
+        {"window_size", &R::m_window_size, false},
+        {"cport", &R::m_cport, false},
+        {"bpp", &R::m_bpp, false},
+        {"path", &R::m_path, false},
+        {"entrust_username", &R::m_entrust_username, false},
+        {"rdparg", &R::m_rdparg, false},
+        {"clipboard", &R::m_clipboard, false},
+        {"disk", &R::m_disk, false},
+        {"stime", &R::m_stime, false},
+        {"crttab", &R::m_crttab, false},
+        {"param", &R::m_param, false},
+        {"debug", &R::m_debug, false},
+    });
+
+Request ReadRequest(const Field& fieldText) {
+    Request request;
+    request.url = fieldText;
+    // Every key is looked up in the whole text, so the order of the fields
+    // does not matter.
+    for (const LaunchParameter& parameter : kLaunchParameters)
+        request.*parameter.member = GetFromUrl(fieldText, parameter.key);
+    // Whole-string tests: "00" or " 0" stay as they came, and an absent value
+    // stays absent.
+    if (request.m_sshport == "" || request.m_sshport == "0") request.m_sshport = "22";
+    return request;
+}
+
+Field GetFromUrl(const Field& text, std::string_view name) {
+    if (!text) return std::nullopt;
+    // "&" and "=" around the key keep "port" from matching "sshport=" or
+    // "portal=".
+    const std::string pattern = "&" + std::string(name) + "=";
+    const std::size_t found = text->find(pattern);
+    if (found == std::string::npos) return std::string();
+    const std::size_t start = found + pattern.size();
+    const std::size_t end = text->find('&', start);
+    if (end == std::string::npos) return std::string();
+    return text->substr(start, end - start);
+}
+
+Field UrlDecode(const Field& text) {
+    if (!text) return std::nullopt;
+    auto result = DecodeFieldText(*text);
+    if (auto* decoded = std::get_if<std::string>(&result)) return std::move(*decoded);
+    return std::nullopt;
+}
+
+std::vector<std::string> SecretValues(const Request& request) {
+    std::vector<std::string> values;
+    for (const LaunchParameter& parameter : kLaunchParameters) {
+        if (parameter.secret && !Str(request.*parameter.member).empty())
+            values.push_back(*(request.*parameter.member));
+    }
+    return values;
+}
+
+std::string LoginName(const Request& request) {
+    const std::string& username = Str(request.m_username);
+    const std::size_t separator = username.find("--");
+    std::string login =
+        separator == std::string::npos ? username : username.substr(0, separator + 2);
+    login += Str(request.m_sid);
+    return login;
+}
+
+std::string_view LoginKey(const Request& request) {
+    return Str(request.m_username).empty() ? "sid" : "username";
+}
+
+}  // namespace torvale

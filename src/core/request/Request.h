@@ -1,0 +1,98 @@
+#pragma once
+
+// The launch URL read once: its field text and the 31 launch parameters,
+// never changed after they are read.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvale {
+
+// A launch parameter or the decoded field text: a string, possibly empty, or
+// absent after a failed decoding. An absent value equals no string.
+using Field = std::optional<std::string>;
+
+inline constexpr std::size_t kLaunchParameterCount = 31;
+
+// One launch URL. The parameters other than `action` keep the names they have
+// always had in this application: "m_" and the URL key.
+struct Request {
+    Field url;  // the decoded field text
+
+    Field action;
+    Field m_username;
+    Field m_entrust_password;
+    Field m_proxy_addr;
+    Field m_protocol;
+    Field m_password;
+    Field m_sid;
+    Field m_target_username;
+    Field m_target_ip;
+    Field m_localhost;
+    Field m_screen;
+    Field m_host;
+    Field m_monitorport;
+    Field m_monitoruser;
+    Field m_monitorpassword;
+    Field m_cid;
+    Field m_port;
+    Field m_sshport;
+    Field m_rdpport;
+    Field m_window_size;
+    Field m_cport;
+    Field m_bpp;
+    Field m_path;
+    Field m_entrust_username;
+    Field m_rdparg;
+    Field m_clipboard;
+    Field m_disk;
+    Field m_stime;
+    Field m_crttab;
+    Field m_param;
+    Field m_debug;
+};
+
+// A launch parameter: its URL key, where the request holds it, and whether it
+// is a secret. A secret is masked wherever anything is shown: the history,
+// the dry run, the log.
+struct LaunchParameter {
+    std::string_view key;
+    Field Request::*member;
+    bool secret;
+};
+
+// In the order they are read.
+extern const std::array<LaunchParameter, kLaunchParameterCount> kLaunchParameters;
+
+// All 31 parameters from the field text, each looked up afresh, then an empty
+// or "0" sshport made "22". Every parameter is absent when the text is.
+Request ReadRequest(const Field& fieldText);
+
+// The value of the field `name` in the field text: what stands between
+// "&name=" and the next "&"; empty without both.
+Field GetFromUrl(const Field& text, std::string_view name);
+
+// The decoding step alone ("+" a space, then percent escapes as UTF-8);
+// absent when the text is absent or does not decode.
+Field UrlDecode(const Field& text);
+
+// The values of the secret parameters, none empty.
+std::vector<std::string> SecretValues(const Request& request);
+
+// The login name: `m_username` cut just after its first "--" (whole without
+// one), then `m_sid`. "admin--web" and 1024 give "admin--1024".
+std::string LoginName(const Request& request);
+// The key whose value begins the login name, for a refusal to name.
+std::string_view LoginKey(const Request& request);
+
+// The value of a field, with absent read as empty. Launchers run only after a
+// successful decoding, where no parameter is absent.
+inline const std::string& Str(const Field& field) {
+    static const std::string empty;
+    return field ? *field : empty;
+}
+
+}  // namespace torvale
