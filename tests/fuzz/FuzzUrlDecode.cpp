@@ -7,15 +7,13 @@
 #include <variant>
 
 #include "base/Utf8.h"
-#include "core/AppDelegate.h"
+#include "core/request/Request.h"
 #include "core/request/UrlDecoding.h"
-
-using torvale::AppDelegate;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
 
-    const torvale::Field decoded = AppDelegate::UrlDecode(input);
+    const torvale::Field decoded = torvale::UrlDecode(input);
     const auto detailed = torvale::DecodeFieldText(input);
     // Both report the same outcome; a failure points inside the input.
     if (decoded.has_value() != std::holds_alternative<std::string>(detailed)) std::abort();
@@ -25,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded && (torvale::utf8::FirstInvalidByte(*decoded) || decoded->size() > size))
         std::abort();
 
-    for (const auto& parameter : AppDelegate::kLaunchParameters) {
-        const torvale::Field value = AppDelegate::GetFromUrl(decoded, parameter.key);
+    for (const auto& parameter : torvale::kLaunchParameters) {
+        const torvale::Field value = torvale::GetFromUrl(decoded, parameter.key);
         if (value.has_value() != decoded.has_value()) std::abort();
         if (value && value->find('&') != std::string::npos) std::abort();
     }
