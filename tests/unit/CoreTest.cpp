@@ -5,6 +5,7 @@
 
 #include "base/Masking.h"
 #include "base/Printable.h"
+#include "core/config/Configuration.h"
 #include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 
@@ -62,6 +63,34 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0"}});
     for (const char* label : {"主机：", "登录名：", "共享的驱动器："})
         EXPECT_NE(question.message.find(label + shown), std::string::npos) << label;
+}
+
+// configuration.ini as read: the first line at fault and why; after it no
+// client path stands, and an allow-list the file may hold closes.
+TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
+    const std::string longLine = "SecureCRT = /" + std::string(200, 'a') + "\n";
+    const std::tuple<std::string, int, std::string, bool> cases[] = {
+        {"[clients]\nSecureCRT = relative/S.app\n", 2, "the path of SecureCRT is not absolute",
+         false},
+        {";\n[clients]\nSecureCRT = /x\nPutty = /x\n", 4, "no client is named 'Putty'", false},
+        {"[clients]\n" + longLine, 2, "it is longer than 198 bytes", false},
+        {"[gateways]\nallow = 10.0.0.1\nnonsense\n", 3, "it is not [section] or key = value", true},
+        // Reading may stop before the allow-list; a BOM is read as none.
+        {"\xEF\xBB\xBF[clients]\nPutty = /x\n" + longLine + "[gateways]\nallow = 1\n", 2,
+         "no client is named 'Putty'", true},
+        {"[Gateway]\nallow = 10.0.0.1\n", 2, "no section is named [Gateway]", true},
+        {"[gateways]\nallowed = 10.0.0.1\n", 2, "'allowed' is no key of [gateways]", true},
+        {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte",
+         true},
+    };
+    for (const auto& [text, line, why, closed] : cases) {
+        InihParser parser;
+        const Configuration config = ParseConfiguration(text, parser, clients::kMacOS, "/h");
+        EXPECT_EQ(config.errorLine, line) << text;
+        EXPECT_EQ(config.error, why) << text;
+        EXPECT_EQ(config.gatewaysInError, closed) << text;
+        EXPECT_TRUE(config.clients.empty()) << text;
+    }
 }
 
 TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
