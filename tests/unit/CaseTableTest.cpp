@@ -20,8 +20,6 @@
 //   argv "WORD" ...             the words the newest plan's line makes, each quoted
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
-//   file MODE PATH LINE         the file at PATH (no blank in it) has that mode and
-//                               holds that whole line
 //   wrote PATH | none           each file the passes wrote, in order
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //
@@ -45,9 +43,9 @@ constexpr const char* kBin = "/opt/bin";
 
 // Directives that take whatever follows them, and those that set up the case.
 const char* const kDirectives[] = {
-    "table",   "installed", "config", "fail",  "tick", "answer", "question", "trusted", "url",
-    "urltext", "nested",    "run",    "alert", "log",  "wrote",  "action",   "client",  "reason",
-    "gateway", "outcome",   "detail", "fails", "file", "argv",   "unkept"};
+    "table",  "installed", "config",  "fail",    "tick",   "answer", "question", "trusted",
+    "url",    "urltext",   "nested",  "run",     "alert",  "log",    "wrote",    "action",
+    "client", "reason",    "gateway", "outcome", "detail", "fails",  "argv",     "unkept"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -154,18 +152,6 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (const auto wrote = all("wrote"); !wrote.empty()) {
         EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::WriteFile),
                   wrote == std::vector<std::string>{"none"} ? std::vector<std::string>{} : wrote);
-    }
-    for (const std::string& file : all("file")) {
-        const std::size_t space = file.find(' ', 5);
-        ASSERT_TRUE(file.size() > 5 && file[4] == ' ' && space != std::string::npos)
-            << "file MODE PATH LINE: " << file;
-        const std::string path = file.substr(5, space - 5);
-        const RecordingFileSystem::File* written = platform.files.Written(path);
-        ASSERT_NE(written, nullptr) << path << " was not written";
-        EXPECT_EQ(written->mode, std::stoul(file.substr(0, 4), nullptr, 8)) << path;
-        EXPECT_NE(("\n" + written->contents).find("\n" + file.substr(space + 1) + "\n"),
-                  std::string::npos)
-            << file;
     }
     const LaunchRecord& last = app.history.Entries().front();
     const std::pair<const char*, std::string> record[] = {

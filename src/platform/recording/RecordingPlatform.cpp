@@ -164,11 +164,6 @@ void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
     written_[path] = {std::move(contents), 0644};
 }
 
-const RecordingFileSystem::File* RecordingFileSystem::Written(const std::string& path) const {
-    const auto it = written_.find(path);
-    return it != written_.end() ? &it->second : nullptr;
-}
-
 Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
                                       std::string_view searchPath) {
     app_.emplace(Seams(), clients);

@@ -133,8 +133,6 @@ class RecordingFileSystem final : public FileSystem {
     std::set<std::string> failing;
     // A file that stands there before any pass, with no event recorded.
     void Seed(const std::string& path, std::string contents);
-    // What was written or seeded at the path, if anything.
-    const File* Written(const std::string& path) const;
 
   private:
     Recorder& recorder_;
