@@ -5,6 +5,7 @@
 
 #include "base/Masking.h"
 #include "base/Printable.h"
+#include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
 #include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
@@ -90,6 +91,81 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
         EXPECT_EQ(config.error, why) << text;
         EXPECT_EQ(config.gatewaysInError, closed) << text;
         EXPECT_TRUE(config.clients.empty()) << text;
+    }
+}
+
+// Which program a launch finds, and why: the path configured, if it is there,
+// then the table's programs in order, each name in PATH.
+TEST(Core, ClientsAreFoundInTheirOrder) {
+    const std::string mrd = "/Applications/Microsoft Remote Desktop.app",
+                      windowsApp = "/Applications/Windows App.app",
+                      crt = "/Applications/SecureCRT.app";
+    using T = ClientTable;
+    const std::tuple<const T*, ClientApp T::*, std::vector<std::string>, std::string, std::string,
+                     std::string>
+        cases[] = {
+            {&clients::kMacOS,
+             &T::microsoftRemoteDesktop,
+             {windowsApp},
+             "",
+             windowsApp,
+             "successor of Microsoft Remote Desktop"},
+            {&clients::kMacOS, &T::microsoftRemoteDesktop, {windowsApp, mrd}, "", mrd, ""},
+            {&clients::kMacOS,
+             &T::remoteDesktopConnection,
+             {windowsApp, mrd},
+             "",
+             windowsApp,
+             "successor of Remote Desktop Connection"},
+            {&clients::kMacOS,
+             &T::remoteDesktopConnection,
+             {mrd},
+             "",
+             mrd,
+             "successor of Remote Desktop Connection"},
+            {&clients::kMacOS,
+             &T::secureCRT,
+             {"/h/Apps/S.app", crt},
+             "SecureCRT = ~/Apps/S.app",
+             "/h/Apps/S.app",
+             "configured in configuration.ini:2"},
+            {&clients::kMacOS, &T::secureCRT, {crt}, "SecureCRT = /gone/S.app", crt, ""},
+            {&clients::kLinux,
+             &T::remoteDesktopConnection,
+             {"/b/remmina", "/c/xfreerdp"},
+             "",
+             "/b/remmina",
+             "FreeRDP not found"},
+            {&clients::kLinux,
+             &T::remoteDesktopConnection,
+             {"/b/sdl-freerdp3", "/a/remmina"},
+             "",
+             "/b/sdl-freerdp3",
+             ""},
+            {&clients::kLinux,
+             &T::remoteDesktopConnection,
+             {"/b/sdl-freerdp3", "/b/xfreerdp3"},
+             "",
+             "/b/xfreerdp3",
+             ""},
+            {&clients::kLinux,
+             &T::secureCRT,
+             {"/a/SecureCRT", "/usr/bin/SecureCRT"},
+             "",
+             "/usr/bin/SecureCRT",
+             ""},
+            {&clients::kLinux, &T::quendalApp, {"/a/QuendalApp"}, "", "", ""},
+        };
+    for (const auto& [table, app, installed, line, path, reason] : cases) {
+        InihParser parser;
+        const Configuration config =
+            ParseConfiguration("[clients]\n" + line + "\n", parser, *table, "/h");
+        const ClientChoice choice =
+            ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
+                return std::find(installed.begin(), installed.end(), p) != installed.end();
+            });
+        EXPECT_EQ(choice.found ? choice.found->path : "", path) << path;
+        EXPECT_EQ(choice.found ? choice.found->reason : "", reason) << path;
     }
 }
 
