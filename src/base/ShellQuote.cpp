@@ -68,10 +68,6 @@ std::string ShellQuotedPart(std::string_view value, std::size_t begin, std::size
     return quoted;
 }
 
-std::string ShellWord(std::string_view value) {
-    return value.empty() ? std::string("''") : ShellQuote(value);
-}
-
 std::string DoubleQuoted(std::string_view text) {
     if (text.empty()) return "\"\"";
     std::string out;

@@ -30,10 +30,6 @@ std::string ShellQuote(std::string_view value);
 // the line finds of that part, without the quotes around the whole.
 std::string ShellQuotedPart(std::string_view value, std::size_t begin, std::size_t end);
 
-// A value that forms a whole word by itself: as ShellQuote, but the empty
-// value is written '' so that an option never loses its argument.
-std::string ShellWord(std::string_view value);
-
 // Text for a double-quoted place of a fixed format: "text", with every run of
 // `"`, `\`, `$` and backquote moved out of the double quotes into single
 // quotes ("a"'"'"b" for a"b). Empty double-quoted pieces are left out, so the

@@ -26,9 +26,11 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         // What a writer killed halfway left behind may hold a password.
         platform_.files.RemoveLeftovers(ConfigDir);
         // Only where nothing is: an administrator or a deployment tool may
-        // be writing an allow-list there at this very moment. Where something
-        // is, that is as it should be.
-        platform_.files.CreateEmptyFile(ConfigDir + "/configuration.ini", 0644, nullptr);
+        // be writing an allow-list there at this very moment.
+        if (!platform_.files.CreateEmptyFile(ConfigurationPath(), 0644, &why) &&
+            !platform_.files.Exists(ConfigurationPath())) {
+            platform_.log.Write("Not made: " + ConfigurationPath() + ": " + why);
+        }
     });
 }
 
@@ -102,13 +104,13 @@ void Application::RunPass(const Decoded& decoded) {
 }
 
 Configuration Application::ReadConfiguration() {
-    return torvale::ReadConfiguration(platform_.files, platform_.ini,
-                                      ConfigDir + "/configuration.ini", clients_, home_);
+    return torvale::ReadConfiguration(platform_.files, platform_.ini, ConfigurationPath(), clients_,
+                                      home_);
 }
 
 Configuration Application::LoadConfiguration() {
     Configuration config = ReadConfiguration();
-    const std::string path = ConfigDir + "/configuration.ini";
+    const std::string path = ConfigurationPath();
     if (config.unreadable) {
         platform_.log.Write("Not read: " + path + ": " + config.error);
         Alert(platform_, titles::kSorry, "配置文件有误：" + path);
@@ -141,12 +143,12 @@ bool Application::TurnAlertsBackOn() {
 }
 
 std::vector<std::string> Application::TrustedGateways() {
-    return torvale::TrustedGateways(platform_);
+    return torvale::TrustedGateways(platform_.preferences);
 }
 
 bool Application::ForgetGateways() {
     std::string why;
-    if (platform_.preferences.Remove(kTrustedGateways, &why)) return true;
+    if (torvale::ForgetGateways(platform_.preferences, &why)) return true;
     platform_.log.Write("Trusted hosts not forgotten: " + why);
     return false;
 }

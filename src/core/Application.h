@@ -32,6 +32,9 @@ struct PassRecord {
 // A pass reads configuration.ini, reads the request, finds the client the
 // action needs, has the launcher make its plan and the executor carry it out,
 // and keeps it in the history.
+//
+// applicationWillFinishLaunching, handleURLEvent, appInstalled and ConfigDir
+// keep the names they have always had in this application, on purpose.
 class Application {
   public:
     explicit Application(const Platform& platform, const ClientTable& clients = clients::kMacOS)
@@ -66,7 +69,9 @@ class Application {
     const ClientTable& Clients() const { return clients_; }
     const std::string& SearchPath() const { return searchPath_; }
 
+    // The user data directory: $HOME/Documents/torvale.
     std::string ConfigDir;
+    std::string ConfigurationPath() const { return ConfigDir + "/configuration.ini"; }
     // The launch URLs handled in this run.
     LaunchHistory history;
     // The newest request pass.

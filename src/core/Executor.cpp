@@ -31,6 +31,13 @@ class Execution {
             Alert(platform_, plan_.refusal->title, plan_.refusal->message);
             return record_;
         }
+        // Whatever writes or runs connects somewhere: a plan that says not
+        // where would skip the gateway decision, so it does nothing.
+        if (!plan_.destination && (plan_.command || !plan_.files.empty())) {
+            platform_.log.Write("Not run: the plan names no destination");
+            record_.outcome = Outcome::NotRun;
+            return record_;
+        }
         if (plan_.destination && !Permitted(*plan_.destination)) return record_;
         bool fileMissing = false;
         for (const FileToWrite& file : plan_.files) {
@@ -54,7 +61,8 @@ class Execution {
     // decides for it, the user answers the trust question with connect.
     bool Permitted(const Destination& destination) {
         const std::string& host = destination.host;
-        const GatewayDecision gateway = DecideGateway(config_, host, TrustedGateways(platform_));
+        const GatewayDecision gateway =
+            DecideGateway(config_, host, TrustedGateways(platform_.preferences));
         std::string& decided = record_.gateway;
         decided =
             (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
@@ -77,10 +85,8 @@ class Execution {
         }
         decided += ": connect";
         if (answer == Answer::ConnectAlways && !host.empty() && host.size() <= kLongestHost) {
-            std::vector<std::string> trusted = TrustedGateways(platform_);
-            trusted.push_back(host);
             std::string why;
-            if (platform_.preferences.SetList(kTrustedGateways, trusted, &why)) {
+            if (TrustAlways(platform_.preferences, host, &why)) {
                 decided += ", trusted from now on";
             } else {
                 decided += ", but not trusted from now on: " + why;
@@ -133,10 +139,6 @@ class Execution {
 LaunchRecord Execute(const Request& request, const Plan& plan, const Configuration& config,
                      Platform& platform) {
     return Execution(request, plan, config, platform).Run();
-}
-
-std::vector<std::string> TrustedGateways(Platform& platform) {
-    return platform.preferences.GetList(kTrustedGateways);
 }
 
 }  // namespace torvale

@@ -11,14 +11,13 @@
 namespace torvale {
 
 // In order: the debug alert of the URL; the refusal's alert, or the gateway
-// decision (the allow-list alone where there is one, else the user's trusted
-// hosts, else the trust question built from the plan's destination); the
-// files; the debug alert of the line; the command. Nothing is written or run
-// before the decision. Answers the history's record of it, secrets unmasked.
+// decision (every host refused while configuration.ini has an error, else
+// the allow-list alone where there is one, else the user's trusted hosts,
+// else the trust question built from the plan's destination); the files; the
+// debug alert of the line; the command. Nothing is written or run before the
+// decision, nor for a plan that names no destination. Answers the record of
+// it, secrets unmasked: the history masks its own copy.
 LaunchRecord Execute(const Request& request, const Plan& plan, const Configuration& config,
                      Platform& platform);
-
-// The hosts the user chose to trust always, in the order trusted.
-std::vector<std::string> TrustedGateways(Platform& platform);
 
 }  // namespace torvale

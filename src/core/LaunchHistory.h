@@ -24,9 +24,9 @@ enum class Outcome {
 
 std::string_view OutcomeName(Outcome outcome);
 
-// What one request pass did. It never holds a password: the action only when
-// it is one of the action names, and the pass blanks out any password of its
-// launch URL from the rest.
+// What one request pass did: the action only when it is one of the action
+// names. The copy the history keeps holds no secret: the pass masks every
+// secret of its launch URL in it.
 struct LaunchRecord {
     std::chrono::system_clock::time_point time;
     std::string action;        // empty for an unknown action

@@ -34,6 +34,20 @@ std::string Drives(std::string_view disk) {
 
 }  // namespace
 
+std::vector<std::string> TrustedGateways(Preferences& preferences) {
+    return preferences.GetList(kTrustedGateways);
+}
+
+bool TrustAlways(Preferences& preferences, const std::string& host, std::string* err) {
+    std::vector<std::string> trusted = TrustedGateways(preferences);
+    trusted.push_back(host);
+    return preferences.SetList(kTrustedGateways, trusted, err);
+}
+
+bool ForgetGateways(Preferences& preferences, std::string* err) {
+    return preferences.Remove(kTrustedGateways, err);
+}
+
 Question TrustQuestion(const Destination& destination) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
     message += "主机：" + Printable(destination.address, kValueLimit) + "\n";

@@ -32,7 +32,7 @@ Plan PlanFileZilla(const Request& r, const LaunchContext& context) {
     // gets one argument. The user part is quoted as one piece.
     Word url = {{Str(r.m_protocol)}, {"://", Quoting::Literal}, {login}};
     if (password) {
-        url.push_back({":"});
+        url.push_back({":", Quoting::Value});
         url.push_back({Str(r.m_password), Quoting::Value, true});
     }
     url.push_back({"@", Quoting::Literal});

@@ -24,6 +24,15 @@ constexpr Route kRoutes[] = {
     {"StartMstscAutoRunReplay", &T::quendalApp, PlanMstscAutoRunReplay},
 };
 
+// A launcher plans with the client its route names: it needs one.
+constexpr bool EveryLauncherNamesItsClient() {
+    for (const Route& route : kRoutes) {
+        if ((route.launcher != nullptr) != (route.client != nullptr)) return false;
+    }
+    return true;
+}
+static_assert(EveryLauncherNamesItsClient());
+
 }  // namespace
 
 const Route* FindRoute(const Field& action) {

@@ -56,8 +56,8 @@ struct Request {
 };
 
 // A launch parameter: its URL key, where the request holds it, and whether it
-// is a secret. A secret is masked wherever anything is shown: the history,
-// the dry run, the log.
+// is a secret. A secret is masked wherever a launch is shown: the history and
+// the dry run. No log line holds a launch parameter.
 struct LaunchParameter {
     std::string_view key;
     Field Request::*member;

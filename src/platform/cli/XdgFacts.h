@@ -6,12 +6,12 @@
 
 namespace torvale {
 
-// What a freedesktop.org system says: the handler xdg-mime names for
-// x-scheme-handler/torvale and the program its desktop entry runs, a font
-// with Chinese glyphs (fc-list), a display.
 // Whether DISPLAY or WAYLAND_DISPLAY names a display to show dialogs on.
 bool HasDisplay();
 
+// What a freedesktop.org system says: the handler xdg-mime names for
+// x-scheme-handler/torvale and the program its desktop entry runs, a font
+// with Chinese glyphs (fc-list), a display.
 class XdgFacts final : public SystemFacts {
   public:
     // `handler`: the program that should handle the links, by name, beside

@@ -64,9 +64,9 @@ int InihParser::Parse(std::string_view text,
     Input input{text, 0, 0, &onEntry, {}};
     int error = ini_parse_stream(ReadLine, &input, OnEntry, &input);
     if (input.badLine != 0 && (error <= 0 || error > input.badLine)) error = input.badLine;
-    // inih stops at a refused entry but reads on past a malformed line: the
-    // reason it has is that of the first line at fault only when no
-    // malformed line came before.
+    // inih reports the first line at fault but says nothing of why: the
+    // reason kept here belongs to that line only when it was that line's
+    // (a malformed line inih finds itself leaves no reason).
     if (error != 0 && err != nullptr)
         *err = input.why.empty() || input.whyLine != error ? "it is not [section] or key = value"
                                                            : input.why;

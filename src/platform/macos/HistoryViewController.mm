@@ -11,6 +11,8 @@ static NSString* OutcomeText(torvale::Outcome outcome) {
     switch (outcome) {
         case Outcome::Launched:
             return NSLocalizedString(@"launched", nil);
+        case Outcome::LaunchedWithoutFile:
+            return NSLocalizedString(@"launched, a file not written", nil);
         case Outcome::ClientMissing:
             return NSLocalizedString(@"client missing", nil);
         case Outcome::Refused:
