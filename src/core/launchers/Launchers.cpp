@@ -24,10 +24,11 @@ constexpr Route kRoutes[] = {
     {"StartMstscAutoRunReplay", &T::quendalApp, PlanMstscAutoRunReplay},
 };
 
-// A launcher plans with the client its route names: it needs one.
+// A launcher plans with the client its route names: every action that is
+// implemented names one.
 constexpr bool EveryLauncherNamesItsClient() {
     for (const Route& route : kRoutes) {
-        if ((route.launcher != nullptr) != (route.client != nullptr)) return false;
+        if (route.notImplemented.empty() != (route.client != nullptr)) return false;
     }
     return true;
 }
@@ -50,7 +51,7 @@ Plan PlanLaunch(const Route* route, const Request& request, const LaunchContext&
         return plan;
     }
     Plan plan;
-    if (route->launcher != nullptr) {
+    if (route->notImplemented.empty()) {
         plan = route->launcher(request, context);
     } else {
         plan.refusal = {

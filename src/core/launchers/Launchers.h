@@ -24,7 +24,7 @@ struct LaunchContext {
 using Launcher = Plan (*)(const Request&, const LaunchContext&);
 
 // One action name and what answers it: a launcher and the client it needs,
-// or the alert of an action that is not implemented.
+// or the alert of an action that is not implemented (then nothing else).
 struct Route {
     std::string_view action;
     ClientApp ClientTable::*client = nullptr;
