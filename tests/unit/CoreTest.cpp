@@ -70,9 +70,9 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
 // client path stands, and an allow-list the file may hold closes.
 TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
     const std::string longLine = "SecureCRT = /" + std::string(200, 'a') + "\n";
+    // clang-format off
     const std::tuple<std::string, int, std::string, bool> cases[] = {
-        {"[clients]\nSecureCRT = relative/S.app\n", 2, "the path of SecureCRT is not absolute",
-         false},
+        {"[clients]\nSecureCRT = relative/S.app\n", 2, "the path of SecureCRT is not absolute", false},
         {";\n[clients]\nSecureCRT = /x\nPutty = /x\n", 4, "no client is named 'Putty'", false},
         {"[clients]\n" + longLine, 2, "it is longer than 198 bytes", false},
         {"[gateways]\nallow = 10.0.0.1\nnonsense\n", 3, "it is not [section] or key = value", true},
@@ -81,9 +81,9 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
          "no client is named 'Putty'", true},
         {"[Gateway]\nallow = 10.0.0.1\n", 2, "no section is named [Gateway]", true},
         {"[gateways]\nallowed = 10.0.0.1\n", 2, "'allowed' is no key of [gateways]", true},
-        {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte",
-         true},
+        {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte", true},
     };
+    // clang-format on
     for (const auto& [text, line, why, closed] : cases) {
         InihParser parser;
         const Configuration config = ParseConfiguration(text, parser, clients::kMacOS, "/h");
@@ -97,65 +97,32 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
 // Which program a launch finds, and why: the path configured, if it is there,
 // then the table's programs in order, each name in PATH.
 TEST(Core, ClientsAreFoundInTheirOrder) {
-    const std::string mrd = "/Applications/Microsoft Remote Desktop.app",
-                      windowsApp = "/Applications/Windows App.app",
-                      crt = "/Applications/SecureCRT.app";
     using T = ClientTable;
-    const std::tuple<const T*, ClientApp T::*, std::vector<std::string>, std::string, std::string,
-                     std::string>
-        cases[] = {
-            {&clients::kMacOS,
-             &T::microsoftRemoteDesktop,
-             {windowsApp},
-             "",
-             windowsApp,
-             "successor of Microsoft Remote Desktop"},
-            {&clients::kMacOS, &T::microsoftRemoteDesktop, {windowsApp, mrd}, "", mrd, ""},
-            {&clients::kMacOS,
-             &T::remoteDesktopConnection,
-             {windowsApp, mrd},
-             "",
-             windowsApp,
-             "successor of Remote Desktop Connection"},
-            {&clients::kMacOS,
-             &T::remoteDesktopConnection,
-             {mrd},
-             "",
-             mrd,
-             "successor of Remote Desktop Connection"},
-            {&clients::kMacOS,
-             &T::secureCRT,
-             {"/h/Apps/S.app", crt},
-             "SecureCRT = ~/Apps/S.app",
-             "/h/Apps/S.app",
-             "configured in configuration.ini:2"},
-            {&clients::kMacOS, &T::secureCRT, {crt}, "SecureCRT = /gone/S.app", crt, ""},
-            {&clients::kLinux,
-             &T::remoteDesktopConnection,
-             {"/b/remmina", "/c/xfreerdp"},
-             "",
-             "/b/remmina",
-             "FreeRDP not found"},
-            {&clients::kLinux,
-             &T::remoteDesktopConnection,
-             {"/b/sdl-freerdp3", "/a/remmina"},
-             "",
-             "/b/sdl-freerdp3",
-             ""},
-            {&clients::kLinux,
-             &T::remoteDesktopConnection,
-             {"/b/sdl-freerdp3", "/b/xfreerdp3"},
-             "",
-             "/b/xfreerdp3",
-             ""},
-            {&clients::kLinux,
-             &T::secureCRT,
-             {"/a/SecureCRT", "/usr/bin/SecureCRT"},
-             "",
-             "/usr/bin/SecureCRT",
-             ""},
-            {&clients::kLinux, &T::quendalApp, {"/a/QuendalApp"}, "", "", ""},
-        };
+    const T *mac = &clients::kMacOS, *lin = &clients::kLinux;
+    const std::string mrd = "/Applications/Microsoft Remote Desktop.app",
+                      win = "/Applications/Windows App.app", crt = "/Applications/SecureCRT.app";
+    struct Case {
+        const T* table;
+        ClientApp T::*app;
+        std::vector<std::string> installed;
+        std::string line, path, reason;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {mac, &T::microsoftRemoteDesktop, {win}, "", win, "successor of Microsoft Remote Desktop"},
+        {mac, &T::microsoftRemoteDesktop, {win, mrd}, "", mrd, ""},
+        {mac, &T::remoteDesktopConnection, {win, mrd}, "", win, "successor of Remote Desktop Connection"},
+        {mac, &T::remoteDesktopConnection, {mrd}, "", mrd, "successor of Remote Desktop Connection"},
+        {mac, &T::secureCRT, {"/h/Apps/S.app", crt}, "SecureCRT = ~/Apps/S.app", "/h/Apps/S.app",
+         "configured in configuration.ini:2"},
+        {mac, &T::secureCRT, {crt}, "SecureCRT = /gone/S.app", crt, ""},
+        {lin, &T::remoteDesktopConnection, {"/b/remmina", "/c/xfreerdp"}, "", "/b/remmina", "FreeRDP not found"},
+        {lin, &T::remoteDesktopConnection, {"/b/sdl-freerdp3", "/a/remmina"}, "", "/b/sdl-freerdp3", ""},
+        {lin, &T::remoteDesktopConnection, {"/b/sdl-freerdp3", "/b/xfreerdp3"}, "", "/b/xfreerdp3", ""},
+        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""},
+        {lin, &T::quendalApp, {"/a/QuendalApp"}, "", "", ""},
+    };
+    // clang-format on
     for (const auto& [table, app, installed, line, path, reason] : cases) {
         InihParser parser;
         const Configuration config =
