@@ -161,31 +161,26 @@ class Desktop(unittest.TestCase):
         self.assertEqual((result.returncode, result.stdout), (0, ""))
         return result.stderr
 
-    def xdotool(self, *args):
+    def xdotool(self, *args, check=True):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
-                              check=True, timeout=WAIT).stdout
+                              check=check, timeout=WAIT).stdout.strip()
 
     def windows(self, named):
         """The visible windows whose name `named` accepts (xdotool finds none
         before the first one maps)."""
-        run = lambda *args: subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
-                                           text=True, timeout=WAIT).stdout
-        return [w for w in run("search", "--onlyvisible", "--name", ".").split()
-                if named(run("getwindowname", w).strip())]
+        found = self.xdotool("search", "--onlyvisible", "--name", ".", check=False).split()
+        return [w for w in found if named(self.xdotool("getwindowname", w, check=False))]
 
     def answer(self, title, *keys):
         """Waits for the dialog of that title, then types into it as a user
         would, once it holds the focus: Chromium takes the focus back a moment
         after its click, and keys typed before would go to Chromium."""
         window = poll(lambda: self.windows(lambda name: name == title), "the dialog " + title)[0]
-        focused = lambda: subprocess.run(["xdotool", "getactivewindow"], env=self.env, text=True,
-                                         capture_output=True, timeout=WAIT).stdout.strip() == window
         steady = 0
         for _ in range(WAIT * 10):
-            if not focused():
+            if self.xdotool("getactivewindow", check=False) != window:
                 steady = 0
-                subprocess.run(["xdotool", "windowactivate", window], env=self.env,
-                               capture_output=True, timeout=WAIT)
+                self.xdotool("windowactivate", window, check=False)
             elif (steady := steady + 1) == 3:
                 break
             time.sleep(0.1)

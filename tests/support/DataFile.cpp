@@ -57,26 +57,14 @@ std::vector<DataCase> ReadCases(const std::string& name) {
     std::vector<DataCase> cases;
     int number = 0;
     for (std::string line; std::getline(in, line);) {
-        const int first = ++number;
-        // An odd number of closing backslashes: the last one joins the next line.
-        auto continues = [](const std::string& text) {
-            const std::size_t last = text.find_last_not_of('\\');
-            return (text.size() - (last == std::string::npos ? 0 : last + 1)) % 2 == 1;
-        };
-        for (std::string next; continues(line) && std::getline(in, next); ++number) {
-            line.pop_back();
-            line += next.substr(std::min(next.find_first_not_of(" \t"), next.size()));
-        }
+        const std::string where = file + ":" + std::to_string(++number);
         if (line.empty() || line[0] == '#') continue;
         if (line.starts_with("== ")) {
-            cases.push_back({file + ":" + std::to_string(first), line.substr(3), {}, {}});
+            cases.push_back({where, line.substr(3), {}, {}});
         } else if (cases.empty()) {
-            return {{file + ":" + std::to_string(first),
-                     "stray",
-                     {},
-                     file + ":" + std::to_string(first) + ": a line before the first case"}};
+            return {{where, "stray", {}, where + ": a line before the first case"}};
         } else {
-            cases.back().lines.push_back({first, line});
+            cases.back().lines.push_back({number, line});
         }
     }
     return cases;

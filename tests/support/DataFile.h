@@ -36,10 +36,9 @@ inline void PrintTo(const DataCase& c, std::ostream* out) {
     *out << c.where << " " << c.title;
 }
 
-// The cases of tests/NAME. "#" lines and blank ones are skipped; a line
-// ending in an odd number of "\" goes on with the next, whose leading blanks
-// are dropped. A file that cannot be read, or a line before the first case,
-// gives a case that holds only the error.
+// The cases of tests/NAME. "#" lines and blank ones are skipped. A file that
+// cannot be read, or a line before the first case, gives a case that holds
+// only the error.
 std::vector<DataCase> ReadCases(const std::string& name);
 
 }  // namespace torvale::test

@@ -14,7 +14,7 @@
 //   unkept WHY                  every change to the preferences fails, for that reason
 //   trusted HOST                a host the user trusted before
 //   fails STDERR                every command fails at once, writing this
-//   url FIELDS | urltext TEXT   a pass on "torvale://" FIELDS, or on TEXT itself
+//   url FIELDS                  a pass on "torvale://" FIELDS
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
 //   argv "WORD" ...             the words the newest plan's line makes, each quoted
@@ -42,10 +42,10 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 
 // Directives that take whatever follows them, and those that set up the case.
-const char* const kDirectives[] = {
-    "table",  "installed", "config",  "fail",    "tick",   "answer", "question", "trusted",
-    "url",    "urltext",   "nested",  "run",     "alert",  "log",    "wrote",    "action",
-    "client", "reason",    "gateway", "outcome", "detail", "fails",  "argv",     "unkept"};
+const char* const kDirectives[] = {"table",    "installed", "config", "fail",   "tick",   "answer",
+                                   "question", "trusted",   "url",    "nested", "run",    "alert",
+                                   "log",      "wrote",     "action", "client", "reason", "gateway",
+                                   "outcome",  "detail",    "fails",  "argv",   "unkept"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -53,7 +53,6 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     const DataCase& c = GetParam();
     ASSERT_EQ(c.error, "");
     std::multimap<std::string, std::string> steps;  // directive, argument; in order per directive
-    std::vector<std::pair<std::string, std::string>> passes;
     for (const DataCase::Line& line : c.lines) {
         const std::string text = Unescaped(line.text);
         const std::size_t space = std::min(text.find(' '), text.size());
@@ -64,8 +63,6 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
             FAIL() << c.At(line, "unknown directive '" + directive + "'");
         } else {
             steps.emplace(directive, argument);
-            if (directive == "url" || directive == "urltext")
-                passes.emplace_back(directive, argument);
         }
     }
     auto all = [&](const std::string& directive) {
@@ -124,8 +121,8 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
             app.handleURLEvent("torvale://" + fields);
         return std::find(ticks.begin(), ticks.end(), title) != ticks.end();
     };
-    for (const auto& [kind, argument] : passes)
-        app.handleURLEvent(kind == "url" ? "torvale://" + argument : argument);
+    for (const std::string& fields : all("url"))
+        app.handleURLEvent("torvale://" + fields);
 
     auto dialogs = [&](RecordedEvent::Kind kind) {
         std::vector<std::string> shown;
