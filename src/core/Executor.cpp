@@ -7,10 +7,6 @@
 namespace torvale {
 namespace {
 
-// No host name is longer than 253 bytes; a longer "host" is remembered by
-// no one, and would only fill the user's preferences.
-constexpr std::size_t kLongestHost = 253;
-
 class Execution {
   public:
     Execution(const Request& request, const Plan& plan, const Configuration& config,
@@ -84,7 +80,7 @@ class Execution {
             return false;
         }
         decided += ": connect";
-        if (answer == Answer::ConnectAlways && !host.empty() && host.size() <= kLongestHost) {
+        if (answer == Answer::ConnectAlways && !host.empty()) {
             std::string why;
             if (TrustAlways(platform_.preferences, host, &why)) {
                 decided += ", trusted from now on";

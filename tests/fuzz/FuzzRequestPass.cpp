@@ -1,7 +1,8 @@
 // The whole pass on any launch URL, both tables, every client present: no
 // crash or sanitizer report; the executor carries out the plan and nothing
-// else (its line, its files, a question naming its destination); each .rdp
-// value on its own line; answered no, nothing written or run.
+// else (its line, its files, a question naming its destination, the address
+// each .rdp file connects to); each .rdp value on its own line; answered no,
+// nothing written or run.
 
 #include <algorithm>
 #include <cstdint>
@@ -56,6 +57,11 @@ void Check(const std::string& url, const torvale::ClientTable& table, torvale::A
                     (asked && answer == torvale::Answer::Cancel))
                     std::abort();
                 ++files;
+                // The file connects where the question said, and nowhere else.
+                if (!plan.destination ||
+                    event.detail.find("\nfull address:s:" + plan.destination->address + "\n") ==
+                        std::string::npos)
+                    std::abort();
                 const auto lines = std::count(event.detail.begin(), event.detail.end(), '\n');
                 if ((lines != 11 && lines != 13) || !event.detail.ends_with("\n\n") ||
                     BreaksLines(event.detail))

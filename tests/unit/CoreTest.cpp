@@ -5,6 +5,7 @@
 
 #include "base/Masking.h"
 #include "base/Printable.h"
+#include "core/address/Address.h"
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
 #include "core/config/Trust.h"
@@ -59,11 +60,13 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     EXPECT_EQ(ForDialog("中中中中x", 4), "中中中中…（另有 1 个字符未显示）");
     EXPECT_EQ(ForDialog(std::string(120000, 'x')).size(),
               2000 + std::string("…（另有 118000 个字符未显示）").size());
-    // Each value of the trust question is cut alone, so the lines after it stay in view.
+    // Each value of the trust question is cut alone, so the lines after it
+    // stay in view; but never the host (253 bytes at most), whose end names its domain.
     const std::string longer(300, 'h'), shown = std::string(200, 'h') + "…\n";
     const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0"}});
-    for (const char* label : {"主机：", "登录名：", "共享的驱动器："})
+    for (const char* label : {"登录名：", "共享的驱动器："})
         EXPECT_NE(question.message.find(label + shown), std::string::npos) << label;
+    EXPECT_NE(question.message.find("主机：" + longer + "\n"), std::string::npos);
 }
 
 // configuration.ini as read: the first line at fault and why; after it no
@@ -134,6 +137,37 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         EXPECT_EQ(choice.found ? choice.found->path : "", path) << path;
         EXPECT_EQ(choice.found ? choice.found->reason : "", reason) << path;
     }
+}
+
+// Addresses split as clients split them, and only where every client reads
+// them alike: the host and port the question shows are where it connects.
+TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
+    const std::string label(63, 'a'),
+        name = label + "." + label + "." + label + "." + label.substr(2);
+    // clang-format off
+    const std::tuple<std::string, std::string, std::string> taken[] = {
+        {"", "", ""}, {"gw.example:3389", "gw.example", "3389"}, {"GW.example.:1", "GW.example.", "1"},
+        {"10.0.0.255:65535", "10.0.0.255", "65535"}, {"0.0.0.0", "0.0.0.0", ""},
+        {"[2001:db8::1]:3389", "2001:db8::1", "3389"}, {"[::ffff:127.0.0.1]", "::ffff:127.0.0.1", ""},
+        {"fe80::1%eth0", "fe80::1%eth0", ""}, {"中文.example", "中文.example", ""},
+        {"a_b-c.1x", "a_b-c.1x", ""}, {name + ":22", name, "22"},
+    };
+    const std::string refused[] = {
+        "127.0.0.1:03389", "h:0", "h:65536", "h:", "h:1 x", "h:+1", "h:1:2", "[::1]x", "[::1]:",
+        "[1.2.3.4]:1", "[gw]", "[::1", "0177.0.0.1", "2130706433", "127.1", "0x7f.0.0.1",
+        "1.2.3.0x4", "010.000.000.001", "10.0.0.256", "1.2.3.4.5", "x.123", "a..b", ".a", "a.b..",
+        "-x.example", "a b", "gw@evil.com", "gw/x", "h%41", "::1%", "::g", "\u202Emoc.elpmaxe", "a\xC2\x85" "b", "a\xFF", label + "a.example",
+        "h" + name, "[" + std::string(260, ':') + "]",
+    };
+    // clang-format on
+    for (const auto& [address, host, port] : taken) {
+        const auto split = SplitAddress(address);
+        ASSERT_TRUE(split.has_value()) << address;
+        EXPECT_EQ(split->host, host) << address;
+        EXPECT_EQ(split->port, port) << address;
+    }
+    for (const std::string& address : refused)
+        EXPECT_FALSE(SplitAddress(address).has_value()) << address;
 }
 
 TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {

@@ -2,12 +2,123 @@
 
 #include <algorithm>
 
+#include "base/Printable.h"
 #include "base/Text.h"
 
 namespace torvale {
+namespace {
+
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool HexDigit(char c) {
+    return Digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool AllOf(std::string_view text, bool (*test)(char)) {
+    return std::all_of(text.begin(), text.end(), test);
+}
+
+// Decimal 0 to `max` without a leading zero.
+bool IsDecimal(std::string_view text, unsigned max) {
+    if (text.empty() || text.size() > 5 || !AllOf(text, Digit)) return false;
+    if (text.size() > 1 && text[0] == '0') return false;
+    unsigned value = 0;
+    for (const char c : text)
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    return value <= max;
+}
+
+// A number to inet_aton or a browser: decimal, octal ("0177") or
+// hexadecimal ("0x7f").
+bool IsNumber(std::string_view label) {
+    if (label.starts_with("0x") || label.starts_with("0X")) return AllOf(label.substr(2), HexDigit);
+    return !label.empty() && AllOf(label, Digit);
+}
+
+// Hexadecimal groups, colons, a dotted IPv4 tail and a zone ("%eth0"): the
+// characters of an IPv6 address, with the two colons it holds at least.
+bool IsIPv6(std::string_view host) {
+    const std::size_t percent = host.find('%');
+    const std::string_view address = host.substr(0, percent);
+    if (percent != std::string_view::npos) {
+        const std::string_view zone = host.substr(percent + 1);
+        if (zone.empty() || !AllOf(zone, [](char c) {
+                return HexDigit(c) || (c >= 'g' && c <= 'z') || (c >= 'G' && c <= 'Z') ||
+                       c == '-' || c == '_' || c == '.';
+            }))
+            return false;
+    }
+    return std::count(address.begin(), address.end(), ':') >= 2 &&
+           AllOf(address, [](char c) { return HexDigit(c) || c == ':' || c == '.'; });
+}
+
+bool IsName(std::string_view name) {
+    if (name.ends_with(".")) name.remove_suffix(1);
+    if (name.empty() || name.size() > 253) return false;
+    std::string_view last;
+    for (std::string_view rest = name; !rest.empty();) {
+        const std::size_t dot = rest.find('.');
+        last = rest.substr(0, dot);
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
+        if (last.empty() || last.size() > 63 || last[0] == '-' ||
+            (dot != std::string_view::npos && rest.empty()))
+            return false;
+        if (!AllOf(last, [](char c) {
+                return HexDigit(c) || (c >= 'g' && c <= 'z') || (c >= 'G' && c <= 'Z') ||
+                       c == '-' || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+            }))
+            return false;
+    }
+    // Non-ASCII only as characters that show as themselves: no control, no
+    // character that hides or turns text around, nothing a file line rewrites.
+    return !IsNumber(last) && Printable(name) == name;
+}
+
+bool IsDottedQuad(std::string_view host) {
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = host.find('.');
+        if ((part < 3) == (dot == std::string_view::npos)) return false;
+        if (!IsDecimal(host.substr(0, dot), 255)) return false;
+        host = part < 3 ? host.substr(dot + 1) : std::string_view();
+    }
+    return true;
+}
+
+}  // namespace
 
 bool IsPort(std::string_view port) {
-    return std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return port.empty() || (port != "0" && IsDecimal(port, 65535));
+}
+
+bool IsHost(std::string_view host) {
+    if (host.empty()) return true;
+    if (host.size() > 253) return false;
+    if (host.starts_with("[")) return host.ends_with("]") && IsIPv6(Unbracketed(host));
+    if (host.find(':') != std::string_view::npos) return IsIPv6(host);
+    std::string_view quad = host;
+    if (quad.ends_with(".")) quad.remove_suffix(1);
+    return IsDottedQuad(quad) || IsName(host);
+}
+
+std::optional<HostAndPort> SplitAddress(std::string_view address) {
+    HostAndPort split{address, {}};
+    if (address.starts_with("[")) {
+        const std::size_t close = address.find(']');
+        if (close == std::string_view::npos) return std::nullopt;
+        split.host = address.substr(1, close - 1);
+        const std::string_view rest = address.substr(close + 1);
+        if (!rest.empty() && (rest[0] != ':' || rest.size() == 1)) return std::nullopt;
+        split.port = rest.empty() ? rest : rest.substr(1);
+        if (!IsIPv6(split.host)) return std::nullopt;
+    } else if (std::count(address.begin(), address.end(), ':') == 1) {
+        const std::size_t colon = address.find(':');
+        split = {address.substr(0, colon), address.substr(colon + 1)};
+        if (split.port.empty()) return std::nullopt;
+    }
+    if (!IsHost(split.host) || !IsPort(split.port)) return std::nullopt;
+    return split;
 }
 
 std::string_view Unbracketed(std::string_view host) {
@@ -24,20 +135,6 @@ std::string Bracketed(std::string_view host) {
 std::string WithPort(std::string_view host, std::string_view port) {
     if (port.empty()) return std::string(host);
     return Bracketed(host) + ":" + std::string(port);
-}
-
-std::string_view HostOfAddress(std::string_view address) {
-    auto port = [](std::string_view rest) {
-        return rest.empty() || (rest[0] == ':' && IsPort(rest.substr(1)));
-    };
-    if (address.starts_with("[")) {
-        const std::size_t close = address.find(']');
-        if (close == std::string_view::npos || !port(address.substr(close + 1))) return address;
-        return address.substr(1, close - 1);
-    }
-    const std::size_t colon = address.find(':');
-    return colon != std::string_view::npos && port(address.substr(colon)) ? address.substr(0, colon)
-                                                                          : address;
 }
 
 bool SameHost(std::string_view a, std::string_view b) {

@@ -50,7 +50,8 @@ bool ForgetGateways(Preferences& preferences, std::string* err) {
 
 Question TrustQuestion(const Destination& destination) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
-    message += "主机：" + Printable(destination.address, kValueLimit) + "\n";
+    // A host is at most 253 bytes: shown whole, its domain cannot be cut away.
+    message += "主机：" + Printable(destination.address) + "\n";
     message += "客户端：" + Printable(destination.client, kValueLimit) + "\n";
     message += "登录名：" + Printable(destination.login, kValueLimit) + "\n";
     if (destination.shares) {

@@ -28,15 +28,6 @@ bool IsUrlScheme(std::string_view text) {
            });
 }
 
-bool IsUrlHost(std::string_view host) {
-    host = Unbracketed(host);
-    return std::none_of(host.begin(), host.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= ' ' || byte == 0x7f ||
-               std::string_view("@/\\?#[]").find(c) != std::string_view::npos;
-    });
-}
-
 bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
     if (rdparg.empty()) return false;
     if (place == RdpSwitch::BeforeFile) {

@@ -5,7 +5,6 @@
 
 #include <string_view>
 
-#include "core/address/Address.h"
 #include "core/clients/ClientTable.h"
 
 namespace torvale {
@@ -17,12 +16,6 @@ bool OptionLike(std::string_view value);
 // [A-Za-z][A-Za-z0-9+.-]*: anything else would not be read as a URL's
 // scheme, and could make the word an option.
 bool IsUrlScheme(std::string_view text);
-
-// False for a host that a URL would not read as one whole host: one holding
-// "@", "/", a backslash, "?", "#", a blank or a control character, or brackets
-// other than around the whole of an IPv6 address ("gw@evil.com" is evil.com
-// to FileZilla, whatever the trust question named).
-bool IsUrlHost(std::string_view host);
 
 // Whether "/" + rdparg, standing where `place` puts it, could be more than
 // a harmless switch: `open` takes it as one more path to open, FreeRDP as

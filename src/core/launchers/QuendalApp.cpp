@@ -12,7 +12,7 @@ Plan PlanMstscAutoRunReplay(const Request& r, const LaunchContext& context) {
     // a number could name another host there.
     const std::string& host = Str(r.m_host);
     const std::string& port = Str(r.m_port);
-    if (RefuseUnsafe(plan, {{"port", !IsPort(port)}})) return plan;
+    if (RefuseUnsafe(plan, {{"host", !IsHost(host)}, {"port", !IsPort(port)}})) return plan;
     plan.destination = {
         host, WithPort(host, port), context.client.app->name, Str(r.m_username), {}};
 

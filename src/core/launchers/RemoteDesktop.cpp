@@ -14,11 +14,16 @@ namespace {
 const std::string kWriteFailed = "创建activex.rdp文件出错";
 
 // Where an .rdp launch connects, and what it shares there, as the file says
-// them.
-Destination RemoteDesktop(const Request& r, const LaunchContext& context) {
-    const std::string address = OneLine(Str(r.m_localhost));
-    return {std::string(HostOfAddress(address)), address, context.client.app->name,
-            OneLine(LoginName(r)), Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard))}};
+// them; nothing, with the plan refused, for an address that a client could
+// read as another than the question would show.
+bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& context) {
+    const std::string& address = Str(r.m_localhost);
+    const auto split = SplitAddress(address);
+    if (RefuseUnsafe(plan, {{"localhost", !split}})) return true;
+    plan.destination = {std::string(split->host), address, context.client.app->name,
+                        OneLine(LoginName(r)),
+                        Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard))}};
+    return false;
 }
 
 // A connection file: private, since it may carry the user's password.
@@ -37,8 +42,9 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     if (plan.refusal) return plan;
     const std::string& rdparg = Str(r.m_rdparg);
     const RdpSwitch place = context.client.found->form->rdpSwitch;
-    if (RefuseUnsafe(plan, {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}})) return plan;
-    plan.destination = RemoteDesktop(r, context);
+    if (RefuseUnsafe(plan, {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}}) ||
+        RefuseOrSetDestination(plan, r, context))
+        return plan;
 
     // The client gets a copy named after the target, written from this
     // pass's own text: a pass to another target may rewrite activex.rdp
@@ -72,8 +78,7 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
 
 Plan PlanMstscAutoRun(const Request& r, const LaunchContext& context) {
     Plan plan = OpeningCheck(context);
-    if (plan.refusal) return plan;
-    plan.destination = RemoteDesktop(r, context);
+    if (plan.refusal || RefuseOrSetDestination(plan, r, context)) return plan;
 
     const std::string file = context.configDir + "/activex_autorun.rdp";
     plan.files.push_back(ConnectionFile(file, MstscAutoRunFileText(r), OneLine(Str(r.m_password)),

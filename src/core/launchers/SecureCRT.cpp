@@ -20,7 +20,7 @@ Plan PlanMonitoring(const Request& r, const LaunchContext& context, std::string_
     const std::string& host = Str(r.m_host);
     const std::string& port = Str(r.m_monitorport);
     if (RefuseUnsafe(plan, {{"monitoruser", OptionLike(login)},
-                            {"host", OptionLike(host)},
+                            {"host", !IsHost(host)},
                             {"monitorport", !IsPort(port)}})) {
         return plan;
     }
@@ -52,7 +52,7 @@ Plan PlanSecureCRT(const Request& r, const LaunchContext& context) {
     const bool tab = r.m_crttab == "1";
     if (RefuseUnsafe(plan, {{LoginKey(r), OptionLike(login)},
                             {"sshport", !IsPort(port)},
-                            {"proxy_addr", OptionLike(host)},
+                            {"proxy_addr", !IsHost(host)},
                             {"target_username", tab && OptionLike(Str(r.m_target_username))}})) {
         return plan;
     }
