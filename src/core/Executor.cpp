@@ -1,5 +1,7 @@
 #include "core/Executor.h"
 
+#include <utility>
+
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/config/Trust.h"
@@ -20,8 +22,9 @@ class Execution {
 
     LaunchRecord Run() {
         const bool debug = request_.m_debug == "1";
-        if (debug) Alert(platform_, titles::kDebug, Str(request_.url));
+        urlShown_ = !debug;
         if (plan_.refusal) {
+            ShowUrl();
             record_.outcome = plan_.refusal->outcome;
             record_.detail = plan_.refusal->detail;
             Alert(platform_, plan_.refusal->title, plan_.refusal->message);
@@ -30,11 +33,13 @@ class Execution {
         // Whatever writes or runs connects somewhere: a plan that says not
         // where would skip the gateway decision, so it does nothing.
         if (!plan_.destination && (plan_.command || !plan_.files.empty())) {
+            ShowUrl();
             platform_.log.Write("Not run: the plan names no destination");
             record_.outcome = Outcome::NotRun;
             return record_;
         }
         if (plan_.destination && !Permitted(*plan_.destination)) return record_;
+        ShowUrl();
         bool fileMissing = false;
         for (const FileToWrite& file : plan_.files) {
             if (Write(file)) continue;
@@ -53,6 +58,13 @@ class Execution {
     }
 
   private:
+    // The debug alert of the URL, once. When the launch asks the trust
+    // question it comes after a yes: a dialog whose text the link chooses,
+    // shown first, could tell the user how to answer ("tick always trust").
+    void ShowUrl() {
+        if (!std::exchange(urlShown_, true)) Alert(platform_, titles::kDebug, Str(request_.url));
+    }
+
     // Whether the launch may connect: the host allowed, or, when nothing
     // decides for it, the user answers the trust question with connect.
     bool Permitted(const Destination& destination) {
@@ -63,6 +75,7 @@ class Execution {
         decided =
             (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
         if (gateway.verdict == GatewayDecision::Refused) {
+            ShowUrl();
             record_.outcome = Outcome::Refused;
             record_.detail = host;
             Alert(platform_, titles::kSorry, "网关不在信任列表中：" + host);
@@ -128,6 +141,7 @@ class Execution {
     const Configuration& config_;
     Platform& platform_;
     LaunchRecord record_;
+    bool urlShown_ = true;
 };
 
 }  // namespace
