@@ -65,7 +65,7 @@ void BM_TorvaleSecureCRT(benchmark::State& state) {
         "torvale://&action=StartSecureCRT&protocol=ssh2&username=admin--web&sid=1024&proxy_addr="
         "10.0.0.1&";
     for (auto _ : state)
-        Spawn(state, {TORVALE_PATH, url}, Environment());
+        Spawn(state, {TORVALE_PATH, "--confirm=yes", url}, Environment());
 }
 BENCHMARK(BM_TorvaleSecureCRT)->Unit(benchmark::kMillisecond)->UseRealTime();
 

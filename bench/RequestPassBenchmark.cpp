@@ -89,21 +89,6 @@ BENCHMARK(BM_FieldTextSize)
     ->Arg(1 << 20)
     ->Unit(benchmark::kMicrosecond);
 
-// The history shows the host with every password blanked out of it: a long
-// host that nearly holds a long password at every place is the worst case
-// for a plain search.
-void BM_HistoryBlanking(benchmark::State& state) {
-    const auto size = static_cast<std::size_t>(state.range(0));
-    Pass pass;
-    const std::string url =
-        "torvale://&action=StartSecureCRT&username=u&proxy_addr=" + std::string(size, 'a') +
-        "&password=" + std::string(size / 4, 'a') + "b&";
-    for (auto _ : state)
-        pass.Run(url);
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(url.size()));
-}
-BENCHMARK(BM_HistoryBlanking)->Arg(256 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
-
 // The dry run masks every form of a password in what it prints: text that
 // is nothing but the password.
 void BM_MaskSecrets(benchmark::State& state) {

@@ -29,12 +29,6 @@ def main(path):
     print(f"  1 KiB {small * 1e6:9.1f} us   64 KiB {mid * 1e6:9.1f} us   1 MiB {large * 1e3:7.2f} ms"
           f"   ratio {ratio:.1f}")
 
-    quarter, whole = (seconds(f"BM_HistoryBlanking/{n}") for n in (262144, 1048576))
-    ok &= whole / quarter < 6 and whole < 0.1
-    print("history password blanking, a 1 MiB host nearly holding a 256 KiB password everywhere "
-          "(goal: 1 MiB / 256 KiB under 6, 1 MiB under 100 ms)")
-    print(f"  256 KiB {quarter * 1e3:.2f} ms   1 MiB {whole * 1e3:.2f} ms   ratio {whole / quarter:.1f}")
-
     quarter, whole = (seconds(f"BM_MaskSecrets/{n}") for n in (262144, 4194304))
     ok &= whole / quarter < 24 and whole < 0.2
     print("dry-run password masking, a URL of password fields (goal: 4 MiB / 256 KiB under 24, "
