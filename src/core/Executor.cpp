@@ -9,6 +9,8 @@
 namespace torvale {
 namespace {
 
+constexpr std::string_view kClientOutput = "以下是客户端自己的输出，其中的文字可能来自服务器：";
+
 class Execution {
   public:
     Execution(const Request& request, const Plan& plan, const Configuration& config,
@@ -128,9 +130,14 @@ class Execution {
             record_.outcome = Outcome::NotRun;
         } else if (result.failedAtOnce) {
             record_.outcome = Outcome::ClientFailed;
+            // What the client wrote may come from the server (a certificate's
+            // name, say): it is set apart as the client's, never read as ours.
+            // Dialogs show it as plain text, so no URL in it becomes a link.
             Alert(platform_, titles::kSorry,
                   "客户端启动失败：" + plan_.client +
-                      (result.errorOutput.empty() ? "" : "\n" + result.errorOutput));
+                      (result.errorOutput.empty()
+                           ? ""
+                           : "\n" + std::string(kClientOutput) + "\n" + result.errorOutput));
         } else {
             record_.outcome = fileMissing ? Outcome::LaunchedWithoutFile : Outcome::Launched;
         }

@@ -327,7 +327,8 @@ class Desktop(unittest.TestCase):
         self.write("Documents/torvale/configuration.ini",
                    "[clients]\nRemote Desktop Connection = %s/broken\n" % self.bin)
         self.assertEqual(self.torvale("&action=StartMstscAutoRun&localhost=10.0.0.1&"),
-                         "抱歉: 客户端启动失败：%s/broken\\n[ERROR] cannot open display\n" % self.bin)
+                         "抱歉: 客户端启动失败：%s/broken\\n以下是客户端自己的输出，其中的文字可能来自服务器："
+                         "\\n[ERROR] cannot open display\n" % self.bin)
 
 
 def main():
