@@ -71,8 +71,10 @@ class Execution {
     // decides for it, the user answers the trust question with connect.
     bool Permitted(const Destination& destination) {
         const std::string& host = destination.host;
+        const std::optional<Sharing> granted =
+            TrustedWith(TrustedGateways(platform_.preferences), host);
         const GatewayDecision gateway =
-            DecideGateway(config_, host, TrustedGateways(platform_.preferences));
+            DecideGateway(config_, host, HowTrusted(granted, destination));
         std::string& decided = record_.gateway;
         decided =
             (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
@@ -87,7 +89,7 @@ class Execution {
 
         // Asked even when alerts are silenced: "don't show again" on some
         // alert must never hand a new host the user's drives unasked.
-        const Answer answer = platform_.alerts.Ask(TrustQuestion(destination));
+        const Answer answer = platform_.alerts.Ask(TrustQuestion(destination, granted));
         if (answer == Answer::Cancel) {
             decided += ": cancelled";
             record_.outcome = Outcome::Cancelled;
@@ -97,7 +99,7 @@ class Execution {
         decided += ": connect";
         if (answer == Answer::ConnectAlways && !host.empty()) {
             std::string why;
-            if (TrustAlways(platform_.preferences, host, &why)) {
+            if (TrustAlways(platform_.preferences, destination, &why)) {
                 decided += ", trusted from now on";
             } else {
                 decided += ", but not trusted from now on: " + why;

@@ -79,21 +79,19 @@ Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std:
     return config;
 }
 
-GatewayDecision DecideGateway(const Configuration& config, std::string_view host,
-                              const std::vector<std::string>& trusted) {
-    auto among = [&](const std::vector<std::string>& hosts) {
-        return std::any_of(hosts.begin(), hosts.end(),
-                           [&](const std::string& entry) { return SameHost(entry, host); });
-    };
+GatewayDecision DecideGateway(const Configuration& config, std::string_view host, Trusted trusted) {
     if (config.gatewaysInError)
         return {GatewayDecision::Refused, "refused, configuration.ini has an error"};
     if (!config.allow.empty()) {
-        return among(config.allow)
-                   ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed"}
-                   : GatewayDecision{GatewayDecision::Refused, "refused, not listed"};
+        const bool listed =
+            std::any_of(config.allow.begin(), config.allow.end(),
+                        [&](const std::string& entry) { return SameHost(entry, host); });
+        return listed ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed"}
+                      : GatewayDecision{GatewayDecision::Refused, "refused, not listed"};
     }
-    return among(trusted) ? GatewayDecision{GatewayDecision::Allowed, "allowed, trusted"}
-                          : GatewayDecision{GatewayDecision::Ask, "not trusted, asked"};
+    if (trusted == Trusted::Enough) return {GatewayDecision::Allowed, "allowed, trusted"};
+    if (trusted == Trusted::WithLess) return {GatewayDecision::Ask, "trusted to share less, asked"};
+    return {GatewayDecision::Ask, "not trusted, asked"};
 }
 
 }  // namespace torvale

@@ -1,6 +1,9 @@
 #include "core/config/Trust.h"
 
+#include <algorithm>
+
 #include "base/Printable.h"
+#include "core/address/Address.h"
 
 namespace torvale {
 namespace {
@@ -34,13 +37,48 @@ std::string Drives(std::string_view disk) {
 
 }  // namespace
 
+Sharing SharingOf(const Destination& destination) {
+    if (!destination.shares) return {};
+    return {destination.shares->clipboard != "0", Drives(destination.shares->disk) != "无"};
+}
+
 std::vector<std::string> TrustedGateways(Preferences& preferences) {
     return preferences.GetList(kTrustedGateways);
 }
 
-bool TrustAlways(Preferences& preferences, const std::string& host, std::string* err) {
+std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std::string_view host) {
+    std::optional<Sharing> granted;
+    for (std::string_view entry : trusted) {
+        const std::size_t blank = std::min(entry.find(' '), entry.size());
+        if (!SameHost(entry.substr(0, blank), host)) continue;
+        const std::string_view words = entry.substr(blank);
+        if (!granted) granted = Sharing{};
+        granted->clipboard |= words.find(" clipboard") != std::string_view::npos;
+        granted->drives |= words.find(" drives") != std::string_view::npos;
+    }
+    return granted;
+}
+
+Trusted HowTrusted(const std::optional<Sharing>& granted, const Destination& destination) {
+    if (!granted) return Trusted::No;
+    const Sharing need = SharingOf(destination);
+    const bool more = (need.clipboard && !granted->clipboard) || (need.drives && !granted->drives);
+    return more ? Trusted::WithLess : Trusted::Enough;
+}
+
+bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err) {
+    // One entry per host, with the most the user agreed to share with it.
     std::vector<std::string> trusted = TrustedGateways(preferences);
-    trusted.push_back(host);
+    Sharing sharing = TrustedWith(trusted, destination.host).value_or(Sharing{});
+    const Sharing now = SharingOf(destination);
+    sharing.clipboard |= now.clipboard;
+    sharing.drives |= now.drives;
+    std::erase_if(trusted, [&](const std::string& entry) {
+        return SameHost(std::string_view(entry).substr(0, std::min(entry.find(' '), entry.size())),
+                        destination.host);
+    });
+    trusted.push_back(destination.host + (sharing.clipboard ? " clipboard" : "") +
+                      (sharing.drives ? " drives" : ""));
     return preferences.SetList(kTrustedGateways, trusted, err);
 }
 
@@ -48,8 +86,16 @@ bool ForgetGateways(Preferences& preferences, std::string* err) {
     return preferences.Remove(kTrustedGateways, err);
 }
 
-Question TrustQuestion(const Destination& destination) {
+Question TrustQuestion(const Destination& destination, const std::optional<Sharing>& granted) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
+    if (granted) {
+        const Sharing need = SharingOf(destination);
+        const bool clipboard = need.clipboard && !granted->clipboard;
+        const bool drives = need.drives && !granted->drives;
+        message = std::string("此链接要连接到一台您已信任的主机，但这次还要共享") +
+                  (clipboard ? "剪贴板" : "") + (clipboard && drives ? "和" : "") +
+                  (drives ? "驱动器" : "") + "，您以前没有同意过。\n";
+    }
     // A host is at most 253 bytes: shown whole, its domain cannot be cut away.
     message += "主机：" + Printable(destination.address) + "\n";
     message += "客户端：" + Printable(destination.client, kValueLimit) + "\n";

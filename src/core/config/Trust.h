@@ -3,9 +3,12 @@
 // Trust on first use: the question a launch asks before it connects to a
 // host that neither an administrator listed nor the user trusted.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/config/Configuration.h"
 #include "core/plan/Plan.h"
 #include "core/ports/AlertPanel.h"
 #include "core/ports/Preferences.h"
@@ -15,13 +18,31 @@ namespace torvale {
 // Where the user's trusted hosts are kept among the preferences.
 inline const std::string kTrustedGateways = "TrustedGateways";
 
-// The hosts the user chose to trust always, in the order trusted; adding one
-// and forgetting them all, false with the reason when the change is not kept.
+// What a launch shares of this machine with its host, as far as trust goes.
+struct Sharing {
+    bool clipboard = false;
+    bool drives = false;
+};
+Sharing SharingOf(const Destination& destination);
+
+// The hosts the user chose to trust always, in the order trusted, each kept
+// as "HOST" and the words " clipboard" and " drives" for what the user
+// agreed to share with it ("gw.example clipboard"); adding one and
+// forgetting them all, false with the reason when the change is not kept.
 std::vector<std::string> TrustedGateways(Preferences& preferences);
-bool TrustAlways(Preferences& preferences, const std::string& host, std::string* err);
+bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err);
 bool ForgetGateways(Preferences& preferences, std::string* err);
 
-// The question, every value in it escaped as alerts escape them.
-Question TrustQuestion(const Destination& destination);
+// The most the user agreed to share with `host`, over all its entries;
+// nothing when the host is not trusted.
+std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std::string_view host);
+
+// How far trust in the destination's host goes for this launch.
+Trusted HowTrusted(const std::optional<Sharing>& granted, const Destination& destination);
+
+// The question, every value in it escaped as alerts escape them; for a host
+// trusted with less than the launch shares, it says what it would share anew.
+Question TrustQuestion(const Destination& destination,
+                       const std::optional<Sharing>& granted = std::nullopt);
 
 }  // namespace torvale

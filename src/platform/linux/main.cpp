@@ -45,7 +45,8 @@ Files:
       [clients] paths of client programs, [gateways] the allowed hosts
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" after "don't show again" (delete the line to
-      see alerts again); "TrustedGateways=HOST" lines, the trusted hosts
+      see alerts again); "TrustedGateways=HOST[ clipboard][ drives]"
+      lines, the trusted hosts and what they may be shared
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
 path to an existing directory or --doctor finds a check failing, 2 for a
