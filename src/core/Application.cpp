@@ -90,7 +90,7 @@ void Application::RunPass(const Decoded& decoded) {
     const ClientChoice client = route != nullptr && route->client != nullptr
                                     ? Choose(clients_.*route->client, config)
                                     : ClientChoice{};
-    pass_.plan = PlanLaunch(route, pass_.request, {clients_, client, ConfigDir});
+    pass_.plan = PlanLaunch(route, pass_.request, {clients_, client, ConfigDir, home_});
     pass_.record = Execute(pass_.request, pass_.plan, config, platform_);
 
     // The history is shown to anyone at the screen: no secret goes there,

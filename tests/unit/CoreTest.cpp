@@ -63,7 +63,7 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     // Each value of the trust question is cut alone, so the lines after it
     // stay in view; but never the host (253 bytes at most), whose end names its domain.
     const std::string longer(300, 'h'), shown = std::string(200, 'h') + "…\n";
-    const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0"}});
+    const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0", ""}});
     for (const char* label : {"登录名：", "共享的驱动器："})
         EXPECT_NE(question.message.find(label + shown), std::string::npos) << label;
     EXPECT_NE(question.message.find("主机：" + longer + "\n"), std::string::npos);

@@ -12,34 +12,80 @@ namespace {
 // the lines after it out of the dialog.
 constexpr std::size_t kValueLimit = 200;
 
-// The drives of an .rdp "drivestoredirect" value, ";" between them.
-std::string Drives(std::string_view disk) {
-    std::string drives;
-    while (!disk.empty()) {
-        const std::size_t semicolon = disk.find(';');
-        const std::string_view drive = disk.substr(0, semicolon);
-        disk =
-            semicolon == std::string_view::npos ? std::string_view() : disk.substr(semicolon + 1);
+// Past this many, the drives shown end with how many more there are, so
+// the lines after them stay in view.
+constexpr std::size_t kDrivesShown = 8;
+
+// A path as the file system resolves it: "/tmp/./../" is "/".
+std::string Normalised(std::string_view path) {
+    std::vector<std::string_view> parts;
+    for (std::size_t at = 1; at <= path.size();) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        const std::string_view part = path.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string normalised;
+    for (std::string_view part : parts)
+        normalised += "/" + std::string(part);
+    return normalised.empty() ? "/" : normalised;
+}
+
+// The drives of an .rdp "drivestoredirect" value, ";" between them, as the
+// client applies them: those that share most by name first, then each path
+// in the form the file system resolves, "/" and the home folder in words.
+std::vector<std::string> Drives(const Shares& shares) {
+    std::vector<std::string> special, paths;
+    std::string_view disk = shares.disk;
+    for (std::size_t at = 0; at <= disk.size();) {
+        const std::size_t end = std::min(disk.find(';', at), disk.size());
+        const std::string_view drive = disk.substr(at, end - at);
+        at = end + 1;
         if (drive.empty()) continue;
-        if (!drives.empty()) drives += "；";
+        const std::string path = drive.starts_with("/") ? Normalised(drive) : std::string(drive);
         if (drive == "*") {
-            drives += "所有驱动器";
+            special.insert(special.begin(), "所有驱动器");
         } else if (drive == "%") {
-            drives += "主文件夹";
+            special.push_back("主文件夹");
         } else if (drive == "DynamicDrives") {
-            drives += "以后插入的驱动器";
+            special.push_back("以后插入的驱动器");
+        } else if (path == "/") {
+            paths.push_back("整个文件系统（/）");
+        } else if (!shares.home.empty() && path == Normalised(shares.home)) {
+            paths.push_back("主文件夹（" + Printable(path, kValueLimit) + "）");
         } else {
-            drives += Printable(drive, kValueLimit);
+            paths.push_back(Printable(path, kValueLimit));
         }
     }
-    return drives.empty() ? "无" : drives;
+    // Each named once, in a fixed order.
+    std::vector<std::string> drives;
+    for (const char* name : {"所有驱动器", "主文件夹", "以后插入的驱动器"}) {
+        if (std::find(special.begin(), special.end(), name) != special.end())
+            drives.push_back(name);
+    }
+    drives.insert(drives.end(), paths.begin(), paths.end());
+    return drives;
+}
+
+std::string DrivesLine(const Shares& shares) {
+    const std::vector<std::string> drives = Drives(shares);
+    std::string line;
+    for (std::size_t i = 0; i < drives.size() && i < kDrivesShown; ++i)
+        line += (i == 0 ? "" : "；") + drives[i];
+    if (drives.size() > kDrivesShown)
+        line += "；另有 " + std::to_string(drives.size() - kDrivesShown) + " 项";
+    return line.empty() ? "无" : line;
 }
 
 }  // namespace
 
 Sharing SharingOf(const Destination& destination) {
     if (!destination.shares) return {};
-    return {destination.shares->clipboard != "0", Drives(destination.shares->disk) != "无"};
+    return {destination.shares->clipboard != "0", !Drives(*destination.shares).empty()};
 }
 
 std::vector<std::string> TrustedGateways(Preferences& preferences) {
@@ -100,10 +146,12 @@ Question TrustQuestion(const Destination& destination, const std::optional<Shari
     message += "主机：" + Printable(destination.address) + "\n";
     message += "客户端：" + Printable(destination.client, kValueLimit) + "\n";
     message += "登录名：" + Printable(destination.login, kValueLimit) + "\n";
+    // The drives come last: however many there are, nothing else is pushed
+    // out of view.
     if (destination.shares) {
-        message += "共享的驱动器：" + Drives(destination.shares->disk) + "\n";
         message += std::string("共享剪贴板：") +
                    (destination.shares->clipboard == "0" ? "否" : "是") + "\n";
+        message += "共享的驱动器：" + DrivesLine(*destination.shares) + "\n";
     }
     message += "只有在您信任这台主机时才连接。";
     return {"确认连接", message, "连接", "取消", "始终信任此网关"};

@@ -28,6 +28,17 @@ bool IsUrlScheme(std::string_view text) {
            });
 }
 
+bool BlankAroundADrive(std::string_view disk) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    for (std::size_t at = 0; at <= disk.size();) {
+        const std::size_t end = std::min(disk.find(';', at), disk.size());
+        const std::string_view drive = disk.substr(at, end - at);
+        if (!drive.empty() && (blank(drive.front()) || blank(drive.back()))) return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
     if (rdparg.empty()) return false;
     if (place == RdpSwitch::BeforeFile) {

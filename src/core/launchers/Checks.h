@@ -17,6 +17,12 @@ bool OptionLike(std::string_view value);
 // scheme, and could make the word an option.
 bool IsUrlScheme(std::string_view text);
 
+// Whether a drive of an .rdp "drivestoredirect" value (";" between them)
+// begins or ends with a blank: FreeRDP trims blanks only at the ends of the
+// whole value, so " *" is all drives to it, and a drive the question would
+// show otherwise than the client reads it.
+bool BlankAroundADrive(std::string_view disk);
+
 // Whether "/" + rdparg, standing where `place` puts it, could be more than
 // a harmless switch: `open` takes it as one more path to open, FreeRDP as
 // one of its own options.

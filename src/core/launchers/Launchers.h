@@ -19,6 +19,7 @@ struct LaunchContext {
     const ClientTable& table;
     const ClientChoice& client;  // the route's client; none for a placeholder
     const std::string& configDir;
+    const std::string& home;  // the user's home folder, which a drive may name
 };
 
 using Launcher = Plan (*)(const Request&, const LaunchContext&);

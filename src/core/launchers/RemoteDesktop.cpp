@@ -19,10 +19,12 @@ const std::string kWriteFailed = "创建activex.rdp文件出错";
 bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& context) {
     const std::string& address = Str(r.m_localhost);
     const auto split = SplitAddress(address);
-    if (RefuseUnsafe(plan, {{"localhost", !split}})) return true;
+    if (RefuseUnsafe(plan,
+                     {{"localhost", !split}, {"disk", BlankAroundADrive(OneLine(Str(r.m_disk)))}}))
+        return true;
     plan.destination = {std::string(split->host), address, context.client.app->name,
                         OneLine(LoginName(r)),
-                        Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard))}};
+                        Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard)), context.home}};
     return false;
 }
 

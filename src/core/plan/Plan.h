@@ -53,8 +53,9 @@ std::vector<std::string> ArgvOf(const Command& command);
 // What a launch shares with the host it connects to: an .rdp file's drives
 // ("disk") and, unless "clipboard" is "0", the clipboard.
 struct Shares {
-    std::string disk;
-    std::string clipboard;
+    std::string disk;       // the .rdp drivestoredirect value: entries between ";"
+    std::string clipboard;  // "0" for none
+    std::string home;       // the user's home folder, for naming it in words
 };
 
 // Where a launch connects, and as whom, as its client will read it.
