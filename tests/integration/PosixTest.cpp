@@ -15,6 +15,7 @@
 #include "platform/cli/FilePreferences.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
+#include "platform/posix/Process.h"
 #include "support/System.h"
 
 namespace torvale::test {
@@ -100,6 +101,23 @@ TEST(PosixShell, ADetachedLineThatFailsAtOnceIsReportedWithTheEndOfItsErrors) {
     EXPECT_TRUE(shell.Run("exec /nonexistent/client").failedAtOnce);
     EXPECT_TRUE(shell.Run("kill -9 $$").failedAtOnce);
     EXPECT_FALSE(shell.Run("echo fine >&2; exit 0").failedAtOnce);
+}
+
+TEST(CommandOutput, TakesWhatAProgramWroteOnceItEndsAndBoundsOneThatHangs) {
+    std::string why;
+    // A child left behind still holds the pipe: the answer does not wait for it.
+    const auto left = CommandOutput({"sh", "-c", "sleep 300 & echo $!"}, 100, &why);
+    ASSERT_TRUE(left.has_value()) << why;
+    ::kill(std::stoi(*left), SIGKILL);
+    // One that does not end in time is killed, with what it started.
+    EXPECT_FALSE(CommandOutput({"sh", "-c", "echo partial; sleep 300"}, 100, &why,
+                               std::chrono::milliseconds(100)));
+    EXPECT_EQ(why, "sh did not answer in 1 s");
+    EXPECT_FALSE(CommandOutput({"sh", "-c", "echo out; exit 3"}, 100, &why));
+    EXPECT_TRUE(why.ends_with("/sh exited with status 3")) << why;
+    EXPECT_FALSE(CommandOutput({"sh", "-c", "kill -9 $$"}, 100, &why));
+    EXPECT_TRUE(why.ends_with("/sh was ended by signal 9")) << why;
+    EXPECT_EQ(CommandOutput({"sh", "-c", "seq 3"}, 4, &why), "1\n2\n");
 }
 
 TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {

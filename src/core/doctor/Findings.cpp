@@ -45,7 +45,11 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
 
     const HandlerFacts handler = facts.Handler();
     const std::string expected = facts.ExpectedHandler();
-    if (handler.entry.empty()) {
+    if (!handler.unknown.empty()) {
+        add(Finding::Warn, "handler", "cannot tell what opens torvale:// links: " + handler.unknown,
+            "check that xdg-utils is installed and answers: xdg-mime query default "
+            "x-scheme-handler/torvale");
+    } else if (handler.entry.empty()) {
         add(Finding::Fail, "handler", "nothing opens torvale:// links", handler.howToRegister);
     } else if (handler.program.empty()) {
         add(Finding::Fail, "handler", handler.entry + " names no program", handler.howToRegister);
@@ -128,7 +132,11 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         }
     }
 
-    if (const auto font = facts.ChineseFont(); font && !*font) {
+    std::string fontUnknown;
+    if (const auto font = facts.ChineseFont(fontUnknown); !fontUnknown.empty()) {
+        add(Finding::Warn, "font", "cannot tell whether a font has Chinese glyphs: " + fontUnknown,
+            "check that fontconfig answers: fc-list :lang=zh family");
+    } else if (font && !*font) {
         add(Finding::Warn, "font", "no font with Chinese glyphs: the dialogs would show boxes",
             "apt-get install fonts-wqy-microhei");
     } else if (font) {

@@ -10,6 +10,7 @@ struct HandlerFacts {
     std::string entry;          // the desktop entry or application; empty: none
     std::string program;        // the program it runs; empty when it names none
     std::string howToRegister;  // the command or step that makes this one the handler
+    std::string unknown;        // why the system could not say: a helper failed or hung
 };
 
 // What only the system can say about how Torvale is set up, for the checks
@@ -22,9 +23,10 @@ class SystemFacts {
     // The program that should be the handler: this one, or the desktop
     // handler installed beside it.
     virtual std::string ExpectedHandler() = 0;
-    // Whether a font with Chinese glyphs is installed, and whether there is a
-    // display to show dialogs on; nothing where the question does not arise.
-    virtual std::optional<bool> ChineseFont() = 0;
+    // Whether a font with Chinese glyphs is installed (nothing where the
+    // question does not arise, or, with `unknown` saying why, where the
+    // system could not say), and whether there is a display to show dialogs on.
+    virtual std::optional<bool> ChineseFont(std::string& unknown) = 0;
     virtual std::optional<bool> Display() = 0;
     // Where the preferences are kept, as a user would look for them.
     virtual std::string PreferencesPlace() = 0;

@@ -57,7 +57,8 @@ std::string ProgramOf(const std::string& entry) {
 HandlerFacts XdgFacts::Handler() {
     HandlerFacts facts;
     facts.howToRegister = "xdg-mime default torvale.desktop x-scheme-handler/torvale";
-    const auto answer = CommandOutput({"xdg-mime", "query", "default", "x-scheme-handler/torvale"});
+    const auto answer = CommandOutput({"xdg-mime", "query", "default", "x-scheme-handler/torvale"},
+                                      1 << 16, &facts.unknown);
     facts.entry = std::string(Trim(answer.value_or("")));
     while (!facts.entry.empty() && facts.entry.back() == '\n')
         facts.entry.pop_back();
@@ -91,8 +92,8 @@ std::string XdgFacts::ExpectedHandler() {
     return JoinPath(DirectoryOf(self), handler_);
 }
 
-std::optional<bool> XdgFacts::ChineseFont() {
-    const auto fonts = CommandOutput({"fc-list", ":lang=zh", "family"});
+std::optional<bool> XdgFacts::ChineseFont(std::string& unknown) {
+    const auto fonts = CommandOutput({"fc-list", ":lang=zh", "family"}, 1 << 16, &unknown);
     if (!fonts) return std::nullopt;
     return !Trim(*fonts).empty();
 }

@@ -21,7 +21,7 @@ class XdgFacts final : public SystemFacts {
 
     HandlerFacts Handler() override;
     std::string ExpectedHandler() override;
-    std::optional<bool> ChineseFont() override;
+    std::optional<bool> ChineseFont(std::string& unknown) override;
     std::optional<bool> Display() override;
     std::string PreferencesPlace() override { return preferences_; }
 

@@ -44,7 +44,9 @@ class TVSystemFacts final : public SystemFacts {
   public:
     HandlerFacts Handler() override;
     std::string ExpectedHandler() override;
-    std::optional<bool> ChineseFont() override { return std::nullopt; }  // macOS has them
+    std::optional<bool> ChineseFont(std::string&) override {
+        return std::nullopt;
+    }  // macOS has them
     std::optional<bool> Display() override { return std::nullopt; }
     std::string PreferencesPlace() override { return "the user defaults of dev.torvale.Torvale"; }
 };

@@ -1,6 +1,7 @@
 #include "platform/posix/Process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -96,7 +97,7 @@ std::optional<std::string> FindProgram(std::string_view name) {
 }
 
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit,
-                                         std::string* err) {
+                                         std::string* err, std::chrono::milliseconds timeout) {
     auto fail = [&](std::string why) -> std::optional<std::string> {
         if (err != nullptr) *err = std::move(why);
         return std::nullopt;
@@ -115,26 +116,66 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
     pid_t pid = 0;
     int error = 0;
     {
+        // A session of its own, so that a program that hangs goes with all
+        // it started.
         SpawnSetup setup;
-        error = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, false);
+        error = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, true);
         if (error == 0) error = setup.Spawn(pid, words.data());
     }
     ::close(out[1]);
+    if (error != 0) {
+        ::close(out[0]);
+        return fail(*program + ": " + std::strerror(error));
+    }
+    ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::string output;
+    int status = 0;
+    bool exited = false, timedOut = false;
     char buffer[4096];
-    for (ssize_t n; error == 0 && (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
+    for (;;) {
+        // Read first, then look whether the program has ended: once it has,
+        // one more read takes all it wrote, whoever else holds the pipe.
+        const bool exitedBefore = exited;
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n > 0) {
+            if (output.size() < limit)
+                output.append(buffer, std::min(limit - output.size(), static_cast<std::size_t>(n)));
+            continue;
+        }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        if (output.size() < limit)
-            output.append(buffer, std::min(limit - output.size(), static_cast<std::size_t>(n)));
+        if (exitedBefore) break;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            exited = true;
+            continue;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        // Woken by output, or soon after to look again whether it ended; at
+        // the end of the pipe (a child of it closed its copy) poll would not wait.
+        if (n < 0 && errno == EAGAIN) {
+            pollfd ready = {out[0], POLLIN, 0};
+            ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), 20)));
+        } else {
+            ::usleep(10000);
+        }
     }
     ::close(out[0]);
-    if (error != 0) return fail(*program + ": " + std::strerror(error));
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    if (timedOut) {
+        ::kill(-pid, SIGKILL);
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return fail(argv[0] + " did not answer in " +
+                    std::to_string((timeout.count() + 999) / 1000) + " s");
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return fail(*program + " failed (status " + std::to_string(status) + ")");
+    if (WIFSIGNALED(status))
+        return fail(*program + " was ended by signal " + std::to_string(WTERMSIG(status)));
+    if (WEXITSTATUS(status) != 0)
+        return fail(*program + " exited with status " + std::to_string(WEXITSTATUS(status)));
     return output;
 }
 

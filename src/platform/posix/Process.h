@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,11 +50,15 @@ class SpawnSetup {
 std::optional<std::string> FindProgram(std::string_view name);
 
 // What a program writes on its standard output (at most `limit` bytes), when
-// it runs and exits with status 0; else nothing, and `err` says why.
-// `argv[0]` is looked for as FindProgram looks. Its standard input and error
-// are /dev/null.
-std::optional<std::string> CommandOutput(const std::vector<std::string>& argv,
-                                         std::size_t limit = 1 << 16, std::string* err = nullptr);
+// it runs and exits with status 0 within `timeout`; else nothing, and `err`
+// says why ("xdg-mime did not answer in 2 s"). Once the program has exited,
+// what it wrote is taken and the pipe closed, even while a child it left
+// behind still holds it; one that does not end in time is killed, with its
+// process group. `argv[0]` is looked for as FindProgram looks. Its standard
+// input and error are /dev/null.
+std::optional<std::string> CommandOutput(
+    const std::vector<std::string>& argv, std::size_t limit = 1 << 16, std::string* err = nullptr,
+    std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
 // The home directory from HOME: an absolute path to an existing directory.
 // Empty when HOME is anything else; `problem` then says what is wrong.
