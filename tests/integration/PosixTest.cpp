@@ -202,7 +202,8 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     EXPECT_EQ(ReadFile(path), "Other=1\n");
     // Hosts come from launch URLs: none may forge a line or hide in blanks.
     const std::vector<std::string> hosts = {"gw", "a b\nAlertSuppression=true", "50%", " x ", "中"};
-    preferences.SetList("TrustedGateways", hosts, nullptr);
+    preferences.UpdateList(
+        "TrustedGateways", [&](auto) { return hosts; }, nullptr);
     EXPECT_EQ(preferences.GetList("TrustedGateways"), hosts);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));
     EXPECT_EQ(ReadFile(path),

@@ -107,7 +107,8 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         << "one answer: no, yes or always";
     platform.alerts.answer = answer.empty() ? Answer::Connect : answers.at(answer[0]);
     if (!all("trusted").empty())
-        platform.preferences.SetList(kTrustedGateways, all("trusted"), nullptr);
+        platform.preferences.UpdateList(
+            kTrustedGateways, [&](auto) { return all("trusted"); }, nullptr);
     if (const auto failure = all("unkept"); !failure.empty())
         platform.preferences.failure = failure[0];
     if (const auto fails = all("fails"); !fails.empty()) platform.shell.failure = fails[0];

@@ -114,18 +114,20 @@ Trusted HowTrusted(const std::optional<Sharing>& granted, const Destination& des
 
 bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err) {
     // One entry per host, with the most the user agreed to share with it.
-    std::vector<std::string> trusted = TrustedGateways(preferences);
-    Sharing sharing = TrustedWith(trusted, destination.host).value_or(Sharing{});
-    const Sharing now = SharingOf(destination);
-    sharing.clipboard |= now.clipboard;
-    sharing.drives |= now.drives;
-    std::erase_if(trusted, [&](const std::string& entry) {
-        return SameHost(std::string_view(entry).substr(0, std::min(entry.find(' '), entry.size())),
-                        destination.host);
-    });
-    trusted.push_back(destination.host + (sharing.clipboard ? " clipboard" : "") +
-                      (sharing.drives ? " drives" : ""));
-    return preferences.SetList(kTrustedGateways, trusted, err);
+    auto change = [&](std::vector<std::string> trusted) {
+        Sharing sharing = TrustedWith(trusted, destination.host).value_or(Sharing{});
+        const Sharing now = SharingOf(destination);
+        sharing.clipboard |= now.clipboard;
+        sharing.drives |= now.drives;
+        std::erase_if(trusted, [&](std::string_view entry) {
+            return SameHost(entry.substr(0, std::min(entry.find(' '), entry.size())),
+                            destination.host);
+        });
+        trusted.push_back(destination.host + (sharing.clipboard ? " clipboard" : "") +
+                          (sharing.drives ? " drives" : ""));
+        return trusted;
+    };
+    return preferences.UpdateList(kTrustedGateways, change, err);
 }
 
 bool ForgetGateways(Preferences& preferences, std::string* err) {

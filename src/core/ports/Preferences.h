@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,10 @@ class Preferences {
     virtual bool SetBool(const std::string& key, bool value, std::string* err) = 0;
     // Empty when the key was never stored.
     virtual std::vector<std::string> GetList(const std::string& key) = 0;
-    virtual bool SetList(const std::string& key, const std::vector<std::string>& values,
-                         std::string* err) = 0;
+    // Replaces the list with what `change` makes of it, read and written as
+    // one step: a change another process makes meanwhile is never lost.
+    using ListChange = std::function<std::vector<std::string>(std::vector<std::string>)>;
+    virtual bool UpdateList(const std::string& key, const ListChange& change, std::string* err) = 0;
     // Forgets the key, as if it had never been stored.
     virtual bool Remove(const std::string& key, std::string* err) = 0;
 };

@@ -1,5 +1,12 @@
 #include "platform/cli/FilePreferences.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "base/Path.h"
@@ -71,6 +78,20 @@ std::string Decoded(std::string_view text) {
     return out;
 }
 
+// The file a chain of symbolic links ends at, or the path itself.
+std::string LinkTarget(std::string path) {
+    for (int hops = 0; hops < 16; ++hops) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+        char target[4096];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (n <= 0) break;
+        const std::string link(target, static_cast<std::size_t>(n));
+        path = link[0] == '/' ? link : JoinPath(DirectoryOf(path), link);
+    }
+    return path;
+}
+
 }  // namespace
 
 std::string FilePreferences::DefaultPath(const char* xdgConfigHome, const std::string& home) {
@@ -89,7 +110,8 @@ bool FilePreferences::GetBool(const std::string& key) {
 }
 
 bool FilePreferences::SetBool(const std::string& key, bool value, std::string* err) {
-    return Rewrite(key, {key + "=" + (value ? "true" : "false")}, err);
+    return Rewrite(
+        key, [&](auto) { return std::vector<std::string>{value ? "true" : "false"}; }, err);
 }
 
 std::vector<std::string> FilePreferences::GetList(const std::string& key) {
@@ -100,43 +122,56 @@ std::vector<std::string> FilePreferences::GetList(const std::string& key) {
     return values;
 }
 
-bool FilePreferences::SetList(const std::string& key, const std::vector<std::string>& values,
-                              std::string* err) {
-    std::vector<std::string> settings;
-    for (const std::string& value : values)
-        settings.push_back(key + "=" + Encoded(value));
-    return Rewrite(key, settings, err);
+bool FilePreferences::UpdateList(const std::string& key, const ListChange& change,
+                                 std::string* err) {
+    return Rewrite(key, change, err);
 }
 
 bool FilePreferences::Remove(const std::string& key, std::string* err) {
-    return Rewrite(key, {}, err);
+    return Rewrite(
+        key, [](auto) { return std::vector<std::string>{}; }, err);
 }
 
-bool FilePreferences::Rewrite(const std::string& key, const std::vector<std::string>& settings,
-                              std::string* err) {
+bool FilePreferences::Rewrite(const std::string& key, const ListChange& change, std::string* err) {
+    auto fail = [&](const std::string& why) {
+        if (err != nullptr) *err = why;
+        return false;
+    };
+    std::string why;
+    const std::string directory(DirectoryOf(path_));
+    if (!files_.CreateDirectory(directory, 0700, &why))
+        return fail(directory + " cannot be made: " + why);
+    // Read, change and write under a lock: two processes answering "always"
+    // at once would each write what it read, and one answer would be lost.
+    const std::string lockPath = path_ + ".lock";
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    if (lock < 0) return fail(lockPath + " cannot be opened: " + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }  // which releases the lock
+    } const closer{lock};
+    while (::flock(lock, LOCK_EX) != 0) {
+        if (errno != EINTR) return fail(lockPath + " cannot be locked: " + std::strerror(errno));
+    }
+    // A file kept as a symbolic link (a dotfiles manager's) is written where
+    // the link points: replacing the link would silently part the two.
+    const std::string path = LinkTarget(path_);
     // A file too large or unreadable stays as it is: rewriting it from what
     // could be read would lose every other line in it.
-    std::string why;
-    const auto old = files_.ReadFile(path_, kLimit, &why);
-    if (!old) {
-        if (err != nullptr) *err = path_ + " cannot be read: " + why;
-        return false;
-    }
+    const auto old = files_.ReadFile(path, kLimit, &why);
+    if (!old) return fail(path + " cannot be read: " + why);
     std::string text;
+    std::vector<std::string> values;
     for (const std::string& line : Lines(*old)) {
-        if (!ValueOf(line, key)) text += line + "\n";
+        if (const auto value = ValueOf(line, key)) {
+            values.push_back(Decoded(*value));
+        } else {
+            text += line + "\n";
+        }
     }
-    for (const std::string& setting : settings)
-        text += setting + "\n";
-    const std::string directory(DirectoryOf(path_));
-    if (!files_.CreateDirectory(directory, 0700, &why)) {
-        if (err != nullptr) *err = directory + " cannot be made: " + why;
-        return false;
-    }
-    if (!files_.WriteFile(path_, text, 0644, &why)) {
-        if (err != nullptr) *err = path_ + " cannot be written: " + why;
-        return false;
-    }
+    for (const std::string& value : change(std::move(values)))
+        text += key + "=" + Encoded(value) + "\n";
+    if (!files_.WriteFile(path, text, 0644, &why)) return fail(path + " cannot be written: " + why);
     return true;
 }
 

@@ -12,7 +12,9 @@ namespace torvale {
 // bytes 0x7F and above. A line reads the same with blanks around "=" or a
 // closing carriage return (a file edited by hand); only a regular file is
 // read. Lines of other keys are kept as they are when a key is written; a
-// file that cannot be read whole is never written.
+// file that cannot be read whole is never written. Each change reads and
+// writes the file under a lock (torvale.conf.lock beside it), so that no
+// concurrent change is lost, and writes through a symbolic link.
 class FilePreferences final : public Preferences {
   public:
     FilePreferences(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
@@ -23,14 +25,13 @@ class FilePreferences final : public Preferences {
     bool GetBool(const std::string& key) override;
     bool SetBool(const std::string& key, bool value, std::string* err) override;
     std::vector<std::string> GetList(const std::string& key) override;
-    bool SetList(const std::string& key, const std::vector<std::string>& values,
-                 std::string* err) override;
+    bool UpdateList(const std::string& key, const ListChange& change, std::string* err) override;
     bool Remove(const std::string& key, std::string* err) override;
 
   private:
-    // Rewrites the file without the key's lines, then with `settings`.
-    bool Rewrite(const std::string& key, const std::vector<std::string>& settings,
-                 std::string* err);
+    // Rewrites the file without the key's lines, then with a line for each
+    // value `change` makes of the values those lines held.
+    bool Rewrite(const std::string& key, const ListChange& change, std::string* err);
 
     FileSystem& files_;
     std::string path_;

@@ -33,8 +33,8 @@ class TVUserDefaults final : public Preferences {
     // The user defaults keep every change: these never fail.
     bool SetBool(const std::string& key, bool value, std::string* err) override;
     std::vector<std::string> GetList(const std::string& key) override;
-    bool SetList(const std::string& key, const std::vector<std::string>& values,
-                 std::string* err) override;
+    // Called on the main thread only, so one change at a time.
+    bool UpdateList(const std::string& key, const ListChange& change, std::string* err) override;
     bool Remove(const std::string& key, std::string* err) override;
 };
 

@@ -74,8 +74,8 @@ std::vector<std::string> TVUserDefaults::GetList(const std::string& key) {
     return values;
 }
 
-bool TVUserDefaults::SetList(const std::string& key, const std::vector<std::string>& values,
-                             std::string*) {
+bool TVUserDefaults::UpdateList(const std::string& key, const ListChange& change, std::string*) {
+    const std::vector<std::string> values = change(GetList(key));
     NSMutableArray<NSString*>* array = [NSMutableArray arrayWithCapacity:values.size()];
     for (const std::string& value : values)
         [array addObject:ToNSString(value)];

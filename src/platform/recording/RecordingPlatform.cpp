@@ -76,10 +76,10 @@ std::vector<std::string> RecordingPreferences::GetList(const std::string& key) {
     return lookThrough_ != nullptr ? lookThrough_->GetList(key) : std::vector<std::string>{};
 }
 
-bool RecordingPreferences::SetList(const std::string& key, const std::vector<std::string>& values,
-                                   std::string* err) {
+bool RecordingPreferences::UpdateList(const std::string& key, const ListChange& change,
+                                      std::string* err) {
     if (Failed(err)) return false;
-    lists_[key] = values;
+    lists_[key] = change(GetList(key));
     return true;
 }
 

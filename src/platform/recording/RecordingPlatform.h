@@ -81,8 +81,7 @@ class RecordingPreferences final : public Preferences {
     bool GetBool(const std::string& key) override;
     bool SetBool(const std::string& key, bool value, std::string* err) override;
     std::vector<std::string> GetList(const std::string& key) override;
-    bool SetList(const std::string& key, const std::vector<std::string>& values,
-                 std::string* err) override;
+    bool UpdateList(const std::string& key, const ListChange& change, std::string* err) override;
     bool Remove(const std::string& key, std::string* err) override;
 
     // Why every change fails, where a test says so; unset: none fails.
