@@ -17,15 +17,17 @@ const ClientTable kMacOS{
      "Desktop.app\"程序",
      {{"/Applications/Microsoft Remote Desktop.app", ""},
       // Microsoft's new name for it since 2024.
-      {"/Applications/Windows App.app", "", "successor of Microsoft Remote Desktop"}}},
+      {"/Applications/Windows App.app", "", "successor of Microsoft Remote Desktop",
+       RdpSwitch::BeforeFile, "Windows App"}}},
     {"Remote Desktop Connection",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Remote Desktop "
      "Connection.app\"程序",
      // A 32-bit program: no macOS since 10.15 runs it.
      {{"/Applications/Remote Desktop Connection.app", ""},
-      {"/Applications/Windows App.app", "", "successor of Remote Desktop Connection"},
-      {"/Applications/Microsoft Remote Desktop.app", "",
-       "successor of Remote Desktop Connection"}}},
+      {"/Applications/Windows App.app", "", "successor of Remote Desktop Connection",
+       RdpSwitch::BeforeFile, "Windows App"},
+      {"/Applications/Microsoft Remote Desktop.app", "", "successor of Remote Desktop Connection",
+       RdpSwitch::BeforeFile, "Microsoft Remote Desktop"}}},
     {"QuendalApp",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"QuendalApp.app\"程序",
      {{"/Applications/QuendalApp.app", "--args"}}},
@@ -35,10 +37,10 @@ namespace {
 
 // Both .rdp actions open their file in FreeRDP, or in Remmina without it.
 const std::vector<ClientProgram> kLinuxRemoteDesktop = {
-    {"xfreerdp", "", {}, RdpSwitch::AfterFile},
-    {"xfreerdp3", "", {}, RdpSwitch::AfterFile},
-    {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile},
-    {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped},
+    {"xfreerdp", "", {}, RdpSwitch::AfterFile, "FreeRDP"},
+    {"xfreerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP"},
+    {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP"},
+    {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina"},
 };
 
 }  // namespace

@@ -24,6 +24,9 @@ struct ClientProgram {
     // Why it stands in for the client; empty for the client's own program.
     std::string_view note = {};
     RdpSwitch rdpSwitch = RdpSwitch::BeforeFile;
+    // The name the trust question gives it, where it is not the client's
+    // own program: the user is told what really connects.
+    std::string_view shownAs = {};
 };
 
 // One client application. The not-found text is held whole, exactly as the

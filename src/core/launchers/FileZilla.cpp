@@ -26,7 +26,7 @@ Plan PlanFileZilla(const Request& r, const LaunchContext& context) {
                             {"sshport", !IsPort(port)}})) {
         return plan;
     }
-    plan.destination = {host, WithPort(host, port), context.client.app->name, login, {}};
+    plan.destination = {host, WithPort(host, port), ClientShown(context), login, {}};
 
     // The values and the literal text between them form one word: FileZilla
     // gets one argument. The user part is quoted as one piece.

@@ -74,6 +74,11 @@ Plan OpeningCheck(const LaunchContext& context) {
     return plan;
 }
 
+std::string_view ClientShown(const LaunchContext& context) {
+    const std::string_view shownAs = context.client.found->form->shownAs;
+    return shownAs.empty() ? context.client.app->name : shownAs;
+}
+
 Command StartCommand(const LaunchContext& context) {
     const ResolvedClient& client = *context.client.found;
     Command command;

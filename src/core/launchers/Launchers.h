@@ -54,6 +54,10 @@ Plan PlanMstscAutoRunReplay(const Request& request, const LaunchContext& context
 // when it is missing.
 Plan OpeningCheck(const LaunchContext& context);
 
+// The client the question names: the program that really runs ("FreeRDP",
+// "Windows App"), where it is not the client's own.
+std::string_view ClientShown(const LaunchContext& context);
+
 // The command up to the launcher's own arguments: `open` on macOS, the
 // client's path, the words its form puts after it.
 Command StartCommand(const LaunchContext& context);

@@ -13,8 +13,7 @@ Plan PlanMstscAutoRunReplay(const Request& r, const LaunchContext& context) {
     const std::string& host = Str(r.m_host);
     const std::string& port = Str(r.m_port);
     if (RefuseUnsafe(plan, {{"host", !IsHost(host)}, {"port", !IsPort(port)}})) return plan;
-    plan.destination = {
-        host, WithPort(host, port), context.client.app->name, Str(r.m_username), {}};
+    plan.destination = {host, WithPort(host, port), ClientShown(context), Str(r.m_username), {}};
 
     // Each value stands in a double-quoted place of the fixed format, the
     // last one between literal double quotes that the client receives.

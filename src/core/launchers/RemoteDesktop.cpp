@@ -22,7 +22,7 @@ bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& c
     if (RefuseUnsafe(plan,
                      {{"localhost", !split}, {"disk", BlankAroundADrive(OneLine(Str(r.m_disk)))}}))
         return true;
-    plan.destination = {std::string(split->host), address, context.client.app->name,
+    plan.destination = {std::string(split->host), address, ClientShown(context),
                         OneLine(LoginName(r)),
                         Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard)), context.home}};
     return false;

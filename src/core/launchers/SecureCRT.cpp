@@ -24,7 +24,7 @@ Plan PlanMonitoring(const Request& r, const LaunchContext& context, std::string_
                             {"monitorport", !IsPort(port)}})) {
         return plan;
     }
-    plan.destination = {host, WithPort(host, port), context.client.app->name, login, {}};
+    plan.destination = {host, WithPort(host, port), ClientShown(context), login, {}};
 
     Command command = StartCommand(context);
     command.Literal(switches);
@@ -56,7 +56,7 @@ Plan PlanSecureCRT(const Request& r, const LaunchContext& context) {
                             {"target_username", tab && OptionLike(Str(r.m_target_username))}})) {
         return plan;
     }
-    plan.destination = {host, WithPort(host, port), context.client.app->name, login, {}};
+    plan.destination = {host, WithPort(host, port), ClientShown(context), login, {}};
 
     Command command = StartCommand(context);
     if (tab) {

@@ -60,9 +60,9 @@ struct Shares {
 
 // Where a launch connects, and as whom, as its client will read it.
 struct Destination {
-    std::string host;     // as the allow-list and the trusted hosts name it
-    std::string address;  // the host with the port the launch carries, if any
-    std::string_view client;
+    std::string host;         // as the allow-list and the trusted hosts name it
+    std::string address;      // the host with the port the launch carries, if any
+    std::string_view client;  // the name the question gives it: text of the client table
     std::string login;
     std::optional<Shares> shares;
 };
