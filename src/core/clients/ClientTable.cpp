@@ -36,11 +36,14 @@ const ClientTable kMacOS{
 namespace {
 
 // Both .rdp actions open their file in FreeRDP, or in Remmina without it.
+// FreeRDP 2.11 connects to no IPv6 address a file names, in any form: it
+// takes "[::1]:3389" for a name it cannot resolve, and "::1" with a
+// "server port" too (and its own /v:[::1]:3389 reaches port 0).
 const std::vector<ClientProgram> kLinuxRemoteDesktop = {
-    {"xfreerdp", "", {}, RdpSwitch::AfterFile, "FreeRDP"},
-    {"xfreerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP"},
-    {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP"},
-    {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina"},
+    {"xfreerdp", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
+    {"xfreerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
+    {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
+    {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina", false},
 };
 
 }  // namespace

@@ -27,6 +27,8 @@ struct ClientProgram {
     // The name the trust question gives it, where it is not the client's
     // own program: the user is told what really connects.
     std::string_view shownAs = {};
+    // Whether it connects to an IPv6 address its .rdp file names.
+    bool readsIPv6 = true;
 };
 
 // One client application. The not-found text is held whole, exactly as the

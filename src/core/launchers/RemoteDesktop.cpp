@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/AlertTitles.h"
 #include "core/address/Address.h"
 #include "core/launchers/Checks.h"
 #include "core/launchers/Launchers.h"
@@ -22,6 +23,14 @@ bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& c
     if (RefuseUnsafe(plan,
                      {{"localhost", !split}, {"disk", BlankAroundADrive(OneLine(Str(r.m_disk)))}}))
         return true;
+    // Said plainly rather than left to the client's own failure, which names
+    // a DNS error.
+    if (split->host.find(':') != std::string_view::npos && !context.client.found->form->readsIPv6) {
+        plan.refusal = {Outcome::Refused, titles::kSorry,
+                        std::string(ClientShown(context)) + "无法连接 IPv6 地址：" + address,
+                        address};
+        return true;
+    }
     plan.destination = {std::string(split->host), address, ClientShown(context),
                         OneLine(LoginName(r)),
                         Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard)), context.home}};
