@@ -118,9 +118,10 @@ class Desktop(unittest.TestCase):
         self.write(".config/filezilla/trustedcerts.xml",
                    '<FileZilla3><InsecureHosts><Host Port="21">127.0.0.1</Host></InsecureHosts></FileZilla3>')
         # The gateway of most tests is trusted, as a user's is after the
-        # first question.
+        # first question of a remote desktop that shares the clipboard.
         self.preferences = self.home + "/.config/torvale/torvale.conf"
-        self.write(".config/torvale/torvale.conf", "TrustedGateways=127.0.0.1\nTrustedGateways=10.0.0.1\n")
+        self.write(".config/torvale/torvale.conf",
+                   "TrustedGateways=127.0.0.1 clipboard\nTrustedGateways=10.0.0.1 clipboard\n")
         # Registered as a user would, for the installed desktop entry.
         subprocess.run(["xdg-mime", "default", "torvale.desktop", "x-scheme-handler/torvale"],
                        env=self.env, check=True, timeout=WAIT)
@@ -319,6 +320,31 @@ class Desktop(unittest.TestCase):
         self.assertEqual(self.torvale("&action=Nope&"), "Alert suppressed\n")
         self.assertEqual(self.windows(lambda name: name == "错误"), [])
 
+    def test_on_a_small_screen_the_question_shows_the_whole_host_and_keeps_its_buttons_in_view(self):
+        # A display of its own, 1024x600, as a small laptop's.
+        read_end, write_end = os.pipe()
+        self.spawn(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0",
+                            "1024x600x24"], pass_fds=[write_end])
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            self.env["DISPLAY"] = ":" + display.readline().strip()
+        self.spawn(["openbox"])
+        host = "rdp.corp.example.com.%s.attacker-owned.net" % ".".join(["a" * 60] * 3)
+        drives = "%3B".join("/srv/share%d" % i for i in range(420))
+        os.remove(self.preferences)
+        self.spawn(["/usr/bin/torvale-desktop", "torvale://&action=StartMstsc&localhost=%s&disk=*%%3B%s&"
+                    % (host, drives)])
+        window = poll(lambda: self.windows(lambda name: name == "确认连接"), "the question")[0]
+        geometry = dict(line.split("=") for line in
+                        self.xdotool("getwindowgeometry", "--shell", window).split("\n"))
+        x, y, width, height = (int(geometry[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        shot = self.root + "/small-screen.png"
+        subprocess.run(["import", "-window", "root", shot], env=self.env, check=True, timeout=WAIT)
+        # The whole window, so its buttons at the bottom, lies inside the screen.
+        self.assertTrue(x >= 0 and y >= 0 and x + width <= 1024 and y + height <= 600,
+                        (x, y, width, height))
+        self.answer("确认连接", "Escape")
+
     def test_without_a_display_a_client_that_fails_at_once_is_told_on_standard_error(self):
         del self.env["DISPLAY"]
         with open(self.bin + "/broken", "w") as client:
@@ -337,7 +363,8 @@ def main():
         if os.geteuid() != 0:
             print("skipped: laying the package over /usr, in a mount namespace of its own, needs root")
             return 77
-        missing = [p for p in ("Xvfb", "openbox", "xdotool", "xdg-open", "filezilla", "xfreerdp",
+        missing = [p for p in ("Xvfb", "openbox", "xdotool", "import", "xdg-open", "filezilla",
+                               "xfreerdp",
                                "chromium", "firefox-esr", "/usr/sbin/sshd", "openssl", "dpkg-deb")
                    if not shutil.which(p)]
         if missing:

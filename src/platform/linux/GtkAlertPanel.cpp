@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 #include "base/Printable.h"
 
 namespace torvale {
@@ -19,16 +21,47 @@ GtkWidget* NewDialog(const std::string& title, const std::string& message, GtkBu
     // It answers a click in the browser: it must not open behind it.
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-    // A long word (a URL) wraps anywhere instead of widening the dialog
-    // past the screen.
+    // A long word (a URL, a host) wraps anywhere instead of widening the
+    // dialog past the screen, and without the hyphens Pango would insert:
+    // a host must read as it is.
+    PangoAttrList* noHyphens = pango_attr_list_new();
+    pango_attr_list_insert(noHyphens, pango_attr_insert_hyphens_new(FALSE));
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
     GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+    GtkWidget* secondary = nullptr;
     for (GList* child = children; child != nullptr; child = child->next) {
         if (!GTK_IS_LABEL(child->data)) continue;
         gtk_label_set_line_wrap_mode(GTK_LABEL(child->data), PANGO_WRAP_WORD_CHAR);
         gtk_label_set_max_width_chars(GTK_LABEL(child->data), 80);
+        gtk_label_set_attributes(GTK_LABEL(child->data), noHyphens);
+        secondary = GTK_WIDGET(child->data);  // the message: the last label
     }
     g_list_free(children);
+    pango_attr_list_unref(noHyphens);
+    // The message scrolls where the screen is too small for it, so that the
+    // check box and the buttons below it always stay in view.
+    if (secondary != nullptr) {
+        GdkRectangle screen = {0, 0, 1024, 600};
+        GdkDisplay* display = gdk_display_get_default();
+        GdkMonitor* monitor =
+            display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+        if (monitor == nullptr && display != nullptr) monitor = gdk_display_get_monitor(display, 0);
+        if (monitor != nullptr) gdk_monitor_get_workarea(monitor, &screen);
+        GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+                                       GTK_POLICY_AUTOMATIC);
+        gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+        gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
+        // What the title, the check box, the buttons and the frame need.
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
+                                                   std::max(100, screen.height - 260));
+        g_object_ref(secondary);
+        gtk_container_remove(GTK_CONTAINER(area), secondary);
+        gtk_container_add(GTK_CONTAINER(scroller), secondary);
+        g_object_unref(secondary);
+        gtk_box_pack_start(GTK_BOX(area), scroller, TRUE, TRUE, 0);
+        gtk_widget_show_all(scroller);
+    }
     return dialog;
 }
 
