@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/address/Address.h"
 #include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 
@@ -68,12 +69,23 @@ void Check(const std::string& url, const torvale::ClientTable& table, torvale::A
                     std::abort();
                 break;
             }
-            case RecordedEvent::Kind::Command:
+            case RecordedEvent::Kind::Command: {
                 if (plan.refusal || !plan.command || event.text != torvale::LineOf(*plan.command) ||
                     (asked && answer == torvale::Answer::Cancel) ||
                     event.text.find('\0') != std::string::npos)
                     std::abort();
+                // The client is handed the host the question named (the
+                // .rdp launches hand it in their file).
+                std::string words;
+                for (const std::string& word : torvale::ArgvOf(*plan.command))
+                    words += word + " ";
+                if (plan.files.empty() && plan.destination &&
+                    words.find(plan.destination->host + " ") == std::string::npos &&
+                    words.find(torvale::Bracketed(plan.destination->host) + ":") ==
+                        std::string::npos)
+                    std::abort();
                 break;
+            }
             default:
                 break;
         }
