@@ -8,29 +8,41 @@ const ClientTable kMacOS{
     false,
     {"FileZilla",
      "未检测到FileZilla\n请确保在\"应用程序(/Applications)\"目录有\"FileZilla.app\"程序",
-     {{"/Applications/FileZilla.app", "--args"}}},
+     // -n: a FileZilla already open would take no arguments, and connect nowhere.
+     {{"/Applications/FileZilla.app", "-n --args"}}},
     {"SecureCRT",
      "未检测到SecureCRT\n请确保在\"应用程序(/Applications)\"目录有\"SecureCRT.app\"程序",
      {{"/Applications/SecureCRT.app", "-n --args"}}},
     {"Microsoft Remote Desktop",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Microsoft Remote "
      "Desktop.app\"程序",
-     {{"/Applications/Microsoft Remote Desktop.app", ""},
+     // The .rdp file opens in the client found, never in whatever the
+     // system opens .rdp files with.
+     {{.path = "/Applications/Microsoft Remote Desktop.app", .arguments = "", .beforePath = "-a"},
       // Microsoft's new name for it since 2024.
-      {"/Applications/Windows App.app", "", "successor of Microsoft Remote Desktop",
-       RdpSwitch::BeforeFile, "Windows App"}}},
+      {.path = "/Applications/Windows App.app",
+       .arguments = "",
+       .note = "successor of Microsoft Remote Desktop",
+       .shownAs = "Windows App",
+       .beforePath = "-a"}}},
     {"Remote Desktop Connection",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Remote Desktop "
      "Connection.app\"程序",
      // A 32-bit program: no macOS since 10.15 runs it.
-     {{"/Applications/Remote Desktop Connection.app", ""},
-      {"/Applications/Windows App.app", "", "successor of Remote Desktop Connection",
-       RdpSwitch::BeforeFile, "Windows App"},
-      {"/Applications/Microsoft Remote Desktop.app", "", "successor of Remote Desktop Connection",
-       RdpSwitch::BeforeFile, "Microsoft Remote Desktop"}}},
+     {{.path = "/Applications/Remote Desktop Connection.app", .arguments = "", .beforePath = "-a"},
+      {.path = "/Applications/Windows App.app",
+       .arguments = "",
+       .note = "successor of Remote Desktop Connection",
+       .shownAs = "Windows App",
+       .beforePath = "-a"},
+      {.path = "/Applications/Microsoft Remote Desktop.app",
+       .arguments = "",
+       .note = "successor of Remote Desktop Connection",
+       .shownAs = "Microsoft Remote Desktop",
+       .beforePath = "-a"}}},
     {"QuendalApp",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"QuendalApp.app\"程序",
-     {{"/Applications/QuendalApp.app", "--args"}}},
+     {{"/Applications/QuendalApp.app", "-n --args"}}},
 };
 
 namespace {

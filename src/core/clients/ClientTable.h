@@ -29,6 +29,9 @@ struct ClientProgram {
     std::string_view shownAs = {};
     // Whether it connects to an IPv6 address its .rdp file names.
     bool readsIPv6 = true;
+    // Words between the launcher and the program's path ("-a": the file
+    // that follows opens in this program, not in the system's default one).
+    std::string_view beforePath = {};
 };
 
 // One client application. The not-found text is held whole, exactly as the

@@ -83,6 +83,7 @@ Command StartCommand(const LaunchContext& context) {
     const ResolvedClient& client = *context.client.found;
     Command command;
     command.Literal(context.table.launcher);
+    command.Literal(client.form->beforePath);
     command.words.push_back({{client.path, Quoting::Program}});
     command.Literal(client.form->arguments);
     return command;
