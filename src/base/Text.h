@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvale {
 
@@ -24,6 +25,11 @@ inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {
                return AsciiLower(x) == AsciiLower(y);
            });
 }
+
+// Of the `known` words, the one `word` most likely misspells (by edits,
+// case aside): what a message can offer as "did you mean"; empty when none
+// is near enough to be a slip.
+std::string_view Nearest(std::string_view word, const std::vector<std::string_view>& known);
 
 // A file mode as "ls -l" and chmod write it in octal: "0600".
 inline std::string Octal(unsigned mode) {

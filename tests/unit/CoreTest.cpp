@@ -76,14 +76,14 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
     // clang-format off
     const std::tuple<std::string, int, std::string, bool> cases[] = {
         {"[clients]\nSecureCRT = relative/S.app\n", 2, "the path of SecureCRT is not absolute", false},
-        {";\n[clients]\nSecureCRT = /x\nPutty = /x\n", 4, "no client is named 'Putty'", false},
+        {";\n[clients]\nSecureCRT = /x\nFileZila = /x\n", 4, "no client is named 'FileZila'; did you mean 'FileZilla'?", false},
         {"[clients]\n" + longLine, 2, "it is longer than 198 bytes", false},
         {"[gateways]\nallow = 10.0.0.1\nnonsense\n", 3, "it is not [section] or key = value", true},
         // Reading may stop before the allow-list; a BOM is read as none.
         {"\xEF\xBB\xBF[clients]\nPutty = /x\n" + longLine + "[gateways]\nallow = 1\n", 2,
-         "no client is named 'Putty'", true},
-        {"[Gateway]\nallow = 10.0.0.1\n", 2, "no section is named [Gateway]", true},
-        {"[gateways]\nallowed = 10.0.0.1\n", 2, "'allowed' is no key of [gateways]", true},
+         "no client is named 'Putty'; known: 'FileZilla', 'SecureCRT', 'Microsoft Remote Desktop', 'Remote Desktop Connection', 'QuendalApp'", true},
+        {"[Gateway]\nallow = 10.0.0.1\n", 2, "no section is named [Gateway]; did you mean [gateways]?", true},
+        {"[gateways]\nallowed = 10.0.0.1\n", 2, "[gateways] has no key 'allowed'; did you mean 'allow'?", true},
         {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte", true},
     };
     // clang-format on

@@ -34,9 +34,28 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         return std::any_of(all.begin(), all.end(),
                            [&](const ClientApp* app) { return app->name == name; });
     };
+    // An unknown name is told with the known one it may have meant.
+    auto unknown = [](std::string what, std::string_view name,
+                      const std::vector<std::string_view>& known, std::string_view open,
+                      std::string_view close) {
+        auto quoted = [&](std::string_view n) {
+            return std::string(open) + std::string(n) + std::string(close);
+        };
+        std::string message = what + " " + quoted(name);
+        if (const std::string_view meant = Nearest(name, known); !meant.empty())
+            return message + "; did you mean " + quoted(meant) + "?";
+        message += "; known:";
+        for (std::size_t i = 0; i < known.size(); ++i)
+            message += (i == 0 ? " " : ", ") + quoted(known[i]);
+        return message;
+    };
+    std::vector<std::string_view> clientNames;
+    for (const ClientApp* app : table.All())
+        clientNames.push_back(app->name);
     auto onEntry = [&](const IniEntry& entry) -> std::string {
         if (entry.section == "clients") {
-            if (!isClient(entry.key)) return "no client is named '" + std::string(entry.key) + "'";
+            if (!isClient(entry.key))
+                return unknown("no client is named", entry.key, clientNames, "'", "'");
             std::string path(entry.value);
             if (path.starts_with("~/")) path = home + path.substr(1);
             if (!path.starts_with("/"))
@@ -56,8 +75,8 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
             return {};
         }
         if (entry.section != "gateways")
-            return "no section is named [" + std::string(entry.section) + "]";
-        return "'" + std::string(entry.key) + "' is no key of [gateways]";
+            return unknown("no section is named", entry.section, {"clients", "gateways"}, "[", "]");
+        return unknown("[gateways] has no key", entry.key, {"allow"}, "'", "'");
     };
     const int error = parser.Parse(text, onEntry, &config.error);
     if (error != 0) {

@@ -49,6 +49,10 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Warn, "handler", "cannot tell what opens torvale:// links: " + handler.unknown,
             "check that xdg-utils is installed and answers: xdg-mime query default "
             "x-scheme-handler/torvale");
+    } else if (handler.entry.empty() && !handler.howToRestore.empty()) {
+        add(Finding::Fail, "handler",
+            "nothing opens torvale:// links, and torvale.desktop is installed nowhere",
+            handler.howToRestore);
     } else if (handler.entry.empty()) {
         add(Finding::Fail, "handler", "nothing opens torvale:// links", handler.howToRegister);
     } else if (handler.program.empty()) {
@@ -66,11 +70,13 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
 
     const auto directory = files.Inspect(ConfigDir);
-    if (!directory || !directory->directory) {
-        add(Finding::Fail, "data directory",
-            ConfigDir + (directory ? " is not a directory" : " is missing"),
-            directory ? "move what stands there away, then start torvale once"
-                      : "start torvale once");
+    if (!directory && !files.Exists(ConfigDir)) {
+        // The state of every user before the first click.
+        add(Finding::Ok, "data directory",
+            ConfigDir + " is not made yet: the first launch makes it (mode 0700)");
+    } else if (!directory || !directory->directory) {
+        add(Finding::Fail, "data directory", ConfigDir + " is not a directory",
+            "move what stands there away, then start torvale once");
     } else if (!directory->writable) {
         add(Finding::Fail, "data directory", ConfigDir + " cannot be written",
             "chmod u+w " + ConfigDir);
@@ -121,7 +127,16 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
 
     for (const ClientApp* client : app.Clients().All()) {
         const ClientChoice choice = app.Choose(*client, config);
-        if (const auto& where = choice.found) {
+        const auto configured = config.clients.find(std::string(client->name));
+        if (const auto& where = choice.found;
+            where && configured != config.clients.end() && where->path != configured->second.path) {
+            // A path given and not found is no silent fallback.
+            add(Finding::Warn, "client " + std::string(client->name),
+                configured->second.path +
+                    " (configuration.ini:" + std::to_string(configured->second.line) +
+                    ") is not there; " + where->path + " is used instead",
+                "mend the path under [clients] in configuration.ini, or remove the line");
+        } else if (where) {
             add(Finding::Ok, "client " + std::string(client->name),
                 where->path + " (" + (where->reason.empty() ? "its usual place" : where->reason) +
                     ")");

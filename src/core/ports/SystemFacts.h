@@ -11,6 +11,9 @@ struct HandlerFacts {
     std::string program;        // the program it runs; empty when it names none
     std::string howToRegister;  // the command or step that makes this one the handler
     std::string unknown;        // why the system could not say: a helper failed or hung
+    // Where Torvale's own desktop entry is missing, no registration can
+    // name it: how to put it back.
+    std::string howToRestore;
 };
 
 // What only the system can say about how Torvale is set up, for the checks

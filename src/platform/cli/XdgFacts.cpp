@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -52,11 +53,31 @@ std::string ProgramOf(const std::string& entry) {
     return {};
 }
 
+// Where desktop entries are found, the user's own first.
+std::vector<std::string> ApplicationDirectories() {
+    std::vector<std::string> directories = {
+        Environment("XDG_DATA_HOME", Environment("HOME", "") + "/.local/share")};
+    for (std::string& directory :
+         Split(Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share")))
+        directories.push_back(std::move(directory));
+    return directories;
+}
+
 }  // namespace
 
 HandlerFacts XdgFacts::Handler() {
     HandlerFacts facts;
     facts.howToRegister = "xdg-mime default torvale.desktop x-scheme-handler/torvale";
+    PosixFileSystem files;
+    const auto directories = ApplicationDirectories();
+    if (std::none_of(directories.begin(), directories.end(), [&](const std::string& directory) {
+            return files.Exists(directory + "/applications/torvale.desktop");
+        })) {
+        facts.howToRestore =
+            "reinstall the package (apt-get install --reinstall torvale), or from a source build "
+            "run its install step again (cmake --install), then " +
+            facts.howToRegister;
+    }
     const auto answer = CommandOutput({"xdg-mime", "query", "default", "x-scheme-handler/torvale"},
                                       1 << 16, &facts.unknown);
     facts.entry = std::string(Trim(answer.value_or("")));
@@ -66,12 +87,6 @@ HandlerFacts XdgFacts::Handler() {
         facts.entry.clear();
         return facts;
     }
-    std::vector<std::string> directories = {
-        Environment("XDG_DATA_HOME", Environment("HOME", "") + "/.local/share")};
-    for (std::string& directory :
-         Split(Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share")))
-        directories.push_back(std::move(directory));
-    PosixFileSystem files;
     for (const std::string& directory : directories) {
         const std::string path = directory + "/applications/" + facts.entry;
         if (const auto text = files.ReadFile(path, 1 << 16, nullptr); text && !text->empty()) {

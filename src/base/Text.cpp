@@ -1,0 +1,36 @@
+#include "base/Text.h"
+
+#include <vector>
+
+namespace torvale {
+
+std::string_view Nearest(std::string_view word, const std::vector<std::string_view>& known) {
+    // The edit distance, a row at a time.
+    auto distance = [&](std::string_view other) {
+        std::vector<std::size_t> row(other.size() + 1);
+        for (std::size_t j = 0; j < row.size(); ++j)
+            row[j] = j;
+        for (std::size_t i = 1; i <= word.size(); ++i) {
+            std::size_t diagonal = row[0]++;
+            for (std::size_t j = 1; j <= other.size(); ++j) {
+                const std::size_t above = row[j];
+                const bool same = AsciiLower(word[i - 1]) == AsciiLower(other[j - 1]);
+                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+                diagonal = above;
+            }
+        }
+        return row.back();
+    };
+    std::string_view best;
+    std::size_t bestDistance = std::max<std::size_t>(2, word.size() / 3) + 1;
+    for (const std::string_view candidate : known) {
+        const std::size_t d = distance(candidate);
+        if (d < bestDistance) {
+            best = candidate;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+}  // namespace torvale
