@@ -168,7 +168,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     if (app.AlertsSuppressed()) {
         add(Finding::Warn, "alerts",
             "silenced by \"don't show again\" (" + facts.PreferencesPlace() + ")",
-            "remove AlertSuppression from " + facts.PreferencesPlace());
+            facts.HowToShowAlerts());
     } else {
         add(Finding::Ok, "alerts", "shown (" + facts.PreferencesPlace() + ")");
     }

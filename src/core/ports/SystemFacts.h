@@ -31,8 +31,10 @@ class SystemFacts {
     // system could not say), and whether there is a display to show dialogs on.
     virtual std::optional<bool> ChineseFont(std::string& unknown) = 0;
     virtual std::optional<bool> Display() = 0;
-    // Where the preferences are kept, as a user would look for them.
+    // Where the preferences are kept, as a user would look for them, and
+    // how the user shows alerts again after "don't show again".
     virtual std::string PreferencesPlace() = 0;
+    virtual std::string HowToShowAlerts() = 0;
 };
 
 }  // namespace torvale

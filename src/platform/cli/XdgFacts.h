@@ -24,6 +24,9 @@ class XdgFacts final : public SystemFacts {
     std::optional<bool> ChineseFont(std::string& unknown) override;
     std::optional<bool> Display() override;
     std::string PreferencesPlace() override { return preferences_; }
+    std::string HowToShowAlerts() override {
+        return handler_ + " --show-alerts (or remove AlertSuppression from " + preferences_ + ")";
+    }
 
   private:
     std::string handler_;

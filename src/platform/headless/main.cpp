@@ -39,6 +39,7 @@ Options:
                         written or run), "yes", or "always" (connect, and
                         trust the host from now on)
       --forget-gateways forget every host trusted with "always", and exit
+      --show-alerts     show alerts again after "don't show again", and exit
       --doctor          check how Torvale is set up here (the torvale://
                         handler, the data directory, configuration.ini, the
                         clients, fonts, display), one line per check ("ok",
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
     bool dryRun = false;
     bool dryRunOnly = false;
     bool forget = false;
+    bool showAlerts = false;
     bool doctor = false;
     bool clientsGiven = false;
     // The dry run's options; the answer and the client table also serve the
@@ -122,6 +124,8 @@ int main(int argc, char** argv) {
                 options.json = dryRunOnly = true;
             } else if (option == "--forget-gateways") {
                 forget = true;
+            } else if (option == "--show-alerts") {
+                showAlerts = true;
             } else if (option == "--doctor") {
                 doctor = true;
             } else if (const auto table =
@@ -147,9 +151,10 @@ int main(int argc, char** argv) {
     }
     if (clientsGiven && !dryRun && !doctor)
         return torvale::UsageError("torvale", "--clients goes with --dry-run or --doctor");
-    if ((forget || doctor) && (dryRun || !line.urls.empty() || (forget && doctor)))
-        return torvale::UsageError("torvale",
-                                   "--forget-gateways and --doctor go alone, without URLs");
+    if ((forget || doctor || showAlerts) &&
+        (dryRun || !line.urls.empty() || int(forget) + int(doctor) + int(showAlerts) > 1))
+        return torvale::UsageError(
+            "torvale", "--forget-gateways, --show-alerts and --doctor go alone, without URLs");
     const auto session = torvale::StartSession("torvale");
     if (!session) return 1;
 
@@ -164,6 +169,8 @@ int main(int argc, char** argv) {
     }
     torvale::Application app(seams.Seams(), *options.clients);
     if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
+    // The log line says why when the preferences cannot be changed.
+    if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;
     if (forget) {
         const std::vector<std::string> trusted = app.TrustedGateways();
         // The log line says why when the hosts cannot be forgotten.

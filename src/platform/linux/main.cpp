@@ -36,6 +36,7 @@ Options:
       --doctor    check how the handler is set up here, one line per check
                   ("ok", "warn" or "fail", with the fix), and exit: 1 when
                   any check fails
+      --show-alerts  show alerts again after "don't show again", and exit
   -h, --help      print this help and exit
   -V, --version   print the version and exit
   --              take every later argument as a URL
@@ -44,8 +45,8 @@ Files:
   $HOME/Documents/torvale/configuration.ini
       [clients] paths of client programs, [gateways] the allowed hosts
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
-      "AlertSuppression=true" after "don't show again" (delete the line to
-      see alerts again); "TrustedGateways=HOST[ clipboard][ drives]"
+      "AlertSuppression=true" after "don't show again" (--show-alerts, or
+      deleting the line, shows alerts again); "TrustedGateways=HOST[ clipboard][ drives]"
       lines, the trusted hosts and what they may be shared
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
@@ -57,22 +58,30 @@ usage error.
 
 int main(int argc, char** argv) {
     bool doctor = false;
+    bool showAlerts = false;
     const torvale::CommandLine line =
         torvale::ReadCommandLine("torvale-desktop", kHelp, argc, argv,
                                  [&](std::string_view option) -> std::optional<std::string> {
-                                     if (option != "--doctor") return std::nullopt;
-                                     doctor = true;
+                                     if (option == "--doctor") {
+                                         doctor = true;
+                                     } else if (option == "--show-alerts") {
+                                         showAlerts = true;
+                                     } else {
+                                         return std::nullopt;
+                                     }
                                      return "";
                                  });
     if (line.exitStatus) return *line.exitStatus;
-    if (doctor && !line.urls.empty())
-        return torvale::UsageError("torvale-desktop", "--doctor goes alone, without URLs");
+    if ((doctor || showAlerts) && (!line.urls.empty() || (doctor && showAlerts)))
+        return torvale::UsageError("torvale-desktop",
+                                   "--doctor and --show-alerts go alone, without URLs");
     const auto session = torvale::StartSession("torvale-desktop");
     if (!session) return 1;
-    if (doctor) {
+    if (doctor || showAlerts) {
         torvale::StderrAlertPanel alerts;
         torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Detach);
         torvale::Application app(seams.Seams(), torvale::clients::kLinux);
+        if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;
         return torvale::Doctor(app, *session, "torvale-desktop");
     }
 

@@ -49,6 +49,9 @@ class TVSystemFacts final : public SystemFacts {
     }  // macOS has them
     std::optional<bool> Display() override { return std::nullopt; }
     std::string PreferencesPlace() override { return "the user defaults of dev.torvale.Torvale"; }
+    std::string HowToShowAlerts() override {
+        return "click Turn Alerts Back On in Torvale's window";
+    }
 };
 
 class TVSystemLog final : public Log {
