@@ -122,6 +122,7 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         {lin, &T::remoteDesktopConnection, {"/b/remmina", "/c/xfreerdp"}, "", "/b/remmina", "FreeRDP not found"},
         {lin, &T::remoteDesktopConnection, {"/b/sdl-freerdp3", "/a/remmina"}, "", "/b/sdl-freerdp3", ""},
         {lin, &T::remoteDesktopConnection, {"/b/sdl-freerdp3", "/b/xfreerdp3"}, "", "/b/xfreerdp3", ""},
+        {lin, &T::remoteDesktopConnection, {"/a/xfreerdp", "/b/sdl-freerdp3"}, "", "/b/sdl-freerdp3", ""},
         {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""},
         {lin, &T::quendalApp, {"/a/QuendalApp"}, "", "", ""},
     };

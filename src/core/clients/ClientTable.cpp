@@ -51,10 +51,13 @@ namespace {
 // FreeRDP 2.11 connects to no IPv6 address a file names, in any form: it
 // takes "[::1]:3389" for a name it cannot resolve, and "::1" with a
 // "server port" too (and its own /v:[::1]:3389 reaches port 0).
+// FreeRDP 3 first where both are installed: the one maintained today, and
+// the only one Debian 13 and Ubuntu 24.04 ship. By their manuals both take
+// the file first and the same /admin, /f, /span and /multimon switches.
 const std::vector<ClientProgram> kLinuxRemoteDesktop = {
-    {"xfreerdp", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
     {"xfreerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
     {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
+    {"xfreerdp", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
     {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina", false},
 };
 

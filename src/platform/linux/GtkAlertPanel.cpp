@@ -88,7 +88,11 @@ std::pair<gint, bool> RunDialog(GtkWidget* dialog, GtkWidget* check, gint focuse
 }  // namespace
 
 bool GtkAlertPanel::Run(const std::string& title, const std::string& message) {
-    GtkWidget* dialog = NewDialog(title, message, GTK_BUTTONS_OK);
+    // A button of our own: GTK's stock "OK" follows the locale, not the
+    // dialog's language.
+    GtkWidget* dialog = NewDialog(title, message, GTK_BUTTONS_NONE);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "确定", GTK_RESPONSE_OK);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
     GtkWidget* check = AddCheckButton(dialog, "不再显示");
     // Return closes it, as with any alert; the check button is one Tab away.
     return RunDialog(dialog, check, GTK_RESPONSE_OK).second;
