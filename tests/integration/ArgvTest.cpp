@@ -58,7 +58,7 @@ void Sweep(const ClientTable& table, const std::vector<Values>& sets) {
     TempDir scratch;
     const std::string bin = scratch / "bin", log = scratch / "argv.log";
     ::mkdir(bin.c_str(), 0700);
-    for (const char* program : {"open", "SecureCRT", "filezilla", "xfreerdp"})
+    for (const char* program : {"open", "SecureCRT", "filezilla", "xfreerdp3"})
         ASSERT_EQ(::symlink(RECORD_ARGV_PATH, (bin + "/" + program).c_str()), 0);
     for (const std::string action : kActions) {
         if (table.name == "linux" && action == "StartMstscAutoRunReplay")
