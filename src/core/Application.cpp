@@ -100,6 +100,7 @@ void Application::RunPass(const Decoded& decoded) {
     const std::vector<std::string> secrets = SecretValues(pass_.request);
     for (std::string* text : {&shown.gateway, &shown.detail})
         *text = Masked(*text, secrets);
+    platform_.log.Pass(PassLine(shown));
     history.Add(std::move(shown));
 }
 

@@ -37,6 +37,10 @@ struct LaunchRecord {
     Outcome outcome = Outcome::UnknownAction;
 };
 
+// One line for a pass, as the pass log keeps it: when, the action, the host
+// and the decision, the client, the outcome and its detail, " | " between.
+std::string PassLine(const LaunchRecord& record);
+
 // The launch URLs handled in this run, newest first, at most kCapacity.
 class LaunchHistory {
   public:

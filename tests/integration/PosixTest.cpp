@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/cli/FilePreferences.h"
+#include "platform/cli/PassLog.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/Process.h"
@@ -118,6 +119,19 @@ TEST(CommandOutput, TakesWhatAProgramWroteOnceItEndsAndBoundsOneThatHangs) {
     EXPECT_FALSE(CommandOutput({"sh", "-c", "kill -9 $$"}, 100, &why));
     EXPECT_TRUE(why.ends_with("/sh was ended by signal 9")) << why;
     EXPECT_EQ(CommandOutput({"sh", "-c", "seq 3"}, 4, &why), "1\n2\n");
+}
+
+TEST(PassLog, KeepsItsLinesPrivateAndMovesAFullLogAside) {
+    TempDir dir;
+    const std::string path = PassLogPath(dir.path().c_str(), "/nowhere"), line(1000, 'x');
+    for (int i = 0; i < 70; ++i)
+        ASSERT_TRUE(AppendPassLine(path, line + std::to_string(10 + i), nullptr));
+    EXPECT_EQ(FileMode(path), 0600u);
+    EXPECT_EQ(ReadFile(path + ".1").size(), 65 * 1003u);  // full: the 66th went to a new one
+    EXPECT_EQ(LastPassLines(path, 2), (std::vector<std::string>{line + "78", line + "79"}));
+    std::string why;
+    EXPECT_FALSE(AppendPassLine(path + ".1/below", "x", &why));
+    EXPECT_EQ(why, path + ".1 cannot be made: Not a directory");
 }
 
 TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {

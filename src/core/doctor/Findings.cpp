@@ -165,6 +165,14 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     } else if (display) {
         add(Finding::Ok, "display", "dialogs can be shown");
     }
+    // Where to look when a click did nothing: the last passes.
+    if (const std::string log = facts.PassLogPlace(); !log.empty()) {
+        const std::vector<std::string> passes = facts.LastPasses(3);
+        add(Finding::Ok, "log",
+            log + (passes.empty() ? ": no pass logged yet" : ": the last passes follow"));
+        for (const std::string& pass : passes)
+            add(Finding::Ok, "pass", pass);
+    }
     if (app.AlertsSuppressed()) {
         add(Finding::Warn, "alerts",
             "silenced by \"don't show again\" (" + facts.PreferencesPlace() + ")",

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace torvale {
 
@@ -35,6 +37,10 @@ class SystemFacts {
     // how the user shows alerts again after "don't show again".
     virtual std::string PreferencesPlace() = 0;
     virtual std::string HowToShowAlerts() = 0;
+    // Where the passes are logged (empty: nowhere the doctor can read), and
+    // the last `count` of them, oldest first.
+    virtual std::string PassLogPlace() = 0;
+    virtual std::vector<std::string> LastPasses(std::size_t count) = 0;
 };
 
 }  // namespace torvale

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/cli/PassLog.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {
@@ -22,6 +23,7 @@ std::optional<Session> StartSession(std::string_view program) {
     session.searchPath = path != nullptr ? path : "";
     session.preferencesPath =
         FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), session.home);
+    session.passLogPath = PassLogPath(std::getenv("XDG_STATE_HOME"), session.home);
     return session;
 }
 

@@ -21,6 +21,7 @@ struct Session {
     std::string home;             // HOME: an absolute path to an existing directory
     std::string searchPath;       // PATH, where clients given by name are looked for
     std::string preferencesPath;  // ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
+    std::string passLogPath;      // ${XDG_STATE_HOME:-$HOME/.local/state}/torvale/torvale.log
 };
 
 // Makes the process safe to run launch URLs in, whatever started it, then
@@ -33,7 +34,10 @@ std::optional<Session> StartSession(std::string_view program);
 class CommandLinePlatform {
   public:
     CommandLinePlatform(const Session& session, AlertPanel& alerts, PosixShell::Mode mode)
-        : preferences(files, session.preferencesPath), shell(mode), alerts_(alerts) {}
+        : preferences(files, session.preferencesPath),
+          shell(mode),
+          log(session.passLogPath),
+          alerts_(alerts) {}
 
     PosixFileSystem files;
     FilePreferences preferences;

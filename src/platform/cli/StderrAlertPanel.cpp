@@ -1,6 +1,7 @@
 #include "platform/cli/StderrAlertPanel.h"
 
 #include "base/Printable.h"
+#include "platform/cli/PassLog.h"
 
 namespace torvale {
 namespace {
@@ -25,6 +26,12 @@ Answer StderrAlertPanel::Ask(const Question& question) {
 
 void StderrLog::Write(const std::string& line) {
     WriteLine(stream_, Printable(line));
+}
+
+void StderrLog::Pass(const std::string& line) {
+    // Not kept is not fatal to the pass: said once, where the log goes.
+    if (passLog_.empty()) return;
+    if (std::string why; !AppendPassLine(passLog_, line, &why)) Write("Pass not logged: " + why);
 }
 
 }  // namespace torvale

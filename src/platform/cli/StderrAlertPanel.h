@@ -26,13 +26,18 @@ class StderrAlertPanel final : public AlertPanel {
     std::FILE* stream_;
 };
 
-// The headless system log: each line Printable, on a stream.
+// The headless system log: each line Printable, on a stream, which on a
+// desktop is the browser's and seen by nobody; so pass lines go to a small
+// file as well (see PassLog.h).
 class StderrLog final : public Log {
   public:
-    explicit StderrLog(std::FILE* stream = stderr) : stream_(stream) {}
+    explicit StderrLog(std::string passLog = {}, std::FILE* stream = stderr)
+        : passLog_(std::move(passLog)), stream_(stream) {}
     void Write(const std::string& line) override;
+    void Pass(const std::string& line) override;
 
   private:
+    std::string passLog_;
     std::FILE* stream_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "base/Path.h"
 #include "base/Text.h"
+#include "platform/cli/PassLog.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/Process.h"
 
@@ -105,6 +106,10 @@ std::string XdgFacts::ExpectedHandler() {
     if (length <= 0) return {};
     self.resize(static_cast<std::size_t>(length));
     return JoinPath(DirectoryOf(self), handler_);
+}
+
+std::vector<std::string> XdgFacts::LastPasses(std::size_t count) {
+    return LastPassLines(passLog_, count);
 }
 
 std::optional<bool> XdgFacts::ChineseFont(std::string& unknown) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/ports/SystemFacts.h"
 
@@ -15,9 +16,12 @@ bool HasDisplay();
 class XdgFacts final : public SystemFacts {
   public:
     // `handler`: the program that should handle the links, by name, beside
-    // this one ("torvale-desktop"). `preferences`: the preferences file.
-    XdgFacts(std::string handler, std::string preferences)
-        : handler_(std::move(handler)), preferences_(std::move(preferences)) {}
+    // this one ("torvale-desktop"). `preferences`: the preferences file;
+    // `passLog`: the log of passes.
+    XdgFacts(std::string handler, std::string preferences, std::string passLog)
+        : handler_(std::move(handler)),
+          preferences_(std::move(preferences)),
+          passLog_(std::move(passLog)) {}
 
     HandlerFacts Handler() override;
     std::string ExpectedHandler() override;
@@ -28,9 +32,13 @@ class XdgFacts final : public SystemFacts {
         return handler_ + " --show-alerts (or remove AlertSuppression from " + preferences_ + ")";
     }
 
+    std::string PassLogPlace() override { return passLog_; }
+    std::vector<std::string> LastPasses(std::size_t count) override;
+
   private:
     std::string handler_;
     std::string preferences_;
+    std::string passLog_;
 };
 
 }  // namespace torvale

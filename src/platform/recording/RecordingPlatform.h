@@ -53,6 +53,9 @@ class RecordingLog final : public Log {
   public:
     explicit RecordingLog(Recorder& recorder) : recorder_(recorder) {}
     void Write(const std::string& line) override;
+    // Kept apart from the events: every pass has one.
+    void Pass(const std::string& line) override { passes.push_back(line); }
+    std::vector<std::string> passes;
 
   private:
     Recorder& recorder_;
