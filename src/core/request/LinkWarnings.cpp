@@ -1,13 +1,26 @@
 #include "core/request/LinkWarnings.h"
 
+#include <algorithm>
 #include <map>
 
 #include "base/Printable.h"
+#include "base/Text.h"
+#include "core/request/Request.h"
 
 namespace torvale {
 namespace {
 
 constexpr std::string_view kScheme = "torvale://";
+
+const std::vector<std::string_view>& KnownKeys() {
+    static const std::vector<std::string_view> keys = [] {
+        std::vector<std::string_view> all;
+        for (const LaunchParameter& parameter : kLaunchParameters)
+            all.push_back(parameter.key);
+        return all;
+    }();
+    return keys;
+}
 
 // What browsers do with a raw character in a link: Chromium blocks a link
 // with raw non-ASCII text, a raw space, or a ":" before anything but a digit;
@@ -59,6 +72,23 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
                                " has no closing \"&\", so it reads as empty: end the link with "
                                "\"&\"");
             continue;
+        }
+        // Keys are found whole and in their exact case: any other is never read.
+        const bool known = std::any_of(kLaunchParameters.begin(), kLaunchParameters.end(),
+                                       [&](const auto& p) { return p.key == key; });
+        if (!known) {
+            std::string warning = Printable(key) + " is no launch parameter and is never read";
+            if (const std::string_view meant = Nearest(key, KnownKeys()); !meant.empty())
+                warning += ": did you mean " + std::string(meant) + "?";
+            warnings.push_back(warning);
+        }
+        // "%26" decodes to "&" before the field text is split: it ends the value.
+        const std::string_view value = field.substr(equals + 1);
+        if (const std::size_t at = value.find("%26"); at != std::string_view::npos) {
+            warnings.push_back("the value of " + Printable(key) +
+                               " holds \"%26\", an encoded \"&\", which still ends it: \"" +
+                               Printable(value.substr(at + 3)) +
+                               "\" is lost, and no value can hold \"&\"");
         }
         if (++seen[key] == 2)
             warnings.push_back(Printable(key) +

@@ -13,7 +13,9 @@ namespace torvale {
 // that holds what a
 // browser blocks or rewrites before the handler sees it (a raw non-ASCII
 // character, space, ":" or "@"), by its key; a key given more than once,
-// whose first value is the one read.
+// whose first value is the one read; a key that is none of the launch
+// parameters (or one in another case), with the one it may mean; an encoded
+// "&" that ends a value, with the text lost.
 std::vector<std::string> LinkWarnings(std::string_view urlText);
 
 }  // namespace torvale
