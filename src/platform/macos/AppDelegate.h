@@ -9,5 +9,7 @@
 - (IBAction)turnAlertsBackOn:(id)sender;
 // Sent by the window's button beside the trusted hosts.
 - (IBAction)forgetTrustedGateways:(id)sender;
+// Sent by the Help menu: the launch-URL reference, bundled with the app.
+- (IBAction)showLaunchURLReference:(id)sender;
 
 @end

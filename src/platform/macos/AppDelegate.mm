@@ -51,8 +51,25 @@
     _root.title = @"Torvale";
     _window = [NSWindow windowWithContentViewController:_root];
     _window.releasedWhenClosed = NO;  // closing must not free what _window still holds
-    [_window center];
-    [_window makeKeyAndOrderFront:nil];
+    _window.identifier = @"main";
+    // The frame the user left it at, kept in the user defaults; the window is
+    // made here at every start, so there is nothing else to restore.
+    _window.restorable = NO;
+    if (![_window setFrameUsingName:@"Main"]) [_window center];
+    _window.frameAutosaveName = @"Main";
+}
+
+- (void)applicationDidFinishLaunching:(NSNotification*)notification {
+    // A click on a link starts the application only to handle the link: the
+    // window comes up when the user opens Torvale (or from the Dock), not
+    // with every cold start.
+    NSNumber* byUser = notification.userInfo[NSApplicationLaunchIsDefaultLaunchKey];
+    if (byUser == nil || byUser.boolValue) [_window makeKeyAndOrderFront:nil];
+}
+
+- (IBAction)showLaunchURLReference:(id)sender {
+    NSURL* reference = [NSBundle.mainBundle URLForResource:@"launch-urls" withExtension:@"md"];
+    if (reference != nil) [NSWorkspace.sharedWorkspace openURL:reference];
 }
 
 - (void)handleURLEvent:(NSAppleEventDescriptor*)event

@@ -17,9 +17,9 @@
 namespace torvale {
 
 // UTF-8 bytes to NSString; text that is not UTF-8 becomes the empty string.
-NSString* ToNSString(std::string_view text);
-// And back, NUL characters included.
-std::string FromNSString(NSString* string);
+NSString* _Nonnull ToNSString(std::string_view text);
+// And back, NUL characters included; nil is the empty string.
+std::string FromNSString(NSString* _Nullable string);
 
 class TVAlertPanel final : public AlertPanel {
   public:

@@ -6,16 +6,16 @@
 
 namespace torvale {
 
-NSString* ToNSString(std::string_view text) {
-    NSString* string = [[NSString alloc] initWithBytes:text.data()
-                                                length:text.size()
-                                              encoding:NSUTF8StringEncoding];
+NSString* _Nonnull ToNSString(std::string_view text) {
+    NSString* _Nullable string = [[NSString alloc] initWithBytes:text.data()
+                                                          length:text.size()
+                                                        encoding:NSUTF8StringEncoding];
     return string ?: @"";
 }
 
-std::string FromNSString(NSString* string) {
+std::string FromNSString(NSString* _Nullable string) {
     // The bytes, not UTF8String: a NUL inside must not cut the text short.
-    NSData* bytes = [string dataUsingEncoding:NSUTF8StringEncoding];
+    NSData* _Nullable bytes = [string dataUsingEncoding:NSUTF8StringEncoding];
     return bytes ? std::string(static_cast<const char*>(bytes.bytes), bytes.length) : std::string();
 }
 
@@ -91,8 +91,9 @@ bool TVUserDefaults::Remove(const std::string& key, std::string*) {
 HandlerFacts TVSystemFacts::Handler() {
     HandlerFacts facts;
     facts.howToRegister = "move Torvale to /Applications and open it once";
-    NSURL* link = [NSURL URLWithString:@"torvale://&action=StartPutty&"];
-    NSURL* application = [NSWorkspace.sharedWorkspace URLForApplicationToOpenURL:link];
+    NSURL* _Nullable link = [NSURL URLWithString:@"torvale://&action=StartPutty&"];
+    NSURL* _Nullable application =
+        link != nil ? [NSWorkspace.sharedWorkspace URLForApplicationToOpenURL:link] : nil;
     if (application != nil) {
         facts.entry = FromNSString(application.lastPathComponent);
         facts.program = application.fileSystemRepresentation;

@@ -10,25 +10,26 @@ static NSString* OutcomeText(torvale::Outcome outcome) {
     using torvale::Outcome;
     switch (outcome) {
         case Outcome::Launched:
-            return NSLocalizedString(@"launched", nil);
+            return NSLocalizedString(@"launched", @"Outcome of a launch, in the history");
         case Outcome::LaunchedWithoutFile:
-            return NSLocalizedString(@"launched, a file not written", nil);
+            return NSLocalizedString(@"launched, a file not written",
+                                     @"Outcome of a launch, in the history");
         case Outcome::ClientMissing:
-            return NSLocalizedString(@"client missing", nil);
+            return NSLocalizedString(@"client missing", @"Outcome of a launch, in the history");
         case Outcome::Refused:
-            return NSLocalizedString(@"refused", nil);
+            return NSLocalizedString(@"refused", @"Outcome of a launch, in the history");
         case Outcome::Cancelled:
-            return NSLocalizedString(@"cancelled", nil);
+            return NSLocalizedString(@"cancelled", @"Outcome of a launch, in the history");
         case Outcome::WriteFailed:
-            return NSLocalizedString(@"failed to write", nil);
+            return NSLocalizedString(@"failed to write", @"Outcome of a launch, in the history");
         case Outcome::NotRun:
-            return NSLocalizedString(@"not run", nil);
+            return NSLocalizedString(@"not run", @"Outcome of a launch, in the history");
         case Outcome::ClientFailed:
-            return NSLocalizedString(@"client failed", nil);
+            return NSLocalizedString(@"client failed", @"Outcome of a launch, in the history");
         case Outcome::NotImplemented:
-            return NSLocalizedString(@"not implemented", nil);
+            return NSLocalizedString(@"not implemented", @"Outcome of a launch, in the history");
         case Outcome::UnknownAction:
-            return NSLocalizedString(@"unknown action", nil);
+            return NSLocalizedString(@"unknown action", @"Outcome of a launch, in the history");
     }
     return @"";
 }
@@ -60,10 +61,10 @@ static NSString* CellText(const torvale::LaunchRecord& record, NSString* column)
 - (void)loadView {
     _table = [[NSTableView alloc] init];
     NSDictionary<NSString*, NSString*>* titles = @{
-        @"Time" : NSLocalizedString(@"Time", nil),
-        @"Action" : NSLocalizedString(@"Action", nil),
-        @"Client" : NSLocalizedString(@"Client", nil),
-        @"Outcome" : NSLocalizedString(@"Outcome", nil),
+        @"Time" : NSLocalizedString(@"Time", @"Column title of the history"),
+        @"Action" : NSLocalizedString(@"Action", @"Column title of the history"),
+        @"Client" : NSLocalizedString(@"Client", @"Column title of the history"),
+        @"Outcome" : NSLocalizedString(@"Outcome", @"Column title of the history"),
     };
     for (NSString* name in @[ @"Time", @"Action", @"Client", @"Outcome" ]) {
         NSTableColumn* column = [[NSTableColumn alloc] initWithIdentifier:name];

@@ -26,23 +26,27 @@
 
 - (void)loadView {
     NSView* view = [[NSView alloc] initWithFrame:NSMakeRect(0, 0, 720, 560)];
+    NSString* format = NSLocalizedString(@"User data: %@", @"%@: the user data directory");
     NSTextField* directory = [NSTextField
-        labelWithString:[NSString
-                            localizedStringWithFormat:NSLocalizedString(@"User data: %@", nil),
-                                                      torvale::ToNSString(_core->ConfigDir)]];
+        labelWithString:[NSString localizedStringWithFormat:format,
+                                                            torvale::ToNSString(_core->ConfigDir)]];
     directory.selectable = YES;  // the path is there to be copied
     directory.lineBreakMode = NSLineBreakByTruncatingMiddle;
     _alerts = [NSTextField labelWithString:@""];
     // No target: the action goes up the responder chain to the application delegate.
-    _turnOn = [NSButton buttonWithTitle:NSLocalizedString(@"Turn Alerts Back On", nil)
-                                 target:nil
-                                 action:@selector(turnAlertsBackOn:)];
+    _turnOn = [NSButton
+        buttonWithTitle:NSLocalizedString(@"Turn Alerts Back On",
+                                          @"Button: shows alerts again after \"don't show again\"")
+                 target:nil
+                 action:@selector(turnAlertsBackOn:)];
     _trusted = [NSTextField labelWithString:@""];
     _trusted.selectable = YES;
     _trusted.lineBreakMode = NSLineBreakByTruncatingTail;
-    _forget = [NSButton buttonWithTitle:NSLocalizedString(@"Forget Trusted Gateways", nil)
-                                 target:nil
-                                 action:@selector(forgetTrustedGateways:)];
+    _forget = [NSButton
+        buttonWithTitle:NSLocalizedString(@"Forget Trusted Gateways",
+                                          @"Button: forgets every host trusted with \"always\"")
+                 target:nil
+                 action:@selector(forgetTrustedGateways:)];
     // The checks of `torvale --doctor`, computed by the core.
     _checks = [NSTextField wrappingLabelWithString:@""];
     _checks.selectable = YES;
@@ -82,17 +86,21 @@
 
 - (void)refresh {
     const bool suppressed = _core->AlertsSuppressed();
-    _alerts.stringValue = suppressed ? NSLocalizedString(@"Alerts are turned off.", nil)
-                                     : NSLocalizedString(@"Alerts are on.", nil);
+    _alerts.stringValue =
+        suppressed
+            ? NSLocalizedString(@"Alerts are turned off.",
+                                @"State of the alerts, beside their button")
+            : NSLocalizedString(@"Alerts are on.", @"State of the alerts, beside their button");
     // Hidden, not removed: the table below keeps its place.
     _turnOn.hidden = !suppressed;
     NSMutableArray<NSString*>* hosts = [NSMutableArray array];
     for (const std::string& host : _core->TrustedGateways())
         [hosts addObject:torvale::ToNSString(torvale::Printable(host))];
-    _trusted.stringValue =
-        [NSString localizedStringWithFormat:NSLocalizedString(@"Trusted gateways: %@", nil),
-                                            hosts.count > 0 ? [hosts componentsJoinedByString:@", "]
-                                                            : NSLocalizedString(@"none", nil)];
+    _trusted.stringValue = [NSString
+        localizedStringWithFormat:NSLocalizedString(@"Trusted gateways: %@",
+                                                    @"%@: the trusted hosts, or \"none\""),
+                                  hosts.count > 0 ? [hosts componentsJoinedByString:@", "]
+                                                  : NSLocalizedString(@"none", @"No trusted host")];
     _forget.enabled = hosts.count > 0;
     NSMutableArray<NSString*>* checks = [NSMutableArray array];
     for (const torvale::Finding& finding : torvale::Diagnose(*_core, _facts))

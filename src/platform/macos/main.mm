@@ -22,41 +22,57 @@ static void InstallMainMenu(NSApplication* application) {
     NSMenu* bar = [[NSMenu alloc] init];
     // AppKit shows the application's name as this menu's title, whatever it is.
     NSMenu* app = Submenu(bar, @"Torvale");
-    Add(app, NSLocalizedString(@"About Torvale", nil), @selector(orderFrontStandardAboutPanel:), @"");
+    Add(app, NSLocalizedString(@"About Torvale", @"Menu title or item"),
+        @selector(orderFrontStandardAboutPanel:), @"");
     [app addItem:NSMenuItem.separatorItem];
-    Add(app, NSLocalizedString(@"Turn Alerts Back On", nil), @selector(turnAlertsBackOn:), @"");
+    Add(app, NSLocalizedString(@"Turn Alerts Back On", @"Menu title or item"),
+        @selector(turnAlertsBackOn:), @"");
     [app addItem:NSMenuItem.separatorItem];
-    NSMenu* services = [[NSMenu alloc] initWithTitle:NSLocalizedString(@"Services", nil)];
-    Add(app, NSLocalizedString(@"Services", nil), NULL, @"").submenu = services;
+    NSMenu* services =
+        [[NSMenu alloc] initWithTitle:NSLocalizedString(@"Services", @"Menu title or item")];
+    Add(app, NSLocalizedString(@"Services", @"Menu title or item"), NULL, @"").submenu = services;
     application.servicesMenu = services;
     [app addItem:NSMenuItem.separatorItem];
-    Add(app, NSLocalizedString(@"Hide Torvale", nil), @selector(hide:), @"h");
-    Add(app, NSLocalizedString(@"Hide Others", nil), @selector(hideOtherApplications:), @"h")
+    Add(app, NSLocalizedString(@"Hide Torvale", @"Menu title or item"), @selector(hide:), @"h");
+    Add(app, NSLocalizedString(@"Hide Others", @"Menu title or item"),
+        @selector(hideOtherApplications:), @"h")
         .keyEquivalentModifierMask = NSEventModifierFlagCommand | NSEventModifierFlagOption;
-    Add(app, NSLocalizedString(@"Show All", nil), @selector(unhideAllApplications:), @"");
+    Add(app, NSLocalizedString(@"Show All", @"Menu title or item"),
+        @selector(unhideAllApplications:), @"");
     [app addItem:NSMenuItem.separatorItem];
-    Add(app, NSLocalizedString(@"Quit Torvale", nil), @selector(terminate:), @"q");
+    Add(app, NSLocalizedString(@"Quit Torvale", @"Menu title or item"), @selector(terminate:),
+        @"q");
 
-    NSMenu* file = Submenu(bar, NSLocalizedString(@"File", nil));
-    Add(file, NSLocalizedString(@"Close", nil), @selector(performClose:), @"w");
+    NSMenu* file = Submenu(bar, NSLocalizedString(@"File", @"Menu title or item"));
+    Add(file, NSLocalizedString(@"Close", @"Menu title or item"), @selector(performClose:), @"w");
 
-    NSMenu* edit = Submenu(bar, NSLocalizedString(@"Edit", nil));
-    Add(edit, NSLocalizedString(@"Undo", nil), @selector(undo:), @"z");
-    Add(edit, NSLocalizedString(@"Redo", nil), @selector(redo:), @"Z");  // the capital adds Shift
+    NSMenu* edit = Submenu(bar, NSLocalizedString(@"Edit", @"Menu title or item"));
+    Add(edit, NSLocalizedString(@"Undo", @"Menu title or item"), @selector(undo:), @"z");
+    Add(edit, NSLocalizedString(@"Redo", @"Menu title or item"), @selector(redo:),
+        @"Z");  // the capital adds Shift
     [edit addItem:NSMenuItem.separatorItem];
-    Add(edit, NSLocalizedString(@"Cut", nil), @selector(cut:), @"x");
-    Add(edit, NSLocalizedString(@"Copy", nil), @selector(copy:), @"c");
-    Add(edit, NSLocalizedString(@"Paste", nil), @selector(paste:), @"v");
-    Add(edit, NSLocalizedString(@"Select All", nil), @selector(selectAll:), @"a");
+    Add(edit, NSLocalizedString(@"Cut", @"Menu title or item"), @selector(cut:), @"x");
+    Add(edit, NSLocalizedString(@"Copy", @"Menu title or item"), @selector(copy:), @"c");
+    Add(edit, NSLocalizedString(@"Paste", @"Menu title or item"), @selector(paste:), @"v");
+    Add(edit, NSLocalizedString(@"Select All", @"Menu title or item"), @selector(selectAll:), @"a");
 
-    NSMenu* window = Submenu(bar, NSLocalizedString(@"Window", nil));
-    Add(window, NSLocalizedString(@"Minimize", nil), @selector(performMiniaturize:), @"m");
-    Add(window, NSLocalizedString(@"Zoom", nil), @selector(performZoom:), @"");
+    NSMenu* window = Submenu(bar, NSLocalizedString(@"Window", @"Menu title or item"));
+    Add(window, NSLocalizedString(@"Minimize", @"Menu title or item"),
+        @selector(performMiniaturize:), @"m");
+    Add(window, NSLocalizedString(@"Zoom", @"Menu title or item"), @selector(performZoom:), @"");
     [window addItem:NSMenuItem.separatorItem];
-    Add(window, NSLocalizedString(@"Bring All to Front", nil), @selector(arrangeInFront:), @"");
+    Add(window, NSLocalizedString(@"Bring All to Front", @"Menu title or item"),
+        @selector(arrangeInFront:), @"");
+
+    NSMenu* help = Submenu(bar, NSLocalizedString(@"Help", @"Help menu title"));
+    Add(help,
+        NSLocalizedString(@"Launch URL Reference",
+                          @"Help menu item: opens the reference of launch URLs"),
+        @selector(showLaunchURLReference:), @"?");
 
     application.mainMenu = bar;
     application.windowsMenu = window;
+    application.helpMenu = help;
 }
 
 // NSApplication holds its delegate weakly; this keeps it for the process.
