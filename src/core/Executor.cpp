@@ -130,6 +130,9 @@ class Execution {
         if (!result.notRun.empty()) {
             platform_.log.Write("Command not run: " + result.notRun);
             record_.outcome = Outcome::NotRun;
+        } else if (result.stillStarting) {
+            platform_.log.Write("Client still starting, no longer waited for: " + plan_.client);
+            record_.outcome = Outcome::StillStarting;
         } else if (result.failedAtOnce) {
             record_.outcome = Outcome::ClientFailed;
             // What the client wrote may come from the server (a certificate's

@@ -38,6 +38,8 @@ std::string_view OutcomeName(Outcome outcome) {
             return "not run";
         case Outcome::ClientFailed:
             return "client failed";
+        case Outcome::StillStarting:
+            return "still starting";
         case Outcome::NotImplemented:
             return "not implemented";
         case Outcome::UnknownAction:

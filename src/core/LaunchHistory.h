@@ -18,6 +18,7 @@ enum class Outcome {
     WriteFailed,          // a file the command opens could not be written: nothing ran
     NotRun,               // the command line could not be run
     ClientFailed,         // the client ended at once with a failure
+    StillStarting,        // the shell had not returned when we stopped waiting
     NotImplemented,       // a placeholder action
     UnknownAction,
 };

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -68,6 +69,23 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ull << (SIGUSR2 - 1)), 0u);
     EXPECT_EQ(ReadFile(dir / "fds"), "0\n1\n2\n3\n");  // 3: the one ls lists with
+}
+
+TEST(PosixShell, AWaitThatLastsTooLongIsGivenUpAndTheShellReapedLater) {
+    PosixShell shell(PosixShell::Mode::Wait, std::chrono::seconds(2),
+                     std::chrono::milliseconds(50));
+    const CommandResult slow = shell.Run("sleep 0.3");
+    EXPECT_TRUE(slow.stillStarting);
+    EXPECT_EQ(slow.notRun, "");
+    // Once the shell has ended (waitable, left so by WNOWAIT), the next run reaps it.
+    siginfo_t ended = {};
+    for (int i = 0; i < 1000 && ended.si_pid == 0; ++i) {
+        ::waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(ended.si_pid, 0);
+    EXPECT_FALSE(shell.Run("exit 0").stillStarting);
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // no zombie left: the first was reaped
 }
 
 TEST(PosixShell, DetachedLinesRunInTheirOwnSessionWithoutOurTerminal) {

@@ -14,6 +14,9 @@ struct CommandResult {
     bool failedAtOnce = false;
     // Then: the last lines it wrote to its standard error.
     std::string errorOutput;
+    // The shell had not returned when we stopped waiting for it: the client
+    // may still start, or wait on a question of the system's.
+    bool stillStarting = false;
 };
 
 // Runs one command line through "/bin/sh -c". Nothing of the shell's output

@@ -26,6 +26,8 @@ static NSString* OutcomeText(torvale::Outcome outcome) {
             return NSLocalizedString(@"not run", @"Outcome of a launch, in the history");
         case Outcome::ClientFailed:
             return NSLocalizedString(@"client failed", @"Outcome of a launch, in the history");
+        case Outcome::StillStarting:
+            return NSLocalizedString(@"still starting", @"Outcome of a launch, in the history");
         case Outcome::NotImplemented:
             return NSLocalizedString(@"not implemented", @"Outcome of a launch, in the history");
         case Outcome::UnknownAction:

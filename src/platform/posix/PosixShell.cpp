@@ -98,6 +98,11 @@ CommandResult Watch(pid_t pid, int errors, std::chrono::milliseconds watch) {
 
 CommandResult PosixShell::Run(const std::string& commandLine) {
     const bool detached = mode_ == Mode::Detach;
+    // A shell not waited for to its end, now ended: reaped, not left a zombie.
+    if (!detached) {
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+    }
     int errors[2] = {-1, -1};
     if (detached && ::pipe(errors) != 0)
         return {std::string("pipe: ") + std::strerror(errno), false, {}};
@@ -123,15 +128,17 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
     }
     if (detached) return Watch(pid, errors[0], watch_);
 
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    const auto deadline = std::chrono::steady_clock::now() + wait_;
+    for (int status = 0;;) {
+        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
         // With SIGCHLD ignored the system reaps the shell itself, and waitpid
         // answers ECHILD once it has exited.
-        if (errno == ECHILD) break;
-        if (errno != EINTR)
+        if (ended == pid || (ended < 0 && errno == ECHILD)) return {};
+        if (ended < 0 && errno != EINTR)
             return {"waiting for /bin/sh: " + std::string(std::strerror(errno)), false, {}};
+        if (std::chrono::steady_clock::now() >= deadline) return {{}, false, {}, true};
+        ::usleep(10000);
     }
-    return {};
 }
 
 }  // namespace torvale

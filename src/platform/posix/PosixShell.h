@@ -13,7 +13,9 @@ class PosixShell final : public Shell {
   public:
     enum class Mode {
         // Waits for the shell to exit, as the macOS application does: `open`
-        // returns once the client has started.
+        // returns once the client has started. At most for `wait`: a
+        // Gatekeeper prompt for a quarantined client, or a slow `open`, must
+        // not freeze the application; the line goes on unwatched.
         Wait,
         // Starts the line in a session of its own, standard input and output
         // on /dev/null, so the client it becomes outlives us and writes
@@ -25,13 +27,15 @@ class PosixShell final : public Shell {
     };
 
     explicit PosixShell(Mode mode = Mode::Wait,
-                        std::chrono::milliseconds watch = std::chrono::seconds(2))
-        : mode_(mode), watch_(watch) {}
+                        std::chrono::milliseconds watch = std::chrono::seconds(2),
+                        std::chrono::milliseconds wait = std::chrono::seconds(20))
+        : mode_(mode), watch_(watch), wait_(wait) {}
     CommandResult Run(const std::string& commandLine) override;
 
   private:
     Mode mode_;
     std::chrono::milliseconds watch_;
+    std::chrono::milliseconds wait_;
 };
 
 }  // namespace torvale
