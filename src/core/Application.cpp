@@ -23,8 +23,11 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
             platform_.log.Write("Not made: " + ConfigDir + ": " + why);
             Alert(platform_, titles::kSorry, "无法创建用户数据目录：" + ConfigDir);
         }
-        // What a writer killed halfway left behind may hold a password.
-        platform_.files.RemoveLeftovers(ConfigDir);
+        // What a writer killed halfway left behind may hold a password, and
+        // so do the connection files of earlier launches: their clients read
+        // them at once, and a password must not stay in the user's
+        // Documents (which iCloud may upload) for good.
+        platform_.files.RemoveLeftovers(ConfigDir, ".rdp");
         // Only where nothing is: an administrator or a deployment tool may
         // be writing an allow-list there at this very moment.
         if (!platform_.files.CreateEmptyFile(ConfigurationPath(), 0644, &why) &&

@@ -1,12 +1,10 @@
 #!/usr/bin/env python3
-"""torvale-desktop as a user meets it. The Debian package (or the build's own
-`cmake --install`, laid out the same) is laid over /usr in a private mount
-namespace, its desktop entry registered with xdg-mime; under Xvfb and
-openbox a real Chromium clicks a portal's links, xdg-open runs the handler,
-and the real clients log in to real servers on 127.0.0.1: FileZilla to an
-OpenSSH sshd and to an FTP server, FreeRDP to a listener. xdotool answers
-the dialogs. Every wait is bounded; every process a test starts is ended by
-its id; nothing outside the namespace changes.
+"""torvale-desktop as a user meets it: the Debian package (or `cmake --install`)
+over /usr in a private mount namespace, its entry registered with xdg-mime;
+under Xvfb and openbox real browsers click a portal's links and the real
+clients log in to real servers on 127.0.0.1 (FileZilla to sshd and an FTP
+server, FreeRDP to a listener); xdotool answers the dialogs. Every wait is
+bounded, every process ended by its id, nothing outside the namespace changed.
 
   desktop_test.py --deb PACKAGE | --build BUILD_DIR
 """
@@ -30,6 +28,20 @@ def poll(check, what):
     subprocess.run(["import", "-window", "root", shot], env={"DISPLAY": Desktop.display},
                    stderr=subprocess.DEVNULL)
     raise AssertionError("timed out waiting for %s (the screen: %s)" % (what, shot))
+
+
+def start_display(size):
+    """Xvfb with openbox (without a window manager a dialog may never get the
+    focus): the two processes, and the display's name."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen",
+                             "0", size + "x24"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as display:
+        name = ":" + display.readline().strip()
+    wm = subprocess.Popen(["openbox"], env={"DISPLAY": name, "PATH": "/usr/bin:/bin"},
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return (wm, xvfb), name
 
 
 def read(path):
@@ -70,16 +82,7 @@ class Portal(http.server.BaseHTTPRequestHandler):
 class Desktop(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        read_end, write_end = os.pipe()
-        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp",
-                                     "-screen", "0", "1280x800x24"],
-                                    pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as display:
-            cls.display = ":" + display.readline().strip()
-        # Without a window manager a dialog may never get the focus.
-        cls.wm = subprocess.Popen(["openbox"], env={"DISPLAY": cls.display, "PATH": "/usr/bin:/bin"},
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.screen, cls.display = start_display("1280x800")
         cls.portal = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Portal)
         threading.Thread(target=cls.portal.serve_forever, daemon=True).start()
         cls.origin = origin = "http://127.0.0.1:%d" % cls.portal.server_address[1]
@@ -99,7 +102,7 @@ class Desktop(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.portal.shutdown()
-        for process in (cls.wm, cls.xvfb):
+        for process in cls.screen:
             process.kill()
             process.wait()
 
@@ -322,13 +325,9 @@ class Desktop(unittest.TestCase):
 
     def test_on_a_small_screen_the_question_shows_the_whole_host_and_keeps_its_buttons_in_view(self):
         # A display of its own, 1024x600, as a small laptop's.
-        read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0",
-                            "1024x600x24"], pass_fds=[write_end])
-        os.close(write_end)
-        with os.fdopen(read_end) as display:
-            self.env["DISPLAY"] = ":" + display.readline().strip()
-        self.spawn(["openbox"])
+        screen, self.env["DISPLAY"] = start_display("1024x600")
+        for process in screen:
+            self.addCleanup(lambda p=process: (p.kill(), p.wait()))
         host = "rdp.corp.example.com.%s.attacker-owned.net" % ".".join(["a" * 60] * 3)
         drives = "%3B".join("/srv/share%d" % i for i in range(420))
         os.remove(self.preferences)

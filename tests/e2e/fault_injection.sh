@@ -52,7 +52,8 @@ fault 'no hard links' '' 'strace -f -qq -o /dev/null -e trace=link,linkat -e inj
 # Killed while writing the target's copy, a writer leaves its temporary with
 # the password in it; the next start-up removes that one, and only what no
 # running writer may still rename: not this script's, not a fresh one of an
-# earlier build (named without its writer), nothing else.
+# earlier build (named without its writer), nothing else; and the connection
+# files not written for a minute, not a fresh one a client may be reading.
 out=$(mktemp -d) dir=$out/home/Documents/torvale
 mkdir -p "$dir" "$out/app.app" && cd "$dir" || exit 1
 printf '[clients]\nMicrosoft Remote Desktop = %s\n' "$out/app.app" >configuration.ini
@@ -60,10 +61,10 @@ run() { HOME=$out/home XDG_CONFIG_HOME=$out PATH=/bin:/usr/bin "$@" </dev/null 2
 run strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL:when=2 \
     "$torvale" --confirm=yes "$mstsc"1\&password=secret\&entrust_password=1\&
 grep -qs 'domain:s:secret' .torvale-*-* || { echo "leftover: the killed writer left nothing"; status=1; }
-touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt && touch -d '-2 min' .torvale-stale0
+touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp && touch -d '-2 min' .torvale-stale0 old.rdp
 run "$torvale"
 kept=$(ls -A | tr '\n' ' ')
-[ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini " ] ||
+[ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini fresh.rdp " ] ||
     { echo "leftover: start-up left $kept"; status=1; }
 cd / && rm -rf "$out"
 

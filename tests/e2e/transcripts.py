@@ -3,11 +3,9 @@
 from a file of transcripts, or from the examples of a Markdown reference.
 
 A transcript file:
-  == name           starts a case: a fresh $HOME, torvale, torvale-desktop
-                    and a recording `open` first on PATH, $LOG for the argv
-                    `open` records
-  $ COMMAND         run with /bin/sh -c in $HOME, so files it makes go with
-                    the case
+  == name           a case: a fresh $HOME, torvale, torvale-desktop and a
+                    recording `open` first on PATH, $LOG for what it records
+  $ COMMAND         run with /bin/sh -c in $HOME
   > LINE / ! LINE   each line it must print on standard output / error
   ? STATUS          its exit status, when not 0
 In expected lines "$HOME" stands for that path. A line ending in an odd

@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""An independent decoder for launch-URL field texts, and the inputs to try
-it on: "+" to a space, then percent escapes with urllib, then strict UTF-8;
-any "%" without two hex digits fails the whole text. Prints one line per
-input: its hex, a space, then "-" for a failure or the hex of the result.
-The inputs: every byte escaped in both cases, and 100,000 random mixes of
-escapes, "+", raw UTF-8, truncated and overlong sequences, surrogates, %00
-and malformed escapes."""
+"""An independent decoder of field texts ("+" to a space, urllib's percent
+escapes, strict UTF-8; a "%" without two hex digits fails the whole text)
+and its inputs: every byte escaped, 100,000 random mixes of the pieces below.
+Prints a line per input: its hex, then "-" for a failure or the result's hex."""
 
 import random, re, urllib.parse
 

@@ -153,13 +153,12 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
                   wrote == std::vector<std::string>{"none"} ? std::vector<std::string>{} : wrote);
     }
     const LaunchRecord& last = app.history.Entries().front();
+    // clang-format off
     const std::pair<const char*, std::string> record[] = {
-        {"action", last.action},
-        {"client", last.client},
-        {"reason", last.clientReason},
-        {"gateway", last.gateway},
-        {"outcome", std::string(OutcomeName(last.outcome))},
+        {"action", last.action}, {"client", last.client}, {"reason", last.clientReason},
+        {"gateway", last.gateway}, {"outcome", std::string(OutcomeName(last.outcome))},
         {"detail", last.detail}};
+    // clang-format on
     for (const auto& [directive, value] : record) {
         for (const std::string& expected : all(directive))
             EXPECT_EQ(value, expected) << directive;

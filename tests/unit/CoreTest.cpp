@@ -1,5 +1,5 @@
-// What the case table cannot say: the history's bound, alerts turned back on
-// (a menu of the app), and the text that leaves the process.
+// What the case table cannot say: the history's bound, the queue's, and the
+// text that leaves the process.
 
 #include <gtest/gtest.h>
 
@@ -23,16 +23,6 @@ TEST(Core, HistoryKeepsTheNewestPasses) {
     const auto& entries = app.history.Entries();
     EXPECT_EQ(entries.size(), LaunchHistory::kCapacity);
     EXPECT_EQ(entries.back().action, "StartPutty");
-}
-
-TEST(Core, AlertsTurnedBackOnShowAgain) {
-    RecordingPlatform platform;
-    Application& app = platform.Start(clients::kMacOS, "/home/demo");
-    platform.preferences.SetBool("AlertSuppression", true, nullptr);
-    app.TurnAlertsBackOn();
-    app.handleURLEvent("torvale://&action=StartPutty&");
-    EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Alert),
-              std::vector<std::string>{"抱歉"});
 }
 
 TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {

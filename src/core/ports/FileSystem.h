@@ -46,11 +46,12 @@ class FileSystem {
     // another process writes there meanwhile is never replaced.
     virtual bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) = 0;
 
-    // Removes from the directory what WriteFile left behind in a process
-    // that ended while writing (killed, or the machine lost power): such a
-    // temporary may hold a password. Never one that a running process is
-    // still writing.
-    virtual void RemoveLeftovers(const std::string& directory) = 0;
+    // Removes from the directory what may hold a password and serves no one
+    // any more: what WriteFile left behind in a process that ended while
+    // writing (killed, or the machine lost power), never one that a running
+    // process is still writing; and the regular files named "*SUFFIX" that
+    // were not written for a minute, whose reader has read them long since.
+    virtual void RemoveLeftovers(const std::string& directory, std::string_view suffix) = 0;
 
     // What stands at the path, following a symbolic link; nothing when
     // nothing does.

@@ -65,6 +65,13 @@ bool IsLeftover(std::string_view name, int directory) {
     return !Runs(static_cast<pid_t>(std::stol(std::string(pid))));
 }
 
+bool IsStale(std::string_view name, std::string_view suffix, int directory) {
+    struct stat info;
+    return !suffix.empty() && name.size() > suffix.size() && name.ends_with(suffix) &&
+           ::fstatat(directory, std::string(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(info.st_mode) && std::time(nullptr) - info.st_mtime > kUnnamedTemporaryAge;
+}
+
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
@@ -134,7 +141,7 @@ bool PosixFileSystem::CreateEmptyFile(const std::string& path, unsigned mode, st
     return (::close(fd) == 0 || Fail(err)) && moded;
 }
 
-void PosixFileSystem::RemoveLeftovers(const std::string& directory) {
+void PosixFileSystem::RemoveLeftovers(const std::string& directory, std::string_view suffix) {
     if (!IsUsable(directory)) return;
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -144,7 +151,8 @@ void PosixFileSystem::RemoveLeftovers(const std::string& directory) {
         return;
     }
     while (const dirent* entry = ::readdir(entries)) {
-        if (IsLeftover(entry->d_name, fd)) ::unlinkat(fd, entry->d_name, 0);
+        if (IsLeftover(entry->d_name, fd) || IsStale(entry->d_name, suffix, fd))
+            ::unlinkat(fd, entry->d_name, 0);
     }
     ::closedir(entries);
 }

@@ -121,7 +121,7 @@ class RecordingFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                    std::string* err) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
-    void RemoveLeftovers(const std::string&) override {}
+    void RemoveLeftovers(const std::string&, std::string_view) override {}
     // Reads look through; what was made or written here reads as a private
     // directory or file.
     std::optional<PathInfo> Inspect(const std::string& path) override;
