@@ -1,7 +1,6 @@
-// Command lines built from hostile values, run through real shells with a
-// recording stand-in for `open` and every client program: each client must
-// receive exactly the argv of its plan, the raw values word by word,
-// whatever the values hold, in every locale.
+// Command lines of hostile values, run through real shells in every locale
+// with a recording stand-in for `open` and each client program: each client
+// receives exactly the argv of its plan, the raw values word by word.
 
 #include <sys/stat.h>
 #include <unistd.h>

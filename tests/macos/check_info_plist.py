@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""Checks Torvale.app's sources that need no Mac: the Info.plist template
-(valid once CMake fills its ${...} places; the URL scheme exactly "torvale";
-versions, minimum system and identifiers from CMake; English as the
-development region; the icon there and an .icns), and the localisations:
-every NSLocalizedString call takes a literal key, every key used stands in
-both Localizable.strings, and no key there goes unused.
+"""Checks what of Torvale.app needs no Mac: the Info.plist template (valid once
+CMake fills it in; the URL scheme exactly "torvale"; versions, system and
+identifiers from CMake; the icon an .icns), and the localisations: literal
+keys only, each used key in both Localizable.strings, none there unused.
 
   check_info_plist.py INFO_PLIST_TEMPLATE
 """

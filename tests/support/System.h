@@ -35,10 +35,8 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs a program with exactly the given environment, feeding `input` to its
-// standard input and collecting both output streams; standard error goes to
-// `errorFd` instead when one is given.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                         const std::string& input = std::string(), int errorFd = -1);
+// Runs a program with exactly the given environment, standard input on
+// /dev/null, and collects both output streams.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env);
 
 }  // namespace torvale::test
