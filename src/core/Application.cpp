@@ -82,6 +82,9 @@ void Application::Exclusively(const std::function<void()>& work) {
 }
 
 void Application::RunPass(const Decoded& decoded) {
+    // The macOS application is resident and starts rarely: every pass also
+    // removes the connection files earlier ones left a minute ago or more.
+    platform_.files.RemoveLeftovers(ConfigDir, ".rdp");
     pass_ = PassRecord{};
     pass_.decodeFailure = decoded.failure;
     // Read afresh for every pass, so that an administrator's change counts

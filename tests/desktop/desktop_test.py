@@ -124,7 +124,7 @@ class Desktop(unittest.TestCase):
         # first question of a remote desktop that shares the clipboard.
         self.preferences = self.home + "/.config/torvale/torvale.conf"
         self.write(".config/torvale/torvale.conf",
-                   "TrustedGateways=127.0.0.1 clipboard\nTrustedGateways=10.0.0.1 clipboard\n")
+                   "TrustedGateways=127.0.0.1,clipboard\nTrustedGateways=10.0.0.1,clipboard\n")
         # Registered as a user would, for the installed desktop entry.
         subprocess.run(["xdg-mime", "default", "torvale.desktop", "x-scheme-handler/torvale"],
                        env=self.env, check=True, timeout=WAIT)

@@ -147,6 +147,11 @@ TEST(PassLog, KeepsItsLinesPrivateAndMovesAFullLogAside) {
     EXPECT_EQ(FileMode(path), 0600u);
     EXPECT_EQ(ReadFile(path + ".1").size(), 65 * 1003u);  // full: the 66th went to a new one
     EXPECT_EQ(LastPassLines(path, 2), (std::vector<std::string>{line + "78", line + "79"}));
+    // A line that just passes the limit, newline and all, goes to a new log.
+    const std::string other = dir / "other.log";
+    ASSERT_TRUE(AppendPassLine(other, std::string(32767, 'a'), nullptr));
+    ASSERT_TRUE(AppendPassLine(other, std::string(32768, 'b'), nullptr));
+    EXPECT_EQ(ReadFile(other), std::string(32768, 'b') + "\n");
     std::string why;
     EXPECT_FALSE(AppendPassLine(path + ".1/below", "x", &why));
     EXPECT_EQ(why, path + ".1 cannot be made: Not a directory");

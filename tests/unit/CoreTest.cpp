@@ -5,6 +5,7 @@
 
 #include "base/Masking.h"
 #include "base/Printable.h"
+#include "core/Executor.h"
 #include "core/address/Address.h"
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
@@ -159,6 +160,23 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
     }
     for (const std::string& address : refused)
         EXPECT_FALSE(SplitAddress(address).has_value()) << address;
+}
+
+// A plan that writes or runs but names no destination would skip the gateway
+// decision: the executor carries out nothing of it.
+TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
+    RecordingPlatform platform;
+    Application& app = platform.Start(clients::kMacOS, "/home/demo");
+    platform.recorder.events.clear();
+    Plan runs, writes;
+    runs.command = Command{};
+    runs.command->Literal("open x");
+    writes.files.push_back({"/home/demo/x.rdp", "text", 0600, {}, "", true});
+    for (const Plan* plan : {&runs, &writes})
+        EXPECT_EQ(Execute(Request{}, *plan, Configuration{}, app.Seams()).outcome, Outcome::NotRun);
+    EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
+              std::vector<std::string>(2, "Not run: the plan names no destination"));
+    EXPECT_EQ(platform.recorder.events.size(), 2u);  // the log lines alone
 }
 
 TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {

@@ -95,12 +95,12 @@ std::vector<std::string> TrustedGateways(Preferences& preferences) {
 std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std::string_view host) {
     std::optional<Sharing> granted;
     for (std::string_view entry : trusted) {
-        const std::size_t blank = std::min(entry.find(' '), entry.size());
-        if (!SameHost(entry.substr(0, blank), host)) continue;
-        const std::string_view words = entry.substr(blank);
+        const std::size_t comma = std::min(entry.find(','), entry.size());
+        if (!SameHost(entry.substr(0, comma), host)) continue;
+        const std::string_view words = entry.substr(comma);
         if (!granted) granted = Sharing{};
-        granted->clipboard |= words.find(" clipboard") != std::string_view::npos;
-        granted->drives |= words.find(" drives") != std::string_view::npos;
+        granted->clipboard |= words.find(",clipboard") != std::string_view::npos;
+        granted->drives |= words.find(",drives") != std::string_view::npos;
     }
     return granted;
 }
@@ -120,11 +120,11 @@ bool TrustAlways(Preferences& preferences, const Destination& destination, std::
         sharing.clipboard |= now.clipboard;
         sharing.drives |= now.drives;
         std::erase_if(trusted, [&](std::string_view entry) {
-            return SameHost(entry.substr(0, std::min(entry.find(' '), entry.size())),
+            return SameHost(entry.substr(0, std::min(entry.find(','), entry.size())),
                             destination.host);
         });
-        trusted.push_back(destination.host + (sharing.clipboard ? " clipboard" : "") +
-                          (sharing.drives ? " drives" : ""));
+        trusted.push_back(destination.host + (sharing.clipboard ? ",clipboard" : "") +
+                          (sharing.drives ? ",drives" : ""));
         return trusted;
     };
     return preferences.UpdateList(kTrustedGateways, change, err);

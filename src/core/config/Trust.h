@@ -26,8 +26,8 @@ struct Sharing {
 Sharing SharingOf(const Destination& destination);
 
 // The hosts the user chose to trust always, in the order trusted, each kept
-// as "HOST" and the words " clipboard" and " drives" for what the user
-// agreed to share with it ("gw.example clipboard"); adding one and
+// as "HOST" and ",clipboard" and ",drives" for what the user agreed to
+// share with it ("gw.example,clipboard": no host holds a comma); adding one and
 // forgetting them all, false with the reason when the change is not kept.
 std::vector<std::string> TrustedGateways(Preferences& preferences);
 bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err);

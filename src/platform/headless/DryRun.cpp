@@ -78,6 +78,9 @@ struct Printer {
                     rest =
                         end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
                 }
+                if (event.text.ends_with(".rdp"))
+                    out << "removal  at the first launch or start a minute after it was written, "
+                           "with the password it may hold\n";
                 break;
             }
             case Kind::Command: {

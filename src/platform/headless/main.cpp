@@ -68,7 +68,7 @@ Files:
       hosts launches may connect to (then nothing is asked); read for every URL
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" replaces every alert with the log line
-      "Alert suppressed"; "TrustedGateways=HOST[ clipboard][ drives]"
+      "Alert suppressed"; "TrustedGateways=HOST[,clipboard][,drives]"
       lines, the trusted hosts and what they may be shared
 
 Clients are looked for under /Applications (or where configuration.ini

@@ -46,7 +46,7 @@ Files:
       [clients] paths of client programs, [gateways] the allowed hosts
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" after "don't show again" (--show-alerts, or
-      deleting the line, shows alerts again); "TrustedGateways=HOST[ clipboard][ drives]"
+      deleting the line, shows alerts again); "TrustedGateways=HOST[,clipboard][,drives]"
       lines, the trusted hosts and what they may be shared
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
