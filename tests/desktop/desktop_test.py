@@ -334,8 +334,7 @@ class Desktop(unittest.TestCase):
         self.spawn(["/usr/bin/torvale-desktop", "torvale://&action=StartMstsc&localhost=%s&disk=*%%3B%s&"
                     % (host, drives)])
         window = poll(lambda: self.windows(lambda name: name == "确认连接"), "the question")[0]
-        geometry = dict(line.split("=") for line in
-                        self.xdotool("getwindowgeometry", "--shell", window).split("\n"))
+        geometry = dict(l.split("=") for l in self.xdotool("getwindowgeometry", "--shell", window).split())
         x, y, width, height = (int(geometry[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         shot = self.root + "/small-screen.png"
         subprocess.run(["import", "-window", "root", shot], env=self.env, check=True, timeout=WAIT)

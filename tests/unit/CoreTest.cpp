@@ -52,7 +52,7 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     EXPECT_EQ(ForDialog(std::string(120000, 'x')).size(),
               2000 + std::string("…（另有 118000 个字符未显示）").size());
     // Each value of the trust question is cut alone, so the lines after it
-    // stay in view; but never the host (253 bytes at most), whose end names its domain.
+    // stay in view; never the host (253 bytes at most), whose end names its domain.
     const std::string longer(300, 'h'), shown = std::string(200, 'h') + "…\n";
     const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0", ""}});
     for (const char* label : {"登录名：", "共享的驱动器："})
@@ -194,14 +194,14 @@ TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
 }
 
 TEST(Core, MaskedHidesEveryOccurrenceOfEverySecret) {
+    // A false start, overlapping places (masked once), touching ones (each).
+    // clang-format off
     const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
-        {"a pw b pw", {"pw"}, "a ******** b ********"},
-        {"aaab", {"aab"}, "a********"},          // found behind a false start
-        {"xabcy", {"abc", "bcy"}, "x********"},  // overlapping places: masked once
-        {"abab-ab", {"abab", "ab"}, "********-********"},
-        {"pwpw", {"pw"}, "****************"},  // touching places: each masked
-        {"text", {""}, "text"},
+        {"a pw b pw", {"pw"}, "a ******** b ********"}, {"aaab", {"aab"}, "a********"},
+        {"xabcy", {"abc", "bcy"}, "x********"}, {"abab-ab", {"abab", "ab"}, "********-********"},
+        {"pwpw", {"pw"}, "****************"}, {"text", {""}, "text"},
     };
+    // clang-format on
     for (const auto& [text, secrets, masked] : cases)
         EXPECT_EQ(Masked(text, secrets), masked) << text;
 }
