@@ -140,7 +140,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
     const std::tuple<std::string, std::string, std::string> taken[] = {
         {"", "", ""}, {"gw.example:3389", "gw.example", "3389"}, {"GW.example.:1", "GW.example.", "1"},
         {"10.0.0.255:65535", "10.0.0.255", "65535"}, {"0.0.0.0", "0.0.0.0", ""},
-        {"[2001:db8::1]:3389", "2001:db8::1", "3389"}, {"[::ffff:127.0.0.1]", "::ffff:127.0.0.1", ""},
+        {"[2001:DB8::F]:3389", "2001:DB8::F", "3389"}, {"[::ffff:127.0.0.1]", "::ffff:127.0.0.1", ""},
         {"fe80::1%eth0", "fe80::1%eth0", ""}, {"中文.example", "中文.example", ""},
         {"a_b-c.1x", "a_b-c.1x", ""}, {name + ":22", name, "22"},
     };
