@@ -160,6 +160,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
     }
     for (const std::string& address : refused)
         EXPECT_FALSE(SplitAddress(address).has_value()) << address;
+    EXPECT_FALSE(IsHost("[gw]"));  // a host of its own, as proxy_addr and host give one
 }
 
 // A plan that writes or runs but names no destination would skip the gateway
