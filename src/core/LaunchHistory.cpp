@@ -1,17 +1,20 @@
 #include "core/LaunchHistory.h"
 
-#include <ctime>
+#include <cstdio>
 
 #include "base/Printable.h"
 
 namespace torvale {
 
 std::string PassLine(const LaunchRecord& record) {
-    const std::time_t time = std::chrono::system_clock::to_time_t(record.time);
-    std::tm utc{};
-    gmtime_r(&time, &utc);
+    using namespace std::chrono;
+    const auto day = floor<days>(record.time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{floor<seconds>(record.time - day)};
     char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02u %02ld:%02ld:%02ld UTC", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), long(clock.hours().count()),
+                  long(clock.minutes().count()), long(clock.seconds().count()));
     std::string line = std::string(stamp) + " | " + Printable(record.action, 80) + " | " +
                        (record.gateway.empty() ? "-" : Printable(record.gateway, 300)) + " | " +
                        (record.client.empty() ? "-" : Printable(record.client, 200)) + " | " +

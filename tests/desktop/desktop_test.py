@@ -296,16 +296,6 @@ class Desktop(unittest.TestCase):
         self.click(self.link("StartFileZilla", protocol="ftp"), "firefox-esr")
         self.assertEqual(poll(lambda: read(log), "the FTP login"), ("logged in " + LOGIN).encode())
 
-    def test_a_click_starts_freerdp_with_the_login_name(self):
-        with socket.create_server(("127.0.0.1", 0)) as server:
-            self.click(self.link("StartMstsc", localhost="127.0.0.1:%d" % server.getsockname()[1],
-                                 entrust_password="0", target_ip="10.0.0.9"))
-            with self.accept(server) as connection:
-                packet = connection.recv(4096)
-        # An X.224 connection request that carries the login name.
-        self.assertEqual(packet[:2], b"\x03\x00")
-        self.assertIn(("Cookie: mstshash=%s\r\n" % LOGIN).encode(), packet)
-
     def test_freerdp_opens_the_published_application_and_takes_every_switch_that_passes(self):
         for fields in ["&action=StartMstscAutoRun&path=C:%5CTools%5CViewer.exe+-r&"] + [
                 "&action=StartMstsc&rdparg=%s&" % switch

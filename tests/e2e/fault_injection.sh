@@ -2,8 +2,7 @@
 # Connection files under real faults: a full disk, a read-only file system, a
 # file size limit, and a file system without hard links (SMB homes, exFAT).
 # What was there before stays byte for byte, no temporary file is left, and
-# the user is told. Then a writer killed halfway, and a configuration.ini
-# written by another hand while start-up makes it.
+# the user is told. Then a writer killed halfway.
 #   fault_injection.sh TORVALE RECORD_ARGV
 [ "$(id -u)" = 0 ] || { echo "skipped: mounting a small file system needs root"; exit 77; }
 # Its mounts must stay in a namespace of its own. In a chroot "/" is no mount
@@ -68,17 +67,4 @@ kept=$(ls -A | tr '\n' ' ')
     { echo "leftover: start-up left $kept"; status=1; }
 cd / && rm -rf "$out"
 
-# Start-up stopped right after it first touches configuration.ini; meanwhile
-# an administrator writes an allow-list there. It must stay as written.
-out=$(mktemp -d) conf=$out/home/Documents/torvale/configuration.ini
-mkdir -p "$out/home/Documents"
-HOME=$out/home XDG_CONFIG_HOME=$out strace -qq -o "$out/trace" -P "$conf" \
-    -e inject=openat,newfstatat,stat:signal=SIGSTOP:when=1 "$torvale" </dev/null &
-tracer=$!
-for _ in $(seq 400); do grep -qs 'stopped by SIGSTOP' "$out/trace" && break; sleep 0.05; done
-printf '[gateways]\nallow = 10.0.0.1\n' >"$conf"
-kill -CONT "$(pgrep -P $tracer)" 2>/dev/null
-wait $tracer
-grep -q 'allow = 10.0.0.1' "$conf" || { echo "race: start-up replaced the allow-list"; status=1; }
-rm -rf "$out"
 exit $status

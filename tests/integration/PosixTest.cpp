@@ -145,6 +145,7 @@ TEST(PassLog, KeepsItsLinesPrivateAndMovesAFullLogAside) {
     for (int i = 0; i < 70; ++i)
         ASSERT_TRUE(AppendPassLine(path, line + std::to_string(10 + i), nullptr));
     EXPECT_EQ(FileMode(path), 0600u);
+    EXPECT_EQ(FileMode(dir / "torvale"), 0700u);
     EXPECT_EQ(ReadFile(path + ".1").size(), 65 * 1003u);  // full: the 66th went to a new one
     EXPECT_EQ(LastPassLines(path, 2), (std::vector<std::string>{line + "78", line + "79"}));
     // A line that just passes the limit, newline and all, goes to a new log.

@@ -18,7 +18,6 @@
 //   url FIELDS                  a pass on "torvale://" FIELDS
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
-//   argv "WORD" ...             the words the newest plan's line makes, each quoted
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
 //   wrote PATH | none           each file the passes wrote, in order
@@ -46,7 +45,7 @@ constexpr const char* kBin = "/opt/bin";
 const char* const kDirectives[] = {"table",    "installed", "config", "fail",   "tick",   "answer",
                                    "question", "trusted",   "url",    "nested", "run",    "alert",
                                    "log",      "wrote",     "action", "client", "reason", "gateway",
-                                   "outcome",  "detail",    "fails",  "argv",   "unkept"};
+                                   "outcome",  "detail",    "fails",  "unkept"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -137,15 +136,6 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     }
     if (answer.empty()) std::erase_if(dialogs, [](auto& line) { return line[0] == 'q'; });
     EXPECT_EQ(shown, dialogs);
-    // The argv the newest plan's line means, as the dry run quotes it.
-    for (const std::string& expected : all("argv")) {
-        const auto& command = app.LastPass().plan.command;
-        ASSERT_TRUE(command.has_value()) << "argv: the newest plan has no command";
-        std::string words;
-        for (const std::string& word : ArgvOf(*command))
-            words += (words.empty() ? "\"" : " \"") + word + "\"";
-        EXPECT_EQ(words, expected);
-    }
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Command), all("run"));
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log), all("log"));
     if (const auto wrote = all("wrote"); !wrote.empty()) {

@@ -39,7 +39,8 @@ std::string Normalised(std::string_view path) {
 // client applies them: those that share most by name first, then each path
 // in the form the file system resolves, "/" and the home folder in words.
 std::vector<std::string> Drives(const Shares& shares) {
-    std::vector<std::string> special, paths;
+    bool all = false, home = false, later = false;
+    std::vector<std::string> paths;
     std::string_view disk = shares.disk;
     for (std::size_t at = 0; at <= disk.size();) {
         const std::size_t end = std::min(disk.find(';', at), disk.size());
@@ -48,11 +49,11 @@ std::vector<std::string> Drives(const Shares& shares) {
         if (drive.empty()) continue;
         const std::string path = drive.starts_with("/") ? Normalised(drive) : std::string(drive);
         if (drive == "*") {
-            special.insert(special.begin(), "所有驱动器");
+            all = true;
         } else if (drive == "%") {
-            special.push_back("主文件夹");
+            home = true;
         } else if (drive == "DynamicDrives") {
-            special.push_back("以后插入的驱动器");
+            later = true;
         } else if (path == "/") {
             paths.push_back("整个文件系统（/）");
         } else if (!shares.home.empty() && path == Normalised(shares.home)) {
@@ -63,12 +64,21 @@ std::vector<std::string> Drives(const Shares& shares) {
     }
     // Each named once, in a fixed order.
     std::vector<std::string> drives;
-    for (const char* name : {"所有驱动器", "主文件夹", "以后插入的驱动器"}) {
-        if (std::find(special.begin(), special.end(), name) != special.end())
-            drives.push_back(name);
-    }
+    if (all) drives.emplace_back("所有驱动器");
+    if (home) drives.emplace_back("主文件夹");
+    if (later) drives.emplace_back("以后插入的驱动器");
     drives.insert(drives.end(), paths.begin(), paths.end());
     return drives;
+}
+
+// The host an entry of the trusted hosts names: what stands before its first ",".
+std::string_view HostOfEntry(std::string_view entry) {
+    return entry.substr(0, entry.find(','));
+}
+
+// What a launch would share beyond what the user granted its host.
+Sharing Beyond(const Sharing& need, const Sharing& granted) {
+    return {need.clipboard && !granted.clipboard, need.drives && !granted.drives};
 }
 
 std::string DrivesLine(const Shares& shares) {
@@ -95,9 +105,8 @@ std::vector<std::string> TrustedGateways(Preferences& preferences) {
 std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std::string_view host) {
     std::optional<Sharing> granted;
     for (std::string_view entry : trusted) {
-        const std::size_t comma = std::min(entry.find(','), entry.size());
-        if (!SameHost(entry.substr(0, comma), host)) continue;
-        const std::string_view words = entry.substr(comma);
+        if (!SameHost(HostOfEntry(entry), host)) continue;
+        const std::string_view words = entry.substr(HostOfEntry(entry).size());
         if (!granted) granted = Sharing{};
         granted->clipboard |= words.find(",clipboard") != std::string_view::npos;
         granted->drives |= words.find(",drives") != std::string_view::npos;
@@ -107,9 +116,8 @@ std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std:
 
 Trusted HowTrusted(const std::optional<Sharing>& granted, const Destination& destination) {
     if (!granted) return Trusted::No;
-    const Sharing need = SharingOf(destination);
-    const bool more = (need.clipboard && !granted->clipboard) || (need.drives && !granted->drives);
-    return more ? Trusted::WithLess : Trusted::Enough;
+    const Sharing more = Beyond(SharingOf(destination), *granted);
+    return more.clipboard || more.drives ? Trusted::WithLess : Trusted::Enough;
 }
 
 bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err) {
@@ -120,8 +128,7 @@ bool TrustAlways(Preferences& preferences, const Destination& destination, std::
         sharing.clipboard |= now.clipboard;
         sharing.drives |= now.drives;
         std::erase_if(trusted, [&](std::string_view entry) {
-            return SameHost(entry.substr(0, std::min(entry.find(','), entry.size())),
-                            destination.host);
+            return SameHost(HostOfEntry(entry), destination.host);
         });
         trusted.push_back(destination.host + (sharing.clipboard ? ",clipboard" : "") +
                           (sharing.drives ? ",drives" : ""));
@@ -137,12 +144,10 @@ bool ForgetGateways(Preferences& preferences, std::string* err) {
 Question TrustQuestion(const Destination& destination, const std::optional<Sharing>& granted) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
     if (granted) {
-        const Sharing need = SharingOf(destination);
-        const bool clipboard = need.clipboard && !granted->clipboard;
-        const bool drives = need.drives && !granted->drives;
+        const Sharing more = Beyond(SharingOf(destination), *granted);
         message = std::string("此链接要连接到一台您已信任的主机，但这次还要共享") +
-                  (clipboard ? "剪贴板" : "") + (clipboard && drives ? "和" : "") +
-                  (drives ? "驱动器" : "") + "，您以前没有同意过。\n";
+                  (more.clipboard ? "剪贴板" : "") + (more.clipboard && more.drives ? "和" : "") +
+                  (more.drives ? "驱动器" : "") + "，您以前没有同意过。\n";
     }
     // A host is at most 253 bytes: shown whole, its domain cannot be cut away.
     message += "主机：" + Printable(destination.address) + "\n";

@@ -74,9 +74,8 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
             continue;
         }
         // Keys are found whole and in their exact case: any other is never read.
-        const bool known = std::any_of(kLaunchParameters.begin(), kLaunchParameters.end(),
-                                       [&](const auto& p) { return p.key == key; });
-        if (!known) {
+        const auto& keys = KnownKeys();
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
             std::string warning = Printable(key) + " is no launch parameter and is never read";
             if (const std::string_view meant = Nearest(key, KnownKeys()); !meant.empty())
                 warning += ": did you mean " + std::string(meant) + "?";
