@@ -27,7 +27,7 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         // so do the connection files of earlier launches: their clients read
         // them at once, and a password must not stay in the user's
         // Documents (which iCloud may upload) for good.
-        platform_.files.RemoveLeftovers(ConfigDir, ".rdp");
+        RemoveLeftovers();
         // Only where nothing is: an administrator or a deployment tool may
         // be writing an allow-list there at this very moment.
         if (!platform_.files.CreateEmptyFile(ConfigurationPath(), 0644, &why) &&
@@ -35,6 +35,13 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
             platform_.log.Write("Not made: " + ConfigurationPath() + ": " + why);
         }
     });
+}
+
+void Application::RemoveLeftovers() {
+    // The terminal scripts remove themselves as they start; one that did not
+    // start is of no use a minute later.
+    for (const std::string_view kind : {".rdp", ".command"})
+        platform_.files.RemoveLeftovers(ConfigDir, kind);
 }
 
 void Application::Locate(const std::string& homeDirectory, std::string_view searchPath) {
@@ -84,7 +91,7 @@ void Application::Exclusively(const std::function<void()>& work) {
 void Application::RunPass(const Decoded& decoded) {
     // The macOS application is resident and starts rarely: every pass also
     // removes the connection files earlier ones left a minute ago or more.
-    platform_.files.RemoveLeftovers(ConfigDir, ".rdp");
+    RemoveLeftovers();
     pass_ = PassRecord{};
     pass_.decodeFailure = decoded.failure;
     // Read afresh for every pass, so that an administrator's change counts
@@ -93,10 +100,24 @@ void Application::RunPass(const Decoded& decoded) {
     pass_.request = ReadRequest(decoded.fieldText);
 
     const Route* route = FindRoute(pass_.request.action);
-    const ClientChoice client = route != nullptr && route->client != nullptr
-                                    ? Choose(clients_.*route->client, config)
-                                    : ClientChoice{};
-    pass_.plan = PlanLaunch(route, pass_.request, {clients_, client, ConfigDir, home_});
+    ClientChoice client = route != nullptr && route->client != nullptr
+                              ? Choose(clients_.*route->client, config)
+                              : ClientChoice{};
+    // SSH links open in the user's terminal where SecureCRT is missing (on
+    // Linux), or wherever configuration.ini asks for OpenSSH.
+    std::optional<ClientChoice> terminal;
+    std::string_view because;
+    if (route != nullptr && route->inTerminal != nullptr &&
+        (config.preferOpenSSH || (!client.found && clients_.sshWithoutSecureCRT))) {
+        because =
+            config.preferOpenSSH ? "SSH = openssh in configuration.ini" : "SecureCRT not found";
+        client = Choose(clients_.*TerminalClient(*route, pass_.request), config);
+        terminal = Choose(clients_.terminal, config);
+    }
+    const std::string passName = processName + "-" + std::to_string(++passes_);
+    pass_.plan = PlanLaunch(route, pass_.request,
+                            {clients_, client, ConfigDir, home_, terminal ? &*terminal : nullptr,
+                             because, askpassHelper, passName});
     pass_.record = Execute(pass_.request, pass_.plan, config, platform_);
 
     // The history is shown to anyone at the screen: no secret goes there,

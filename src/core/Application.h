@@ -72,6 +72,12 @@ class Application {
     // The user data directory: $HOME/Documents/torvale.
     std::string ConfigDir;
     std::string ConfigurationPath() const { return ConfigDir + "/configuration.ini"; }
+    // The program ssh runs as its askpass helper: this one, in its askpass
+    // mode. Empty: none, and the user types an entrusted password.
+    std::string askpassHelper;
+    // A name of this process, which no other running one has (its id): the
+    // files of its passes carry it.
+    std::string processName = "0";
     // The launch URLs handled in this run.
     LaunchHistory history;
     // The newest request pass.
@@ -92,12 +98,15 @@ class Application {
     // configuration.ini for a pass: an error is an alert, and its reason a
     // log line.
     Configuration LoadConfiguration();
+    // What earlier launches left in the user data directory a minute ago or more.
+    void RemoveLeftovers();
 
     Platform platform_;
     const ClientTable& clients_;
     std::string home_;
     std::string searchPath_;
     PassRecord pass_;
+    std::size_t passes_ = 0;
     bool exclusive_ = false;
     // URL events that came during a pass; beyond kPendingLimit they are
     // dropped, so that a page cannot queue passes without end behind an alert.

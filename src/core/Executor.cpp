@@ -51,6 +51,7 @@ class Execution {
             }
             fileMissing = true;
         }
+        if (plan_.handover) Offer(*plan_.handover);
         if (plan_.command) {
             const std::string line = LineOf(*plan_.command);
             if (debug && plan_.command->debugShown) Alert(platform_, titles::kDebug, line);
@@ -116,6 +117,14 @@ class Execution {
         record_.detail = file.path;
         Alert(platform_, titles::kSorry, file.failureAlert);
         return false;
+    }
+
+    // Without the handover the client still runs, and asks the user.
+    void Offer(const Handover& handover) {
+        std::string why;
+        if (platform_.askpass.Serve(handover, &why)) return;
+        platform_.log.Write("Password not handed over: " + why);
+        record_.detail = "the password is to be typed: " + why;
     }
 
     void runcmd(const std::string& line, bool fileMissing) {

@@ -15,9 +15,11 @@
 //   unkept WHY                  every change to the preferences fails, for that reason
 //   trusted HOST                a host the user trusted before
 //   fails STDERR                every command fails at once, writing this
+//   unserved WHY                every password handover fails, for that reason
 //   url FIELDS                  a pass on "torvale://" FIELDS
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
+//   askpass SOCKET: SECRET for PROMPT | PROMPT   each password handover, in order
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
 //   wrote PATH | none           each file the passes wrote, in order
@@ -42,10 +44,10 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 
 // Directives that take whatever follows them, and those that set up the case.
-const char* const kDirectives[] = {"table",    "installed", "config", "fail",   "tick",   "answer",
-                                   "question", "trusted",   "url",    "nested", "run",    "alert",
-                                   "log",      "wrote",     "action", "client", "reason", "gateway",
-                                   "outcome",  "detail",    "fails",  "unkept"};
+const char* const kDirectives[] = {
+    "table",  "installed", "config",  "fail",   "tick",  "answer", "question", "trusted",
+    "url",    "nested",    "run",     "alert",  "log",   "wrote",  "action",   "client",
+    "reason", "gateway",   "outcome", "detail", "fails", "unkept", "askpass",  "unserved"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -111,6 +113,10 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (const auto failure = all("unkept"); !failure.empty())
         platform.preferences.failure = failure[0];
     if (const auto fails = all("fails"); !fails.empty()) platform.shell.failure = fails[0];
+    if (const auto why = all("unserved"); !why.empty()) platform.askpass.failure = why[0];
+    platform.askpassHelper = table.name == "linux"
+                                 ? "/usr/bin/torvale-desktop"
+                                 : "/Applications/Torvale.app/Contents/MacOS/Torvale";
 
     Application& app = platform.Start(table, kHome, kBin);
     platform.recorder.events.erase(
@@ -138,6 +144,16 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     EXPECT_EQ(shown, dialogs);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Command), all("run"));
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log), all("log"));
+    std::vector<std::string> handovers;
+    for (const RecordedEvent& event : platform.recorder.events) {
+        if (event.kind != RecordedEvent::Kind::Handover) continue;
+        std::string prompts = event.detail;
+        for (std::size_t at = 0; (at = prompts.find('\n', at)) != std::string::npos;)
+            prompts.replace(at, 1, " | ");
+        handovers.push_back(event.text + ": " + app.LastPass().plan.handover->secret + " for " +
+                            prompts);
+    }
+    EXPECT_EQ(handovers, all("askpass"));
     if (const auto wrote = all("wrote"); !wrote.empty()) {
         EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::WriteFile),
                   wrote == std::vector<std::string>{"none"} ? std::vector<std::string>{} : wrote);

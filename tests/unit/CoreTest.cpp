@@ -72,7 +72,8 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
         {"[gateways]\nallow = 10.0.0.1\nnonsense\n", 3, "it is not [section] or key = value", true},
         // Reading may stop before the allow-list; a BOM is read as none.
         {"\xEF\xBB\xBF[clients]\nPutty = /x\n" + longLine + "[gateways]\nallow = 1\n", 2,
-         "no client is named 'Putty'; known: 'FileZilla', 'SecureCRT', 'Microsoft Remote Desktop', 'Remote Desktop Connection', 'QuendalApp'", true},
+         "no client is named 'Putty'; known: 'FileZilla', 'SecureCRT', 'Microsoft Remote Desktop', 'Remote Desktop Connection', 'QuendalApp', 'Terminal', 'OpenSSH', 'Telnet', 'SSH'", true},
+        {"[clients]\nSSH = yes\n", 2, "SSH is \"openssh\" or the absolute path of a terminal", false},
         {"[Gateway]\nallow = 10.0.0.1\n", 2, "no section is named [Gateway]; did you mean [gateways]?", true},
         {"[gateways]\nallowed = 10.0.0.1\n", 2, "[gateways] has no key 'allowed'; did you mean 'allow'?", true},
         {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte", true},

@@ -43,6 +43,17 @@ const ClientTable kMacOS{
     {"QuendalApp",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"QuendalApp.app\"程序",
      {{"/Applications/QuendalApp.app", "-n --args"}}},
+    // Terminal.app and iTerm2 run a .command file opened in them, in a new
+    // window: no Apple Events, so no permission to ask for.
+    {"Terminal",
+     "未检测到终端程序\n请确保\"/System/Applications/Utilities/Terminal.app\"程序存在",
+     {{.path = "/System/Applications/Utilities/Terminal.app",
+       .arguments = "",
+       .beforePath = "-a",
+       .opensScript = true}}},
+    {"OpenSSH", "未检测到ssh\n请确保\"/usr/bin/ssh\"程序存在", {{"/usr/bin/ssh", ""}}},
+    {"Telnet", "未检测到telnet\n请安装telnet程序，或改用SSH", {{"/usr/bin/telnet", ""}}},
+    false,
 };
 
 namespace {
@@ -77,6 +88,20 @@ const ClientTable kLinux{
      kLinuxRemoteDesktop},
     // There is no QuendalApp for Linux; a path configured for it is used.
     {"QuendalApp", "未检测到远程桌面连接程序\n请确保已安装\"QuendalApp\"程序", {{"", ""}}},
+    // Debian's alternative first: policy makes every x-terminal-emulator
+    // take "-e COMMAND ARGS". Then each with the switch its own manual gives
+    // for a command and its arguments (gnome-terminal's and xfce4-terminal's
+    // -e take one string, to be split again: not ours to use).
+    {"Terminal",
+     "未检测到终端程序\n请确保已安装\"xterm\"等终端程序",
+     {{"x-terminal-emulator", "-e"},
+      {"gnome-terminal", "--"},
+      {"konsole", "-e"},
+      {"xfce4-terminal", "-x"},
+      {"xterm", "-e"}}},
+    {"OpenSSH", "未检测到ssh\n请确保已安装\"openssh-client\"程序（或SecureCRT）", {{"ssh", ""}}},
+    {"Telnet", "未检测到telnet\n请确保已安装\"telnet\"程序", {{"telnet", ""}}},
+    true,
 };
 
 }  // namespace torvale::clients

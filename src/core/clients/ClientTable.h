@@ -32,6 +32,9 @@ struct ClientProgram {
     // Words between the launcher and the program's path ("-a": the file
     // that follows opens in this program, not in the system's default one).
     std::string_view beforePath = {};
+    // A terminal that runs a script file it is given (Terminal.app opens a
+    // .command file), rather than the command words after `arguments`.
+    bool opensScript = false;
 };
 
 // One client application. The not-found text is held whole, exactly as the
@@ -56,10 +59,24 @@ struct ClientTable {
     ClientApp microsoftRemoteDesktop;
     ClientApp remoteDesktopConnection;
     ClientApp quendalApp;
+    // What SSH and Telnet links start without SecureCRT: the user's
+    // terminal, and in it OpenSSH's ssh or telnet.
+    ClientApp terminal;
+    ClientApp openSSH;
+    ClientApp telnet;
+    // Whether those links go to OpenSSH where SecureCRT is missing; else
+    // only where configuration.ini says "SSH = openssh".
+    bool sshWithoutSecureCRT;
 
-    std::array<const ClientApp*, 5> All() const {
-        return {&fileZilla, &secureCRT, &microsoftRemoteDesktop, &remoteDesktopConnection,
-                &quendalApp};
+    std::array<const ClientApp*, 8> All() const {
+        return {&fileZilla,
+                &secureCRT,
+                &microsoftRemoteDesktop,
+                &remoteDesktopConnection,
+                &quendalApp,
+                &terminal,
+                &openSSH,
+                &telnet};
     }
 };
 

@@ -52,16 +52,28 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
     std::vector<std::string_view> clientNames;
     for (const ClientApp* app : table.All())
         clientNames.push_back(app->name);
+    clientNames.push_back("SSH");
+    // A client's path, "~/" for the home folder.
+    auto keepPath = [&](std::string_view name, std::string_view value, int line) -> std::string {
+        std::string path(value);
+        if (path.starts_with("~/")) path = home + path.substr(1);
+        if (!path.starts_with("/")) return "the path of " + std::string(name) + " is not absolute";
+        config.clients[std::string(name)] = {std::move(path), line};
+        return {};
+    };
     auto onEntry = [&](const IniEntry& entry) -> std::string {
+        if (entry.section == "clients" && entry.key == "SSH") {
+            config.preferOpenSSH = true;
+            if (entry.value == "openssh") return {};
+            // A terminal's path: the one that key also names.
+            if (!entry.value.starts_with("/") && !entry.value.starts_with("~/"))
+                return "SSH is \"openssh\" or the absolute path of a terminal";
+            return keepPath("Terminal", entry.value, entry.line);
+        }
         if (entry.section == "clients") {
             if (!isClient(entry.key))
                 return unknown("no client is named", entry.key, clientNames, "'", "'");
-            std::string path(entry.value);
-            if (path.starts_with("~/")) path = home + path.substr(1);
-            if (!path.starts_with("/"))
-                return "the path of " + std::string(entry.key) + " is not absolute";
-            config.clients[std::string(entry.key)] = {std::move(path), entry.line};
-            return {};
+            return keepPath(entry.key, entry.value, entry.line);
         }
         if (entry.section == "gateways" && entry.key == "allow") {
             std::string_view hosts = entry.value;
@@ -84,6 +96,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         // line: an allow-list in a file with an error cannot be trusted.
         config.errorLine = error;
         config.clients.clear();
+        config.preferOpenSSH = false;
         config.gatewaysInError = MayHoldAllowList(text);
     }
     return config;

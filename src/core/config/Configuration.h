@@ -15,6 +15,8 @@ namespace torvale {
 //
 //   [clients]
 //   SecureCRT = ~/Applications/SecureCRT.app     ; a client's path, "~/" for home
+//   SSH = openssh                                ; or a terminal's path: SSH links
+//                                                ; open ssh in a terminal
 //   [gateways]
 //   allow = 10.0.0.1, gw.example.com             ; the only hosts launches may go to
 struct Configuration {
@@ -24,6 +26,9 @@ struct Configuration {
     };
     // By client name; only from a file without errors.
     std::map<std::string, ClientPath, std::less<>> clients;
+    // "SSH = openssh", or a terminal's path there: SSH and Telnet links open
+    // in a terminal even where SecureCRT is installed.
+    bool preferOpenSSH = false;
     // Hosts launches may connect to; empty: every host.
     std::vector<std::string> allow;
     // The file has an error and may hold an allow-list (it mentions a

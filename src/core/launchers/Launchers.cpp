@@ -12,12 +12,12 @@ constexpr Route kRoutes[] = {
     {"StartWinscp", nullptr, nullptr, "winscp还未实现"},
     {"StartFileZilla", &T::fileZilla, PlanFileZilla},
     {"StartFlashXP", nullptr, nullptr, "flashxp还未实现"},
-    {"StartSecureCRT", &T::secureCRT, PlanSecureCRT},
+    {"StartSecureCRT", &T::secureCRT, PlanSecureCRT, {}, PlanSshInTerminal},
     {"StartMstsc", &T::microsoftRemoteDesktop, PlanMstsc},
     {"StartPuttyMonitor", nullptr, nullptr, "putty还未实现"},
     {"StartPuttyDisplay", nullptr, nullptr, "putty还未实现"},
-    {"StartSecureCRTDisplay", &T::secureCRT, PlanSecureCRTDisplay},
-    {"StartSecureCRTMonitor", &T::secureCRT, PlanSecureCRTMonitor},
+    {"StartSecureCRTDisplay", &T::secureCRT, PlanSecureCRTDisplay, {}, PlanDisplayInTerminal},
+    {"StartSecureCRTMonitor", &T::secureCRT, PlanSecureCRTMonitor, {}, PlanMonitorInTerminal},
     {"StartRdpReplay", nullptr, nullptr, "rdplayer还未实现"},
     {"StartMstscMonitor", nullptr, nullptr, "rdplayer还未实现"},
     {"StartMstscAutoRun", &T::remoteDesktopConnection, PlanMstscAutoRun},
@@ -52,13 +52,25 @@ Plan PlanLaunch(const Route* route, const Request& request, const LaunchContext&
     }
     Plan plan;
     if (route->notImplemented.empty()) {
-        plan = route->launcher(request, context);
+        plan =
+            (context.terminal != nullptr ? route->inTerminal : route->launcher)(request, context);
     } else {
         plan.refusal = {
             Outcome::NotImplemented, titles::kSorry, std::string(route->notImplemented), {}};
     }
     plan.action = route->action;
     return plan;
+}
+
+ClientApp ClientTable::*TerminalClient(const Route& route, const Request& request) {
+    return route.action == "StartSecureCRT" && request.m_protocol == "telnet" ? &T::telnet
+                                                                              : &T::openSSH;
+}
+
+std::string MonitoringLogin(const Request& r, std::string_view afterUser,
+                            std::string_view afterSid) {
+    return Str(r.m_monitoruser) + std::string(afterUser) + Str(r.m_sid) + std::string(afterSid) +
+           Str(r.m_cid);
 }
 
 Plan OpeningCheck(const LaunchContext& context) {
@@ -74,9 +86,9 @@ Plan OpeningCheck(const LaunchContext& context) {
     return plan;
 }
 
-std::string_view ClientShown(const LaunchContext& context) {
+std::string ClientShown(const LaunchContext& context) {
     const std::string_view shownAs = context.client.found->form->shownAs;
-    return shownAs.empty() ? context.client.app->name : shownAs;
+    return std::string(shownAs.empty() ? context.client.app->name : shownAs);
 }
 
 Command StartCommand(const LaunchContext& context) {

@@ -20,6 +20,14 @@ struct LaunchContext {
     const ClientChoice& client;  // the route's client; none for a placeholder
     const std::string& configDir;
     const std::string& home;  // the user's home folder, which a drive may name
+    // For a link that opens in a terminal: the terminal, and why not SecureCRT.
+    const ClientChoice* terminal = nullptr;
+    std::string_view inTerminalBecause = {};
+    // The program ssh runs as its askpass helper (this one; empty: none, the
+    // user types the password), and a name unique to this pass for what it
+    // leaves in the user data directory.
+    std::string_view askpassHelper = {};
+    std::string_view passName = {};
 };
 
 using Launcher = Plan (*)(const Request&, const LaunchContext&);
@@ -31,14 +39,22 @@ struct Route {
     ClientApp ClientTable::*client = nullptr;
     Launcher launcher = nullptr;
     std::string_view notImplemented = {};
+    // The launcher where the link opens in the user's terminal instead
+    // (ssh or telnet, without SecureCRT).
+    Launcher inTerminal = nullptr;
 };
 
 // The route of an action, or nothing: `action` reaches these fourteen and no
 // other.
 const Route* FindRoute(const Field& action);
 
-// The plan of a route, or of an unknown action when there is none.
+// The plan of a route, or of an unknown action when there is none; in the
+// terminal where the context has one.
 Plan PlanLaunch(const Route* route, const Request& request, const LaunchContext& context);
+
+// The client a route's link runs in a terminal: telnet for a Telnet
+// connection, else ssh.
+ClientApp ClientTable::*TerminalClient(const Route& route, const Request& request);
 
 Plan PlanSecureCRT(const Request& request, const LaunchContext& context);
 Plan PlanSecureCRTMonitor(const Request& request, const LaunchContext& context);
@@ -47,6 +63,14 @@ Plan PlanFileZilla(const Request& request, const LaunchContext& context);
 Plan PlanMstsc(const Request& request, const LaunchContext& context);
 Plan PlanMstscAutoRun(const Request& request, const LaunchContext& context);
 Plan PlanMstscAutoRunReplay(const Request& request, const LaunchContext& context);
+Plan PlanSshInTerminal(const Request& request, const LaunchContext& context);
+Plan PlanMonitorInTerminal(const Request& request, const LaunchContext& context);
+Plan PlanDisplayInTerminal(const Request& request, const LaunchContext& context);
+
+// The login of a monitor or display connection: the monitor user, the
+// session and the connection, with the separators of each.
+std::string MonitoringLogin(const Request& request, std::string_view afterUser,
+                            std::string_view afterSid);
 
 // --- What every launcher begins with
 
@@ -56,7 +80,7 @@ Plan OpeningCheck(const LaunchContext& context);
 
 // The client the question names: the program that really runs ("FreeRDP",
 // "Windows App"), where it is not the client's own.
-std::string_view ClientShown(const LaunchContext& context);
+std::string ClientShown(const LaunchContext& context);
 
 // The command up to the launcher's own arguments: `open` on macOS, the
 // client's path, the words its form puts after it.

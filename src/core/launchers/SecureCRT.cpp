@@ -15,8 +15,7 @@ Plan PlanMonitoring(const Request& r, const LaunchContext& context, std::string_
     Plan plan = OpeningCheck(context);
     if (plan.refusal) return plan;
 
-    const std::string login = Str(r.m_monitoruser) + std::string(afterUser) + Str(r.m_sid) +
-                              std::string(afterSid) + Str(r.m_cid);
+    const std::string login = MonitoringLogin(r, afterUser, afterSid);
     const std::string& host = Str(r.m_host);
     const std::string& port = Str(r.m_monitorport);
     if (RefuseUnsafe(plan, {{"monitoruser", OptionLike(login)},

@@ -80,6 +80,7 @@ std::vector<std::string> SecretForms(const Plan& plan) {
     std::vector<std::string> forms;
     for (const FileToWrite& file : plan.files)
         forms.insert(forms.end(), file.secrets.begin(), file.secrets.end());
+    if (plan.handover && !plan.handover->secret.empty()) forms.push_back(plan.handover->secret);
     if (!plan.command) return forms;
     for (const Word& word : plan.command->words) {
         ForEachRun(word, [&](std::size_t begin, std::size_t end) {

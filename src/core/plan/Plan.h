@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/LaunchHistory.h"
+#include "core/plan/Handover.h"
 
 namespace torvale {
 
@@ -60,9 +61,9 @@ struct Shares {
 
 // Where a launch connects, and as whom, as its client will read it.
 struct Destination {
-    std::string host;         // as the allow-list and the trusted hosts name it
-    std::string address;      // the host with the port the launch carries, if any
-    std::string_view client;  // the name the question gives it: text of the client table
+    std::string host;     // as the allow-list and the trusted hosts name it
+    std::string address;  // the host with the port the launch carries, if any
+    std::string client;   // the name the question gives it: "FreeRDP", "OpenSSH (xterm)"
     std::string login;
     std::optional<Shares> shares;
 };
@@ -95,6 +96,9 @@ struct Plan {
     std::optional<Refusal> refusal;  // then nothing below is carried out
     std::optional<Destination> destination;
     std::vector<FileToWrite> files;
+    // The password the command's client asks its askpass helper for: offered
+    // just before the command runs.
+    std::optional<Handover> handover;
     std::optional<Command> command;
 };
 

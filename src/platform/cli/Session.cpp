@@ -1,9 +1,12 @@
 #include "platform/cli/Session.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 
 #include "platform/cli/PassLog.h"
+#include "platform/posix/Askpass.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {
@@ -24,6 +27,8 @@ std::optional<Session> StartSession(std::string_view program) {
     session.preferencesPath =
         FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), session.home);
     session.passLogPath = PassLogPath(std::getenv("XDG_STATE_HOME"), session.home);
+    session.program = ThisProgram();
+    session.processName = std::to_string(::getpid());
     return session;
 }
 

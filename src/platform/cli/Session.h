@@ -11,6 +11,7 @@
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/StderrAlertPanel.h"
 #include "platform/inih/InihParser.h"
+#include "platform/posix/Askpass.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
@@ -22,6 +23,8 @@ struct Session {
     std::string searchPath;       // PATH, where clients given by name are looked for
     std::string preferencesPath;  // ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
     std::string passLogPath;      // ${XDG_STATE_HOME:-$HOME/.local/state}/torvale/torvale.log
+    std::string program;          // this program's executable: ssh's askpass helper
+    std::string processName;      // this process's id
 };
 
 // Makes the process safe to run launch URLs in, whatever started it, then
@@ -37,18 +40,29 @@ class CommandLinePlatform {
         : preferences(files, session.preferencesPath),
           shell(mode),
           log(session.passLogPath),
-          alerts_(alerts) {}
+          askpass(session.program),
+          alerts_(alerts),
+          session_(session) {}
 
     PosixFileSystem files;
     FilePreferences preferences;
     PosixShell shell;
     StderrLog log;
     InihParser ini;
+    PosixAskpassServer askpass;
 
-    Platform Seams() { return {alerts_, preferences, files, shell, log, ini}; }
+    Platform Seams() { return {alerts_, preferences, files, shell, log, ini, askpass}; }
+    // The application of a front end on these seams.
+    Application App(const ClientTable& clients) {
+        Application app(Seams(), clients);
+        app.askpassHelper = session_.program;
+        app.processName = session_.processName;
+        return app;
+    }
 
   private:
     AlertPanel& alerts_;
+    const Session& session_;
 };
 
 }  // namespace torvale

@@ -1,5 +1,6 @@
 #include "platform/headless/DryRun.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -51,6 +52,17 @@ struct Printer {
         return out + "\"";
     }
 
+    // The prompts a handover answers, one a line.
+    static std::vector<std::string> Prompts(const RecordedEvent& event) {
+        std::vector<std::string> prompts;
+        for (std::size_t at = 0; at <= event.detail.size();) {
+            const std::size_t end = std::min(event.detail.find('\n', at), event.detail.size());
+            prompts.push_back(event.detail.substr(at, end - at));
+            at = end + 1;
+        }
+        return prompts;
+    }
+
     void Event(const RecordedEvent& event, std::ostream& out) const {
         switch (event.kind) {
             case Kind::Alert:
@@ -81,6 +93,15 @@ struct Printer {
                 if (event.text.ends_with(".rdp"))
                     out << "removal  at the first launch or start a minute after it was written, "
                            "with the password it may hold\n";
+                break;
+            }
+            case Kind::Handover: {
+                const std::vector<std::string> prompts = Prompts(event);
+                out << "askpass  " << Shown(event.text) << ": serves the password once, for "
+                    << pass.plan.handover->lifetime.count() << " s, to ssh's askpass helper asking";
+                for (std::size_t i = 0; i < prompts.size(); ++i)
+                    out << (i == 0 ? " " : " or ") << Quoted(prompts[i]);
+                out << "; every other prompt goes to the user in the terminal\n";
                 break;
             }
             case Kind::Command: {
@@ -149,6 +170,15 @@ struct Printer {
                         {"path", Masked(event.text)},
                         {"mode", Octal(event.mode)},
                         {"content", Masked(event.detail)}};
+            case Kind::Handover: {
+                JsonValue prompts = JsonValue::array();
+                for (const std::string& prompt : Prompts(event))
+                    prompts.push_back(Masked(prompt));
+                return {{"type", "askpass"},
+                        {"socket", Masked(event.text)},
+                        {"seconds", pass.plan.handover->lifetime.count()},
+                        {"prompts", prompts}};
+            }
             case Kind::Command: {
                 JsonValue argv = JsonValue::array();
                 for (const std::string& word : ArgvOf(*pass.plan.command))
@@ -204,6 +234,7 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     RecordingPlatform recording(&files_, &preferences_);
     if (options_.assumeInstalled) recording.files.present = [](const std::string&) { return true; };
     recording.alerts.answer = options_.confirm;
+    recording.askpassHelper = session_.program;
     Application& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);

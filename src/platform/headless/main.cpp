@@ -102,6 +102,8 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // ssh's askpass helper, and the server of a password for it.
+    if (const auto status = torvale::RunAskpassMode(argc, argv)) return *status;
     bool dryRun = false;
     bool dryRunOnly = false;
     bool forget = false;
@@ -167,7 +169,7 @@ int main(int argc, char** argv) {
         });
         return 0;
     }
-    torvale::Application app(seams.Seams(), *options.clients);
+    torvale::Application app = seams.App(*options.clients);
     if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
     // The log line says why when the preferences cannot be changed.
     if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;

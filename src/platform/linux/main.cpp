@@ -57,6 +57,9 @@ usage error.
 }  // namespace
 
 int main(int argc, char** argv) {
+    // ssh's askpass helper, and the server of a password for it: no display,
+    // no dialog.
+    if (const auto status = torvale::RunAskpassMode(argc, argv)) return *status;
     bool doctor = false;
     bool showAlerts = false;
     const torvale::CommandLine line =
@@ -80,7 +83,7 @@ int main(int argc, char** argv) {
     if (doctor || showAlerts) {
         torvale::StderrAlertPanel alerts;
         torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Detach);
-        torvale::Application app(seams.Seams(), torvale::clients::kLinux);
+        torvale::Application app = seams.App(torvale::clients::kLinux);
         if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;
         return torvale::Doctor(app, *session, "torvale-desktop");
     }
@@ -94,7 +97,7 @@ int main(int argc, char** argv) {
         alerts = std::make_unique<torvale::StderrAlertPanel>();
     }
     torvale::CommandLinePlatform seams(*session, *alerts, torvale::PosixShell::Mode::Detach);
-    torvale::Application app(seams.Seams(), torvale::clients::kLinux);
+    torvale::Application app = seams.App(torvale::clients::kLinux);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)
         app.handleURLEvent(url);

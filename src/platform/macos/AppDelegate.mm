@@ -1,5 +1,7 @@
 #import "platform/macos/AppDelegate.h"
 
+#include <unistd.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,6 +10,7 @@
 #include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaSeams.h"
 #import "platform/macos/MainViewController.h"
+#include "platform/posix/Askpass.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
@@ -18,6 +21,9 @@
     torvale::PosixShell _shell;
     torvale::TVSystemLog _log;
     torvale::InihParser _ini;
+    // This executable serves the password of an SSH link and is ssh's
+    // askpass helper (main runs those modes before anything of AppKit).
+    std::unique_ptr<torvale::PosixAskpassServer> _askpass;
     // Declared after the seams it refers to, so it is destroyed before them.
     std::unique_ptr<torvale::Application> _core;
     // Kept across closing: the Dock icon brings the same window back.
@@ -27,8 +33,12 @@
 
 - (instancetype)init {
     if ((self = [super init])) {
+        const std::string program = torvale::ThisProgram();
+        _askpass = std::make_unique<torvale::PosixAskpassServer>(program);
         _core = std::make_unique<torvale::Application>(
-            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini});
+            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_askpass});
+        _core->askpassHelper = program;
+        _core->processName = std::to_string(getpid());
     }
     return self;
 }

@@ -53,6 +53,16 @@ CommandResult RecordingShell::Run(const std::string& commandLine) {
     return {{}, true, *failure};
 }
 
+bool RecordingAskpassServer::Serve(const Handover& handover, std::string* err) {
+    std::string detail;
+    for (const std::string& prompt : handover.prompts)
+        detail += (detail.empty() ? "" : "\n") + prompt;
+    recorder_.events.push_back({Kind::Handover, handover.socket, std::move(detail)});
+    if (!failure) return true;
+    if (err != nullptr) *err = *failure;
+    return false;
+}
+
 bool RecordingPreferences::GetBool(const std::string& key) {
     if (const auto it = bools_.find(key); it != bools_.end()) return it->second.value_or(false);
     return lookThrough_ != nullptr && lookThrough_->GetBool(key);
@@ -167,6 +177,7 @@ void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
 Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
                                       std::string_view searchPath) {
     app_.emplace(Seams(), clients);
+    app_->askpassHelper = askpassHelper;
     app_->applicationWillFinishLaunching(home, searchPath);
     return *app_;
 }

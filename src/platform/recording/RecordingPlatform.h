@@ -17,10 +17,14 @@
 namespace torvale {
 
 struct RecordedEvent {
-    enum class Kind { Alert, Question, Log, CreateDirectory, WriteFile, Command };
+    enum class Kind { Alert, Question, Log, CreateDirectory, WriteFile, Handover, Command };
     Kind kind;
-    std::string text;    // alert or question title, log line, command line, or the path acted on
-    std::string detail;  // alert or question message, or file content
+    // Alert or question title, log line, command line, or the path acted on
+    // (a handover's socket).
+    std::string text;
+    // Alert or question message, file content, or the prompts a handover
+    // answers, a line feed between them (they hold none).
+    std::string detail;
     unsigned mode = 0;
     Answer answer = Answer::Cancel;  // what the question was answered
 };
@@ -70,6 +74,19 @@ class RecordingShell final : public Shell {
 
     // What every line's client writes to standard error as it fails at once;
     // unset: no line fails.
+    std::optional<std::string> failure;
+
+  private:
+    Recorder& recorder_;
+};
+
+// Every handover is recorded and reported served, or failing where the test
+// says so.
+class RecordingAskpassServer final : public AskpassServer {
+  public:
+    explicit RecordingAskpassServer(Recorder& recorder) : recorder_(recorder) {}
+    bool Serve(const Handover& handover, std::string* err) override;
+    // Why every handover fails; unset: none fails.
     std::optional<std::string> failure;
 
   private:
@@ -161,8 +178,11 @@ class RecordingPlatform {
     RecordingShell shell{recorder};
     RecordingLog log{recorder};
     InihParser ini;
+    RecordingAskpassServer askpass{recorder};
+    // The askpass helper the application names to ssh.
+    std::string askpassHelper;
 
-    Platform Seams() { return {alerts, preferences, files, shell, log, ini}; }
+    Platform Seams() { return {alerts, preferences, files, shell, log, ini, askpass}; }
 
     // The application on these seams, started up in `home`; start-up's
     // events stay in the recorder. Replaces any application started before.

@@ -1,0 +1,147 @@
+// SSH and Telnet links without SecureCRT: OpenSSH's ssh, or telnet, in the
+// user's own terminal. A password the link entrusts reaches ssh through its
+// askpass helper, never through a command line, the environment or a file.
+
+#include <string_view>
+
+#include "core/AlertTitles.h"
+#include "core/address/Address.h"
+#include "core/launchers/Checks.h"
+#include "core/launchers/Launchers.h"
+
+namespace torvale {
+namespace {
+
+// One login as the link gives it, with the keys its values came from.
+struct Login {
+    std::string_view hostKey;
+    const std::string& host;
+    std::string_view portKey;
+    std::string port;
+    std::string_view loginKey;
+    std::string login;
+    const std::string* password;  // none: the user types it, if one is asked for
+};
+
+// Whether a login name could be more than a name to ssh. OpenSSH before
+// 10.1 hands control characters in it to ProxyCommand and Match exec
+// (CVE-2025-61984), before 9.6 shell metacharacters through %r
+// (CVE-2023-51385), and "%" is a token of its own. An empty one would log
+// in as the local user, whom the question does not name.
+bool UnsafeLogin(std::string_view login) {
+    constexpr std::string_view kShell = "'`\"$\\;&<>|(){}*?[]~!#% ";
+    for (const char c : login) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || kShell.find(c) != std::string_view::npos) return true;
+    }
+    return login.empty() || OptionLike(login);
+}
+
+// "OpenSSH (xterm)": what the question names, the program in the terminal.
+std::string ShownInTerminal(const LaunchContext& context) {
+    const std::string_view terminal = context.terminal->found->path;
+    return std::string(context.client.app->name) + " (" +
+           std::string(terminal.substr(terminal.rfind('/') + 1)) + ")";
+}
+
+Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
+    Plan plan = OpeningCheck(context);
+    if (plan.refusal) return plan;
+    const ClientChoice& terminal = *context.terminal;
+    if (!terminal.found) {
+        plan.client = terminal.app->name;
+        plan.refusal = {Outcome::ClientMissing, titles::kSorry, terminal.notFoundText, {}};
+        return plan;
+    }
+    if (RefuseUnsafe(plan, {{l.loginKey, UnsafeLogin(l.login)},
+                            {l.portKey, !IsPort(l.port)},
+                            {l.hostKey, !IsHost(l.host)}}))
+        return plan;
+    plan.clientReason = std::string(context.inTerminalBecause) + "; in the terminal " +
+                        terminal.found->path +
+                        (terminal.found->reason.empty() ? "" : " (" + terminal.found->reason + ")");
+    plan.destination = {l.host, WithPort(l.host, l.port), ShownInTerminal(context), l.login, {}};
+
+    const bool telnet = context.client.app == &context.table.telnet;
+    const bool handover =
+        !telnet && l.password != nullptr && !l.password->empty() && !context.askpassHelper.empty();
+    Command client;
+    if (handover) {
+        // Forced, ssh asks every question through the helper: it answers
+        // the password prompt and puts any other one to the user.
+        const std::string socket =
+            context.configDir + "/askpass-" + std::string(context.passName) + ".sock";
+        client.Literal("/usr/bin/env");
+        client.words.push_back(
+            {{"SSH_ASKPASS=", Quoting::Literal}, {std::string(context.askpassHelper)}});
+        client.Literal("SSH_ASKPASS_REQUIRE=force");
+        client.words.push_back({{"TORVALE_ASKPASS=", Quoting::Literal}, {socket}});
+        plan.handover = Handover{socket, *l.password, PasswordPrompts(l.login, l.host)};
+    }
+    client.words.push_back({{context.client.found->path, Quoting::Program}});
+    if (!telnet && !l.port.empty()) {
+        client.Literal("-p");
+        client.Value(l.port);
+    }
+    client.Literal("-l");
+    client.Value(l.login);
+    client.Literal("--");
+    client.Value(l.host);
+    if (telnet) client.Value(l.port);
+
+    Command command;
+    command.Literal(context.table.launcher);
+    command.Literal(terminal.found->form->beforePath);
+    command.words.push_back({{terminal.found->path, Quoting::Program}});
+    command.Literal(terminal.found->form->arguments);
+    if (terminal.found->form->opensScript) {
+        // Terminal.app runs a .command file in a new window. It holds no
+        // password, and removes itself as it starts.
+        const std::string script =
+            context.configDir + "/ssh-" + std::string(context.passName) + ".command";
+        plan.files.push_back({script,
+                              "#!/bin/sh\nrm -f -- \"$0\"\nexec " + LineOf(client) + "\n",
+                              0700,
+                              {},
+                              "无法创建终端脚本：" + script,
+                              true});
+        command.Value(script);
+    } else {
+        command.words.insert(command.words.end(), client.words.begin(), client.words.end());
+    }
+    plan.command = std::move(command);
+    return plan;
+}
+
+const std::string* EntrustedPassword(const Request& r) {
+    // As SecureCRT is given it: not entrusting the user name entrusts the password.
+    return r.m_entrust_password == "1" || r.m_entrust_username == "0" ? &Str(r.m_password)
+                                                                      : nullptr;
+}
+
+Plan PlanMonitoringInTerminal(const Request& r, const LaunchContext& context,
+                              std::string_view afterUser, std::string_view afterSid) {
+    return PlanInTerminal(
+        {"host", Str(r.m_host), "monitorport", Str(r.m_monitorport), "monitoruser",
+         MonitoringLogin(r, afterUser, afterSid), &Str(r.m_monitorpassword)},
+        context);
+}
+
+}  // namespace
+
+Plan PlanSshInTerminal(const Request& r, const LaunchContext& context) {
+    const std::string port = r.m_protocol == "telnet" ? std::string("23") : Str(r.m_sshport);
+    return PlanInTerminal({"proxy_addr", Str(r.m_proxy_addr), "sshport", port, LoginKey(r),
+                           LoginName(r), EntrustedPassword(r)},
+                          context);
+}
+
+Plan PlanDisplayInTerminal(const Request& request, const LaunchContext& context) {
+    return PlanMonitoringInTerminal(request, context, "--", "--");
+}
+
+Plan PlanMonitorInTerminal(const Request& request, const LaunchContext& context) {
+    return PlanMonitoringInTerminal(request, context, "2-", "-");
+}
+
+}  // namespace torvale

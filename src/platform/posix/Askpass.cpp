@@ -1,0 +1,289 @@
+#include "platform/posix/Askpass.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
+
+#include "platform/posix/Process.h"
+
+namespace torvale {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Large enough for any prompt ssh writes, and any password.
+constexpr std::size_t kLimit = 1 << 16;
+// How long one peer may take to say what it asks, and the helper to hear back.
+constexpr int kPeerMilliseconds = 5000;
+
+std::string Errno(std::string_view what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// Everything the peer writes until it closes, within the time and size
+// limits; false when it does not close in time or writes more.
+bool ReadAll(int fd, std::string& out, int milliseconds) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    char buffer[4096];
+    for (;;) {
+        pollfd ready{fd, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, MillisecondsUntil(deadline));
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled <= 0) return false;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > kLimit) return false;
+    }
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Overwritten before it is freed: the password lives no longer than it must.
+void Wipe(std::string& secret) {
+    volatile char* bytes = secret.data();
+    for (std::size_t i = 0; i < secret.size(); ++i)
+        bytes[i] = 0;
+    secret.clear();
+}
+
+bool SocketAddress(const std::string& path, sockaddr_un& address, std::string* err) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        if (err != nullptr)
+            *err = "the socket's path is longer than " +
+                   std::to_string(sizeof address.sun_path - 1) + " bytes: " + path;
+        return false;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// The user id of the process at the other end of a connection, or -1.
+long long PeerUser(int connection) {
+#if defined(SO_PEERCRED)
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return -1;
+    return peer.uid;
+#else
+    uid_t uid = 0;
+    gid_t gid = 0;
+    if (::getpeereid(connection, &uid, &gid) != 0) return -1;
+    return uid;
+#endif
+}
+
+// The serving process: reads the handover from standard input, says "ready"
+// or why not on standard output, then serves.
+int Serve() {
+    // A helper that went away before its answer was written fails that
+    // write, and must not end the server with the socket left behind.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::string input;
+    const bool read = ReadAll(STDIN_FILENO, input, kPeerMilliseconds);
+    std::optional<Handover> handover = DecodeHandover(input);
+    Wipe(input);
+    auto fail = [](const std::string& why) {
+        WriteAll(STDOUT_FILENO, why + "\n");
+        return 1;
+    };
+    if (!read || !handover) return fail("the handover could not be read");
+
+    sockaddr_un address;
+    std::string why;
+    if (!SocketAddress(handover->socket, address, &why)) return fail(why);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (listener < 0) return fail(Errno("socket"));
+    ::unlink(handover->socket.c_str());  // what a server ended by force left
+    // Only this user may connect, on any system: the directory is 0700 too.
+    const mode_t mask = ::umask(0077);
+    const int bound = ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::umask(mask);
+    if (bound != 0) return fail(Errno("bind " + handover->socket));
+    if (::listen(listener, 8) != 0) {
+        ::unlink(handover->socket.c_str());
+        return fail(Errno("listen"));
+    }
+    WriteAll(STDOUT_FILENO, "ready\n");
+    ::close(STDOUT_FILENO);
+
+    const auto deadline = Clock::now() + handover->lifetime;
+    const long long self = ::geteuid();
+    for (bool answered = false; !answered && Clock::now() < deadline;) {
+        pollfd ready{listener, POLLIN, 0};
+        if (::poll(&ready, 1, MillisecondsUntil(deadline)) <= 0) continue;
+        const int connection = ::accept(listener, nullptr, nullptr);
+        if (connection < 0) continue;
+        std::string prompt;
+        // Another user's request, a prompt it is not the answer to, or one
+        // that does not end in time, gets nothing: the helper then asks the
+        // user. A request of another user leaves the password to this one's.
+        if (PeerUser(connection) == self && ReadAll(connection, prompt, kPeerMilliseconds) &&
+            Answers(*handover, prompt)) {
+            answered = WriteAll(connection, handover->secret);
+        }
+        ::close(connection);
+    }
+    ::unlink(handover->socket.c_str());
+    ::close(listener);
+    Wipe(handover->secret);
+    return 0;
+}
+
+// What the server at `socket` answers to the prompt: the password, or empty.
+std::string AskServer(const char* socket, std::string_view prompt) {
+    sockaddr_un address;
+    if (!SocketAddress(socket, address, nullptr)) return {};
+    const int connection = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (connection < 0) return {};
+    std::string answer;
+    if (::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        WriteAll(connection, prompt) && ::shutdown(connection, SHUT_WR) == 0 &&
+        !ReadAll(connection, answer, kPeerMilliseconds)) {
+        Wipe(answer);
+    }
+    ::close(connection);
+    return answer;
+}
+
+// The user's own answer, typed in the terminal ssh runs in. The prompt is
+// shown as ssh would show it; the answer is echoed only for a question
+// (accepting a host key), never for a password.
+std::optional<std::string> AskUser(std::string_view prompt) {
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    if (tty < 0) return std::nullopt;
+    const bool echo = prompt.find("(yes/no") != std::string_view::npos;
+    termios saved{};
+    const bool terminal = ::tcgetattr(tty, &saved) == 0;
+    if (terminal && !echo) {
+        termios quiet = saved;
+        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        quiet.c_lflag |= ECHONL;
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    WriteAll(tty, prompt);
+    std::string line;
+    for (char c = 0; line.size() < kLimit;) {
+        const ssize_t n = ::read(tty, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0 || c == '\n') break;
+        line += c;
+    }
+    if (terminal && !echo) ::tcsetattr(tty, TCSAFLUSH, &saved);
+    ::close(tty);
+    return line;
+}
+
+// ssh's askpass helper: prints the answer to `prompt` for ssh to read.
+int Ask(const char* socket, std::string_view prompt) {
+    std::string answer = AskServer(socket, prompt);
+    if (answer.empty()) {
+        auto typed = AskUser(prompt);
+        if (!typed) return 1;
+        answer = std::move(*typed);
+    }
+    const bool written = WriteAll(STDOUT_FILENO, answer + "\n");
+    Wipe(answer);
+    return written ? 0 : 1;
+}
+
+}  // namespace
+
+bool PosixAskpassServer::Serve(const Handover& handover, std::string* err) {
+    auto failed = [&](std::string why) {
+        if (err != nullptr) *err = std::move(why);
+        return false;
+    };
+    if (program_.empty()) return failed("this program's path is not known");
+    int input[2] = {-1, -1};
+    int output[2] = {-1, -1};
+    if (::pipe(input) != 0 || ::pipe(output) != 0) {
+        for (const int fd : {input[0], input[1], output[0], output[1]})
+            if (fd >= 0) ::close(fd);
+        return failed(Errno("pipe"));
+    }
+    for (const int fd : {input[0], input[1], output[0], output[1]})
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    SpawnSetup setup;
+    std::string program = program_;
+    std::string option(kServeOption);
+    char* argv[] = {program.data(), option.data(), nullptr};
+    pid_t pid = 0;
+    // A session of its own: it outlives this process, and no signal meant
+    // for the front end's terminal ends it.
+    int error = setup.Prepare({input[0], output[1], SpawnSetup::kNull}, true);
+    if (error == 0) error = setup.Spawn(pid, argv);
+    ::close(input[0]);
+    ::close(output[1]);
+    std::string encoded = error == 0 ? EncodeHandover(handover) : std::string();
+    const bool sent = error == 0 && WriteAll(input[1], encoded);
+    Wipe(encoded);
+    ::close(input[1]);
+    std::string said;
+    if (error == 0) ReadAll(output[0], said, kPeerMilliseconds);
+    ::close(output[0]);
+    if (error != 0) return failed(program_ + ": " + std::strerror(error));
+    if (!sent) return failed("the handover could not be sent to its server");
+    if (said != "ready\n") {
+        while (!said.empty() && said.back() == '\n')
+            said.pop_back();
+        return failed(said.empty() ? "its server did not answer" : said);
+    }
+    return true;
+}
+
+std::optional<int> RunAskpassMode(int argc, char** argv) {
+    if (argc == 2 && argv[1] == kServeOption) return Serve();
+    if (const char* socket = std::getenv(kAskpassVariable); socket != nullptr && argc == 2)
+        return Ask(socket, argv[1]);
+    return std::nullopt;
+}
+
+std::string ThisProgram() {
+#if defined(__APPLE__)
+    char path[PATH_MAX];
+    uint32_t size = sizeof path;
+    if (_NSGetExecutablePath(path, &size) != 0) return {};
+    char resolved[PATH_MAX];
+    return ::realpath(path, resolved) != nullptr ? resolved : "";
+#else
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+#endif
+}
+
+}  // namespace torvale
