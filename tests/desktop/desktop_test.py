@@ -13,8 +13,11 @@ import urllib.parse
 
 WAIT = 30  # seconds, for anything
 LOGIN = "ops--57"  # what username=ops--web&sid=57 makes; a user of the namespace alone
-# Chinese text, a space, "@" and ":", percent-encoded in the links as a portal must.
-PASSWORD = "密码 p@ss:w0rd"
+# Chinese text, a space, "@", ":" and "'", percent-encoded in the links as a portal must.
+PASSWORD = "密码 p@ss:w0'rd"
+# The desktop user of the SSH test, of the namespace alone: ssh keeps known
+# hosts in the home the user database gives, never in $HOME.
+DESKTOP_UID = 54322
 
 
 def poll(check, what):
@@ -24,7 +27,7 @@ def poll(check, what):
             return found
         time.sleep(0.05)
     # What the screen showed, for whoever reads the failure.
-    shot = tempfile.mktemp(prefix="torvale-desktop-", suffix=".png", dir="/tmp")
+    shot = tempfile.mktemp(prefix="torvale-desktop-", suffix=".png", dir="/var/tmp")
     subprocess.run(["import", "-window", "root", shot], env={"DISPLAY": Desktop.display},
                    stderr=subprocess.DEVNULL)
     raise AssertionError("timed out waiting for %s (the screen: %s)" % (what, shot))
@@ -191,19 +194,28 @@ class Desktop(unittest.TestCase):
         self.xdotool("key", "--delay", "50", *keys)
         return window
 
-    def click(self, fields, browser="chromium"):
+    def click(self, fields, browser="chromium", user=None):
         """The browser opens a portal page whose one link is the launch URL,
-        and the mouse clicks it."""
+        and the mouse clicks it: as `user` (a uid) where given, who owns the
+        home then."""
         page = "/%d" % len(Portal.links)
         Portal.links[page] = "torvale://" + fields
         profile = tempfile.mkdtemp(dir=self.root)
+        options = {}
+        if user is not None:
+            os.chmod(self.root, 0o711)
+            for top in (self.home, profile):
+                for directory, _, names in os.walk(top):
+                    for name in [directory] + [os.path.join(directory, n) for n in names]:
+                        os.chown(name, user, 65534, follow_symlinks=False)
+            options = {"user": user, "group": 65534, "extra_groups": []}
         argv = {"firefox-esr": ["firefox-esr", "--no-remote", "--profile", profile],
                 "chromium": ["chromium", "--no-sandbox", "--disable-gpu", "--disable-quic",
                              "--no-first-run", "--disable-background-networking",
                              "--disable-component-update", "--disable-sync",
                              "--password-store=basic", "--user-data-dir=" + profile,
                              "--window-position=0,0", "--window-size=1280,800"]}[browser]
-        opened = self.spawn(argv + [self.origin + page], start_new_session=True)
+        opened = self.spawn(argv + [self.origin + page], start_new_session=True, **options)
         self.addCleanup(lambda: os.killpg(opened.pid, signal.SIGKILL))
         window = poll(lambda: self.windows(lambda name: name.startswith("portal")),
                       browser + "'s portal page")[0]
@@ -228,9 +240,11 @@ class Desktop(unittest.TestCase):
     def sshd(self):
         """OpenSSH on a free port of 127.0.0.1, its own configuration and host
         key, and LOGIN a user of this namespace alone, with PASSWORD."""
-        if LOGIN in (entry.pw_name for entry in pwd.getpwall()):
-            self.skipTest("this machine has a user %s already" % LOGIN)
-        for name, line in (("passwd", "%s:x:54321:65534::/nonexistent:/bin/sh" % LOGIN),
+        users = {entry.pw_name for entry in pwd.getpwall()} | {entry.pw_uid for entry in pwd.getpwall()}
+        if {LOGIN, 54321, DESKTOP_UID} & users:
+            self.skipTest("this machine has a user %s, 54321 or %d already" % (LOGIN, DESKTOP_UID))
+        for name, line in (("passwd", "%s:x:54321:65534::/nonexistent:/bin/sh\n"
+                            "torvale-desk:x:%d:65534::%s:/bin/sh" % (LOGIN, DESKTOP_UID, self.home)),
                            ("shadow", "%s:%s:20000:0:99999:7:::" % (LOGIN, subprocess.run(
                                ["openssl", "passwd", "-6", "-stdin"], input=PASSWORD, text=True,
                                capture_output=True, check=True).stdout.strip()))):
@@ -277,6 +291,41 @@ class Desktop(unittest.TestCase):
         self.assertEqual(self.torvale(link), "")
         self.answer("Unknown host key", "Return")
         poll(lambda: read(log).count(accepted) == 2, "the second login")
+
+    def test_without_securecrt_a_click_in_chromium_logs_ssh_in_through_xterm_with_the_password_held_by_nothing_else(self):
+        os.remove(self.preferences)
+        port, log = self.sshd()
+        self.click(self.link("StartSecureCRT", protocol="ssh2", sshport=str(port)), user=DESKTOP_UID)
+        # Connect, once: Cancel has the focus.
+        self.answer("确认连接", "Tab", "space")
+        terminal = poll(lambda: self.xdotool("search", "--onlyvisible", "--class", "xterm",
+                                             check=False).split(), "the terminal")[0]
+        # The helper asks the host key question in the terminal: ssh runs it
+        # with the question as its argument.
+        poll(lambda: any(b"(yes/no/[fingerprint])?" in read("/proc/%d/cmdline" % pid)
+                         for pid in self.started()), "the host key question")
+        self.xdotool("windowactivate", "--sync", terminal)
+        self.xdotool("type", "--delay", "50", "yes\n")
+        accepted = ("Accepted password for %s from 127.0.0.1" % LOGIN).encode()
+        poll(lambda: accepted in read(log), "sshd to accept the link's login and password")
+        self.assertTrue(os.path.isfile(self.home + "/.ssh/known_hosts"))
+        # Served once: the socket is gone, so a second request gets nothing.
+        data = self.home + "/Documents/torvale"
+        self.assertEqual([n for n in os.listdir(data) if n.startswith("askpass-")], [])
+        self.assertEqual(self.holding(PASSWORD.encode()), [])
+        self.xdotool("type", "--delay", "50", "exit\n")
+        poll(lambda: "ssh" not in self.programs(), "ssh to end")
+        self.assertEqual(self.holding(PASSWORD.encode()), [])
+
+    def holding(self, secret):
+        """Where `secret` stands in a process's command line or environment,
+        or in a file under the home or /tmp (the namespace's own)."""
+        places = ["/proc/%s/%s" % (pid, part) for pid in filter(str.isdigit, os.listdir("/proc"))
+                  for part in ("cmdline", "environ")]
+        for top in (self.home, "/tmp"):
+            places += [os.path.join(directory, name) for directory, _, names in os.walk(top)
+                       for name in names]
+        return [place for place in places if os.path.isfile(place) and secret in read(place)]
 
     def test_a_click_in_firefox_logs_filezilla_in_to_an_ftp_server_with_the_links_values(self):
         try:
@@ -354,7 +403,7 @@ def main():
             print("skipped: laying the package over /usr, in a mount namespace of its own, needs root")
             return 77
         missing = [p for p in ("Xvfb", "openbox", "xdotool", "import", "xdg-open", "filezilla",
-                               "xfreerdp",
+                               "xfreerdp", "xterm", "x-terminal-emulator", "ssh",
                                "chromium", "firefox-esr", "/usr/sbin/sshd", "openssl", "dpkg-deb")
                    if not shutil.which(p)]
         if missing:
@@ -375,10 +424,13 @@ def main():
                                   env=dict(os.environ, TORVALE_DESKTOP_ROOT=root)).returncode
         finally:
             shutil.rmtree(root, ignore_errors=True)
-    # In the namespace: the package over /usr, the browsers' policies on a tmpfs.
+    # In the namespace: the package over /usr, the browsers' policies and /tmp on tmpfs.
     root = os.environ["TORVALE_DESKTOP_ROOT"]
     subprocess.run(["mount", "-t", "overlay", "overlay", "-o", "lowerdir=%s/usr:/usr" % root, "/usr"],
                    check=True)
+    # A /tmp of its own, whose every file the SSH test can read through;
+    # the overlay above keeps the package it was laid from.
+    subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/tmp"], check=True)
     for etc in ("/etc/chromium", "/etc/firefox"):
         os.makedirs(etc, exist_ok=True)
         subprocess.run(["mount", "-t", "tmpfs", "tmpfs", etc], check=True)

@@ -109,9 +109,6 @@ long long PeerUser(int connection) {
 // The serving process: reads the handover from standard input, says "ready"
 // or why not on standard output, then serves.
 int Serve() {
-    // A helper that went away before its answer was written fails that
-    // write, and must not end the server with the socket left behind.
-    std::signal(SIGPIPE, SIG_IGN);
     std::string input;
     const bool read = ReadAll(STDIN_FILENO, input, kPeerMilliseconds);
     std::optional<Handover> handover = DecodeHandover(input);
@@ -266,10 +263,13 @@ bool PosixAskpassServer::Serve(const Handover& handover, std::string* err) {
 }
 
 std::optional<int> RunAskpassMode(int argc, char** argv) {
-    if (argc == 2 && argv[1] == kServeOption) return Serve();
-    if (const char* socket = std::getenv(kAskpassVariable); socket != nullptr && argc == 2)
-        return Ask(socket, argv[1]);
-    return std::nullopt;
+    const char* socket = std::getenv(kAskpassVariable);
+    const bool serving = argc == 2 && argv[1] == kServeOption;
+    if (!serving && (socket == nullptr || argc != 2)) return std::nullopt;
+    // A peer that went away fails one write: the server must go on (and
+    // remove its socket), the helper ask the user instead.
+    std::signal(SIGPIPE, SIG_IGN);
+    return serving ? Serve() : Ask(socket, argv[1]);
 }
 
 std::string ThisProgram() {
