@@ -106,11 +106,10 @@ void Application::RunPass(const Decoded& decoded) {
     // SSH links open in the user's terminal where SecureCRT is missing (on
     // Linux), or wherever configuration.ini asks for OpenSSH.
     std::optional<ClientChoice> terminal;
-    std::string_view because;
-    if (route != nullptr && route->inTerminal != nullptr &&
-        (config.preferOpenSSH || (!client.found && clients_.sshWithoutSecureCRT))) {
-        because =
-            config.preferOpenSSH ? "SSH = openssh in configuration.ini" : "SecureCRT not found";
+    const std::string_view because =
+        route != nullptr && route->inTerminal != nullptr ? WhyInTerminal(clients_, config, client)
+                                                         : "";
+    if (!because.empty()) {
         client = Choose(clients_.*TerminalClient(*route, pass_.request), config);
         terminal = Choose(clients_.terminal, config);
     }
