@@ -40,6 +40,10 @@ Options:
                         trust the host from now on)
       --forget-gateways forget every host trusted with "always", and exit
       --show-alerts     show alerts again after "don't show again", and exit
+      --serve-askpass   serve one password, read from standard input, to
+                        ssh's askpass helper (this program, when
+                        TORVALE_ASKPASS names the socket): started by a
+                        launch that opens ssh in a terminal
       --doctor          check how Torvale is set up here (the torvale://
                         handler, the data directory, configuration.ini, the
                         clients, fonts, display), one line per check ("ok",
@@ -72,7 +76,10 @@ Files:
       lines, the trusted hosts and what they may be shared
 
 Clients are looked for under /Applications (or where configuration.ini
-says) and started with the `open` command found on PATH.
+says) and started with the `open` command found on PATH. With "SSH =
+openssh" under [clients], SSH links open ssh in Terminal.app through a
+.command script that holds no password; an entrusted password reaches ssh
+through its askpass helper, served once by --serve-askpass.
 
 Portal developers: /usr/share/doc/torvale/launch-urls.md (docs/ in the
 source) is the reference of every launch parameter, with examples.

@@ -21,6 +21,11 @@ constexpr std::string_view kHelp = R"(Usage: torvale-desktop [URL]...
 Handle torvale:// launch URLs on a Linux desktop: decode each URL, read its
 launch parameters and start the client it names (FileZilla, FreeRDP or
 Remmina, SecureCRT for Linux) through /bin/sh, detached from this process.
+Where SecureCRT is missing, or configuration.ini says "SSH = openssh", SSH
+links open ssh in a terminal (the configured one, x-terminal-emulator, or
+the first of gnome-terminal, konsole, xfce4-terminal and xterm); a password
+the link entrusts reaches ssh through its askpass helper, this program, and
+is served once from a copy of it (--serve-askpass), never on a command line.
 A client that fails within its first 2 seconds is reported in an alert that
 ends with what it wrote on standard error. Alerts are dialogs with a "don't
 show again" check button; without a display (DISPLAY and WAYLAND_DISPLAY
@@ -37,13 +42,16 @@ Options:
                   ("ok", "warn" or "fail", with the fix), and exit: 1 when
                   any check fails
       --show-alerts  show alerts again after "don't show again", and exit
+      --serve-askpass  serve one password, read from standard input, to
+                  ssh's askpass helper: started by torvale-desktop itself
   -h, --help      print this help and exit
   -V, --version   print the version and exit
   --              take every later argument as a URL
 
 Files:
   $HOME/Documents/torvale/configuration.ini
-      [clients] paths of client programs, [gateways] the allowed hosts
+      [clients] paths of client programs ("SSH = openssh": SSH links in a
+      terminal), [gateways] the allowed hosts
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" after "don't show again" (--show-alerts, or
       deleting the line, shows alerts again); "TrustedGateways=HOST[,clipboard][,drives]"
