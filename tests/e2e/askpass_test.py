@@ -6,7 +6,7 @@ and the helper, with no terminal to ask in, fails. Root: for a user of its own.
 
   askpass_test.py TORVALE
 """
-import os, subprocess, sys, tempfile
+import os, shlex, subprocess, sys, tempfile
 
 USER = 65534  # nobody, whose password it is; root is the other user
 PROMPT = "u@gw's password: "
@@ -62,6 +62,14 @@ def main(torvale):
         broken, said = serve(torvale, socket, 1, handover=b"7\nnot one")
         if (said, broken.wait(timeout=30)) != ("the handover could not be read\n", 1):
             failures.append("a broken handover: %r" % said)
+    # With a terminal the helper asks there, showing what the prompt holds
+    # without letting it act on the terminal.
+    command = "%s %s" % (shlex.quote(torvale), shlex.quote("\x1b]0;x\x07Are you sure (yes/no)? "))
+    typed = subprocess.run(["script", "-q", "-e", "-c", command, "/dev/null"], input=b"yes\n",
+                           env={"TORVALE_ASKPASS": "/nonexistent", "SHELL": "/bin/sh"},
+                           capture_output=True, timeout=30).stdout
+    if b"\\x1b]0;x\\x07Are you sure (yes/no)? yes" not in typed or b"\x1b" in typed:
+        failures.append("asked in the terminal: %r" % typed)
     for failure in failures:
         print(failure)
     return 1 if failures else 0

@@ -19,6 +19,7 @@
 #include <mach-o/dyld.h>
 #endif
 
+#include "base/Printable.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {
@@ -191,7 +192,9 @@ std::optional<std::string> AskUser(std::string_view prompt) {
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(tty, TCSAFLUSH, &quiet);
     }
-    WriteAll(tty, prompt);
+    // The prompt may carry the server's text (a keyboard-interactive
+    // question): nothing in it may act on the terminal.
+    WriteAll(tty, ForDialog(prompt, kLimit));
     std::string line;
     for (char c = 0; line.size() < kLimit;) {
         const ssize_t n = ::read(tty, &c, 1);
