@@ -1,6 +1,7 @@
 #include "core/Executor.h"
 
 #include <utility>
+#include <vector>
 
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
@@ -8,6 +9,9 @@
 
 namespace torvale {
 namespace {
+
+// How long a client may take to read its connection file.
+constexpr std::chrono::seconds kReadWithin{60};
 
 constexpr std::string_view kClientOutput = "以下是客户端自己的输出，其中的文字可能来自服务器：";
 
@@ -43,14 +47,20 @@ class Execution {
         if (plan_.destination && !Permitted(*plan_.destination)) return record_;
         ShowUrl();
         bool fileMissing = false;
+        std::vector<std::string> written;
         for (const FileToWrite& file : plan_.files) {
-            if (Write(file)) continue;
+            if (Write(file)) {
+                if (file.removedOnceRead) written.push_back(file.path);
+                continue;
+            }
             if (file.neededByCommand) {
                 record_.outcome = Outcome::WriteFailed;
+                RemoveOnceRead(written);
                 return record_;
             }
             fileMissing = true;
         }
+        RemoveOnceRead(written);
         if (plan_.handover) Offer(*plan_.handover);
         if (plan_.command) {
             const std::string line = LineOf(*plan_.command);
@@ -119,10 +129,28 @@ class Execution {
         return false;
     }
 
+    // Watched from before the client starts, so that its reading is seen.
+    // Without the watch the file goes at the next launch or start.
+    void RemoveOnceRead(const std::vector<std::string>& paths) {
+        std::string removed;
+        for (const std::string& path : paths) {
+            std::string why;
+            if (platform_.background.RemoveOnceRead(path, kReadWithin, &why)) {
+                removed += (removed.empty() ? "" : ", ") + path.substr(path.rfind('/') + 1);
+            } else {
+                platform_.log.Write("Not removed once read: " + path + ": " + why);
+            }
+        }
+        // The history says where the password went, unless it says why the
+        // launch failed.
+        if (!removed.empty() && record_.detail.empty())
+            record_.detail = removed + " removed once read";
+    }
+
     // Without the handover the client still runs, and asks the user.
     void Offer(const Handover& handover) {
         std::string why;
-        if (platform_.askpass.Serve(handover, &why)) return;
+        if (platform_.background.ServeHandover(handover, &why)) return;
         platform_.log.Write("Password not handed over: " + why);
         record_.detail = "the password is to be typed: " + why;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/ports/AlertPanel.h"
-#include "core/ports/AskpassServer.h"
+#include "core/ports/BackgroundTasks.h"
 #include "core/ports/FileSystem.h"
 #include "core/ports/IniParser.h"
 #include "core/ports/Log.h"
@@ -18,7 +18,7 @@ struct Platform {
     Shell& shell;
     Log& log;
     IniParser& ini;
-    AskpassServer& askpass;
+    BackgroundTasks& background;
 };
 
 }  // namespace torvale

@@ -15,7 +15,7 @@
 //   unkept WHY                  every change to the preferences fails, for that reason
 //   trusted HOST                a host the user trusted before
 //   fails STDERR                every command fails at once, writing this
-//   unserved WHY                every password handover fails, for that reason
+//   unserved WHY                every background task fails (handovers, removals), for that reason
 //   url FIELDS                  a pass on "torvale://" FIELDS
 //   nested FIELDS               a URL that arrives while the first alert is open
 //   run LINE                    each command line, in order (none: nothing runs)
@@ -23,6 +23,7 @@
 //   alert TITLE: MESSAGE        each alert, in order
 //   log LINE                    each log line
 //   wrote PATH | none           each file the passes wrote, in order
+//   removes PATH | none         each file to be removed once read, in order
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //
 // "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere. Any other
@@ -44,10 +45,11 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 
 // Directives that take whatever follows them, and those that set up the case.
-const char* const kDirectives[] = {
-    "table",  "installed", "config",  "fail",   "tick",  "answer", "question", "trusted",
-    "url",    "nested",    "run",     "alert",  "log",   "wrote",  "action",   "client",
-    "reason", "gateway",   "outcome", "detail", "fails", "unkept", "askpass",  "unserved"};
+const char* const kDirectives[] = {"table",  "installed", "config",  "fail",     "tick",
+                                   "answer", "question",  "trusted", "url",      "nested",
+                                   "run",    "alert",     "log",     "wrote",    "action",
+                                   "client", "reason",    "gateway", "outcome",  "detail",
+                                   "fails",  "unkept",    "askpass", "unserved", "removes"};
 
 class CaseTable : public testing::TestWithParam<DataCase> {};
 
@@ -113,7 +115,7 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (const auto failure = all("unkept"); !failure.empty())
         platform.preferences.failure = failure[0];
     if (const auto fails = all("fails"); !fails.empty()) platform.shell.failure = fails[0];
-    if (const auto why = all("unserved"); !why.empty()) platform.askpass.failure = why[0];
+    if (const auto why = all("unserved"); !why.empty()) platform.background.failure = why[0];
     platform.askpassHelper = table.name == "linux"
                                  ? "/usr/bin/torvale-desktop"
                                  : "/Applications/Torvale.app/Contents/MacOS/Torvale";
@@ -157,6 +159,11 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (const auto wrote = all("wrote"); !wrote.empty()) {
         EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::WriteFile),
                   wrote == std::vector<std::string>{"none"} ? std::vector<std::string>{} : wrote);
+    }
+    if (const auto removes = all("removes"); !removes.empty()) {
+        EXPECT_EQ(
+            platform.recorder.Texts(RecordedEvent::Kind::Removal),
+            removes == std::vector<std::string>{"none"} ? std::vector<std::string>{} : removes);
     }
     const LaunchRecord& last = app.history.Entries().front();
     // clang-format off

@@ -92,6 +92,23 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     const auto leftovers = std::count_if(names.begin(), names.end(), [](const std::string& name) {
         return name.starts_with(".torvale-");
     });
+    // A launch removes its .rdp files once they are read, or a minute on; a
+    // pass that ended before (killed, or a machine switched off) leaves them
+    // to the next launch or start.
+    const auto connectionFiles =
+        std::count_if(names.begin(), names.end(), [](const std::string& name) {
+            return name.ends_with(".rdp") || name.ends_with(".command");
+        });
+    if (connectionFiles > 0) {
+        add(Finding::Warn, "connection files",
+            std::to_string(connectionFiles) +
+                " there; they may hold passwords until the next launch or start removes them "
+                "(those a minute old)",
+            "start torvale once, or delete " + ConfigDir + "/*.rdp");
+    } else {
+        add(Finding::Ok, "connection files",
+            "none left: each is removed once its client has read it");
+    }
     if (leftovers > 0) {
         add(Finding::Warn, "temporaries",
             std::to_string(leftovers) +

@@ -43,6 +43,7 @@ FileToWrite ConnectionFile(std::string path, std::string text, std::string_view 
     FileToWrite file{std::move(path),         std::move(text), 0600, {},
                      std::move(failureAlert), neededByCommand};
     if (!secret.empty()) file.secrets.emplace_back(secret);
+    file.removedOnceRead = !secret.empty();
     return file;
 }
 

@@ -79,6 +79,9 @@ struct FileToWrite {
     std::string failureAlert;
     // Whether the command opens this file: then nothing runs without it.
     bool neededByCommand = true;
+    // A file with a password in it is removed once its client has read it
+    // (or a minute on), and at the latest at the next start.
+    bool removedOnceRead = false;
 };
 
 // The alert shown instead of a launch that does not go ahead.

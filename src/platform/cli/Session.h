@@ -11,7 +11,7 @@
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/StderrAlertPanel.h"
 #include "platform/inih/InihParser.h"
-#include "platform/posix/Askpass.h"
+#include "platform/posix/BackgroundTasks.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
@@ -40,7 +40,7 @@ class CommandLinePlatform {
         : preferences(files, session.preferencesPath),
           shell(mode),
           log(session.passLogPath),
-          askpass(session.program),
+          background(session.program),
           alerts_(alerts),
           session_(session) {}
 
@@ -49,9 +49,9 @@ class CommandLinePlatform {
     PosixShell shell;
     StderrLog log;
     InihParser ini;
-    PosixAskpassServer askpass;
+    PosixBackgroundTasks background;
 
-    Platform Seams() { return {alerts_, preferences, files, shell, log, ini, askpass}; }
+    Platform Seams() { return {alerts_, preferences, files, shell, log, ini, background}; }
     // The application of a front end on these seams.
     Application App(const ClientTable& clients) {
         Application app(Seams(), clients);

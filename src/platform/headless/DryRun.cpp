@@ -90,11 +90,13 @@ struct Printer {
                     rest =
                         end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
                 }
-                if (event.text.ends_with(".rdp"))
-                    out << "removal  at the first launch or start a minute after it was written, "
-                           "with the password it may hold\n";
                 break;
             }
+            case Kind::Removal:
+                out << "removal  " << Shown(event.text)
+                    << " once a client has opened and closed it, or " << event.detail
+                    << " s on, with the password it holds; at the latest at the next start\n";
+                break;
             case Kind::Handover: {
                 const std::vector<std::string> prompts = Prompts(event);
                 out << "askpass  " << Shown(event.text) << ": serves the password once, for "
@@ -170,6 +172,10 @@ struct Printer {
                         {"path", Masked(event.text)},
                         {"mode", Octal(event.mode)},
                         {"content", Masked(event.detail)}};
+            case Kind::Removal:
+                return {{"type", "removal"},
+                        {"path", Masked(event.text)},
+                        {"seconds", std::stoi(event.detail)}};
             case Kind::Handover: {
                 JsonValue prompts = JsonValue::array();
                 for (const std::string& prompt : Prompts(event))

@@ -110,7 +110,7 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
 
 int main(int argc, char** argv) {
     // ssh's askpass helper, and the server of a password for it.
-    if (const auto status = torvale::RunAskpassMode(argc, argv)) return *status;
+    if (const auto status = torvale::RunBackgroundMode(argc, argv)) return *status;
     bool dryRun = false;
     bool dryRunOnly = false;
     bool forget = false;

@@ -67,7 +67,7 @@ usage error.
 int main(int argc, char** argv) {
     // ssh's askpass helper, and the server of a password for it: no display,
     // no dialog.
-    if (const auto status = torvale::RunAskpassMode(argc, argv)) return *status;
+    if (const auto status = torvale::RunBackgroundMode(argc, argv)) return *status;
     bool doctor = false;
     bool showAlerts = false;
     const torvale::CommandLine line =

@@ -10,7 +10,7 @@
 #include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaSeams.h"
 #import "platform/macos/MainViewController.h"
-#include "platform/posix/Askpass.h"
+#include "platform/posix/BackgroundTasks.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
@@ -21,9 +21,10 @@
     torvale::PosixShell _shell;
     torvale::TVSystemLog _log;
     torvale::InihParser _ini;
-    // This executable serves the password of an SSH link and is ssh's
-    // askpass helper (main runs those modes before anything of AppKit).
-    std::unique_ptr<torvale::PosixAskpassServer> _askpass;
+    // This executable serves the password of an SSH link, is ssh's askpass
+    // helper and removes connection files once read (main runs those modes
+    // before anything of AppKit).
+    std::unique_ptr<torvale::PosixBackgroundTasks> _background;
     // Declared after the seams it refers to, so it is destroyed before them.
     std::unique_ptr<torvale::Application> _core;
     // Kept across closing: the Dock icon brings the same window back.
@@ -34,9 +35,9 @@
 - (instancetype)init {
     if ((self = [super init])) {
         const std::string program = torvale::ThisProgram();
-        _askpass = std::make_unique<torvale::PosixAskpassServer>(program);
+        _background = std::make_unique<torvale::PosixBackgroundTasks>(program);
         _core = std::make_unique<torvale::Application>(
-            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_askpass});
+            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background});
         _core->askpassHelper = program;
         _core->processName = std::to_string(getpid());
     }

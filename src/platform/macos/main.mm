@@ -1,7 +1,7 @@
 #import <Cocoa/Cocoa.h>
 
 #import "platform/macos/AppDelegate.h"
-#include "platform/posix/Askpass.h"
+#include "platform/posix/BackgroundTasks.h"
 #include "platform/posix/Process.h"
 
 // Every title is a literal key, so that genstrings and the localisation
@@ -82,8 +82,9 @@ static AppDelegate* gDelegate;
 int main(int argc, const char* argv[]) {
     torvale::PrepareProcess();
     // ssh runs this executable as its askpass helper, and a pass starts it to
-    // serve a password: neither needs, or may start, the application.
-    if (const auto status = torvale::RunAskpassMode(argc, const_cast<char**>(argv)))
+    // serve a password or to remove a connection file once read: none of
+    // these needs, or may start, the application.
+    if (const auto status = torvale::RunBackgroundMode(argc, const_cast<char**>(argv)))
         return *status;
     @autoreleasepool {
         // No main interface file names the delegate: it is set before the loop starts.

@@ -53,14 +53,24 @@ CommandResult RecordingShell::Run(const std::string& commandLine) {
     return {{}, true, *failure};
 }
 
-bool RecordingAskpassServer::Serve(const Handover& handover, std::string* err) {
+bool RecordingBackgroundTasks::RemoveOnceRead(const std::string& path, std::chrono::seconds limit,
+                                              std::string* err) {
+    recorder_.events.push_back({Kind::Removal, path, std::to_string(limit.count())});
+    return UnderWay(err);
+}
+
+bool RecordingBackgroundTasks::UnderWay(std::string* err) const {
+    if (!failure) return true;
+    if (err != nullptr) *err = *failure;
+    return false;
+}
+
+bool RecordingBackgroundTasks::ServeHandover(const Handover& handover, std::string* err) {
     std::string detail;
     for (const std::string& prompt : handover.prompts)
         detail += (detail.empty() ? "" : "\n") + prompt;
     recorder_.events.push_back({Kind::Handover, handover.socket, std::move(detail)});
-    if (!failure) return true;
-    if (err != nullptr) *err = *failure;
-    return false;
+    return UnderWay(err);
 }
 
 bool RecordingPreferences::GetBool(const std::string& key) {

@@ -17,13 +17,23 @@
 namespace torvale {
 
 struct RecordedEvent {
-    enum class Kind { Alert, Question, Log, CreateDirectory, WriteFile, Handover, Command };
+    enum class Kind {
+        Alert,
+        Question,
+        Log,
+        CreateDirectory,
+        WriteFile,
+        Removal,
+        Handover,
+        Command
+    };
     Kind kind;
     // Alert or question title, log line, command line, or the path acted on
-    // (a handover's socket).
+    // (a handover's socket, a file to be removed).
     std::string text;
-    // Alert or question message, file content, or the prompts a handover
-    // answers, a line feed between them (they hold none).
+    // Alert or question message, file content, the prompts a handover
+    // answers (a line feed between them: they hold none), or the seconds
+    // a file may be read in.
     std::string detail;
     unsigned mode = 0;
     Answer answer = Answer::Cancel;  // what the question was answered
@@ -80,16 +90,19 @@ class RecordingShell final : public Shell {
     Recorder& recorder_;
 };
 
-// Every handover is recorded and reported served, or failing where the test
+// Every task is recorded and reported under way, or failing where the test
 // says so.
-class RecordingAskpassServer final : public AskpassServer {
+class RecordingBackgroundTasks final : public BackgroundTasks {
   public:
-    explicit RecordingAskpassServer(Recorder& recorder) : recorder_(recorder) {}
-    bool Serve(const Handover& handover, std::string* err) override;
-    // Why every handover fails; unset: none fails.
+    explicit RecordingBackgroundTasks(Recorder& recorder) : recorder_(recorder) {}
+    bool ServeHandover(const Handover& handover, std::string* err) override;
+    bool RemoveOnceRead(const std::string& path, std::chrono::seconds limit,
+                        std::string* err) override;
+    // Why every task fails; unset: none fails.
     std::optional<std::string> failure;
 
   private:
+    bool UnderWay(std::string* err) const;
     Recorder& recorder_;
 };
 
@@ -178,11 +191,11 @@ class RecordingPlatform {
     RecordingShell shell{recorder};
     RecordingLog log{recorder};
     InihParser ini;
-    RecordingAskpassServer askpass{recorder};
+    RecordingBackgroundTasks background{recorder};
     // The askpass helper the application names to ssh.
     std::string askpassHelper;
 
-    Platform Seams() { return {alerts, preferences, files, shell, log, ini, askpass}; }
+    Platform Seams() { return {alerts, preferences, files, shell, log, ini, background}; }
 
     // The application on these seams, started up in `home`; start-up's
     // events stay in the recorder. Replaces any application started before.

@@ -1,4 +1,4 @@
-#include "platform/posix/Askpass.h"
+#include "platform/posix/BackgroundTasks.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,7 +8,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -17,6 +19,9 @@
 
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
+#endif
+#if defined(__linux__)
+#include <sys/inotify.h>
 #endif
 
 #include "base/Printable.h"
@@ -220,58 +225,131 @@ int Ask(const char* socket, std::string_view prompt) {
     return written ? 0 : 1;
 }
 
+// The remover: reads "SECONDS\nPATH" from standard input, says "ready" once
+// it watches the file, then removes it when a client has read it or its
+// time is up.
+int RemoveOnceRead() {
+    std::string input;
+    ReadAll(STDIN_FILENO, input, kPeerMilliseconds);
+    const std::size_t newline = input.find('\n');
+    long long seconds = 0;
+    if (newline == std::string::npos ||
+        std::from_chars(input.data(), input.data() + newline, seconds).ec != std::errc() ||
+        seconds <= 0) {
+        WriteAll(STDOUT_FILENO, "what to remove could not be read\n");
+        return 1;
+    }
+    const std::string path = input.substr(newline + 1);
+    struct stat watched {};
+    if (::stat(path.c_str(), &watched) != 0) {
+        WriteAll(STDOUT_FILENO, Errno("stat " + path) + "\n");
+        return 1;
+    }
+    const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+#if defined(__linux__)
+    const int events = ::inotify_init1(IN_CLOEXEC);
+    if (events < 0 || ::inotify_add_watch(events, path.c_str(),
+                                          IN_OPEN | IN_CLOSE | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
+        WriteAll(STDOUT_FILENO, Errno("inotify " + path) + "\n");
+        return 1;
+    }
+    WriteAll(STDOUT_FILENO, "ready\n");
+    ::close(STDOUT_FILENO);
+    // Read: opened, then closed by everyone who opened it.
+    for (int open = 0, read = 0; read == 0 && Clock::now() < deadline;) {
+        pollfd ready{events, POLLIN, 0};
+        if (::poll(&ready, 1, MillisecondsUntil(deadline)) <= 0) continue;
+        alignas(inotify_event) char buffer[4096];
+        const ssize_t n = ::read(events, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < n;) {
+            inotify_event event;
+            std::memcpy(&event, buffer + at, sizeof event);
+            at += static_cast<ssize_t>(sizeof event + event.len);
+            // Gone, or moved away: no longer a file of ours to remove.
+            if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) return 0;
+            if (event.mask & IN_OPEN) ++open;
+            if ((event.mask & IN_CLOSE) && open > 0 && --open == 0) read = 1;
+        }
+    }
+#else
+    // Nothing here tells who opens a file: its time decides.
+    WriteAll(STDOUT_FILENO, "ready\n");
+    ::close(STDOUT_FILENO);
+    while (Clock::now() < deadline)
+        ::usleep(static_cast<useconds_t>(std::min(MillisecondsUntil(deadline), 1000)) * 1000);
+#endif
+    // Not a file another pass has written there since.
+    struct stat now {};
+    if (::stat(path.c_str(), &now) == 0 && now.st_ino == watched.st_ino &&
+        now.st_dev == watched.st_dev)
+        ::unlink(path.c_str());
+    return 0;
+}
+
 }  // namespace
 
-bool PosixAskpassServer::Serve(const Handover& handover, std::string* err) {
+bool PosixBackgroundTasks::Start(std::string_view option, std::string input, std::string* err) {
     auto failed = [&](std::string why) {
         if (err != nullptr) *err = std::move(why);
         return false;
     };
     if (program_.empty()) return failed("this program's path is not known");
-    int input[2] = {-1, -1};
-    int output[2] = {-1, -1};
-    if (::pipe(input) != 0 || ::pipe(output) != 0) {
-        for (const int fd : {input[0], input[1], output[0], output[1]})
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    if (::pipe(in) != 0 || ::pipe(out) != 0) {
+        for (const int fd : {in[0], in[1], out[0], out[1]})
             if (fd >= 0) ::close(fd);
+        Wipe(input);
         return failed(Errno("pipe"));
     }
-    for (const int fd : {input[0], input[1], output[0], output[1]})
+    for (const int fd : {in[0], in[1], out[0], out[1]})
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     SpawnSetup setup;
     std::string program = program_;
-    std::string option(kServeOption);
-    char* argv[] = {program.data(), option.data(), nullptr};
+    std::string mode(option);
+    char* argv[] = {program.data(), mode.data(), nullptr};
     pid_t pid = 0;
     // A session of its own: it outlives this process, and no signal meant
     // for the front end's terminal ends it.
-    int error = setup.Prepare({input[0], output[1], SpawnSetup::kNull}, true);
+    int error = setup.Prepare({in[0], out[1], SpawnSetup::kNull}, true);
     if (error == 0) error = setup.Spawn(pid, argv);
-    ::close(input[0]);
-    ::close(output[1]);
-    std::string encoded = error == 0 ? EncodeHandover(handover) : std::string();
-    const bool sent = error == 0 && WriteAll(input[1], encoded);
-    Wipe(encoded);
-    ::close(input[1]);
+    ::close(in[0]);
+    ::close(out[1]);
+    const bool sent = error == 0 && WriteAll(in[1], input);
+    Wipe(input);
+    ::close(in[1]);
     std::string said;
-    if (error == 0) ReadAll(output[0], said, kPeerMilliseconds);
-    ::close(output[0]);
+    if (error == 0) ReadAll(out[0], said, kPeerMilliseconds);
+    ::close(out[0]);
     if (error != 0) return failed(program_ + ": " + std::strerror(error));
-    if (!sent) return failed("the handover could not be sent to its server");
+    if (!sent) return failed("what to do could not be written to " + mode);
     if (said != "ready\n") {
         while (!said.empty() && said.back() == '\n')
             said.pop_back();
-        return failed(said.empty() ? "its server did not answer" : said);
+        return failed(said.empty() ? mode + " did not answer" : said);
     }
     return true;
 }
 
-std::optional<int> RunAskpassMode(int argc, char** argv) {
+bool PosixBackgroundTasks::ServeHandover(const Handover& handover, std::string* err) {
+    return Start(kServeOption, EncodeHandover(handover), err);
+}
+
+bool PosixBackgroundTasks::RemoveOnceRead(const std::string& path, std::chrono::seconds limit,
+                                          std::string* err) {
+    return Start(kRemoveOption, std::to_string(limit.count()) + "\n" + path, err);
+}
+
+std::optional<int> RunBackgroundMode(int argc, char** argv) {
     const char* socket = std::getenv(kAskpassVariable);
-    const bool serving = argc == 2 && argv[1] == kServeOption;
-    if (!serving && (socket == nullptr || argc != 2)) return std::nullopt;
+    const std::string_view mode = argc == 2 ? argv[1] : "";
+    const bool serving = mode == kServeOption;
+    const bool removing = mode == kRemoveOption;
+    if (!serving && !removing && (socket == nullptr || argc != 2)) return std::nullopt;
     // A peer that went away fails one write: the server must go on (and
     // remove its socket), the helper ask the user instead.
     std::signal(SIGPIPE, SIG_IGN);
+    if (removing) return RemoveOnceRead();
     return serving ? Serve() : Ask(socket, argv[1]);
 }
 
