@@ -349,11 +349,26 @@ class Desktop(unittest.TestCase):
         for fields in ["&action=StartMstscAutoRun&path=C:%5CTools%5CViewer.exe+-r&"] + [
                 "&action=StartMstsc&rdparg=%s&" % switch
                 for switch in ("admin", "f", "span", "multimon", "public")]:
-            with socket.create_server(("127.0.0.1", 0)) as server:
-                self.assertEqual(self.torvale("%slocalhost=127.0.0.1:%d&username=u&"
-                                              % (fields, server.getsockname()[1])), "")
-                with self.accept(server) as connection:
-                    self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
+            self.connects(fields)
+
+    def test_freerdp_and_remmina_connect_and_the_file_with_the_password_is_gone_once_read(self):
+        data = self.home + "/Documents/torvale/"
+        for client in ("xfreerdp", "remmina"):
+            self.write("Documents/torvale/configuration.ini", "[clients]\nRemote Desktop Connection = "
+                       "/usr/bin/%s\nMicrosoft Remote Desktop = /usr/bin/%s\n" % (client, client))
+            for fields, read in (("&action=StartMstscAutoRun&password=pw&", "activex_autorun.rdp"),
+                                 ("&action=StartMstsc&target_ip=t&entrust_password=1&password=pw&",
+                                  "t.rdp")):
+                self.connects(fields)
+                poll(lambda: not os.path.exists(data + read), "%s to have read %s" % (client, read))
+
+    def connects(self, fields):
+        """The launch's client comes to a listener, with the link's login."""
+        with socket.create_server(("127.0.0.1", 0)) as server:
+            self.assertEqual(self.torvale("%slocalhost=127.0.0.1:%d&username=u&"
+                                          % (fields, server.getsockname()[1])), "")
+            with self.accept(server) as connection:
+                self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
 
     def test_dont_show_again_through_xdg_open(self):
         opener = self.spawn(["xdg-open", "torvale://&action=Nope&"])
@@ -403,7 +418,7 @@ def main():
             print("skipped: laying the package over /usr, in a mount namespace of its own, needs root")
             return 77
         missing = [p for p in ("Xvfb", "openbox", "xdotool", "import", "xdg-open", "filezilla",
-                               "xfreerdp", "xterm", "x-terminal-emulator", "ssh",
+                               "xfreerdp", "remmina", "xterm", "x-terminal-emulator", "ssh",
                                "chromium", "firefox-esr", "/usr/sbin/sshd", "openssl", "dpkg-deb")
                    if not shutil.which(p)]
         if missing:

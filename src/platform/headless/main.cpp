@@ -44,6 +44,9 @@ Options:
                         ssh's askpass helper (this program, when
                         TORVALE_ASKPASS names the socket): started by a
                         launch that opens ssh in a terminal
+      --remove-once-read  remove the connection file named on standard
+                        input once a client has read it, or a minute on:
+                        started by a launch that writes a password there
       --doctor          check how Torvale is set up here (the torvale://
                         handler, the data directory, configuration.ini, the
                         clients, fonts, display), one line per check ("ok",

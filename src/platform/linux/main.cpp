@@ -44,6 +44,8 @@ Options:
       --show-alerts  show alerts again after "don't show again", and exit
       --serve-askpass  serve one password, read from standard input, to
                   ssh's askpass helper: started by torvale-desktop itself
+      --remove-once-read  remove the connection file named on standard
+                  input once a client has read it: started likewise
   -h, --help      print this help and exit
   -V, --version   print the version and exit
   --              take every later argument as a URL
