@@ -13,6 +13,8 @@ import urllib.parse
 
 WAIT = 30  # seconds, for anything
 LOGIN = "ops--57"  # what username=ops--web&sid=57 makes; a user of the namespace alone
+# With it, the monitor and display logins of monitoruser=mon&sid=57&cid=9.
+LOGINS = (LOGIN, "mon2-57-9", "mon--57--9")
 # Chinese text, a space, "@", ":" and "'", percent-encoded in the links as a portal must.
 PASSWORD = "密码 p@ss:w0'rd"
 # The desktop user of the SSH test, of the namespace alone: ssh keeps known
@@ -239,15 +241,18 @@ class Desktop(unittest.TestCase):
 
     def sshd(self):
         """OpenSSH on a free port of 127.0.0.1, its own configuration and host
-        key, and LOGIN a user of this namespace alone, with PASSWORD."""
+        key, and LOGINS users of this namespace alone, with PASSWORD."""
         users = {entry.pw_name for entry in pwd.getpwall()} | {entry.pw_uid for entry in pwd.getpwall()}
-        if {LOGIN, 54321, DESKTOP_UID} & users:
-            self.skipTest("this machine has a user %s, 54321 or %d already" % (LOGIN, DESKTOP_UID))
-        for name, line in (("passwd", "%s:x:54321:65534::/nonexistent:/bin/sh\n"
-                            "torvale-desk:x:%d:65534::%s:/bin/sh" % (LOGIN, DESKTOP_UID, self.home)),
-                           ("shadow", "%s:%s:20000:0:99999:7:::" % (LOGIN, subprocess.run(
-                               ["openssl", "passwd", "-6", "-stdin"], input=PASSWORD, text=True,
-                               capture_output=True, check=True).stdout.strip()))):
+        uids = range(54331, 54331 + len(LOGINS))
+        if (set(LOGINS) | set(uids) | {DESKTOP_UID}) & users:
+            self.skipTest("this machine has a user of %s, uids %s or %d already" % (LOGINS, uids, DESKTOP_UID))
+        secret = subprocess.run(["openssl", "passwd", "-6", "-stdin"], input=PASSWORD, text=True,
+                                capture_output=True, check=True).stdout.strip()
+        for name, line in (("passwd", "".join("%s:x:%d:65534::/nonexistent:/bin/sh\n" % user
+                                              for user in zip(LOGINS, uids)) +
+                            "torvale-desk:x:%d:65534::%s:/bin/sh" % (DESKTOP_UID, self.home)),
+                           ("shadow", "\n".join("%s:%s:20000:0:99999:7:::" % (login, secret)
+                                                for login in LOGINS))):
             copy = self.root + "/" + name
             shutil.copy("/etc/" + name, copy)
             with open(copy, "a") as out:
@@ -316,6 +321,14 @@ class Desktop(unittest.TestCase):
         self.xdotool("type", "--delay", "50", "exit\n")
         poll(lambda: "ssh" not in self.programs(), "ssh to end")
         self.assertEqual(self.holding(PASSWORD.encode()), [])
+        # The monitor and display sessions log in alike, the host key known now.
+        for action, login in (("StartSecureCRTMonitor", LOGINS[1]), ("StartSecureCRTDisplay", LOGINS[2])):
+            self.spawn(["/usr/bin/torvale-desktop", "torvale://" + self.link(
+                action, monitoruser="mon", cid="9", host="127.0.0.1", monitorport=str(port),
+                monitorpassword=PASSWORD)], user=DESKTOP_UID, group=65534, extra_groups=[])
+            self.answer("确认连接", "Tab", "space")
+            accepted = ("Accepted password for %s from 127.0.0.1" % login).encode()
+            poll(lambda: accepted in read(log), "sshd to accept " + login)
 
     def holding(self, secret):
         """Where `secret` stands in a process's command line or environment,
