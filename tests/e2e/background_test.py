@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""The password handover as ssh's askpass helper meets it: TORVALE serving
-(--serve-askpass) answers the one expected prompt once, to its own user;
-another user, another prompt, a second request and a late one get nothing,
-and the helper, with no terminal to ask in, fails. Root: for a user of its own.
+"""What a pass leaves to TORVALE in the background, as its peers meet it.
+Serving a password (--serve-askpass): the one expected prompt is answered
+once, to its own user; another user, another prompt, a second request and a
+late one get nothing, and the helper, with no terminal to ask in, fails.
+Removing a connection file (--remove-once-read): gone once read, or once its
+time is up; one replaced meanwhile stays. Root: for a user of its own.
 
-  askpass_test.py TORVALE
+  background_test.py TORVALE
 """
-import os, shlex, subprocess, sys, tempfile
+import os, shlex, subprocess, sys, tempfile, time
 
 USER = 65534  # nobody, whose password it is; root is the other user
 PROMPT = "u@gw's password: "
@@ -33,6 +35,34 @@ def ask(torvale, socket, prompt, user=USER):
                             stdin=subprocess.DEVNULL, capture_output=True, timeout=30,
                             start_new_session=True)
     return result.returncode, result.stdout.decode()
+
+
+def remove_once_read(torvale, path, seconds):
+    remover = subprocess.Popen([torvale, "--remove-once-read"], stdin=subprocess.PIPE,
+                               stdout=subprocess.PIPE)
+    remover.stdin.write(b"%s\n%s" % (seconds.encode(), path.encode()))
+    remover.stdin.close()
+    return remover, remover.stdout.readline().decode()
+
+
+def removals(torvale, directory):
+    failures = []
+    read, unread, replaced = (directory + "/" + name for name in ("read.rdp", "unread.rdp", "new.rdp"))
+    for path in (read, unread, replaced, replaced + ".next"):
+        with open(path, "w") as file:
+            file.write(path)
+    removers = [remove_once_read(torvale, path, seconds)
+                for path, seconds in ((read, "30"), (unread, "1"), (replaced, "1"))]
+    with open(read) as file:
+        file.read()
+    os.rename(replaced + ".next", replaced)  # as another pass writes it
+    for path, (remover, said), kept in zip((read, unread, replaced), removers, (False, False, True)):
+        if (said, remover.wait(timeout=30), os.path.exists(path)) != ("ready\n", 0, kept):
+            failures.append("%s: %r, %s" % (path, said, "removed" if kept else "kept"))
+    remover, said = remove_once_read(torvale, directory + "/none.rdp", "x")
+    if (said, remover.wait(timeout=30)) != ("what to remove could not be read\n", 1):
+        failures.append("what to remove, unreadable: %r" % said)
+    return failures
 
 
 def main(torvale):
@@ -70,6 +100,8 @@ def main(torvale):
                            capture_output=True, timeout=30).stdout
     if b"\\x1b]0;x\\x07Are you sure (yes/no)? yes" not in typed or b"\x1b" in typed:
         failures.append("asked in the terminal: %r" % typed)
+    with tempfile.TemporaryDirectory() as directory:
+        failures += removals(torvale, directory)
     for failure in failures:
         print(failure)
     return 1 if failures else 0
