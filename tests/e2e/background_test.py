@@ -8,7 +8,7 @@ time is up; one replaced meanwhile stays. Root: for a user of its own.
 
   background_test.py TORVALE
 """
-import os, shlex, subprocess, sys, tempfile, time
+import os, shlex, socket as sockets, subprocess, sys, tempfile, time
 
 USER = 65534  # nobody, whose password it is; root is the other user
 PROMPT = "u@gw's password: "
@@ -75,6 +75,13 @@ def main(torvale):
         socket = directory + "/askpass.sock"
         server, said = serve(torvale, socket, 30)
         nothing = (1, "")
+        # A peer of its user that asks nothing, first in the queue, holds the
+        # others up a second at most.
+        stalled = subprocess.Popen(["/usr/bin/python3", "-c", "import socket, sys, time; s = socket.socket("
+                                    "socket.AF_UNIX); s.connect(sys.argv[1]); print(flush=True); "
+                                    "time.sleep(60)", socket], user=USER, group=USER, extra_groups=[],
+                                   stdout=subprocess.PIPE)
+        stalled.stdout.readline()
         for what, got, expected in (
                 ("ready", said, "ready\n"),
                 ("another user", ask(torvale, socket, PROMPT, user=0), nothing),
@@ -85,6 +92,28 @@ def main(torvale):
                 ("the socket, once served", os.path.exists(socket), False)):
             if got != expected:
                 failures.append("%s: %r, not %r" % (what, got, expected))
+        stalled.kill()
+        stalled.wait()
+        # A server of another user is not taken at its word.
+        with sockets.socket(sockets.AF_UNIX) as forged:
+            forged.bind(socket)
+            os.chmod(socket, 0o777)
+            forged.listen()
+            helper = subprocess.Popen([torvale, PROMPT], env={"TORVALE_ASKPASS": socket}, user=USER,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      start_new_session=True)
+            forged.settimeout(30)
+            with forged.accept()[0] as connection:
+                try:
+                    connection.sendall(b"forged")
+                except OSError:  # the helper hung up on it, as it should
+                    pass
+            if (helper.wait(timeout=30), helper.stdout.read()) != (1, b""):
+                failures.append("a server of another user was taken at its word")
+        os.remove(socket)
+        broken, said = serve(torvale, "/nonexistent/askpass.sock", 1)
+        if (said, broken.wait(timeout=30)) != ("bind /nonexistent/askpass.sock: No such file or directory\n", 1):
+            failures.append("a socket that cannot be made: %r" % said)
         late, _ = serve(torvale, socket, 1)
         late.wait(timeout=30)
         if (got := (os.path.exists(socket), ask(torvale, socket, PROMPT))) != (False, nothing):

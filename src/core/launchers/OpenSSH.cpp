@@ -53,9 +53,12 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
         plan.refusal = {Outcome::ClientMissing, titles::kSorry, terminal.notFoundText, {}};
         return plan;
     }
+    // ssh and telnet take an IPv6 address bare; with no host at all ssh
+    // would take the next word for one.
+    const std::string host(Unbracketed(l.host));
     if (RefuseUnsafe(plan, {{l.loginKey, UnsafeLogin(l.login)},
                             {l.portKey, !IsPort(l.port)},
-                            {l.hostKey, !IsHost(l.host)}}))
+                            {l.hostKey, !IsHost(l.host) || host.empty()}}))
         return plan;
     plan.clientReason = std::string(context.inTerminalBecause) + "; in the terminal " +
                         terminal.found->path +
@@ -76,7 +79,7 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
             {{"SSH_ASKPASS=", Quoting::Literal}, {std::string(context.askpassHelper)}});
         client.Literal("SSH_ASKPASS_REQUIRE=force");
         client.words.push_back({{"TORVALE_ASKPASS=", Quoting::Literal}, {socket}});
-        plan.handover = Handover{socket, *l.password, PasswordPrompts(l.login, l.host)};
+        plan.handover = Handover{socket, *l.password, PasswordPrompts(l.login, host)};
     }
     client.words.push_back({{context.client.found->path, Quoting::Program}});
     if (!telnet && !l.port.empty()) {
@@ -86,7 +89,7 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     client.Literal("-l");
     client.Value(l.login);
     client.Literal("--");
-    client.Value(l.host);
+    client.Value(host);
     if (telnet) client.Value(l.port);
 
     Command command;

@@ -22,9 +22,10 @@ struct Handover {
     std::chrono::seconds lifetime{60};
 };
 
-// The prompts with which OpenSSH asks for the password of `login` on `host`:
-// password authentication's "LOGIN@HOST's password: ", each cut as ssh
-// cuts it, and keyboard-interactive's "(LOGIN@HOST) Password: ".
+// The prompts with which OpenSSH asks for the password of `login` on `host`
+// (which ssh names in lower case): password authentication's
+// "LOGIN@HOST's password: ", whole and as older releases cut it, and
+// keyboard-interactive's "(LOGIN@HOST) Password: ".
 std::vector<std::string> PasswordPrompts(std::string_view login, std::string_view host);
 
 // Whether the handover answers `prompt`.

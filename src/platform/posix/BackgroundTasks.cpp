@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -22,6 +23,7 @@
 #endif
 #if defined(__linux__)
 #include <sys/inotify.h>
+#include <sys/prctl.h>
 #endif
 
 #include "base/Printable.h"
@@ -34,8 +36,13 @@ using Clock = std::chrono::steady_clock;
 
 // Large enough for any prompt ssh writes, and any password.
 constexpr std::size_t kLimit = 1 << 16;
-// How long one peer may take to say what it asks, and the helper to hear back.
+// How long one peer may take to say what it asks (the helper says it at
+// once), and, longer, how long the helper waits for the answer: a peer that
+// says nothing holds the server up for no longer.
+constexpr int kPromptMilliseconds = 1000;
 constexpr int kPeerMilliseconds = 5000;
+// However long the user takes over the questions before the password's.
+constexpr std::chrono::minutes kLongestHandover{5};
 
 std::string Errno(std::string_view what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -124,6 +131,13 @@ int Serve() {
         return 1;
     };
     if (!read || !handover) return fail("the handover could not be read");
+    // Nobody reads the password out of a core file, or (Linux) out of this
+    // process with a debugger of the same user.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+#if defined(__linux__)
+    ::prctl(PR_SET_DUMPABLE, 0);
+#endif
 
     sockaddr_un address;
     std::string why;
@@ -136,31 +150,50 @@ int Serve() {
     const int bound = ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::umask(mask);
     if (bound != 0) return fail(Errno("bind " + handover->socket));
+    // The socket is removed at the end only while it is this one: a server
+    // of a later pass may have taken the name by then.
+    struct stat own {};
+    ::lstat(handover->socket.c_str(), &own);
+    auto removeOwn = [&] {
+        struct stat now {};
+        if (::lstat(handover->socket.c_str(), &now) == 0 && now.st_ino == own.st_ino &&
+            now.st_dev == own.st_dev)
+            ::unlink(handover->socket.c_str());
+    };
+    ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
     if (::listen(listener, 8) != 0) {
-        ::unlink(handover->socket.c_str());
+        removeOwn();
         return fail(Errno("listen"));
     }
     WriteAll(STDOUT_FILENO, "ready\n");
     ::close(STDOUT_FILENO);
 
-    const auto deadline = Clock::now() + handover->lifetime;
+    // A question the user is answering first (a host key to accept) gives
+    // the password prompt its time again, up to a limit.
+    const auto start = Clock::now();
+    auto deadline = start + handover->lifetime;
     const long long self = ::geteuid();
     for (bool answered = false; !answered && Clock::now() < deadline;) {
         pollfd ready{listener, POLLIN, 0};
         if (::poll(&ready, 1, MillisecondsUntil(deadline)) <= 0) continue;
         const int connection = ::accept(listener, nullptr, nullptr);
         if (connection < 0) continue;
+        ::fcntl(connection, F_SETFL, ::fcntl(connection, F_GETFL) & ~O_NONBLOCK);
         std::string prompt;
         // Another user's request, a prompt it is not the answer to, or one
         // that does not end in time, gets nothing: the helper then asks the
         // user. A request of another user leaves the password to this one's.
-        if (PeerUser(connection) == self && ReadAll(connection, prompt, kPeerMilliseconds) &&
-            Answers(*handover, prompt)) {
-            answered = WriteAll(connection, handover->secret);
+        if (PeerUser(connection) == self && ReadAll(connection, prompt, kPromptMilliseconds)) {
+            if (Answers(*handover, prompt)) {
+                answered = WriteAll(connection, handover->secret);
+            } else {
+                deadline = std::min(start + kLongestHandover,
+                                    std::max(deadline, Clock::now() + handover->lifetime));
+            }
         }
         ::close(connection);
     }
-    ::unlink(handover->socket.c_str());
+    removeOwn();
     ::close(listener);
     Wipe(handover->secret);
     return 0;
@@ -173,7 +206,9 @@ std::string AskServer(const char* socket, std::string_view prompt) {
     const int connection = ::socket(AF_UNIX, SOCK_STREAM, 0);
     if (connection < 0) return {};
     std::string answer;
+    // Only a server of this user: no other may stand in for it.
     if (::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        PeerUser(connection) == static_cast<long long>(::geteuid()) &&
         WriteAll(connection, prompt) && ::shutdown(connection, SHUT_WR) == 0 &&
         !ReadAll(connection, answer, kPeerMilliseconds)) {
         Wipe(answer);
@@ -185,13 +220,31 @@ std::string AskServer(const char* socket, std::string_view prompt) {
 // The user's own answer, typed in the terminal ssh runs in. The prompt is
 // shown as ssh would show it; the answer is echoed only for a question
 // (accepting a host key), never for a password.
+// The terminal's settings while echo is off, for a signal to put back.
+int gQuietTerminal = -1;
+termios gSavedSettings{};
+
+void RestoreTerminal(int signal) {
+    ::tcsetattr(gQuietTerminal, TCSAFLUSH, &gSavedSettings);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 std::optional<std::string> AskUser(std::string_view prompt) {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
     if (tty < 0) return std::nullopt;
-    const bool echo = prompt.find("(yes/no") != std::string_view::npos;
+    // ssh's own questions, never a server's (ssh puts "(LOGIN@HOST) " first).
+    const bool echo =
+        !prompt.starts_with("(") && (prompt.find("(yes/no") != std::string_view::npos ||
+                                     prompt.starts_with("Please type 'yes', 'no'"));
     termios saved{};
     const bool terminal = ::tcgetattr(tty, &saved) == 0;
     if (terminal && !echo) {
+        // Ctrl-C (or a closed window) must not leave the terminal silent.
+        gQuietTerminal = tty;
+        gSavedSettings = saved;
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(signal, RestoreTerminal);
         termios quiet = saved;
         quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
         quiet.c_lflag |= ECHONL;
@@ -246,17 +299,21 @@ int RemoveOnceRead() {
         return 1;
     }
     const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-#if defined(__linux__)
-    const int events = ::inotify_init1(IN_CLOEXEC);
-    if (events < 0 || ::inotify_add_watch(events, path.c_str(),
-                                          IN_OPEN | IN_CLOSE | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
-        WriteAll(STDOUT_FILENO, Errno("inotify " + path) + "\n");
-        return 1;
-    }
     WriteAll(STDOUT_FILENO, "ready\n");
     ::close(STDOUT_FILENO);
-    // Read: opened, then closed by everyone who opened it.
-    for (int open = 0, read = 0; read == 0 && Clock::now() < deadline;) {
+    // Read: opened, then closed by everyone who opened it. Where nothing
+    // tells who opens a file (no inotify, or no watch left to take), its
+    // time alone decides.
+    int events = -1;
+#if defined(__linux__)
+    events = ::inotify_init1(IN_CLOEXEC);
+    if (events >= 0 &&
+        ::inotify_add_watch(events, path.c_str(),
+                            IN_OPEN | IN_CLOSE | IN_DELETE_SELF | IN_MOVE_SELF) < 0) {
+        ::close(events);
+        events = -1;
+    }
+    for (int open = 0, read = 0; events >= 0 && read == 0 && Clock::now() < deadline;) {
         pollfd ready{events, POLLIN, 0};
         if (::poll(&ready, 1, MillisecondsUntil(deadline)) <= 0) continue;
         alignas(inotify_event) char buffer[4096];
@@ -271,13 +328,9 @@ int RemoveOnceRead() {
             if ((event.mask & IN_CLOSE) && open > 0 && --open == 0) read = 1;
         }
     }
-#else
-    // Nothing here tells who opens a file: its time decides.
-    WriteAll(STDOUT_FILENO, "ready\n");
-    ::close(STDOUT_FILENO);
-    while (Clock::now() < deadline)
-        ::usleep(static_cast<useconds_t>(std::min(MillisecondsUntil(deadline), 1000)) * 1000);
 #endif
+    while (events < 0 && Clock::now() < deadline)
+        ::usleep(static_cast<useconds_t>(std::min(MillisecondsUntil(deadline), 1000)) * 1000);
     // Not a file another pass has written there since.
     struct stat now {};
     if (::stat(path.c_str(), &now) == 0 && now.st_ino == watched.st_ino &&
