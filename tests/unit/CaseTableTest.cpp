@@ -152,9 +152,8 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         std::string prompts = event.detail;
         for (std::size_t at = 0; (at = prompts.find('\n', at)) != std::string::npos;)
             prompts.replace(at, 1, " | ");
-        const auto& handover = app.LastPass().plan.handover;  // list the passes that hand over last
-        handovers.push_back(event.text + ": " + (handover ? handover->secret : "?") + " for " +
-                            prompts);
+        handovers.push_back(event.text + ": " + platform.background.secrets.at(handovers.size()) +
+                            " for " + prompts);
     }
     EXPECT_EQ(handovers, all("askpass"));
     if (const auto wrote = all("wrote"); !wrote.empty()) {

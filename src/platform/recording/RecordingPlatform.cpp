@@ -70,6 +70,7 @@ bool RecordingBackgroundTasks::ServeHandover(const Handover& handover, std::stri
     for (const std::string& prompt : handover.prompts)
         detail += (detail.empty() ? "" : "\n") + prompt;
     recorder_.events.push_back({Kind::Handover, handover.socket, std::move(detail)});
+    secrets.push_back(handover.secret);
     return UnderWay(err);
 }
 

@@ -100,6 +100,9 @@ class RecordingBackgroundTasks final : public BackgroundTasks {
                         std::string* err) override;
     // Why every task fails; unset: none fails.
     std::optional<std::string> failure;
+    // The secret of each handover, in order, for a test to compare: the
+    // events hold none.
+    std::vector<std::string> secrets;
 
   private:
     bool UnderWay(std::string* err) const;
