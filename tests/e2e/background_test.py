@@ -65,6 +65,55 @@ def removals(torvale, directory):
     return failures
 
 
+def real_pass(torvale):
+    """A pass that hands a password over and writes one to a file starts both
+    tasks itself, each in a session of its own, and they do their work."""
+    failures = []
+    with tempfile.TemporaryDirectory() as root:
+        data, bin = root + "/Documents/torvale", root + "/bin"
+        os.makedirs(data)
+        os.makedirs(bin)
+        os.symlink("/bin/true", bin + "/open")
+        with open(data + "/configuration.ini", "w") as file:
+            file.write("[clients]\nSSH = openssh\nTerminal = /bin/true\nOpenSSH = /bin/true\n"
+                       "Remote Desktop Connection = /bin/true\n")
+        subprocess.run([torvale, "--confirm=yes", "torvale://&action=StartSecureCRT&username=u&proxy_addr=gw&"
+                        "entrust_password=1&password=%E5%AF%86&", "torvale://&action=StartMstscAutoRun&password=pw&"],
+                       env={"HOME": root, "PATH": bin + ":/usr/bin:/bin"}, capture_output=True, timeout=30,
+                       check=True)
+        sockets = [name for name in os.listdir(data) if name.startswith("askpass-")]
+        tasks = [pid for pid in filter(str.isdigit, os.listdir("/proc"))
+                 if ("HOME=" + root).encode() in read("/proc/%s/environ" % pid).split(b"\0")]
+        # Field 6 of stat is the session: a leader's is its own id.
+        leaders = [pid for pid in tasks
+                   if read("/proc/%s/stat" % pid).rsplit(b")", 1)[-1].split()[3:4] == [pid.encode()]]
+        if len(sockets) != 1 or len(tasks) != 2 or leaders != tasks:
+            failures.append("the tasks of a pass: %r, %r, leaders %r" % (sockets, tasks, leaders))
+        elif ask(torvale, data + "/" + sockets[0], PROMPT, user=0) != (0, "密\n"):
+            failures.append("the pass's password was not served")
+        with open(data + "/activex_autorun.rdp") as file:
+            file.read()
+        if not gone(data + "/activex_autorun.rdp"):
+            failures.append("the pass's connection file was not removed once read")
+    return failures
+
+
+def read(path):
+    try:
+        with open(path, "rb") as file:
+            return file.read()
+    except OSError:  # gone, or not ours to read
+        return b""
+
+
+def gone(path):
+    for _ in range(600):  # 30 s at the most
+        if not os.path.exists(path):
+            return True
+        time.sleep(0.05)
+    return False
+
+
 def main(torvale):
     if os.geteuid() != 0:
         print("skipped: a second user id needs root")
@@ -75,12 +124,12 @@ def main(torvale):
         socket = directory + "/askpass.sock"
         server, said = serve(torvale, socket, 30)
         nothing = (1, "")
-        # A peer of its user that asks nothing, first in the queue, holds the
-        # others up a second at most.
-        stalled = subprocess.Popen(["/usr/bin/python3", "-c", "import socket, sys, time; s = socket.socket("
-                                    "socket.AF_UNIX); s.connect(sys.argv[1]); print(flush=True); "
-                                    "time.sleep(60)", socket], user=USER, group=USER, extra_groups=[],
-                                   stdout=subprocess.PIPE)
+        # A peer of its user that never finishes asking, first in the queue,
+        # gets nothing and holds the others up a second at most.
+        stalled = subprocess.Popen(["/usr/bin/python3", "-c", "import socket, sys; s = socket.socket("
+                                    "socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode()); "
+                                    "print(flush=True); print(s.recv(99), flush=True)", socket, PROMPT],
+                                   user=USER, group=USER, extra_groups=[], stdout=subprocess.PIPE)
         stalled.stdout.readline()
         for what, got, expected in (
                 ("ready", said, "ready\n"),
@@ -92,6 +141,8 @@ def main(torvale):
                 ("the socket, once served", os.path.exists(socket), False)):
             if got != expected:
                 failures.append("%s: %r, not %r" % (what, got, expected))
+        if stalled.stdout.readline() != b"b''\n":
+            failures.append("a request never finished got an answer")
         stalled.kill()
         stalled.wait()
         # A server of another user is not taken at its word.
@@ -133,6 +184,7 @@ def main(torvale):
         failures.append("asked in the terminal: %r" % typed)
     with tempfile.TemporaryDirectory() as directory:
         failures += removals(torvale, directory)
+    failures += real_pass(torvale)
     for failure in failures:
         print(failure)
     return 1 if failures else 0
