@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""What a pass leaves to TORVALE in the background, as its peers meet it.
-Serving a password (--serve-askpass): the one expected prompt is answered
-once, to its own user; another user, another prompt, a second request and a
-late one get nothing, and the helper, with no terminal to ask in, fails.
-Removing a connection file (--remove-once-read): gone once read, or once its
-time is up; one replaced meanwhile stays. Root: for a user of its own.
-
-  background_test.py TORVALE
+"""What a pass leaves to TORVALE in the background, as its peers meet it:
+serving a password (--serve-askpass) and removing a connection file once
+read (--remove-once-read). Root, for a user of its own.  background_test.py TORVALE
 """
-import os, shlex, socket as sockets, subprocess, sys, tempfile, time
+import os, pty, socket as sockets, subprocess, sys, tempfile, time
 
 USER = 65534  # nobody, whose password it is; root is the other user
 PROMPT = "u@gw's password: "
@@ -20,13 +15,17 @@ def part(text):
     return b"%d\n%s" % (len(data), data)
 
 
+def start(torvale, mode, data, **user):
+    """A task as a pass starts it: what to do on its standard input, and what it says."""
+    task = subprocess.Popen([torvale, mode], stdin=subprocess.PIPE, stdout=subprocess.PIPE, **user)
+    task.stdin.write(data)
+    task.stdin.close()
+    return task, task.stdout.readline().decode()
+
+
 def serve(torvale, socket, seconds, handover=None):
-    server = subprocess.Popen([torvale, "--serve-askpass"], stdin=subprocess.PIPE,
-                              stdout=subprocess.PIPE, user=USER, group=USER, extra_groups=[])
-    server.stdin.write(handover or part(socket) + part(str(seconds)) + part("1") + part(PROMPT) +
-                       part(SECRET))
-    server.stdin.close()
-    return server, server.stdout.readline().decode()
+    return start(torvale, "--serve-askpass", handover or part(socket) + part(str(seconds)) +
+                 part("1") + part(PROMPT) + part(SECRET), user=USER, group=USER, extra_groups=[])
 
 
 def ask(torvale, socket, prompt, user=USER):
@@ -38,11 +37,7 @@ def ask(torvale, socket, prompt, user=USER):
 
 
 def remove_once_read(torvale, path, seconds):
-    remover = subprocess.Popen([torvale, "--remove-once-read"], stdin=subprocess.PIPE,
-                               stdout=subprocess.PIPE)
-    remover.stdin.write(b"%s\n%s" % (seconds.encode(), path.encode()))
-    remover.stdin.close()
-    return remover, remover.stdout.readline().decode()
+    return start(torvale, "--remove-once-read", ("%s\n%s" % (seconds, path)).encode())
 
 
 def removals(torvale, directory):
@@ -71,8 +66,8 @@ def real_pass(torvale):
     failures = []
     with tempfile.TemporaryDirectory() as root:
         data, bin = root + "/Documents/torvale", root + "/bin"
-        os.makedirs(data)
-        os.makedirs(bin)
+        for directory in (data, bin):
+            os.makedirs(directory)
         os.symlink("/bin/true", bin + "/open")
         with open(data + "/configuration.ini", "w") as file:
             file.write("[clients]\nSSH = openssh\nTerminal = /bin/true\nOpenSSH = /bin/true\n"
@@ -98,11 +93,29 @@ def real_pass(torvale):
     return failures
 
 
+def in_terminal(torvale, prompt):
+    """What a terminal shows as the helper asks there, and the user types "typed"."""
+    pid, terminal = pty.fork()
+    if pid == 0:
+        os.execve(torvale, [torvale, prompt], {"TORVALE_ASKPASS": "/nonexistent"})
+    shown = b""
+    while not shown.endswith(prompt[-2:].encode()):
+        shown += os.read(terminal, 4096)
+    os.write(terminal, b"typed\n")
+    while chunk := read(terminal):
+        shown += chunk
+    os.waitpid(pid, 0)
+    return shown
+
+
 def read(path):
+    """A file's bytes, or a terminal's (a descriptor); b"" where gone, not ours, or ended."""
     try:
+        if isinstance(path, int):
+            return os.read(path, 4096)
         with open(path, "rb") as file:
             return file.read()
-    except OSError:  # gone, or not ours to read
+    except OSError:
         return b""
 
 
@@ -141,22 +154,19 @@ def main(torvale):
                 ("the socket, once served", os.path.exists(socket), False)):
             if got != expected:
                 failures.append("%s: %r, not %r" % (what, got, expected))
-        if stalled.stdout.readline() != b"b''\n":
+        if stalled.communicate(timeout=30)[0] != b"b''\n":
             failures.append("a request never finished got an answer")
-        stalled.kill()
-        stalled.wait()
         # A server of another user is not taken at its word.
         with sockets.socket(sockets.AF_UNIX) as forged:
             forged.bind(socket)
             os.chmod(socket, 0o777)
             forged.listen()
             helper = subprocess.Popen([torvale, PROMPT], env={"TORVALE_ASKPASS": socket}, user=USER,
-                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                      start_new_session=True)
+                                      stdout=subprocess.PIPE, start_new_session=True)
             forged.settimeout(30)
             with forged.accept()[0] as connection:
-                try:
-                    while connection.recv(4096):  # the prompt, as a server reads it
+                try:  # the prompt read as a server reads it, then an answer
+                    while connection.recv(4096):
                         pass
                     connection.sendall(b"forged")
                 except OSError:  # the helper hung up on it, as it should
@@ -175,13 +185,11 @@ def main(torvale):
         if (said, broken.wait(timeout=30)) != ("the handover could not be read\n", 1):
             failures.append("a broken handover: %r" % said)
     # With a terminal the helper asks there, showing what the prompt holds
-    # without letting it act on the terminal.
-    command = "%s %s" % (shlex.quote(torvale), shlex.quote("\x1b]0;x\x07Are you sure (yes/no)? "))
-    typed = subprocess.run(["script", "-q", "-e", "-c", command, "/dev/null"], input=b"yes\n",
-                           env={"TORVALE_ASKPASS": "/nonexistent", "SHELL": "/bin/sh"},
-                           capture_output=True, timeout=30).stdout
-    if b"\\x1b]0;x\\x07Are you sure (yes/no)? yes" not in typed or b"\x1b" in typed:
-        failures.append("asked in the terminal: %r" % typed)
+    # without letting it act on the terminal, and echoing no password.
+    for prompt, shown in (("\x1b]0;x\x07Are you sure (yes/no)? ", b"\\x1b]0;x\\x07Are you sure (yes/no)? typed\r\n"),
+                          (PROMPT, PROMPT.encode() + b"\r\n")):
+        if (got := in_terminal(torvale, prompt)) != shown + b"typed\r\n":
+            failures.append("asked in the terminal: %r" % got)
     with tempfile.TemporaryDirectory() as directory:
         failures += removals(torvale, directory)
     failures += real_pass(torvale)
