@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Path.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/config/Trust.h"
@@ -136,7 +137,7 @@ class Execution {
         for (const std::string& path : paths) {
             std::string why;
             if (platform_.background.RemoveOnceRead(path, kReadWithin, &why)) {
-                removed += (removed.empty() ? "" : ", ") + path.substr(path.rfind('/') + 1);
+                removed += (removed.empty() ? "" : ", ") + std::string(BaseName(path));
             } else {
                 platform_.log.Write("Not removed once read: " + path + ": " + why);
             }

@@ -197,9 +197,8 @@ class Desktop(unittest.TestCase):
         return window
 
     def click(self, fields, browser="chromium", user=None):
-        """The browser opens a portal page whose one link is the launch URL,
-        and the mouse clicks it: as `user` (a uid) where given, who owns the
-        home then."""
+        """The browser (as `user`, a uid, then owning the home) opens a portal
+        page whose one link is the launch URL, and the mouse clicks it."""
         page = "/%d" % len(Portal.links)
         Portal.links[page] = "torvale://" + fields
         profile = tempfile.mkdtemp(dir=self.root)
@@ -302,8 +301,7 @@ class Desktop(unittest.TestCase):
         self.answer("确认连接", "Tab", "space")
         terminal = poll(lambda: self.xdotool("search", "--onlyvisible", "--class", "xterm",
                                              check=False).split(), "the terminal")[0]
-        # The helper asks the host key question in the terminal: ssh runs it
-        # with the question as its argument.
+        # The helper asks the host key question in the terminal, ssh's argument to it.
         poll(lambda: any(b"(yes/no/[fingerprint])?" in read("/proc/%d/cmdline" % pid)
                          for pid in self.started()), "the host key question")
         self.xdotool("windowactivate", "--sync", terminal)

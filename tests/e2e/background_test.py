@@ -61,8 +61,7 @@ def removals(torvale, directory):
 
 
 def real_pass(torvale):
-    """A pass that hands a password over and writes one to a file starts both
-    tasks itself, each in a session of its own, and they do their work."""
+    """A real pass starts both tasks itself, each a session of its own, and they work."""
     failures = []
     with tempfile.TemporaryDirectory() as root:
         data, bin = root + "/Documents/torvale", root + "/bin"
@@ -136,8 +135,7 @@ def main(torvale):
         socket = directory + "/askpass.sock"
         server, said = serve(torvale, socket, 30)
         nothing = (1, "")
-        # A peer of its user that never finishes asking, first in the queue,
-        # gets nothing and holds the others up a second at most.
+        # A peer that never finishes asking gets nothing, and holds the others up a second at most.
         stalled = subprocess.Popen(["/usr/bin/python3", "-c", "import socket, sys; s = socket.socket("
                                     "socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode()); "
                                     "print(flush=True); print(s.recv(99), flush=True)", socket, PROMPT],
@@ -176,8 +174,7 @@ def main(torvale):
         broken, said = serve(torvale, "/nonexistent/askpass.sock", 1)
         if (said, broken.wait(timeout=30)) != ("bind /nonexistent/askpass.sock: No such file or directory\n", 1):
             failures.append("a socket that cannot be made: %r" % said)
-        late, _ = serve(torvale, socket, 1)
-        late.wait(timeout=30)
+        serve(torvale, socket, 1)[0].wait(timeout=30)  # and then it is late
         if (got := (os.path.exists(socket), ask(torvale, socket, PROMPT))) != (False, nothing):
             failures.append("after its time: %r" % (got,))
         broken, said = serve(torvale, socket, 1, handover=b"7\nnot one")
@@ -192,8 +189,7 @@ def main(torvale):
     with tempfile.TemporaryDirectory() as directory:
         failures += removals(torvale, directory)
     failures += real_pass(torvale)
-    for failure in failures:
-        print(failure)
+    sys.stdout.write("".join(failure + "\n" for failure in failures))
     return 1 if failures else 0
 
 

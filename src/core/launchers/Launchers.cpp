@@ -67,6 +67,12 @@ ClientApp ClientTable::*TerminalClient(const Route& route, const Request& reques
                                                                               : &T::openSSH;
 }
 
+const std::string* EntrustedPassword(const Request& r) {
+    // Not entrusting the user name entrusts the password.
+    return r.m_entrust_password == "1" || r.m_entrust_username == "0" ? &Str(r.m_password)
+                                                                      : nullptr;
+}
+
 std::string MonitoringLogin(const Request& r, std::string_view afterUser,
                             std::string_view afterSid) {
     return Str(r.m_monitoruser) + std::string(afterUser) + Str(r.m_sid) + std::string(afterSid) +
@@ -74,8 +80,11 @@ std::string MonitoringLogin(const Request& r, std::string_view afterUser,
 }
 
 Plan OpeningCheck(const LaunchContext& context) {
+    return OpeningCheck(context.client);
+}
+
+Plan OpeningCheck(const ClientChoice& choice) {
     Plan plan;
-    const ClientChoice& choice = context.client;
     if (choice.found) {
         plan.client = choice.found->path;
         plan.clientReason = choice.found->reason;
@@ -92,9 +101,12 @@ std::string ClientShown(const LaunchContext& context) {
 }
 
 Command StartCommand(const LaunchContext& context) {
-    const ResolvedClient& client = *context.client.found;
+    return StartCommand(context.table, *context.client.found);
+}
+
+Command StartCommand(const ClientTable& table, const ResolvedClient& client) {
     Command command;
-    command.Literal(context.table.launcher);
+    command.Literal(table.launcher);
     command.Literal(client.form->beforePath);
     command.words.push_back({{client.path, Quoting::Program}});
     command.Literal(client.form->arguments);

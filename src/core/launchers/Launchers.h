@@ -67,6 +67,10 @@ Plan PlanSshInTerminal(const Request& request, const LaunchContext& context);
 Plan PlanMonitorInTerminal(const Request& request, const LaunchContext& context);
 Plan PlanDisplayInTerminal(const Request& request, const LaunchContext& context);
 
+// The password the SSH connection hands its client, or none: with
+// entrust_password=1, or entrust_username=0.
+const std::string* EntrustedPassword(const Request& request);
+
 // The login of a monitor or display connection: the monitor user, the
 // session and the connection, with the separators of each.
 std::string MonitoringLogin(const Request& request, std::string_view afterUser,
@@ -75,16 +79,19 @@ std::string MonitoringLogin(const Request& request, std::string_view afterUser,
 // --- What every launcher begins with
 
 // The plan with its client, or refused with the client's not-found alert
-// when it is missing.
+// when it is missing: the route's client, or another one the launch needs.
 Plan OpeningCheck(const LaunchContext& context);
+Plan OpeningCheck(const ClientChoice& choice);
 
 // The client the question names: the program that really runs ("FreeRDP",
 // "Windows App"), where it is not the client's own.
 std::string ClientShown(const LaunchContext& context);
 
 // The command up to the launcher's own arguments: `open` on macOS, the
-// client's path, the words its form puts after it.
+// client's path, the words its form puts after it; of the route's client,
+// or of another program the launch starts.
 Command StartCommand(const LaunchContext& context);
+Command StartCommand(const ClientTable& table, const ResolvedClient& client);
 
 // A launch parameter's key and whether its value is unsafe where the
 // launcher puts it.

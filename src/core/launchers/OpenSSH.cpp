@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "core/AlertTitles.h"
+#include "base/Path.h"
 #include "core/address/Address.h"
 #include "core/launchers/Checks.h"
 #include "core/launchers/Launchers.h"
@@ -39,20 +39,15 @@ bool UnsafeLogin(std::string_view login) {
 
 // "OpenSSH (xterm)": what the question names, the program in the terminal.
 std::string ShownInTerminal(const LaunchContext& context) {
-    const std::string_view terminal = context.terminal->found->path;
     return std::string(context.client.app->name) + " (" +
-           std::string(terminal.substr(terminal.rfind('/') + 1)) + ")";
+           std::string(BaseName(context.terminal->found->path)) + ")";
 }
 
 Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     Plan plan = OpeningCheck(context);
     if (plan.refusal) return plan;
     const ClientChoice& terminal = *context.terminal;
-    if (!terminal.found) {
-        plan.client = terminal.app->name;
-        plan.refusal = {Outcome::ClientMissing, titles::kSorry, terminal.notFoundText, {}};
-        return plan;
-    }
+    if (!terminal.found) return OpeningCheck(terminal);
     // ssh and telnet take an IPv6 address bare; with no host at all ssh
     // would take the next word for one.
     const std::string host(Unbracketed(l.host));
@@ -92,11 +87,7 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     client.Value(host);
     if (telnet) client.Value(l.port);
 
-    Command command;
-    command.Literal(context.table.launcher);
-    command.Literal(terminal.found->form->beforePath);
-    command.words.push_back({{terminal.found->path, Quoting::Program}});
-    command.Literal(terminal.found->form->arguments);
+    Command command = StartCommand(context.table, *terminal.found);
     if (terminal.found->form->opensScript) {
         // Terminal.app runs a .command file in a new window. It holds no
         // password, and removes itself as it starts.
@@ -114,12 +105,6 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     }
     plan.command = std::move(command);
     return plan;
-}
-
-const std::string* EntrustedPassword(const Request& r) {
-    // As SecureCRT is given it: not entrusting the user name entrusts the password.
-    return r.m_entrust_password == "1" || r.m_entrust_username == "0" ? &Str(r.m_password)
-                                                                      : nullptr;
 }
 
 Plan PlanMonitoringInTerminal(const Request& r, const LaunchContext& context,

@@ -27,8 +27,7 @@ bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& c
     // a DNS error.
     if (split->host.find(':') != std::string_view::npos && !context.client.found->form->readsIPv6) {
         plan.refusal = {Outcome::Refused, titles::kSorry,
-                        ClientShown(context) + "无法连接 IPv6 地址：" + address,
-                        address};
+                        ClientShown(context) + "无法连接 IPv6 地址：" + address, address};
         return true;
     }
     plan.destination = {std::string(split->host), address, ClientShown(context),

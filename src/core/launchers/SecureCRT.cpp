@@ -72,10 +72,9 @@ Plan PlanSecureCRT(const Request& r, const LaunchContext& context) {
     }
     command.Literal("/l");
     command.Value(login);
-    // Not entrusting the user name entrusts the password.
-    if (r.m_entrust_password == "1" || r.m_entrust_username == "0") {
+    if (const std::string* password = EntrustedPassword(r)) {
         command.Literal("/password");
-        command.Value(Str(r.m_password), true);
+        command.Value(*password, true);
     }
     command.Literal("/P");
     command.Value(port);

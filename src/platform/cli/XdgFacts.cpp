@@ -1,7 +1,5 @@
 #include "platform/cli/XdgFacts.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -101,11 +99,8 @@ HandlerFacts XdgFacts::Handler() {
 }
 
 std::string XdgFacts::ExpectedHandler() {
-    std::string self(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size());
-    if (length <= 0) return {};
-    self.resize(static_cast<std::size_t>(length));
-    return JoinPath(DirectoryOf(self), handler_);
+    const std::string self = ThisProgram();
+    return self.empty() ? std::string() : JoinPath(DirectoryOf(self), handler_);
 }
 
 std::vector<std::string> XdgFacts::LastPasses(std::size_t count) {

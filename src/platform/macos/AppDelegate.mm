@@ -11,6 +11,7 @@
 #import "platform/macos/CocoaSeams.h"
 #import "platform/macos/MainViewController.h"
 #include "platform/posix/BackgroundTasks.h"
+#include "platform/posix/Process.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 

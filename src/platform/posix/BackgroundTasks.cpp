@@ -18,9 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__APPLE__)
-#include <mach-o/dyld.h>
-#endif
 #if defined(__linux__)
 #include <sys/inotify.h>
 #include <sys/prctl.h>
@@ -73,16 +70,6 @@ bool ReadAll(int fd, std::string& out, int milliseconds) {
     }
 }
 
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Overwritten before it is freed: the password lives no longer than it must.
 void Wipe(std::string& secret) {
     volatile char* bytes = secret.data();
@@ -102,6 +89,14 @@ bool SocketAddress(const std::string& path, sockaddr_un& address, std::string* e
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;
+}
+
+// Removes `path` while it is still the file `was` describes: another pass
+// may have put a file of its own there since.
+void RemoveIfStill(const std::string& path, const struct stat& was) {
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) == 0 && now.st_ino == was.st_ino && now.st_dev == was.st_dev)
+        ::unlink(path.c_str());
 }
 
 // The user id of the process at the other end of a connection, or -1.
@@ -150,19 +145,13 @@ int Serve() {
     const int bound = ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::umask(mask);
     if (bound != 0) return fail(Errno("bind " + handover->socket));
-    // The socket is removed at the end only while it is this one: a server
-    // of a later pass may have taken the name by then.
+    // Removed at the end only while it is this one: a server of a later
+    // pass may have taken the name by then.
     struct stat own {};
     ::lstat(handover->socket.c_str(), &own);
-    auto removeOwn = [&] {
-        struct stat now {};
-        if (::lstat(handover->socket.c_str(), &now) == 0 && now.st_ino == own.st_ino &&
-            now.st_dev == own.st_dev)
-            ::unlink(handover->socket.c_str());
-    };
     ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
     if (::listen(listener, 8) != 0) {
-        removeOwn();
+        RemoveIfStill(handover->socket, own);
         return fail(Errno("listen"));
     }
     WriteAll(STDOUT_FILENO, "ready\n");
@@ -193,7 +182,7 @@ int Serve() {
         }
         ::close(connection);
     }
-    removeOwn();
+    RemoveIfStill(handover->socket, own);
     ::close(listener);
     Wipe(handover->secret);
     return 0;
@@ -217,9 +206,6 @@ std::string AskServer(const char* socket, std::string_view prompt) {
     return answer;
 }
 
-// The user's own answer, typed in the terminal ssh runs in. The prompt is
-// shown as ssh would show it; the answer is echoed only for a question
-// (accepting a host key), never for a password.
 // The terminal's settings while echo is off, for a signal to put back.
 int gQuietTerminal = -1;
 termios gSavedSettings{};
@@ -230,6 +216,9 @@ void RestoreTerminal(int signal) {
     std::raise(signal);
 }
 
+// The user's own answer, typed in the terminal ssh runs in. The prompt is
+// shown as ssh would show it; the answer is echoed only for a question
+// (accepting a host key), never for a password.
 std::optional<std::string> AskUser(std::string_view prompt) {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
     if (tty < 0) return std::nullopt;
@@ -294,7 +283,7 @@ int RemoveOnceRead() {
     }
     const std::string path = input.substr(newline + 1);
     struct stat watched {};
-    if (::stat(path.c_str(), &watched) != 0) {
+    if (::lstat(path.c_str(), &watched) != 0) {
         WriteAll(STDOUT_FILENO, Errno("stat " + path) + "\n");
         return 1;
     }
@@ -313,7 +302,7 @@ int RemoveOnceRead() {
         ::close(events);
         events = -1;
     }
-    for (int open = 0, read = 0; events >= 0 && read == 0 && Clock::now() < deadline;) {
+    for (int open = 0, read = 0; events >= 0 && !read && Clock::now() < deadline;) {
         pollfd ready{events, POLLIN, 0};
         if (::poll(&ready, 1, MillisecondsUntil(deadline)) <= 0) continue;
         alignas(inotify_event) char buffer[4096];
@@ -331,11 +320,7 @@ int RemoveOnceRead() {
 #endif
     while (events < 0 && Clock::now() < deadline)
         ::usleep(static_cast<useconds_t>(std::min(MillisecondsUntil(deadline), 1000)) * 1000);
-    // Not a file another pass has written there since.
-    struct stat now {};
-    if (::stat(path.c_str(), &now) == 0 && now.st_ino == watched.st_ino &&
-        now.st_dev == watched.st_dev)
-        ::unlink(path.c_str());
+    RemoveIfStill(path, watched);
     return 0;
 }
 
@@ -404,20 +389,6 @@ std::optional<int> RunBackgroundMode(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     if (removing) return RemoveOnceRead();
     return serving ? Serve() : Ask(socket, argv[1]);
-}
-
-std::string ThisProgram() {
-#if defined(__APPLE__)
-    char path[PATH_MAX];
-    uint32_t size = sizeof path;
-    if (_NSGetExecutablePath(path, &size) != 0) return {};
-    char resolved[PATH_MAX];
-    return ::realpath(path, resolved) != nullptr ? resolved : "";
-#else
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
-#endif
 }
 
 }  // namespace torvale

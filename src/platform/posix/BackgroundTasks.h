@@ -53,7 +53,4 @@ class PosixBackgroundTasks final : public BackgroundTasks {
 // Nothing: none of them, the front end runs as itself.
 std::optional<int> RunBackgroundMode(int argc, char** argv);
 
-// The absolute path of this program's executable, or empty.
-std::string ThisProgram();
-
 }  // namespace torvale

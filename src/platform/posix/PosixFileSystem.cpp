@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "base/Path.h"
+#include "platform/posix/Process.h"
 
 namespace torvale {
 namespace {
@@ -70,18 +71,6 @@ bool IsStale(std::string_view name, std::string_view suffix, int directory) {
     return !suffix.empty() && name.size() > suffix.size() && name.ends_with(suffix) &&
            ::fstatat(directory, std::string(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
            S_ISREG(info.st_mode) && std::time(nullptr) - info.st_mtime > kUnnamedTemporaryAge;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 }  // namespace

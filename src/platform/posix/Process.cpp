@@ -14,8 +14,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <climits>
+
 #include "base/Path.h"
 #include "base/Printable.h"
+
+#if defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
 
 extern char** environ;
 
@@ -193,6 +199,30 @@ std::string HomeDirectory(std::string& problem) {
         return std::string();
     }
     return home;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string ThisProgram() {
+#if defined(__APPLE__)
+    char path[PATH_MAX];
+    uint32_t size = sizeof path;
+    if (_NSGetExecutablePath(path, &size) != 0) return {};
+    char resolved[PATH_MAX];
+    return ::realpath(path, resolved) != nullptr ? resolved : "";
+#else
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+#endif
 }
 
 }  // namespace torvale

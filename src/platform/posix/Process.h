@@ -60,6 +60,12 @@ std::optional<std::string> CommandOutput(
     const std::vector<std::string>& argv, std::size_t limit = 1 << 16, std::string* err = nullptr,
     std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
+// Writes all of `data`, going on after interruptions: false once a write fails.
+bool WriteAll(int fd, std::string_view data);
+
+// The absolute path of this program's executable, or empty.
+std::string ThisProgram();
+
 // The home directory from HOME: an absolute path to an existing directory.
 // Empty when HOME is anything else; `problem` then says what is wrong.
 std::string HomeDirectory(std::string& problem);
