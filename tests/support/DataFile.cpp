@@ -1,5 +1,6 @@
 #include "support/DataFile.h"
 
+#include <cctype>
 #include <fstream>
 
 namespace torvale::test {
@@ -32,13 +33,10 @@ std::vector<std::string> ReadDataLines(const std::string& name) {
 std::string DataCase::Name() const {
     std::string name = "L" + where.substr(where.rfind(':') + 1) + "_";
     for (const char c : title) {
-        const bool word =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (word) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
             name += c;
-        } else if (name.back() != '_') {
+        else if (name.back() != '_')
             name += '_';
-        }
         if (name.size() >= 60) break;
     }
     while (name.back() == '_')
@@ -59,13 +57,12 @@ std::vector<DataCase> ReadCases(const std::string& name) {
     for (std::string line; std::getline(in, line);) {
         const std::string where = file + ":" + std::to_string(++number);
         if (line.empty() || line[0] == '#') continue;
-        if (line.starts_with("== ")) {
+        if (line.starts_with("== "))
             cases.push_back({where, line.substr(3), {}, {}});
-        } else if (cases.empty()) {
+        else if (cases.empty())
             return {{where, "stray", {}, where + ": a line before the first case"}};
-        } else {
+        else
             cases.back().lines.push_back({number, line});
-        }
     }
     return cases;
 }
