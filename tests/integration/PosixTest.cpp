@@ -236,8 +236,7 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));
     preferences.SetBool("AlertSuppression", true, nullptr);
     EXPECT_EQ(ReadFile(path), "Other=1\nAlertSuppression=true\n");
-    EXPECT_EQ(fs::status(path + ".lock").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(FileMode(path + ".lock"), 0600u);
     preferences.Remove("AlertSuppression", nullptr);
     EXPECT_EQ(ReadFile(path), "Other=1\n");
     // Hosts come from launch URLs: none may forge a line or hide in blanks.

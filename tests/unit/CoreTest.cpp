@@ -143,7 +143,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         {"", "", ""}, {"gw.example:3389", "gw.example", "3389"}, {"GW.example.:1", "GW.example.", "1"},
         {"10.0.0.255:65535", "10.0.0.255", "65535"}, {"0.0.0.0", "0.0.0.0", ""},
         {"[2001:DB8::F]:3389", "2001:DB8::F", "3389"}, {"[::ffff:127.0.0.1]", "::ffff:127.0.0.1", ""},
-        {"fe80::1%br-lan_Z.0", "fe80::1%br-lan_Z.0", ""}, {"中文.example", "中文.example", ""},
+        {"fe80::1%gz-lan_GZ.0", "fe80::1%gz-lan_GZ.0", ""}, {"中文.example", "中文.example", ""},
         {"a_b-c.1x", "a_b-c.1x", ""}, {name + ":22", name, "22"}, {"一.cn", "一.cn", ""},
         {"10.0.0.1.:22", "10.0.0.1.", "22"},
     };
