@@ -104,7 +104,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             std::to_string(connectionFiles) +
                 " there; they may hold passwords until the next launch or start removes them "
                 "(those a minute old)",
-            "start torvale once, or delete " + ConfigDir + "/*.rdp");
+            "start torvale once, or delete the *.rdp and *.command files in " + ConfigDir);
     } else {
         add(Finding::Ok, "connection files",
             "none left: each is removed once its client has read it");
