@@ -151,7 +151,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         "127.0.0.1:03389", "h:0", "h:65536", "h:", "h:1 x", "h:+1", "h:1:2", "[::1]x", "[::1]:",
         "[1.2.3.4]:1", "[gw]", "[::1", "0177.0.0.1", "2130706433", "127.1", "0x7f.0.0.1", "0X7f.0.0.1", "h:01",
         "1.2.3.0x4", "010.000.000.001", "10.0.0.256", "1.2.3.4.5", "x.123", "a..b", ".a", "a.b..",
-        "-x.example", "a b", "gw@evil.com", "gw/x", "h%41", "::1%", "::g", "::_", "\u202Emoc.elpmaxe", "a\xC2\x85" "b", "a\xFF", label + "a.example",
+        "-x.example", "a b", "gw@evil.com", "gw/x", "h%41", "::1%", "::g", "::_", "::G", "\u202Emoc.elpmaxe", "a\xC2\x85" "b", "a\xFF", label + "a.example",
         "h" + name, "[" + std::string(260, ':') + "]",
     };
     // clang-format on
