@@ -10,11 +10,10 @@
 #include <signal.h>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-
-#include <climits>
 
 #include "base/Path.h"
 #include "base/Printable.h"
