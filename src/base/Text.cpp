@@ -4,6 +4,17 @@
 
 namespace torvale {
 
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> pieces;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos;
+         at = text.find(separator)) {
+        pieces.push_back(text.substr(0, at));
+        text.remove_prefix(at + 1);
+    }
+    pieces.push_back(text);
+    return pieces;
+}
+
 std::string_view Nearest(std::string_view word, const std::vector<std::string_view>& known) {
     // The edit distance, a row at a time.
     auto distance = [&](std::string_view other) {

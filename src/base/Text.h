@@ -15,6 +15,34 @@ inline std::string_view Trim(std::string_view text) {
     return text.substr(start, text.find_last_not_of(" \t\r") + 1 - start);
 }
 
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+inline bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline bool IsAsciiAlnum(char c) {
+    return IsDigit(c) || IsAsciiLetter(c);
+}
+
+// The value of a hexadecimal digit in either case, or -1 for any other byte.
+inline int HexValue(char c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+inline bool IsHexDigit(char c) {
+    return HexValue(c) >= 0;
+}
+
+// The pieces of `text` between each `separator`: "a,,b" gives "a", "" and
+// "b"; an empty text gives one empty piece.
+std::vector<std::string_view> Split(std::string_view text, char separator);
+
 inline char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }

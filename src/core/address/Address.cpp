@@ -8,21 +8,13 @@
 namespace torvale {
 namespace {
 
-bool Digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool HexDigit(char c) {
-    return Digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool AllOf(std::string_view text, bool (*test)(char)) {
     return std::all_of(text.begin(), text.end(), test);
 }
 
 // Decimal 0 to `max` without a leading zero.
 bool IsDecimal(std::string_view text, unsigned max) {
-    if (text.empty() || text.size() > 5 || !AllOf(text, Digit)) return false;
+    if (text.empty() || text.size() > 5 || !AllOf(text, IsDigit)) return false;
     if (text.size() > 1 && text[0] == '0') return false;
     unsigned value = 0;
     for (const char c : text)
@@ -33,25 +25,58 @@ bool IsDecimal(std::string_view text, unsigned max) {
 // A number to inet_aton or a browser: decimal, octal ("0177") or
 // hexadecimal ("0x7f").
 bool IsNumber(std::string_view label) {
-    if (label.starts_with("0x") || label.starts_with("0X")) return AllOf(label.substr(2), HexDigit);
-    return !label.empty() && AllOf(label, Digit);
+    if (label.starts_with("0x") || label.starts_with("0X"))
+        return AllOf(label.substr(2), IsHexDigit);
+    return !label.empty() && AllOf(label, IsDigit);
 }
 
-// Hexadecimal groups, colons, a dotted IPv4 tail and a zone ("%eth0"): the
-// characters of an IPv6 address, with the two colons it holds at least.
+bool IsDottedQuad(std::string_view host) {
+    const auto parts = Split(host, '.');
+    return parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](std::string_view part) {
+               return IsDecimal(part, 255);
+           });
+}
+
+// How many of an IPv6 address's eight groups "1:ab:1.2.3.4" writes (a
+// dotted quad stands for two, and only at the `end`), or nothing where a
+// piece is no group of one to four hexadecimal digits.
+std::optional<std::size_t> Groups(std::string_view text, bool end) {
+    if (text.empty()) return 0;
+    const auto groups = Split(text, ':');
+    std::size_t count = 0;
+    for (const std::string_view group : groups) {
+        if (end && group.data() == groups.back().data() && IsDottedQuad(group))
+            count += 2;
+        else if (group.empty() || group.size() > 4 || !AllOf(group, IsHexDigit))
+            return std::nullopt;
+        else
+            ++count;
+    }
+    return count;
+}
+
+// The text forms of an IPv6 address (RFC 4291, section 2.2), exactly those
+// inet_pton takes: eight groups, or fewer around the one "::" that stands
+// for one group of zeros or more.
+bool IsIPv6Address(std::string_view text) {
+    const std::size_t elided = text.find("::");
+    if (elided == std::string_view::npos) return Groups(text, true) == 8u;
+    const auto before = Groups(text.substr(0, elided), false);
+    const auto after = Groups(text.substr(elided + 2), true);
+    return before && after && *before + *after < 8;
+}
+
+// An IPv6 address with an optional zone ("%eth0").
 bool IsIPv6(std::string_view host) {
     const std::size_t percent = host.find('%');
-    const std::string_view address = host.substr(0, percent);
     if (percent != std::string_view::npos) {
         const std::string_view zone = host.substr(percent + 1);
         if (zone.empty() || !AllOf(zone, [](char c) {
-                return HexDigit(c) || (c >= 'g' && c <= 'z') || (c >= 'G' && c <= 'Z') ||
-                       c == '-' || c == '_' || c == '.';
+                return IsAsciiAlnum(c) || c == '-' || c == '_' || c == '.';
             }))
             return false;
     }
-    return std::count(address.begin(), address.end(), ':') >= 2 &&
-           AllOf(address, [](char c) { return HexDigit(c) || c == ':' || c == '.'; });
+    return IsIPv6Address(host.substr(0, percent));
 }
 
 bool IsName(std::string_view name) {
@@ -66,24 +91,14 @@ bool IsName(std::string_view name) {
             (dot != std::string_view::npos && rest.empty()))
             return false;
         if (!AllOf(last, [](char c) {
-                return HexDigit(c) || (c >= 'g' && c <= 'z') || (c >= 'G' && c <= 'Z') ||
-                       c == '-' || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+                return IsAsciiAlnum(c) || c == '-' || c == '_' ||
+                       static_cast<unsigned char>(c) >= 0x80;
             }))
             return false;
     }
     // Non-ASCII only as characters that show as themselves: no control, no
     // character that hides or turns text around, nothing a file line rewrites.
     return !IsNumber(last) && Printable(name) == name;
-}
-
-bool IsDottedQuad(std::string_view host) {
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t dot = host.find('.');
-        if ((part < 3) == (dot == std::string_view::npos)) return false;
-        if (!IsDecimal(host.substr(0, dot), 255)) return false;
-        host = part < 3 ? host.substr(dot + 1) : std::string_view();
-    }
-    return true;
 }
 
 }  // namespace

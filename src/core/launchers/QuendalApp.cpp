@@ -22,7 +22,9 @@ Plan PlanMstscAutoRunReplay(const Request& r, const LaunchContext& context) {
                     {std::move(value), Quoting::DoubleQuoted, secret}};
     };
     Command command = StartCommand(context);
-    command.words.push_back(place("/v:", host + ":" + port));
+    // "host:port" as it has always been written, even without a port; an
+    // IPv6 address in brackets, or its colons would be read as the port's.
+    command.words.push_back(place("/v:", Bracketed(host) + ":" + port));
     command.words.push_back(place("/u:", Str(r.m_username)));
     command.words.push_back(place("/p:", Str(r.m_password), true));
     command.words.push_back(place("/app-name:", Str(r.m_path)));
