@@ -3,13 +3,14 @@
 #include <algorithm>
 
 #include "base/Path.h"
+#include "base/Text.h"
 
 namespace torvale {
 namespace {
 
 bool IsSafe(unsigned char c) {
     if (c >= 0x80) return true;
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+    if (IsAsciiAlnum(static_cast<char>(c))) return true;
     switch (c) {
         case '_':
         case '@':

@@ -15,6 +15,12 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     return pieces;
 }
 
+std::vector<std::string_view> Lines(std::string_view text) {
+    if (text.ends_with('\n')) text.remove_suffix(1);
+    if (text.empty()) return {};
+    return Split(text, '\n');
+}
+
 std::string_view Nearest(std::string_view word, const std::vector<std::string_view>& known) {
     // The edit distance, a row at a time.
     auto distance = [&](std::string_view other) {

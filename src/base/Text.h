@@ -43,6 +43,10 @@ inline bool IsHexDigit(char c) {
 // "b"; an empty text gives one empty piece.
 std::vector<std::string_view> Split(std::string_view text, char separator);
 
+// The lines of a text, a closing line feed ending the last one rather than
+// starting another.
+std::vector<std::string_view> Lines(std::string_view text);
+
 inline char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -76,13 +76,8 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
             return keepPath(entry.key, entry.value, entry.line);
         }
         if (entry.section == "gateways" && entry.key == "allow") {
-            std::string_view hosts = entry.value;
-            while (!hosts.empty()) {
-                const std::size_t comma = hosts.find(',');
-                const std::string_view host = Trim(hosts.substr(0, comma));
-                if (!host.empty()) config.allow.emplace_back(host);
-                hosts =
-                    comma == std::string_view::npos ? std::string_view() : hosts.substr(comma + 1);
+            for (const std::string_view host : Split(entry.value, ',')) {
+                if (!Trim(host).empty()) config.allow.emplace_back(Trim(host));
             }
             return {};
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Printable.h"
+#include "base/Text.h"
 #include "core/address/Address.h"
 
 namespace torvale {
@@ -19,15 +20,12 @@ constexpr std::size_t kDrivesShown = 8;
 // A path as the file system resolves it: "/tmp/./../" is "/".
 std::string Normalised(std::string_view path) {
     std::vector<std::string_view> parts;
-    for (std::size_t at = 1; at <= path.size();) {
-        const std::size_t end = std::min(path.find('/', at), path.size());
-        const std::string_view part = path.substr(at, end - at);
+    for (const std::string_view part : Split(path, '/')) {
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
         } else if (!part.empty() && part != ".") {
             parts.push_back(part);
         }
-        at = end + 1;
     }
     std::string normalised;
     for (std::string_view part : parts)
@@ -41,11 +39,7 @@ std::string Normalised(std::string_view path) {
 std::vector<std::string> Drives(const Shares& shares) {
     bool all = false, home = false, later = false;
     std::vector<std::string> paths;
-    std::string_view disk = shares.disk;
-    for (std::size_t at = 0; at <= disk.size();) {
-        const std::size_t end = std::min(disk.find(';', at), disk.size());
-        const std::string_view drive = disk.substr(at, end - at);
-        at = end + 1;
+    for (const std::string_view drive : Split(shares.disk, ';')) {
         if (drive.empty()) continue;
         const std::string path = drive.starts_with("/") ? Normalised(drive) : std::string(drive);
         if (drive == "*") {

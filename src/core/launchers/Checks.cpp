@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Text.h"
+
 namespace torvale {
 namespace {
 
@@ -21,22 +23,17 @@ bool OptionLike(std::string_view value) {
 }
 
 bool IsUrlScheme(std::string_view text) {
-    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    return !text.empty() && letter(text.front()) &&
-           std::all_of(text.begin(), text.end(), [&](char c) {
-               return letter(c) || (c >= '0' && c <= '9') || c == '+' || c == '.' || c == '-';
-           });
+    return !text.empty() && IsAsciiLetter(text.front()) &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return IsAsciiAlnum(c) || c == '+' || c == '.' || c == '-'; });
 }
 
 bool BlankAroundADrive(std::string_view disk) {
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    for (std::size_t at = 0; at <= disk.size();) {
-        const std::size_t end = std::min(disk.find(';', at), disk.size());
-        const std::string_view drive = disk.substr(at, end - at);
-        if (!drive.empty() && (blank(drive.front()) || blank(drive.back()))) return true;
-        at = end + 1;
-    }
-    return false;
+    const auto drives = Split(disk, ';');
+    return std::any_of(drives.begin(), drives.end(), [&](std::string_view drive) {
+        return !drive.empty() && (blank(drive.front()) || blank(drive.back()));
+    });
 }
 
 bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {

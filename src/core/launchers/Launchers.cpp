@@ -73,6 +73,10 @@ const std::string* EntrustedPassword(const Request& r) {
                                                                       : nullptr;
 }
 
+std::string SshPort(const Request& r) {
+    return r.m_protocol == "telnet" ? std::string("23") : Str(r.m_sshport);
+}
+
 std::string MonitoringLogin(const Request& r, std::string_view afterUser,
                             std::string_view afterSid) {
     return Str(r.m_monitoruser) + std::string(afterUser) + Str(r.m_sid) + std::string(afterSid) +

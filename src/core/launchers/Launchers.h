@@ -71,6 +71,9 @@ Plan PlanDisplayInTerminal(const Request& request, const LaunchContext& context)
 // entrust_password=1, or entrust_username=0.
 const std::string* EntrustedPassword(const Request& request);
 
+// The port of an SSH link's connection: Telnet's own, or `sshport`.
+std::string SshPort(const Request& request);
+
 // The login of a monitor or display connection: the monitor user, the
 // session and the connection, with the separators of each.
 std::string MonitoringLogin(const Request& request, std::string_view afterUser,

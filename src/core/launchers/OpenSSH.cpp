@@ -118,8 +118,7 @@ Plan PlanMonitoringInTerminal(const Request& r, const LaunchContext& context,
 }  // namespace
 
 Plan PlanSshInTerminal(const Request& r, const LaunchContext& context) {
-    const std::string port = r.m_protocol == "telnet" ? std::string("23") : Str(r.m_sshport);
-    return PlanInTerminal({"proxy_addr", Str(r.m_proxy_addr), "sshport", port, LoginKey(r),
+    return PlanInTerminal({"proxy_addr", Str(r.m_proxy_addr), "sshport", SshPort(r), LoginKey(r),
                            LoginName(r), EntrustedPassword(r)},
                           context);
 }

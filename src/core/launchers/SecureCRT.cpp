@@ -45,7 +45,7 @@ Plan PlanSecureCRT(const Request& r, const LaunchContext& context) {
 
     // SecureCRT reads a word that begins with "/" or "-" as a switch: none of
     // these may start one.
-    const std::string port = r.m_protocol == "telnet" ? std::string("23") : Str(r.m_sshport);
+    const std::string port = SshPort(r);
     const std::string login = LoginName(r);
     const std::string& host = Str(r.m_proxy_addr);
     const bool tab = r.m_crttab == "1";

@@ -1,5 +1,6 @@
 #include "core/request/UrlDecoding.h"
 
+#include "base/Text.h"
 #include "base/Utf8.h"
 
 namespace torvale {
@@ -7,13 +8,6 @@ namespace {
 
 // The scheme and "://" ahead of the first field, counted in UTF-16 code units.
 constexpr std::size_t kHeadUnits = 10;
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The input offset that produced output byte `target`: an escape makes one
 // byte of three input bytes, anything else one of one.

@@ -17,20 +17,11 @@ namespace {
 
 constexpr std::size_t kLimit = 1 << 16;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // A file that cannot be read reads as one without settings.
 std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
-    return Lines(files.ReadFile(path, kLimit, nullptr).value_or(std::string()));
+    const std::string text = files.ReadFile(path, kLimit, nullptr).value_or(std::string());
+    const auto lines = Lines(text);
+    return {lines.begin(), lines.end()};
 }
 
 // The value on a line of `key`, or nothing for a line of another key.
@@ -58,16 +49,10 @@ std::string Encoded(std::string_view value) {
 }
 
 std::string Decoded(std::string_view text) {
-    auto hex = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        return -1;
-    };
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? hex(text[i + 1]) : -1;
-        const int low = high >= 0 ? hex(text[i + 2]) : -1;
+        const int high = text[i] == '%' && i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
         if (low < 0) {
             out += text[i];
         } else {
@@ -162,11 +147,11 @@ bool FilePreferences::Rewrite(const std::string& key, const ListChange& change, 
     if (!old) return fail(path + " cannot be read: " + why);
     std::string text;
     std::vector<std::string> values;
-    for (const std::string& line : Lines(*old)) {
+    for (const std::string_view line : Lines(*old)) {
         if (const auto value = ValueOf(line, key)) {
             values.push_back(Decoded(*value));
         } else {
-            text += line + "\n";
+            text += std::string(line) + "\n";
         }
     }
     for (const std::string& value : change(std::move(values)))

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "base/Path.h"
+#include "base/Text.h"
 #include "platform/posix/PosixFileSystem.h"
 
 namespace torvale {
@@ -51,15 +53,9 @@ bool AppendPassLine(const std::string& path, const std::string& line, std::strin
 std::vector<std::string> LastPassLines(const std::string& path, std::size_t count) {
     PosixFileSystem files;
     const auto text = files.ReadFile(path, kPassLogLimit * 2, nullptr);
-    std::vector<std::string> lines;
-    if (!text) return lines;
-    for (std::size_t start = 0; start < text->size();) {
-        const std::size_t end = std::min(text->find('\n', start), text->size());
-        lines.push_back(text->substr(start, end - start));
-        start = end + 1;
-    }
-    if (lines.size() > count) lines.erase(lines.begin(), lines.end() - static_cast<long>(count));
-    return lines;
+    if (!text) return {};
+    const auto lines = Lines(*text);
+    return {lines.end() - static_cast<long>(std::min(count, lines.size())), lines.end()};
 }
 
 }  // namespace torvale

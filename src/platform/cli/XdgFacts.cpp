@@ -18,25 +18,12 @@ std::string Environment(const char* name, std::string fallback) {
     return value != nullptr && *value != '\0' ? value : fallback;
 }
 
-std::vector<std::string> Split(const std::string& list) {
-    std::vector<std::string> items;
-    for (std::size_t start = 0; start <= list.size();) {
-        const std::size_t colon = std::min(list.find(':', start), list.size());
-        if (colon > start) items.push_back(list.substr(start, colon - start));
-        start = colon + 1;
-    }
-    return items;
-}
-
 // The program of a desktop entry's Exec key: its first word, quotes taken
 // off, looked for in PATH when it names no directory.
 std::string ProgramOf(const std::string& entry) {
-    std::string_view rest = entry;
     bool inEntry = false;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = Trim(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    for (const std::string_view whole : Lines(entry)) {
+        const std::string_view line = Trim(whole);
         if (line.starts_with("[")) inEntry = line == "[Desktop Entry]";
         if (!inEntry || !line.starts_with("Exec=")) continue;
         std::string_view exec = Trim(line.substr(5));
@@ -56,9 +43,10 @@ std::string ProgramOf(const std::string& entry) {
 std::vector<std::string> ApplicationDirectories() {
     std::vector<std::string> directories = {
         Environment("XDG_DATA_HOME", Environment("HOME", "") + "/.local/share")};
-    for (std::string& directory :
-         Split(Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share")))
-        directories.push_back(std::move(directory));
+    const std::string list = Environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+    for (const std::string_view directory : Split(list, ':')) {
+        if (!directory.empty()) directories.emplace_back(directory);
+    }
     return directories;
 }
 

@@ -54,13 +54,8 @@ struct Printer {
 
     // The prompts a handover answers, one a line.
     static std::vector<std::string> Prompts(const RecordedEvent& event) {
-        std::vector<std::string> prompts;
-        for (std::size_t at = 0; at <= event.detail.size();) {
-            const std::size_t end = std::min(event.detail.find('\n', at), event.detail.size());
-            prompts.push_back(event.detail.substr(at, end - at));
-            at = end + 1;
-        }
-        return prompts;
+        const auto prompts = Split(event.detail, '\n');
+        return {prompts.begin(), prompts.end()};
     }
 
     void Event(const RecordedEvent& event, std::ostream& out) const {
@@ -83,13 +78,8 @@ struct Printer {
             case Kind::WriteFile: {
                 out << "write    " << Shown(event.text) << " (mode " << Octal(event.mode) << ", "
                     << event.detail.size() << " bytes; each line ends at $)\n";
-                std::string_view rest = event.detail;
-                while (!rest.empty()) {
-                    const std::size_t end = rest.find('\n');
-                    out << "  | " << Shown(rest.substr(0, end)) << "$\n";
-                    rest =
-                        end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-                }
+                for (const std::string_view line : Lines(event.detail))
+                    out << "  | " << Shown(line) << "$\n";
                 break;
             }
             case Kind::Removal:
