@@ -6,8 +6,10 @@ import sys
 
 
 def main(path):
-    runs = {b["name"]: b for b in json.load(open(path))["benchmarks"]
-            if b.get("run_type", "iteration") == "iteration"}
+    benchmarks = json.load(open(path))["benchmarks"]
+    runs = {b["name"]: b for b in benchmarks if b.get("run_type", "iteration") == "iteration"}
+    # A benchmark run several times stands for its median.
+    runs.update((b["run_name"], b) for b in benchmarks if b.get("aggregate_name") == "median")
 
     def seconds(name):
         b = runs[name]
@@ -35,10 +37,12 @@ def main(path):
           "4 MiB under 200 ms)")
     print(f"  256 KiB {quarter * 1e3:.2f} ms   4 MiB {whole * 1e3:.2f} ms   ratio {whole / quarter:.1f}")
 
-    torvale = seconds("BM_TorvaleSecureCRT/real_time")
-    shell = seconds("BM_ShellTrue/real_time")
-    ok &= torvale / shell < 2
-    print("whole torvale process vs /bin/sh -c /bin/true (goal: under 2 times)")
+    torvale = seconds("BM_TorvaleSecureCRT/repeats:5/real_time")
+    shell = seconds("BM_ShellTrue/repeats:5/real_time")
+    # The pass starts /bin/sh, which starts the client: one process more than
+    # the shell alone, and little else.
+    ok &= torvale / shell <= 1.5
+    print("whole torvale process vs /bin/sh -c /bin/true, medians (goal: at most 1.5 times)")
     print(f"  torvale {torvale * 1e3:.2f} ms   sh {shell * 1e3:.2f} ms   ratio {torvale / shell:.2f}")
     print("all goals met" if ok else "SOME GOALS MISSED")
     return 0 if ok else 1

@@ -28,6 +28,7 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         // them at once, and a password must not stay in the user's
         // Documents (which iCloud may upload) for good.
         RemoveLeftovers();
+        sweptAtStart_ = true;
         // Only where nothing is: an administrator or a deployment tool may
         // be writing an allow-list there at this very moment.
         if (!platform_.files.CreateEmptyFile(ConfigurationPath(), 0644, &why) &&
@@ -90,8 +91,9 @@ void Application::Exclusively(const std::function<void()>& work) {
 
 void Application::RunPass(const Decoded& decoded) {
     // The macOS application is resident and starts rarely: every pass also
-    // removes the connection files earlier ones left a minute ago or more.
-    RemoveLeftovers();
+    // removes the connection files earlier ones left a minute ago or more
+    // (the first pass after start-up, which has just done so, aside).
+    if (!std::exchange(sweptAtStart_, false)) RemoveLeftovers();
     pass_ = PassRecord{};
     pass_.decodeFailure = decoded.failure;
     // Read afresh for every pass, so that an administrator's change counts
@@ -99,24 +101,17 @@ void Application::RunPass(const Decoded& decoded) {
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
 
-    const Route* route = FindRoute(pass_.request.action);
-    ClientChoice client = route != nullptr && route->client != nullptr
-                              ? Choose(clients_.*route->client, config)
-                              : ClientChoice{};
-    // SSH links open in the user's terminal where SecureCRT is missing (on
-    // Linux), or wherever configuration.ini asks for OpenSSH.
-    std::optional<ClientChoice> terminal;
-    const std::string_view because =
-        route != nullptr && route->inTerminal != nullptr ? WhyInTerminal(clients_, config, client)
-                                                         : "";
-    if (!because.empty()) {
-        client = Choose(clients_.*TerminalClient(*route, pass_.request), config);
-        terminal = Choose(clients_.terminal, config);
-    }
+    const Routing routing = Route(FindRoute(pass_.request.action), pass_.request, config);
     const std::string passName = processName + "-" + std::to_string(++passes_);
-    pass_.plan = PlanLaunch(route, pass_.request,
-                            {clients_, client, ConfigDir, home_, terminal ? &*terminal : nullptr,
-                             because, askpassHelper, passName});
+    const LaunchContext context = {clients_,
+                                   routing.client,
+                                   ConfigDir,
+                                   home_,
+                                   routing.terminal ? &*routing.terminal : nullptr,
+                                   routing.inTerminalBecause,
+                                   askpassHelper,
+                                   passName};
+    pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
     pass_.record = Execute(pass_.request, pass_.plan, config, platform_);
 
     // The history is shown to anyone at the screen: no secret goes there,
@@ -149,9 +144,18 @@ Configuration Application::LoadConfiguration() {
     return config;
 }
 
+MachineFacts Application::Facts() {
+    return {searchPath_, [this](const std::string& path) { return appInstalled(path); }};
+}
+
 ClientChoice Application::Choose(const ClientApp& app, const Configuration& config) {
-    return ChooseClient(app, clients_, config, searchPath_,
-                        [this](const std::string& path) { return appInstalled(path); });
+    const MachineFacts facts = Facts();
+    return ChooseClient(app, clients_, config, facts.searchPath, facts.exists);
+}
+
+Routing Application::Route(const torvale::Route* route, const Request& request,
+                           const Configuration& config) {
+    return Resolve(route, request, config, clients_, Facts());
 }
 
 bool Application::appInstalled(std::string_view path) {

@@ -11,6 +11,7 @@
 #include "core/Platform.h"
 #include "core/clients/ClientTable.h"
 #include "core/clients/Resolution.h"
+#include "core/clients/Routing.h"
 #include "core/config/Configuration.h"
 #include "core/plan/Plan.h"
 #include "core/request/Request.h"
@@ -29,9 +30,9 @@ struct PassRecord {
 };
 
 // The resident application: start-up, then one request pass per launch URL.
-// A pass reads configuration.ini, reads the request, finds the client the
-// action needs, has the launcher make its plan and the executor carry it out,
-// and keeps it in the history.
+// A pass runs one way: the URL decoded, the request read, the launcher and
+// its programs resolved (with configuration.ini, read afresh), the plan made,
+// the executor carrying it out, the record kept in the history and the log.
 //
 // applicationWillFinishLaunching, handleURLEvent, appInstalled and ConfigDir
 // keep the names they have always had in this application, on purpose.
@@ -56,6 +57,8 @@ class Application {
     Configuration ReadConfiguration();
     // The client a launch of `app` would start, with this configuration.
     ClientChoice Choose(const ClientApp& app, const Configuration& config);
+    // The launcher and programs a request on `route` would have.
+    Routing Route(const torvale::Route* route, const Request& request, const Configuration& config);
     bool appInstalled(std::string_view path);
 
     // "Don't show again", and the hosts trusted always. A change that cannot
@@ -100,6 +103,7 @@ class Application {
     Configuration LoadConfiguration();
     // What earlier launches left in the user data directory a minute ago or more.
     void RemoveLeftovers();
+    MachineFacts Facts();
 
     Platform platform_;
     const ClientTable& clients_;
@@ -108,6 +112,7 @@ class Application {
     PassRecord pass_;
     std::size_t passes_ = 0;
     bool exclusive_ = false;
+    bool sweptAtStart_ = false;
     // URL events that came during a pass; beyond kPendingLimit they are
     // dropped, so that a page cannot queue passes without end behind an alert.
     static constexpr std::size_t kPendingLimit = 32;

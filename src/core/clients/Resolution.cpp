@@ -77,10 +77,4 @@ ClientChoice ChooseClient(const ClientApp& app, const ClientTable& table,
     return choice;
 }
 
-std::string_view WhyInTerminal(const ClientTable& table, const Configuration& config,
-                               const ClientChoice& secureCRT) {
-    if (config.preferOpenSSH) return "SSH = openssh in configuration.ini";
-    return !secureCRT.found && table.sshWithoutSecureCRT ? "SecureCRT not found" : "";
-}
-
 }  // namespace torvale

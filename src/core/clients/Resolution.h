@@ -42,9 +42,4 @@ ClientChoice ChooseClient(const ClientApp& app, const ClientTable& table,
                           const Configuration& config, std::string_view searchPath,
                           const std::function<bool(const std::string&)>& exists);
 
-// Why SSH and Telnet links open in the user's terminal rather than in
-// SecureCRT (found or not, as `secureCRT` says); empty where they do not.
-std::string_view WhyInTerminal(const ClientTable& table, const Configuration& config,
-                               const ClientChoice& secureCRT);
-
 }  // namespace torvale

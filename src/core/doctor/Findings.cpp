@@ -165,27 +165,28 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
 
     // Where a click on the most common link goes.
-    const ClientChoice secureCRT = app.Choose(app.Clients().secureCRT, config);
-    if (const std::string_view why = WhyInTerminal(app.Clients(), config, secureCRT); why.empty()) {
-        add(secureCRT.found ? Finding::Ok : Finding::Warn, "ssh links",
-            secureCRT.found ? "open in SecureCRT" : "SecureCRT not found: they cannot open",
+    const Routing ssh = app.Route(FindRoute("StartSecureCRT"), Request{}, config);
+    const std::string why(ssh.inTerminalBecause);
+    if (!ssh.terminal) {
+        add(ssh.client.found ? Finding::Ok : Finding::Warn, "ssh links",
+            ssh.client.found ? "open in SecureCRT" : "SecureCRT not found: they cannot open",
             "install SecureCRT, or set \"SSH = openssh\" under [clients] in configuration.ini");
     } else {
-        const ClientChoice ssh = app.Choose(app.Clients().openSSH, config);
-        const ClientChoice terminal = app.Choose(app.Clients().terminal, config);
-        if (ssh.found && terminal.found) {
+        const ClientChoice& terminal = *ssh.terminal;
+        if (ssh.client.found && terminal.found) {
             add(Finding::Ok, "ssh links",
-                "open " + ssh.found->path + " in " + terminal.found->path + " (" +
-                    std::string(why) + ")");
+                "open " + ssh.client.found->path + " in " + terminal.found->path + " (" + why +
+                    ")");
         } else {
             add(Finding::Warn, "ssh links",
-                std::string(why) + ", and " + (ssh.found ? "no terminal" : "no ssh") +
+                why + ", and " + (ssh.client.found ? "no terminal" : "no ssh") +
                     " found: they cannot open",
                 app.Clients().sshWithoutSecureCRT ? "apt-get install openssh-client xterm"
-                : ssh.found ? "give the terminal's path (\"SSH = /Applications/iTerm.app\") "
-                              "under [clients] in configuration.ini"
-                            : "give ssh's path (\"OpenSSH = /usr/local/bin/ssh\") under [clients] "
-                              "in configuration.ini");
+                : ssh.client.found
+                    ? "give the terminal's path (\"SSH = /Applications/iTerm.app\") "
+                      "under [clients] in configuration.ini"
+                    : "give ssh's path (\"OpenSSH = /usr/local/bin/ssh\") under [clients] "
+                      "in configuration.ini");
         }
     }
 

@@ -44,27 +44,22 @@ const Route* FindRoute(const Field& action) {
     return nullptr;
 }
 
-Plan PlanLaunch(const Route* route, const Request& request, const LaunchContext& context) {
+Plan PlanLaunch(const Route* route, Launcher launcher, const Request& request,
+                const LaunchContext& context) {
     if (route == nullptr) {
         Plan plan;
         plan.refusal = {Outcome::UnknownAction, titles::kError, "未知接口", {}};
         return plan;
     }
     Plan plan;
-    if (route->notImplemented.empty()) {
-        plan =
-            (context.terminal != nullptr ? route->inTerminal : route->launcher)(request, context);
+    if (launcher != nullptr) {
+        plan = launcher(request, context);
     } else {
         plan.refusal = {
             Outcome::NotImplemented, titles::kSorry, std::string(route->notImplemented), {}};
     }
     plan.action = route->action;
     return plan;
-}
-
-ClientApp ClientTable::*TerminalClient(const Route& route, const Request& request) {
-    return route.action == "StartSecureCRT" && request.m_protocol == "telnet" ? &T::telnet
-                                                                              : &T::openSSH;
 }
 
 const std::string* EntrustedPassword(const Request& r) {

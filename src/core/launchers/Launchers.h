@@ -48,13 +48,10 @@ struct Route {
 // other.
 const Route* FindRoute(const Field& action);
 
-// The plan of a route, or of an unknown action when there is none; in the
-// terminal where the context has one.
-Plan PlanLaunch(const Route* route, const Request& request, const LaunchContext& context);
-
-// The client a route's link runs in a terminal: telnet for a Telnet
-// connection, else ssh.
-ClientApp ClientTable::*TerminalClient(const Route& route, const Request& request);
+// The plan of a route (none: an unknown action) with the launcher resolved
+// for it (none: an action not implemented).
+Plan PlanLaunch(const Route* route, Launcher launcher, const Request& request,
+                const LaunchContext& context);
 
 Plan PlanSecureCRT(const Request& request, const LaunchContext& context);
 Plan PlanSecureCRTMonitor(const Request& request, const LaunchContext& context);

@@ -1,7 +1,6 @@
 #include "platform/posix/PosixShell.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +9,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <thread>
 
 #include "platform/posix/Process.h"
 
@@ -63,6 +61,7 @@ void HandOver(int errors) {
 // the end of its standard error.
 CommandResult Watch(pid_t pid, int errors, std::chrono::milliseconds watch) {
     ::fcntl(errors, F_SETFL, ::fcntl(errors, F_GETFL) | O_NONBLOCK);
+    const ChildEnd end(pid);
     const auto deadline = Clock::now() + watch;
     std::string output;
     bool open = true;
@@ -79,13 +78,8 @@ CommandResult Watch(pid_t pid, int errors, std::chrono::milliseconds watch) {
             ::close(errors);
             return {};
         }
-        const int wait = static_cast<int>(std::min<long long>(left.count(), 20));
-        pollfd ready{errors, POLLIN, 0};
-        if (!open) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-        } else if (::poll(&ready, 1, wait) > 0) {
-            open = ReadSome(errors, output);
-        }
+        end.Wait(open ? errors : -1, left);
+        if (open) open = ReadSome(errors, output);
     }
     // All there is now; a child the client left behind may still hold it.
     if (open && ReadSome(errors, output)) HandOver(errors);
@@ -128,7 +122,8 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
     }
     if (detached) return Watch(pid, errors[0], watch_);
 
-    const auto deadline = std::chrono::steady_clock::now() + wait_;
+    const ChildEnd end(pid);
+    const auto deadline = Clock::now() + wait_;
     for (int status = 0;;) {
         const pid_t ended = ::waitpid(pid, &status, WNOHANG);
         // With SIGCHLD ignored the system reaps the shell itself, and waitpid
@@ -136,8 +131,10 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
         if (ended == pid || (ended < 0 && errno == ECHILD)) return {};
         if (ended < 0 && errno != EINTR)
             return {"waiting for /bin/sh: " + std::string(std::strerror(errno)), false, {}};
-        if (std::chrono::steady_clock::now() >= deadline) return {{}, false, {}, true};
-        ::usleep(10000);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return {{}, false, {}, true};
+        end.Wait(-1, left);
     }
 }
 

@@ -20,6 +20,9 @@
 
 #if defined(__APPLE__)
 #include <mach-o/dyld.h>
+#include <sys/event.h>
+#elif defined(__linux__)
+#include <sys/syscall.h>
 #endif
 
 extern char** environ;
@@ -101,6 +104,50 @@ std::optional<std::string> FindProgram(std::string_view name) {
     return std::nullopt;
 }
 
+ChildEnd::ChildEnd(pid_t pid) {
+#if defined(__APPLE__)
+    fd_ = ::kqueue();
+    struct kevent change;
+    EV_SET(&change, pid, EVFILT_PROC, EV_ADD, NOTE_EXIT, 0, nullptr);
+    // A child already gone cannot be registered: the caller's next look finds it.
+    if (fd_ >= 0 && ::kevent(fd_, &change, 1, nullptr, 0, nullptr) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+#elif defined(__linux__) && defined(SYS_pidfd_open)
+    // Linux 5.3 or later; readable once the child has ended.
+    fd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+#endif
+    if (fd_ >= 0) ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
+}
+
+ChildEnd::~ChildEnd() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void ChildEnd::Wait(int fd, std::chrono::milliseconds timeout) const {
+    using std::chrono::milliseconds;
+    if (fd_ < 0) timeout = std::min(timeout, milliseconds(2));
+    const long long ms = std::clamp<long long>(timeout.count(), 0, INT_MAX);
+#if defined(__APPLE__)
+    if (fd_ >= 0) {
+        // One kevent call waits for both: the descriptor joins the kqueue.
+        struct kevent change;
+        EV_SET(&change, fd, EVFILT_READ, EV_ADD | EV_ONESHOT, 0, 0, nullptr);
+        const timespec wait = {static_cast<time_t>(ms / 1000),
+                               static_cast<long>(ms % 1000) * 1000000};
+        struct kevent event;
+        ::kevent(fd_, &change, fd >= 0 ? 1 : 0, &event, 1, &wait);
+        return;
+    }
+#endif
+    pollfd ready[2] = {{fd_, POLLIN, 0}, {fd, POLLIN, 0}};
+    // A negative descriptor is not watched.
+    ::poll(ready, 2, static_cast<int>(ms));
+}
+
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit,
                                          std::string* err, std::chrono::milliseconds timeout) {
     auto fail = [&](std::string why) -> std::optional<std::string> {
@@ -133,6 +180,7 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
         return fail(*program + ": " + std::strerror(error));
     }
     ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+    const ChildEnd end(pid);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::string output;
     int status = 0;
@@ -160,14 +208,9 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
             timedOut = true;
             break;
         }
-        // Woken by output, or soon after to look again whether it ended; at
-        // the end of the pipe (a child of it closed its copy) poll would not wait.
-        if (n < 0 && errno == EAGAIN) {
-            pollfd ready = {out[0], POLLIN, 0};
-            ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), 20)));
-        } else {
-            ::usleep(10000);
-        }
+        // Woken by output or by its end; at the end of the pipe (a child of
+        // it closed its copy) the pipe would wake it at once, so only its end.
+        end.Wait(n < 0 && errno == EAGAIN ? out[0] : -1, left);
     }
     ::close(out[0]);
     if (timedOut) {

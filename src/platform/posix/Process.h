@@ -45,6 +45,26 @@ class SpawnSetup {
     posix_spawn_file_actions_t actions_;
 };
 
+// Wakes a wait for a child the moment it ends: a pidfd on Linux, a kqueue
+// on macOS. Where neither can be had, a wait lasts a couple of milliseconds
+// at most, for the caller to look again.
+class ChildEnd {
+  public:
+    explicit ChildEnd(pid_t pid);
+    ~ChildEnd();
+    ChildEnd(const ChildEnd&) = delete;
+    ChildEnd& operator=(const ChildEnd&) = delete;
+
+    // Waits until the child has ended, `fd` has something to read (-1: not
+    // watched) or `timeout` has passed, whichever comes first; an
+    // interruption ends it early. It reaps nothing: the caller's waitpid
+    // says whether the child ended.
+    void Wait(int fd, std::chrono::milliseconds timeout) const;
+
+  private:
+    int fd_ = -1;
+};
+
 // Where a program of that name is found in the absolute directories of PATH,
 // or nothing.
 std::optional<std::string> FindProgram(std::string_view name);
