@@ -112,7 +112,7 @@ void Application::RunPass(const Decoded& decoded) {
                                    askpassHelper,
                                    passName};
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
-    pass_.record = Execute(pass_.request, pass_.plan, config, platform_);
+    pass_.record = Execute(pass_.plan, config, platform_);
 
     // The history is shown to anyone at the screen: no secret goes there,
     // wherever a launch URL may have put it. The client and its reason come

@@ -18,9 +18,8 @@ constexpr std::string_view kClientOutput = "以下是客户端自己的输出，
 
 class Execution {
   public:
-    Execution(const Request& request, const Plan& plan, const Configuration& config,
-              Platform& platform)
-        : request_(request), plan_(plan), config_(config), platform_(platform) {
+    Execution(const Plan& plan, const Configuration& config, Platform& platform)
+        : plan_(plan), config_(config), platform_(platform) {
         record_.time = std::chrono::system_clock::now();
         record_.action = plan.action;
         record_.client = plan.client;
@@ -28,7 +27,7 @@ class Execution {
     }
 
     LaunchRecord Run() {
-        const bool debug = request_.m_debug == "1";
+        const bool debug = plan_.debugUrl.has_value();
         urlShown_ = !debug;
         if (plan_.refusal) {
             ShowUrl();
@@ -76,17 +75,15 @@ class Execution {
     // question it comes after a yes: a dialog whose text the link chooses,
     // shown first, could tell the user how to answer ("tick always trust").
     void ShowUrl() {
-        if (!std::exchange(urlShown_, true)) Alert(platform_, titles::kDebug, Str(request_.url));
+        if (!std::exchange(urlShown_, true)) Alert(platform_, titles::kDebug, *plan_.debugUrl);
     }
 
     // Whether the launch may connect: the host allowed, or, when nothing
     // decides for it, the user answers the trust question with connect.
     bool Permitted(const Destination& destination) {
         const std::string& host = destination.host;
-        const std::optional<Sharing> granted =
-            TrustedWith(TrustedGateways(platform_.preferences), host);
         const GatewayDecision gateway =
-            DecideGateway(config_, host, HowTrusted(granted, destination));
+            DecideGateway(config_, TrustedGateways(platform_.preferences), destination);
         std::string& decided = record_.gateway;
         decided =
             (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
@@ -101,7 +98,7 @@ class Execution {
 
         // Asked even when alerts are silenced: "don't show again" on some
         // alert must never hand a new host the user's drives unasked.
-        const Answer answer = platform_.alerts.Ask(TrustQuestion(destination, granted));
+        const Answer answer = platform_.alerts.Ask(TrustQuestion(destination, gateway.granted));
         if (answer == Answer::Cancel) {
             decided += ": cancelled";
             record_.outcome = Outcome::Cancelled;
@@ -186,7 +183,6 @@ class Execution {
         }
     }
 
-    const Request& request_;
     const Plan& plan_;
     const Configuration& config_;
     Platform& platform_;
@@ -196,9 +192,8 @@ class Execution {
 
 }  // namespace
 
-LaunchRecord Execute(const Request& request, const Plan& plan, const Configuration& config,
-                     Platform& platform) {
-    return Execution(request, plan, config, platform).Run();
+LaunchRecord Execute(const Plan& plan, const Configuration& config, Platform& platform) {
+    return Execution(plan, config, platform).Run();
 }
 
 }  // namespace torvale

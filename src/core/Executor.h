@@ -1,12 +1,12 @@
 #pragma once
 
-// Carrying out a plan: the one part of a request pass that calls the seams.
+// Carrying out a plan: the one part of a request pass that connects, writes
+// or runs anything.
 
 #include "core/LaunchHistory.h"
 #include "core/Platform.h"
 #include "core/config/Configuration.h"
 #include "core/plan/Plan.h"
-#include "core/request/Request.h"
 
 namespace torvale {
 
@@ -17,7 +17,6 @@ namespace torvale {
 // debug alert of the line; the command. Nothing is written or run before the
 // decision, nor for a plan that names no destination. Answers the record of
 // it, secrets unmasked: the history masks its own copy.
-LaunchRecord Execute(const Request& request, const Plan& plan, const Configuration& config,
-                     Platform& platform);
+LaunchRecord Execute(const Plan& plan, const Configuration& config, Platform& platform);
 
 }  // namespace torvale

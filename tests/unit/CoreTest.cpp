@@ -54,7 +54,9 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     // Each value of the trust question is cut alone, so the lines after it
     // stay in view; never the host (253 bytes at most), whose end names its domain.
     const std::string longer(300, 'h'), shown = std::string(200, 'h') + "…\n";
-    const Question question = TrustQuestion({longer, longer, "c", longer, Shares{longer, "0", ""}});
+    Shares shares;
+    shares.paths = {longer};
+    const Question question = TrustQuestion({longer, longer, "c", longer, shares});
     for (const char* label : {"登录名：", "共享的驱动器："})
         EXPECT_NE(question.message.find(label + shown), std::string::npos) << label;
     EXPECT_NE(question.message.find("主机：" + longer + "\n"), std::string::npos);
@@ -177,7 +179,7 @@ TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
     runs.command->Literal("open x");
     writes.files.push_back({"/home/demo/x.rdp", "text", 0600, {}, "", true});
     for (const Plan* plan : {&runs, &writes})
-        EXPECT_EQ(Execute(Request{}, *plan, Configuration{}, app.Seams()).outcome, Outcome::NotRun);
+        EXPECT_EQ(Execute(*plan, Configuration{}, app.Seams()).outcome, Outcome::NotRun);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>(2, "Not run: the plan names no destination"));
     EXPECT_EQ(platform.recorder.events.size(), 2u);  // the log lines alone

@@ -106,19 +106,4 @@ Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std:
     return config;
 }
 
-GatewayDecision DecideGateway(const Configuration& config, std::string_view host, Trusted trusted) {
-    if (config.gatewaysInError)
-        return {GatewayDecision::Refused, "refused, configuration.ini has an error"};
-    if (!config.allow.empty()) {
-        const bool listed =
-            std::any_of(config.allow.begin(), config.allow.end(),
-                        [&](const std::string& entry) { return SameHost(entry, host); });
-        return listed ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed"}
-                      : GatewayDecision{GatewayDecision::Refused, "refused, not listed"};
-    }
-    if (trusted == Trusted::Enough) return {GatewayDecision::Allowed, "allowed, trusted"};
-    if (trusted == Trusted::WithLess) return {GatewayDecision::Ask, "trusted to share less, asked"};
-    return {GatewayDecision::Ask, "not trusted, asked"};
-}
-
 }  // namespace torvale

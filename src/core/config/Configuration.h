@@ -57,20 +57,4 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
 Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
                                 const ClientTable& table, const std::string& home);
 
-// Whether a launch may connect to a host, and why.
-struct GatewayDecision {
-    enum Verdict { Allowed, Ask, Refused };
-    Verdict verdict;
-    std::string_view reason;  // "allowed, listed", "refused, not listed", ...
-};
-
-// How far the user trusted a host: not at all, with less than this launch
-// would share of this machine, or with all of it.
-enum class Trusted { No, WithLess, Enough };
-
-// An administrator's allow-list decides alone, and a file in error refuses
-// every host. Without an allow-list a host the user trusted with what the
-// launch shares is allowed, and any other one is asked about.
-GatewayDecision DecideGateway(const Configuration& config, std::string_view host, Trusted trusted);
-
 }  // namespace torvale

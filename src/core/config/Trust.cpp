@@ -17,51 +17,22 @@ constexpr std::size_t kValueLimit = 200;
 // the lines after them stay in view.
 constexpr std::size_t kDrivesShown = 8;
 
-// A path as the file system resolves it: "/tmp/./../" is "/".
-std::string Normalised(std::string_view path) {
-    std::vector<std::string_view> parts;
-    for (const std::string_view part : Split(path, '/')) {
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-    }
-    std::string normalised;
-    for (std::string_view part : parts)
-        normalised += "/" + std::string(part);
-    return normalised.empty() ? "/" : normalised;
-}
-
-// The drives of an .rdp "drivestoredirect" value, ";" between them, as the
-// client applies them: those that share most by name first, then each path
-// in the form the file system resolves, "/" and the home folder in words.
+// The drives in words, those that share most by name first, "/" and the
+// home folder said as what they are.
 std::vector<std::string> Drives(const Shares& shares) {
-    bool all = false, home = false, later = false;
-    std::vector<std::string> paths;
-    for (const std::string_view drive : Split(shares.disk, ';')) {
-        if (drive.empty()) continue;
-        const std::string path = drive.starts_with("/") ? Normalised(drive) : std::string(drive);
-        if (drive == "*") {
-            all = true;
-        } else if (drive == "%") {
-            home = true;
-        } else if (drive == "DynamicDrives") {
-            later = true;
-        } else if (path == "/") {
-            paths.push_back("整个文件系统（/）");
-        } else if (!shares.home.empty() && path == Normalised(shares.home)) {
-            paths.push_back("主文件夹（" + Printable(path, kValueLimit) + "）");
+    std::vector<std::string> drives;
+    if (shares.allDrives) drives.emplace_back("所有驱动器");
+    if (shares.homeDrive) drives.emplace_back("主文件夹");
+    if (shares.laterDrives) drives.emplace_back("以后插入的驱动器");
+    for (const std::string& path : shares.paths) {
+        if (path == "/") {
+            drives.emplace_back("整个文件系统（/）");
+        } else if (!shares.home.empty() && path == shares.home) {
+            drives.push_back("主文件夹（" + Printable(path, kValueLimit) + "）");
         } else {
-            paths.push_back(Printable(path, kValueLimit));
+            drives.push_back(Printable(path, kValueLimit));
         }
     }
-    // Each named once, in a fixed order.
-    std::vector<std::string> drives;
-    if (all) drives.emplace_back("所有驱动器");
-    if (home) drives.emplace_back("主文件夹");
-    if (later) drives.emplace_back("以后插入的驱动器");
-    drives.insert(drives.end(), paths.begin(), paths.end());
     return drives;
 }
 
@@ -85,17 +56,8 @@ std::string DrivesLine(const Shares& shares) {
     return line.empty() ? "无" : line;
 }
 
-}  // namespace
-
-Sharing SharingOf(const Destination& destination) {
-    if (!destination.shares) return {};
-    return {destination.shares->clipboard != "0", !Drives(*destination.shares).empty()};
-}
-
-std::vector<std::string> TrustedGateways(Preferences& preferences) {
-    return preferences.GetList(kTrustedGateways);
-}
-
+// The most the user agreed to share with `host`, over all its entries;
+// nothing when the host is not trusted.
 std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std::string_view host) {
     std::optional<Sharing> granted;
     for (std::string_view entry : trusted) {
@@ -108,10 +70,35 @@ std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std:
     return granted;
 }
 
-Trusted HowTrusted(const std::optional<Sharing>& granted, const Destination& destination) {
-    if (!granted) return Trusted::No;
+}  // namespace
+
+Sharing SharingOf(const Destination& destination) {
+    if (!destination.shares) return {};
+    return {destination.shares->clipboard, destination.shares->Drives()};
+}
+
+std::vector<std::string> TrustedGateways(Preferences& preferences) {
+    return preferences.GetList(kTrustedGateways);
+}
+
+GatewayDecision DecideGateway(const Configuration& config, const std::vector<std::string>& trusted,
+                              const Destination& destination) {
+    if (config.gatewaysInError)
+        return {GatewayDecision::Refused, "refused, configuration.ini has an error", {}};
+    const std::string& host = destination.host;
+    if (!config.allow.empty()) {
+        const bool listed =
+            std::any_of(config.allow.begin(), config.allow.end(),
+                        [&](const std::string& entry) { return SameHost(entry, host); });
+        return listed ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed", {}}
+                      : GatewayDecision{GatewayDecision::Refused, "refused, not listed", {}};
+    }
+    const std::optional<Sharing> granted = TrustedWith(trusted, host);
+    if (!granted) return {GatewayDecision::Ask, "not trusted, asked", granted};
     const Sharing more = Beyond(SharingOf(destination), *granted);
-    return more.clipboard || more.drives ? Trusted::WithLess : Trusted::Enough;
+    if (more.clipboard || more.drives)
+        return {GatewayDecision::Ask, "trusted to share less, asked", granted};
+    return {GatewayDecision::Allowed, "allowed, trusted", granted};
 }
 
 bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err) {
@@ -150,8 +137,8 @@ Question TrustQuestion(const Destination& destination, const std::optional<Shari
     // The drives come last: however many there are, nothing else is pushed
     // out of view.
     if (destination.shares) {
-        message += std::string("共享剪贴板：") +
-                   (destination.shares->clipboard == "0" ? "否" : "是") + "\n";
+        message +=
+            std::string("共享剪贴板：") + (destination.shares->clipboard ? "是" : "否") + "\n";
         message += "共享的驱动器：" + DrivesLine(*destination.shares) + "\n";
     }
     message += "只有在您信任这台主机时才连接。";

@@ -1,7 +1,8 @@
 #pragma once
 
-// Trust on first use: the question a launch asks before it connects to a
-// host that neither an administrator listed nor the user trusted.
+// The gateway decision: whether a launch may connect to its host, as an
+// administrator's allow-list or the user's trust says, and the question a
+// launch asks before it connects to a host that neither decides for.
 
 #include <optional>
 #include <string>
@@ -33,12 +34,22 @@ std::vector<std::string> TrustedGateways(Preferences& preferences);
 bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err);
 bool ForgetGateways(Preferences& preferences, std::string* err);
 
-// The most the user agreed to share with `host`, over all its entries;
-// nothing when the host is not trusted.
-std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std::string_view host);
+// Whether a launch may connect to its destination, and why.
+struct GatewayDecision {
+    enum Verdict { Allowed, Ask, Refused };
+    Verdict verdict;
+    std::string_view reason;  // "allowed, listed", "refused, not listed", ...
+    // The most the user agreed to share with the host; nothing when the host
+    // is not trusted.
+    std::optional<Sharing> granted;
+};
 
-// How far trust in the destination's host goes for this launch.
-Trusted HowTrusted(const std::optional<Sharing>& granted, const Destination& destination);
+// An administrator's allow-list decides alone, and a file in error refuses
+// every host. Without an allow-list a host the user trusted (`trusted`, as
+// TrustedGateways keeps them) with what the launch shares is allowed, and
+// any other one is asked about.
+GatewayDecision DecideGateway(const Configuration& config, const std::vector<std::string>& trusted,
+                              const Destination& destination);
 
 // The question, every value in it escaped as alerts escape them; for a host
 // trusted with less than the launch shares, it says what it would share anew.

@@ -36,6 +36,43 @@ bool BlankAroundADrive(std::string_view disk) {
     });
 }
 
+namespace {
+
+std::string Normalised(std::string_view path) {
+    std::vector<std::string_view> parts;
+    for (const std::string_view part : Split(path, '/')) {
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+    }
+    std::string normalised;
+    for (std::string_view part : parts)
+        normalised += "/" + std::string(part);
+    return normalised.empty() ? "/" : normalised;
+}
+
+}  // namespace
+
+Shares SharesOf(std::string_view disk, std::string_view clipboard, std::string_view home) {
+    Shares shares;
+    shares.clipboard = clipboard != "0";
+    shares.home = home.empty() ? std::string() : Normalised(home);
+    for (const std::string_view drive : Split(disk, ';')) {
+        if (drive == "*") {
+            shares.allDrives = true;
+        } else if (drive == "%") {
+            shares.homeDrive = true;
+        } else if (drive == "DynamicDrives") {
+            shares.laterDrives = true;
+        } else if (!drive.empty()) {
+            shares.paths.push_back(drive.starts_with("/") ? Normalised(drive) : std::string(drive));
+        }
+    }
+    return shares;
+}
+
 bool IsUnsafeRdpSwitch(std::string_view rdparg, RdpSwitch place) {
     if (rdparg.empty()) return false;
     if (place == RdpSwitch::BeforeFile) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/clients/ClientTable.h"
+#include "core/plan/Plan.h"
 
 namespace torvale {
 
@@ -22,6 +23,13 @@ bool IsUrlScheme(std::string_view text);
 // whole value, so " *" is all drives to it, and a drive the question would
 // show otherwise than the client reads it.
 bool BlankAroundADrive(std::string_view disk);
+
+// What an .rdp file's "drivestoredirect" (`disk`, ";" between the drives)
+// and "redirectclipboard" values share, as its client applies them: the
+// clipboard unless it is "0"; the drives named by what they share, each
+// once, and each path in the form the file system resolves ("/tmp/./../"
+// is "/").
+Shares SharesOf(std::string_view disk, std::string_view clipboard, std::string_view home);
 
 // Whether "/" + rdparg, standing where `place` puts it, could be more than
 // a harmless switch: `open` takes it as one more path to open, FreeRDP as

@@ -46,19 +46,17 @@ const Route* FindRoute(const Field& action) {
 
 Plan PlanLaunch(const Route* route, Launcher launcher, const Request& request,
                 const LaunchContext& context) {
-    if (route == nullptr) {
-        Plan plan;
-        plan.refusal = {Outcome::UnknownAction, titles::kError, "未知接口", {}};
-        return plan;
-    }
     Plan plan;
-    if (launcher != nullptr) {
+    if (route == nullptr) {
+        plan.refusal = {Outcome::UnknownAction, titles::kError, "未知接口", {}};
+    } else if (launcher != nullptr) {
         plan = launcher(request, context);
     } else {
         plan.refusal = {
             Outcome::NotImplemented, titles::kSorry, std::string(route->notImplemented), {}};
     }
-    plan.action = route->action;
+    if (route != nullptr) plan.action = route->action;
+    if (request.m_debug == "1") plan.debugUrl = Str(request.url);
     return plan;
 }
 

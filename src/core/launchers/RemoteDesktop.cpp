@@ -30,9 +30,9 @@ bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& c
                         ClientShown(context) + "无法连接 IPv6 地址：" + address, address};
         return true;
     }
-    plan.destination = {std::string(split->host), address, ClientShown(context),
-                        OneLine(LoginName(r)),
-                        Shares{OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard)), context.home}};
+    plan.destination = {
+        std::string(split->host), address, ClientShown(context), OneLine(LoginName(r)),
+        SharesOf(OneLine(Str(r.m_disk)), OneLine(Str(r.m_clipboard)), context.home)};
     return false;
 }
 

@@ -51,12 +51,18 @@ std::string LineOf(const Command& command);
 // The words the shell makes of that line: the client's argv.
 std::vector<std::string> ArgvOf(const Command& command);
 
-// What a launch shares with the host it connects to: an .rdp file's drives
-// ("disk") and, unless "clipboard" is "0", the clipboard.
+// What a launch shares with the host it connects to, as its client applies
+// an .rdp file's "redirectclipboard" and "drivestoredirect".
 struct Shares {
-    std::string disk;       // the .rdp drivestoredirect value: entries between ";"
-    std::string clipboard;  // "0" for none
-    std::string home;       // the user's home folder, for naming it in words
+    bool clipboard = false;
+    // The drives named by what they share: all of them, the home folder,
+    // those plugged in later...
+    bool allDrives = false, homeDrive = false, laterDrives = false;
+    // ...and the paths, each in the form the file system resolves.
+    std::vector<std::string> paths;
+    std::string home;  // the user's home folder in that form, for naming it in words
+
+    bool Drives() const { return allDrives || homeDrive || laterDrives || !paths.empty(); }
 };
 
 // Where a launch connects, and as whom, as its client will read it.
@@ -94,7 +100,10 @@ struct Refusal {
 
 struct Plan {
     std::string_view action;  // the action name, empty for an unknown one
-    std::string client;       // the program or bundle looked for or found
+    // The launch URL, which the debug alert shows first, when it asks for it
+    // (debug=1).
+    std::optional<std::string> debugUrl;
+    std::string client;  // the program or bundle looked for or found
     std::string clientReason;
     std::optional<Refusal> refusal;  // then nothing below is carried out
     std::optional<Destination> destination;
