@@ -1,4 +1,4 @@
-// The request pass in process, on recording seams: what the handler costs
+// The request pass in process, on recording ports: what the handler costs
 // beside the shell it starts.
 
 #include <benchmark/benchmark.h>

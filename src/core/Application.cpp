@@ -41,8 +41,12 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
 void Application::RemoveLeftovers() {
     // The terminal scripts remove themselves as they start; one that did not
     // start is of no use a minute later.
-    for (const std::string_view kind : {".rdp", ".command"})
-        platform_.files.RemoveLeftovers(ConfigDir, kind);
+    for (const std::string_view kind : {".rdp", ".command"}) {
+        std::string why;
+        if (!platform_.files.RemoveLeftovers(ConfigDir, kind, &why))
+            platform_.log.Write("Not all removed: what earlier launches left in " + ConfigDir +
+                                ": " + why);
+    }
 }
 
 void Application::Locate(const std::string& homeDirectory, std::string_view searchPath) {
@@ -102,14 +106,14 @@ void Application::RunPass(const Decoded& decoded) {
     pass_.request = ReadRequest(decoded.fieldText);
 
     const Routing routing = Route(FindRoute(pass_.request.action), pass_.request, config);
-    const std::string passName = processName + "-" + std::to_string(++passes_);
+    const std::string passName = processName_ + "-" + std::to_string(++passes_);
     const LaunchContext context = {clients_,
                                    routing.client,
                                    ConfigDir,
                                    home_,
                                    routing.terminal ? &*routing.terminal : nullptr,
                                    routing.inTerminalBecause,
-                                   askpassHelper,
+                                   askpassHelper_,
                                    passName};
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
     pass_.record = Execute(pass_.plan, config, platform_);
@@ -122,7 +126,7 @@ void Application::RunPass(const Decoded& decoded) {
     for (std::string* text : {&shown.gateway, &shown.detail})
         *text = Masked(*text, secrets);
     platform_.log.Pass(PassLine(shown));
-    history.Add(std::move(shown));
+    history_.Add(std::move(shown));
 }
 
 Configuration Application::ReadConfiguration() {

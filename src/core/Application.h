@@ -68,7 +68,7 @@ class Application {
     std::vector<std::string> TrustedGateways();
     bool ForgetGateways();
 
-    Platform& Seams() { return platform_; }
+    Platform& Ports() { return platform_; }
     const ClientTable& Clients() const { return clients_; }
     const std::string& SearchPath() const { return searchPath_; }
 
@@ -76,13 +76,15 @@ class Application {
     std::string ConfigDir;
     std::string ConfigurationPath() const { return ConfigDir + "/configuration.ini"; }
     // The program ssh runs as its askpass helper: this one, in its askpass
-    // mode. Empty: none, and the user types an entrusted password.
-    std::string askpassHelper;
-    // A name of this process, which no other running one has (its id): the
-    // files of its passes carry it.
-    std::string processName = "0";
+    // mode (empty: none, and the user types an entrusted password); and a
+    // name of this process, which no other running one has (its id), which
+    // the files of its passes carry.
+    void SetProcess(std::string askpassHelper, std::string processName = "0") {
+        askpassHelper_ = std::move(askpassHelper);
+        processName_ = std::move(processName);
+    }
     // The launch URLs handled in this run.
-    LaunchHistory history;
+    const LaunchHistory& History() const { return history_; }
     // The newest request pass.
     const PassRecord& LastPass() const { return pass_; }
 
@@ -106,6 +108,9 @@ class Application {
     MachineFacts Facts();
 
     Platform platform_;
+    std::string askpassHelper_;
+    std::string processName_ = "0";
+    LaunchHistory history_;
     const ClientTable& clients_;
     std::string home_;
     std::string searchPath_;

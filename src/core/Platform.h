@@ -10,7 +10,7 @@
 
 namespace torvale {
 
-// The seams through which the core reaches the operating system.
+// The ports through which the core reaches the operating system.
 struct Platform {
     AlertPanel& alerts;
     Preferences& preferences;

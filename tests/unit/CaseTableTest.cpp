@@ -163,7 +163,7 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         if (paths == std::vector<std::string>{"none"}) paths.clear();
         EXPECT_TRUE(all(directive).empty() || platform.recorder.Texts(kind) == paths) << directive;
     }
-    const LaunchRecord& last = app.history.Entries().front();
+    const LaunchRecord& last = app.History().Entries().front();
     // clang-format off
     const std::pair<const char*, std::string> record[] = {
         {"action", last.action}, {"client", last.client}, {"reason", last.clientReason},

@@ -21,7 +21,7 @@ TEST(Core, HistoryKeepsTheNewestPasses) {
     app.handleURLEvent("torvale://&action=StartWinscp&");
     for (std::size_t i = 0; i < LaunchHistory::kCapacity; ++i)
         app.handleURLEvent("torvale://&action=StartPutty&");
-    const auto& entries = app.history.Entries();
+    const auto& entries = app.History().Entries();
     EXPECT_EQ(entries.size(), LaunchHistory::kCapacity);
     EXPECT_EQ(entries.back().action, "StartPutty");
 }
@@ -179,7 +179,7 @@ TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
     runs.command->Literal("open x");
     writes.files.push_back({"/home/demo/x.rdp", "text", 0600, {}, "", true});
     for (const Plan* plan : {&runs, &writes})
-        EXPECT_EQ(Execute(*plan, Configuration{}, app.Seams()).outcome, Outcome::NotRun);
+        EXPECT_EQ(Execute(*plan, Configuration{}, app.Ports()).outcome, Outcome::NotRun);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>(2, "Not run: the plan names no destination"));
     EXPECT_EQ(platform.recorder.events.size(), 2u);  // the log lines alone
@@ -189,12 +189,12 @@ TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
     RecordingPlatform platform;
     Application& app = platform.Start(clients::kMacOS, "/home/demo");
     platform.alerts.ticked = [&](const std::string&) {
-        for (int i = 0; i < 40 && app.history.Entries().empty(); ++i)
+        for (int i = 0; i < 40 && app.History().Entries().empty(); ++i)
             app.handleURLEvent("torvale://&action=StartWinscp&");
         return false;
     };
     app.handleURLEvent("torvale://&action=StartPutty&");
-    EXPECT_EQ(app.history.Entries().size(), 1u + 32u);
+    EXPECT_EQ(app.History().Entries().size(), 1u + 32u);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>{"Launch URLs dropped: 32 already wait for the current one"});
 }

@@ -85,11 +85,9 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
             return unknown("no section is named", entry.section, {"clients", "gateways"}, "[", "]");
         return unknown("[gateways] has no key", entry.key, {"allow"}, "'", "'");
     };
-    const int error = parser.Parse(text, onEntry, &config.error);
-    if (error != 0) {
+    if (!parser.Parse(text, onEntry, &config.errorLine, &config.error)) {
         // Reading may have stopped at the error, or gone on past a broken
         // line: an allow-list in a file with an error cannot be trusted.
-        config.errorLine = error;
         config.clients.clear();
         config.preferOpenSSH = false;
         config.gatewaysInError = MayHoldAllowList(text);

@@ -1,5 +1,5 @@
 // The checks of `--doctor` and of the macOS window: how Torvale is set up
-// here, judged from what the seams can see.
+// here, judged from what the ports can see.
 
 #include "core/doctor/Findings.h"
 
@@ -36,7 +36,7 @@ bool AnyFails(const std::vector<Finding>& findings) {
 
 std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     const std::string& ConfigDir = app.ConfigDir;
-    FileSystem& files = app.Seams().files;
+    FileSystem& files = app.Ports().files;
     std::vector<Finding> found;
     auto add = [&](Finding::Level level, std::string check, std::string detail,
                    std::string fix = {}) {
@@ -88,7 +88,8 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     } else {
         add(Finding::Ok, "data directory", ConfigDir + " (0700, writable)");
     }
-    const auto names = files.List(ConfigDir);
+    // One that cannot be read is said above.
+    const auto names = files.List(ConfigDir, nullptr).value_or(std::vector<std::string>{});
     const auto leftovers = std::count_if(names.begin(), names.end(), [](const std::string& name) {
         return name.starts_with(".torvale-");
     });
@@ -191,7 +192,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
 
     std::string fontUnknown;
-    if (const auto font = facts.ChineseFont(fontUnknown); !fontUnknown.empty()) {
+    if (const auto font = facts.ChineseFont(&fontUnknown); !fontUnknown.empty()) {
         add(Finding::Warn, "font", "cannot tell whether a font has Chinese glyphs: " + fontUnknown,
             "check that fontconfig answers: fc-list :lang=zh family");
     } else if (font && !*font) {

@@ -25,7 +25,7 @@ std::string FindingLine(const Finding& finding);
 // Whether any finding fails.
 bool AnyFails(const std::vector<Finding>& findings);
 
-// The checks of `--doctor` and of the macOS window, from what the seams and
+// The checks of `--doctor` and of the macOS window, from what the ports and
 // `facts` can see of the application once located. They change nothing: the
 // configuration is read for the purpose, never the one a pass uses.
 std::vector<Finding> Diagnose(Application& app, SystemFacts& facts);

@@ -1,7 +1,7 @@
 #pragma once
 
 // The launchers: each a function from the request to a plan, touching no
-// seam. What a launcher needs of this machine (its client, found or not,
+// port. What a launcher needs of this machine (its client, found or not,
 // and the user data directory) is found before it runs and handed to it.
 
 #include <initializer_list>

@@ -31,9 +31,4 @@ std::vector<std::string> PasswordPrompts(std::string_view login, std::string_vie
 // Whether the handover answers `prompt`.
 bool Answers(const Handover& handover, std::string_view prompt);
 
-// The handover as the serving process reads it on its standard input, and
-// back: each part its length in decimal, a line feed, then its bytes.
-std::string EncodeHandover(const Handover& handover);
-std::optional<Handover> DecodeHandover(std::string_view text);
-
 }  // namespace torvale

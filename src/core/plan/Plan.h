@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/LaunchHistory.h"
 #include "core/plan/Handover.h"
+#include "core/plan/Outcome.h"
 
 namespace torvale {
 

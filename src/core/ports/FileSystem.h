@@ -51,14 +51,17 @@ class FileSystem {
     // writing (killed, or the machine lost power), never one that a running
     // process is still writing; and the regular files named "*SUFFIX" that
     // were not written for a minute, whose reader has read them long since.
-    virtual void RemoveLeftovers(const std::string& directory, std::string_view suffix) = 0;
+    // A directory that is not there holds nothing to remove.
+    virtual bool RemoveLeftovers(const std::string& directory, std::string_view suffix,
+                                 std::string* err) = 0;
 
     // What stands at the path, following a symbolic link; nothing when
     // nothing does.
     virtual std::optional<PathInfo> Inspect(const std::string& path) = 0;
-    // The names in a directory, "." and ".." left out; empty when it cannot
+    // The names in a directory, "." and ".." left out; nothing when it cannot
     // be read.
-    virtual std::vector<std::string> List(const std::string& directory) = 0;
+    virtual std::optional<std::vector<std::string>> List(const std::string& directory,
+                                                         std::string* err) = 0;
 };
 
 }  // namespace torvale

@@ -20,12 +20,12 @@ class IniParser {
     virtual ~IniParser() = default;
 
     // Hands every entry to `onEntry` in order; `onEntry` answers why it
-    // refuses one, or the empty string when it takes it. Answers 0 when every
-    // line was well formed and every entry taken; otherwise the number of the
-    // first line that was not, and `err` says why.
-    virtual int Parse(std::string_view text,
-                      const std::function<std::string(const IniEntry&)>& onEntry,
-                      std::string* err) = 0;
+    // refuses one, or the empty string when it takes it. True when every line
+    // was well formed and every entry taken; otherwise `errorLine` is the
+    // number of the first line that was not, and `err` says why.
+    virtual bool Parse(std::string_view text,
+                       const std::function<std::string(const IniEntry&)>& onEntry, int* errorLine,
+                       std::string* err) = 0;
 };
 
 }  // namespace torvale

@@ -28,10 +28,10 @@ class SystemFacts {
     // The program that should be the handler: this one, or the desktop
     // handler installed beside it.
     virtual std::string ExpectedHandler() = 0;
-    // Whether a font with Chinese glyphs is installed (nothing where the
-    // question does not arise, or, with `unknown` saying why, where the
-    // system could not say), and whether there is a display to show dialogs on.
-    virtual std::optional<bool> ChineseFont(std::string& unknown) = 0;
+    // Whether a font with Chinese glyphs is installed: nothing where the
+    // question does not arise, or, with `err` saying why, where the system
+    // could not say. And whether there is a display to show dialogs on.
+    virtual std::optional<bool> ChineseFont(std::string* err) = 0;
     virtual std::optional<bool> Display() = 0;
     // Where the preferences are kept, as a user would look for them, and
     // how the user shows alerts again after "don't show again".

@@ -56,8 +56,10 @@ struct Request {
 };
 
 // A launch parameter: its URL key, where the request holds it, and whether it
-// is a secret. A secret is masked wherever a launch is shown: the history and
-// the dry run. No log line holds a launch parameter.
+// is a secret. A secret is masked wherever a launch is shown: the history, the
+// pass log and the dry run. Other log lines hold no secret, though one may
+// hold a value made from another parameter (a connection file named after
+// `target_ip`).
 struct LaunchParameter {
     std::string_view key;
     Field Request::*member;

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "platform/cli/PassLog.h"
-#include "platform/posix/BackgroundTasks.h"
+#include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {

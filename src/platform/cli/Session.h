@@ -1,7 +1,7 @@
 #pragma once
 
 // The start-up that both command-line front ends, torvale and
-// torvale-desktop, make before their first pass, and the seams they run on.
+// torvale-desktop, make before their first pass, and the ports they run on.
 
 #include <optional>
 #include <string>
@@ -9,9 +9,9 @@
 
 #include "core/Application.h"
 #include "platform/cli/FilePreferences.h"
-#include "platform/cli/StderrAlertPanel.h"
+#include "platform/cli/StderrPorts.h"
 #include "platform/inih/InihParser.h"
-#include "platform/posix/BackgroundTasks.h"
+#include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 
@@ -32,7 +32,7 @@ struct Session {
 // `program` and the problem, when HOME is unusable.
 std::optional<Session> StartSession(std::string_view program);
 
-// The real seams of a command-line front end; only the alert panel and how
+// The real ports of a command-line front end; only the alert panel and how
 // the shell runs a line differ between the two.
 class CommandLinePlatform {
   public:
@@ -51,12 +51,11 @@ class CommandLinePlatform {
     InihParser ini;
     PosixBackgroundTasks background;
 
-    Platform Seams() { return {alerts_, preferences, files, shell, log, ini, background}; }
-    // The application of a front end on these seams.
+    Platform Ports() { return {alerts_, preferences, files, shell, log, ini, background}; }
+    // The application of a front end on these ports.
     Application App(const ClientTable& clients) {
-        Application app(Seams(), clients);
-        app.askpassHelper = session_.program;
-        app.processName = session_.processName;
+        Application app(Ports(), clients);
+        app.SetProcess(session_.program, session_.processName);
         return app;
     }
 

@@ -95,8 +95,8 @@ std::vector<std::string> XdgFacts::LastPasses(std::size_t count) {
     return LastPassLines(passLog_, count);
 }
 
-std::optional<bool> XdgFacts::ChineseFont(std::string& unknown) {
-    const auto fonts = CommandOutput({"fc-list", ":lang=zh", "family"}, 1 << 16, &unknown);
+std::optional<bool> XdgFacts::ChineseFont(std::string* err) {
+    const auto fonts = CommandOutput({"fc-list", ":lang=zh", "family"}, 1 << 16, err);
     if (!fonts) return std::nullopt;
     return !Trim(*fonts).empty();
 }

@@ -25,7 +25,7 @@ class XdgFacts final : public SystemFacts {
 
     HandlerFacts Handler() override;
     std::string ExpectedHandler() override;
-    std::optional<bool> ChineseFont(std::string& unknown) override;
+    std::optional<bool> ChineseFont(std::string* err) override;
     std::optional<bool> Display() override;
     std::string PreferencesPlace() override { return preferences_; }
     std::string HowToShowAlerts() override {

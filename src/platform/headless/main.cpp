@@ -171,15 +171,15 @@ int main(int argc, char** argv) {
     if (!session) return 1;
 
     torvale::StderrAlertPanel alerts(options.confirm);
-    torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Wait);
+    torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
-        torvale::DryRun report(options, *session, seams.files, seams.preferences);
+        torvale::DryRun report(options, *session, ports.files, ports.preferences);
         ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             report.Report(url, number, std::cout);
         });
         return 0;
     }
-    torvale::Application app = seams.App(*options.clients);
+    torvale::Application app = ports.App(*options.clients);
     if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
     // The log line says why when the preferences cannot be changed.
     if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;

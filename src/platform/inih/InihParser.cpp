@@ -58,9 +58,9 @@ int OnEntry(void* user, const char* section, const char* key, const char* value)
 
 }  // namespace
 
-int InihParser::Parse(std::string_view text,
-                      const std::function<std::string(const IniEntry&)>& onEntry,
-                      std::string* err) {
+bool InihParser::Parse(std::string_view text,
+                       const std::function<std::string(const IniEntry&)>& onEntry, int* errorLine,
+                       std::string* err) {
     Input input{text, 0, 0, &onEntry, {}};
     int error = ini_parse_stream(ReadLine, &input, OnEntry, &input);
     if (input.badLine != 0 && (error <= 0 || error > input.badLine)) error = input.badLine;
@@ -70,7 +70,8 @@ int InihParser::Parse(std::string_view text,
     if (error != 0 && err != nullptr)
         *err = input.why.empty() || input.whyLine != error ? "it is not [section] or key = value"
                                                            : input.why;
-    return error;
+    if (error != 0 && errorLine != nullptr) *errorLine = error;
+    return error == 0;
 }
 
 }  // namespace torvale

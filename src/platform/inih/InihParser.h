@@ -8,8 +8,8 @@ namespace torvale {
 // package it: multi-line values, ";" comments after a value, a UTF-8 BOM.
 class InihParser final : public IniParser {
   public:
-    int Parse(std::string_view text, const std::function<std::string(const IniEntry&)>& onEntry,
-              std::string* err) override;
+    bool Parse(std::string_view text, const std::function<std::string(const IniEntry&)>& onEntry,
+               int* errorLine, std::string* err) override;
 };
 
 }  // namespace torvale

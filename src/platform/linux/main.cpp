@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
     if (!session) return 1;
     if (doctor || showAlerts) {
         torvale::StderrAlertPanel alerts;
-        torvale::CommandLinePlatform seams(*session, alerts, torvale::PosixShell::Mode::Detach);
-        torvale::Application app = seams.App(torvale::clients::kLinux);
+        torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Detach);
+        torvale::Application app = ports.App(torvale::clients::kLinux);
         if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;
         return torvale::Doctor(app, *session, "torvale-desktop");
     }
@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
     } else {
         alerts = std::make_unique<torvale::StderrAlertPanel>();
     }
-    torvale::CommandLinePlatform seams(*session, *alerts, torvale::PosixShell::Mode::Detach);
-    torvale::Application app = seams.App(torvale::clients::kLinux);
+    torvale::CommandLinePlatform ports(*session, *alerts, torvale::PosixShell::Mode::Detach);
+    torvale::Application app = ports.App(torvale::clients::kLinux);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)
         app.handleURLEvent(url);

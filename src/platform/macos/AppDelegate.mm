@@ -8,9 +8,9 @@
 
 #include "core/Application.h"
 #include "platform/inih/InihParser.h"
-#import "platform/macos/CocoaSeams.h"
+#import "platform/macos/CocoaPorts.h"
 #import "platform/macos/MainViewController.h"
-#include "platform/posix/BackgroundTasks.h"
+#include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/Process.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
@@ -26,7 +26,7 @@
     // helper and removes connection files once read (main runs those modes
     // before anything of AppKit).
     std::unique_ptr<torvale::PosixBackgroundTasks> _background;
-    // Declared after the seams it refers to, so it is destroyed before them.
+    // Declared after the ports it refers to, so it is destroyed before them.
     std::unique_ptr<torvale::Application> _core;
     // Kept across closing: the Dock icon brings the same window back.
     NSWindow* _window;
@@ -39,8 +39,7 @@
         _background = std::make_unique<torvale::PosixBackgroundTasks>(program);
         _core = std::make_unique<torvale::Application>(
             torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background});
-        _core->askpassHelper = program;
-        _core->processName = std::to_string(getpid());
+        _core->SetProcess(program, std::to_string(getpid()));
     }
     return self;
 }

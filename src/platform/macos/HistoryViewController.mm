@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#import "platform/macos/CocoaSeams.h"
+#import "platform/macos/CocoaPorts.h"
 
 // Each outcome by a literal key, so that genstrings and the localisation
 // check find every one.

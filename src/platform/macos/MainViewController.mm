@@ -2,7 +2,7 @@
 
 #include "base/Printable.h"
 #include "core/doctor/Findings.h"
-#import "platform/macos/CocoaSeams.h"
+#import "platform/macos/CocoaPorts.h"
 #import "platform/macos/HistoryViewController.h"
 
 @implementation MainViewController {
@@ -19,7 +19,7 @@
 - (instancetype)initWithCore:(torvale::Application&)core {
     if ((self = [super initWithNibName:nil bundle:nil])) {
         _core = &core;
-        _history = [[HistoryViewController alloc] initWithHistory:core.history];
+        _history = [[HistoryViewController alloc] initWithHistory:core.History()];
     }
     return self;
 }

@@ -1,7 +1,7 @@
 #import <Cocoa/Cocoa.h>
 
 #import "platform/macos/AppDelegate.h"
-#include "platform/posix/BackgroundTasks.h"
+#include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/Process.h"
 
 // Every title is a literal key, so that genstrings and the localisation

@@ -130,20 +130,26 @@ bool PosixFileSystem::CreateEmptyFile(const std::string& path, unsigned mode, st
     return (::close(fd) == 0 || Fail(err)) && moded;
 }
 
-void PosixFileSystem::RemoveLeftovers(const std::string& directory, std::string_view suffix) {
-    if (!IsUsable(directory)) return;
+bool PosixFileSystem::RemoveLeftovers(const std::string& directory, std::string_view suffix,
+                                      std::string* err) {
+    if (!IsUsable(directory)) return Unusable(err);
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR || Fail(err);
     DIR* entries = ::fdopendir(fd);
     if (entries == nullptr) {
+        Fail(err);
         ::close(fd);
-        return;
+        return false;
     }
+    bool removed = true;
     while (const dirent* entry = ::readdir(entries)) {
-        if (IsLeftover(entry->d_name, fd) || IsStale(entry->d_name, suffix, fd))
-            ::unlinkat(fd, entry->d_name, 0);
+        if ((IsLeftover(entry->d_name, fd) || IsStale(entry->d_name, suffix, fd)) &&
+            ::unlinkat(fd, entry->d_name, 0) != 0 && errno != ENOENT) {
+            removed = Fail(err);
+        }
     }
     ::closedir(entries);
+    return removed;
 }
 
 std::optional<PathInfo> PosixFileSystem::Inspect(const std::string& path) {
@@ -153,10 +159,18 @@ std::optional<PathInfo> PosixFileSystem::Inspect(const std::string& path) {
                     ::access(path.c_str(), W_OK) == 0};
 }
 
-std::vector<std::string> PosixFileSystem::List(const std::string& directory) {
+std::optional<std::vector<std::string>> PosixFileSystem::List(const std::string& directory,
+                                                              std::string* err) {
+    if (!IsUsable(directory)) {
+        Unusable(err);
+        return std::nullopt;
+    }
+    DIR* entries = ::opendir(directory.c_str());
+    if (entries == nullptr) {
+        Fail(err);
+        return std::nullopt;
+    }
     std::vector<std::string> names;
-    DIR* entries = IsUsable(directory) ? ::opendir(directory.c_str()) : nullptr;
-    if (entries == nullptr) return names;
     while (const dirent* entry = ::readdir(entries)) {
         const std::string_view name = entry->d_name;
         if (name != "." && name != "..") names.emplace_back(name);

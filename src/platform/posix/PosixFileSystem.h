@@ -16,9 +16,11 @@ class PosixFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                    std::string* err) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
-    void RemoveLeftovers(const std::string& directory, std::string_view suffix) override;
+    bool RemoveLeftovers(const std::string& directory, std::string_view suffix,
+                         std::string* err) override;
     std::optional<PathInfo> Inspect(const std::string& path) override;
-    std::vector<std::string> List(const std::string& directory) override;
+    std::optional<std::vector<std::string>> List(const std::string& directory,
+                                                 std::string* err) override;
 };
 
 }  // namespace torvale

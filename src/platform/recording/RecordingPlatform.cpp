@@ -169,16 +169,18 @@ std::optional<PathInfo> RecordingFileSystem::Inspect(const std::string& path) {
     return lookThrough_ != nullptr ? lookThrough_->Inspect(path) : std::nullopt;
 }
 
-std::vector<std::string> RecordingFileSystem::List(const std::string& directory) {
+std::optional<std::vector<std::string>> RecordingFileSystem::List(const std::string& directory,
+                                                                  std::string* err) {
     std::set<std::string> names;
     if (lookThrough_ != nullptr) {
-        for (std::string& name : lookThrough_->List(directory))
+        for (std::string& name :
+             lookThrough_->List(directory, err).value_or(std::vector<std::string>{}))
             names.insert(std::move(name));
     }
     for (const auto& [path, file] : written_) {
         if (DirectoryOf(path) == directory) names.insert(std::string(BaseName(path)));
     }
-    return {names.begin(), names.end()};
+    return std::vector<std::string>(names.begin(), names.end());
 }
 
 void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
@@ -187,8 +189,8 @@ void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
 
 Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
                                       std::string_view searchPath) {
-    app_.emplace(Seams(), clients);
-    app_->askpassHelper = askpassHelper;
+    app_.emplace(Ports(), clients);
+    app_->SetProcess(askpassHelper);
     app_->applicationWillFinishLaunching(home, searchPath);
     return *app_;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The null platform: seams that record what the application would do and do
+// The null platform: ports that record what the application would do and do
 // none of it. Nothing is shown, written or run. The dry run, the unit tests,
 // the fuzz targets and the benchmarks all stand the application on it.
 
@@ -39,7 +39,7 @@ struct RecordedEvent {
     Answer answer = Answer::Cancel;  // what the question was answered
 };
 
-// Everything the recording seams saw, in order.
+// Everything the recording ports saw, in order.
 struct Recorder {
     std::vector<RecordedEvent> events;
 
@@ -110,7 +110,7 @@ class RecordingBackgroundTasks final : public BackgroundTasks {
 };
 
 // Preferences read from another store, when one is given, and changed only
-// in memory: a pass on these seams changes nothing that outlives it.
+// in memory: a pass on these ports changes nothing that outlives it.
 class RecordingPreferences final : public Preferences {
   public:
     explicit RecordingPreferences(Preferences* lookThrough = nullptr) : lookThrough_(lookThrough) {}
@@ -154,11 +154,14 @@ class RecordingFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                    std::string* err) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
-    void RemoveLeftovers(const std::string&, std::string_view) override {}
+    bool RemoveLeftovers(const std::string&, std::string_view, std::string*) override {
+        return true;
+    }
     // Reads look through; what was made or written here reads as a private
     // directory or file.
     std::optional<PathInfo> Inspect(const std::string& path) override;
-    std::vector<std::string> List(const std::string& directory) override;
+    std::optional<std::vector<std::string>> List(const std::string& directory,
+                                                 std::string* err) override;
 
     // What also counts as present (installed clients), besides what was
     // written or made and what the real file system holds.
@@ -176,7 +179,7 @@ class RecordingFileSystem final : public FileSystem {
     std::set<std::string> directories_;  // made by CreateDirectory, parents included
 };
 
-// The recorder and every seam, and the application standing on them.
+// The recorder and every port, and the application standing on them.
 class RecordingPlatform {
   public:
     // Reads look through to a real file system and real preferences where
@@ -198,9 +201,9 @@ class RecordingPlatform {
     // The askpass helper the application names to ssh.
     std::string askpassHelper;
 
-    Platform Seams() { return {alerts, preferences, files, shell, log, ini, background}; }
+    Platform Ports() { return {alerts, preferences, files, shell, log, ini, background}; }
 
-    // The application on these seams, started up in `home`; start-up's
+    // The application on these ports, started up in `home`; start-up's
     // events stay in the recorder. Replaces any application started before.
     Application& Start(const ClientTable& clients, const std::string& home,
                        std::string_view searchPath = {});

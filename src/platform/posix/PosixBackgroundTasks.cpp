@@ -1,4 +1,4 @@
-#include "platform/posix/BackgroundTasks.h"
+#include "platform/posix/PosixBackgroundTasks.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -24,6 +24,7 @@
 #endif
 
 #include "base/Printable.h"
+#include "platform/posix/HandoverWire.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {

@@ -1,5 +1,8 @@
 #pragma once
 
+// The ports of a front end without a window, on standard error: the alert
+// panel and the log.
+
 #include <cstdio>
 #include <string>
 #include <string_view>

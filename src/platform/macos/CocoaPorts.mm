@@ -1,4 +1,4 @@
-#import "platform/macos/CocoaSeams.h"
+#import "platform/macos/CocoaPorts.h"
 
 #import <AppKit/AppKit.h>
 
@@ -50,7 +50,8 @@ Answer TVAlertPanel::Ask(const Question& question) {
                                                         return nil;
                                                       }];
     const NSModalResponse response = [alert runModal];
-    [NSEvent removeMonitor:escape];
+    // Nil where AppKit could not add the monitor: nothing to remove then.
+    if (escape != nil) [NSEvent removeMonitor:escape];
     if (response != NSAlertSecondButtonReturn) return Answer::Cancel;
     return alert.suppressionButton.state == NSControlStateValueOn ? Answer::ConnectAlways
                                                                   : Answer::Connect;
@@ -60,7 +61,7 @@ bool TVUserDefaults::GetBool(const std::string& key) {
     return [NSUserDefaults.standardUserDefaults boolForKey:ToNSString(key)];
 }
 
-bool TVUserDefaults::SetBool(const std::string& key, bool value, std::string*) {
+bool TVUserDefaults::SetBool(const std::string& key, bool value, std::string* _Nullable) {
     [NSUserDefaults.standardUserDefaults setBool:value forKey:ToNSString(key)];
     return true;
 }
@@ -74,7 +75,8 @@ std::vector<std::string> TVUserDefaults::GetList(const std::string& key) {
     return values;
 }
 
-bool TVUserDefaults::UpdateList(const std::string& key, const ListChange& change, std::string*) {
+bool TVUserDefaults::UpdateList(const std::string& key, const ListChange& change,
+                                std::string* _Nullable) {
     const std::vector<std::string> values = change(GetList(key));
     NSMutableArray<NSString*>* array = [NSMutableArray arrayWithCapacity:values.size()];
     for (const std::string& value : values)
@@ -83,7 +85,7 @@ bool TVUserDefaults::UpdateList(const std::string& key, const ListChange& change
     return true;
 }
 
-bool TVUserDefaults::Remove(const std::string& key, std::string*) {
+bool TVUserDefaults::Remove(const std::string& key, std::string* _Nullable) {
     [NSUserDefaults.standardUserDefaults removeObjectForKey:ToNSString(key)];
     return true;
 }

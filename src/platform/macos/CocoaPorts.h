@@ -1,4 +1,4 @@
-// The seams behind the core that Cocoa provides: NSAlert, NSUserDefaults and
+// The ports behind the core that Cocoa provides: NSAlert, NSUserDefaults and
 // the unified log. File system, shell and INI parser are the shared ones.
 
 #pragma once
@@ -31,11 +31,12 @@ class TVUserDefaults final : public Preferences {
   public:
     bool GetBool(const std::string& key) override;
     // The user defaults keep every change: these never fail.
-    bool SetBool(const std::string& key, bool value, std::string* err) override;
+    bool SetBool(const std::string& key, bool value, std::string* _Nullable err) override;
     std::vector<std::string> GetList(const std::string& key) override;
     // Called on the main thread only, so one change at a time.
-    bool UpdateList(const std::string& key, const ListChange& change, std::string* err) override;
-    bool Remove(const std::string& key, std::string* err) override;
+    bool UpdateList(const std::string& key, const ListChange& change,
+                    std::string* _Nullable err) override;
+    bool Remove(const std::string& key, std::string* _Nullable err) override;
 };
 
 // What LaunchServices says: the application it opens torvale:// links with,
@@ -44,9 +45,8 @@ class TVSystemFacts final : public SystemFacts {
   public:
     HandlerFacts Handler() override;
     std::string ExpectedHandler() override;
-    std::optional<bool> ChineseFont(std::string&) override {
-        return std::nullopt;
-    }  // macOS has them
+    // macOS has them.
+    std::optional<bool> ChineseFont(std::string* _Nullable) override { return std::nullopt; }
     std::optional<bool> Display() override { return std::nullopt; }
     std::string PreferencesPlace() override { return "the user defaults of dev.torvale.Torvale"; }
     std::string HowToShowAlerts() override {

@@ -1,4 +1,4 @@
-#include "platform/cli/StderrAlertPanel.h"
+#include "platform/cli/StderrPorts.h"
 
 #include "base/Printable.h"
 #include "platform/cli/PassLog.h"
