@@ -402,17 +402,6 @@ class Desktop(unittest.TestCase):
                         (x, y, width, height))
         self.answer("确认连接", "Escape")
 
-    def test_without_a_display_a_client_that_fails_at_once_is_told_on_standard_error(self):
-        del self.env["DISPLAY"]
-        with open(self.bin + "/broken", "w") as client:
-            client.write("#!/bin/sh\necho \"[ERROR] cannot open display\" >&2\nexit 1\n")
-        os.chmod(self.bin + "/broken", 0o755)
-        self.write("Documents/torvale/configuration.ini",
-                   "[clients]\nRemote Desktop Connection = %s/broken\n" % self.bin)
-        self.assertEqual(self.torvale("&action=StartMstscAutoRun&localhost=10.0.0.1&"),
-                         "抱歉: 客户端启动失败：%s/broken\\n以下是客户端自己的输出，其中的文字可能来自服务器："
-                         "\\n[ERROR] cannot open display\n" % self.bin)
-
 
 def main():
     mode, source = sys.argv[1:3]
