@@ -42,7 +42,8 @@ def remove_once_read(torvale, path, seconds):
 
 def removals(torvale, directory):
     failures = []
-    read, unread, replaced = (directory + "/" + name for name in ("read.rdp", "unread.rdp", "new.rdp"))
+    read, unread, replaced = (directory + "/" + name
+                              for name in ("read.rdp", "unread.rdp", "new.rdp"))
     for path in (read, unread, replaced, replaced + ".next"):
         with open(path, "w") as file:
             file.write(path)
@@ -51,7 +52,8 @@ def removals(torvale, directory):
     with open(read) as file:
         file.read()
     os.rename(replaced + ".next", replaced)  # as another pass writes it
-    for path, (remover, said), kept in zip((read, unread, replaced), removers, (False, False, True)):
+    for path, (remover, said), kept in zip((read, unread, replaced), removers,
+                                           (False, False, True)):
         if (said, remover.wait(timeout=30), os.path.exists(path)) != ("ready\n", 0, kept):
             failures.append("%s: %r, %s" % (path, said, "removed" if kept else "kept"))
     remover, said = remove_once_read(torvale, directory + "/none.rdp", "x")
@@ -70,18 +72,24 @@ def real_pass(torvale):
         with open(data + "/configuration.ini", "w") as file:
             file.write("[clients]\nSSH = openssh\nTerminal = /bin/true\nOpenSSH = /bin/true\n"
                        "Remote Desktop Connection = /bin/true\n")
-        said = subprocess.run([torvale, "--confirm=yes", "torvale://&action=StartSecureCRT&username=u&proxy_addr=gw&"
-                               "entrust_password=1&password=%E5%AF%86&", "torvale://&action=StartMstscAutoRun&password=pw&"],
-                              env={"HOME": root, "PATH": bin + ":/usr/bin:/bin"}, capture_output=True, timeout=30).stderr
+        said = subprocess.run([torvale, "--confirm=yes",
+                               "torvale://&action=StartSecureCRT&username=u&proxy_addr=gw&"
+                               "entrust_password=1&password=%E5%AF%86&",
+                               "torvale://&action=StartMstscAutoRun&password=pw&"],
+                              env={"HOME": root, "PATH": bin + ":/usr/bin:/bin"},
+                              capture_output=True, timeout=30).stderr
         sockets = [name for name in os.listdir(data) if name.startswith("askpass-")]
         tasks = [pid for pid in filter(str.isdigit, os.listdir("/proc"))
                  if ("HOME=" + root).encode() in read("/proc/%s/environ" % pid).split(b"\0")]
         # Field 6 of stat is the session: a leader's is its own id.
         leaders = [pid for pid in tasks
-                   if read("/proc/%s/stat" % pid).rsplit(b")", 1)[-1].split()[3:4] == [pid.encode()]]
-        said = [line for line in said.splitlines() if b"not handed over" in line or b"Not removed" in line]
+                   if read("/proc/%s/stat" % pid).rsplit(b")", 1)[-1].split()[3:4]
+                   == [pid.encode()]]
+        said = [line for line in said.splitlines()
+                if b"not handed over" in line or b"Not removed" in line]
         if said or len(sockets) != 1 or len(tasks) != 2 or leaders != tasks:
-            failures.append("the tasks of a pass: %r, %r, leaders %r; %r" % (sockets, tasks, leaders, said))
+            failures.append("the tasks of a pass: %r, %r, leaders %r; %r"
+                            % (sockets, tasks, leaders, said))
         elif ask(torvale, data + "/" + sockets[0], PROMPT, user=0) != (0, "密\n"):
             failures.append("the pass's password was not served")
         with open(data + "/activex_autorun.rdp") as file:
@@ -144,15 +152,18 @@ def run(torvale):
         server, said = serve(torvale, socket, 30)
         nothing = (1, "")
         # A peer that never finishes asking gets nothing, and holds the others up a second at most.
-        stalled = subprocess.Popen(["/usr/bin/python3", "-c", "import socket, sys; s = socket.socket("
-                                    "socket.AF_UNIX); s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode()); "
-                                    "print(flush=True); print(s.recv(99), flush=True)", socket, PROMPT],
+        stalled = subprocess.Popen(["/usr/bin/python3", "-c",
+                                    "import socket, sys; s = socket.socket(socket.AF_UNIX); "
+                                    "s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode()); "
+                                    "print(flush=True); print(s.recv(99), flush=True)",
+                                    socket, PROMPT],
                                    user=USER, group=USER, extra_groups=[], stdout=subprocess.PIPE)
         stalled.stdout.readline()
         for what, got, expected in (
                 ("ready", said, "ready\n"),
                 ("another user", ask(torvale, socket, PROMPT, user=0), nothing),
-                ("another prompt", ask(torvale, socket, "Are you sure (yes/no/[fingerprint])? "), nothing),
+                ("another prompt",
+                 ask(torvale, socket, "Are you sure (yes/no/[fingerprint])? "), nothing),
                 ("the password prompt", ask(torvale, socket, PROMPT), (0, SECRET + "\n")),
                 ("a second request", ask(torvale, socket, PROMPT), nothing),
                 ("the server, once served", server.wait(timeout=30), 0),
@@ -180,7 +191,8 @@ def run(torvale):
                 failures.append("a server of another user was taken at its word")
         os.remove(socket)
         broken, said = serve(torvale, "/nonexistent/askpass.sock", 1)
-        if (said, broken.wait(timeout=30)) != ("bind /nonexistent/askpass.sock: No such file or directory\n", 1):
+        if (said, broken.wait(timeout=30)) != (
+                "bind /nonexistent/askpass.sock: No such file or directory\n", 1):
             failures.append("a socket that cannot be made: %r" % said)
         serve(torvale, socket, 1)[0].wait(timeout=30)  # and then it is late
         if (got := (os.path.exists(socket), ask(torvale, socket, PROMPT))) != (False, nothing):
@@ -190,7 +202,8 @@ def run(torvale):
             failures.append("a broken handover: %r" % said)
     # With a terminal the helper asks there, showing what the prompt holds
     # without letting it act on the terminal, and echoing no password.
-    for prompt, shown in (("\x1b]0;x\x07Are you sure (yes/no)? ", b"\\x1b]0;x\\x07Are you sure (yes/no)? typed\r\n"),
+    for prompt, shown in (("\x1b]0;x\x07Are you sure (yes/no)? ",
+                           b"\\x1b]0;x\\x07Are you sure (yes/no)? typed\r\n"),
                           (PROMPT, PROMPT.encode() + b"\r\n")):
         if (got := in_terminal(torvale, prompt)) != shown + b"typed\r\n":
             failures.append("asked in the terminal: %r" % got)

@@ -14,16 +14,19 @@ torvale=$1 record=$2 status=0
 mstsc='torvale://&action=StartMstsc&localhost=h:3389&target_ip=10.0.0.9&screen='
 autorun='torvale://&action=StartMstscAutoRun&path=C:%5Ca.exe&screen='
 fault() {  # NAME, what happens between the launches, what the second runs under, why writes fail
-    out=$(mktemp -d) && mkdir -p "$out/home/Documents" "$out/bin" "$out/app.app" && ln -s "$record" "$out/bin/open"
+    out=$(mktemp -d) && mkdir -p "$out/home/Documents" "$out/bin" "$out/app.app" &&
+        ln -s "$record" "$out/bin/open"
     HOME=$out/home XDG_CONFIG_HOME=$out PATH=$out/bin:/usr/bin:/bin:/usr/sbin:/sbin \
         unshare -m --propagation "$propagation" /bin/sh -c '
         set -e
         mount -t tmpfs -o size=256k tmpfs "$HOME/Documents"
         mkdir "$HOME/Documents/torvale" && cd "$HOME/Documents/torvale"
-        printf "[clients]\nMicrosoft Remote Desktop = %s\nRemote Desktop Connection = %s\n" "$1/app.app" "$1/app.app" >configuration.ini
+        printf "[clients]\nMicrosoft Remote Desktop = %s\nRemote Desktop Connection = %s\n" \
+            "$1/app.app" "$1/app.app" >configuration.ini
         "$2" --confirm=yes "$3"1\& "$4"1\& 2>/dev/null && cp -a . "$1/before"
         eval "$5"
-        $6 "$2" --confirm=yes "$3"2\& "$4"2\& 2>&1 >/dev/null | { grep -v "^确认连接\|^Pass not logged: " || true; } >"$1/alerts"
+        $6 "$2" --confirm=yes "$3"2\& "$4"2\& 2>&1 >/dev/null |
+            { grep -v "^确认连接\|^Pass not logged: " || true; } >"$1/alerts"
         cp -a . "$1/after"
         # The removers that watch its files end with it.
         cd / && umount "$HOME/Documents"' sh "$out" "$torvale" "$mstsc" "$autorun" "$2" "$3"
@@ -31,8 +34,10 @@ fault() {  # NAME, what happens between the launches, what the second runs under
     expected='' changed=1
     if [ -n "$4" ]; then
         # Each alert after the log line that says why, in the system's words.
-        expected=$(printf 'Not written: %s/activex.rdp: %s\n抱歉: 创建activex.rdp文件出错%s/activex.rdp\nNot written: %s/10,0,0,9.rdp: %s\n抱歉: 复制文件出错%s/10,0,0,9.rdp\nNot written: %s/activex_autorun.rdp: %s\n抱歉: 创建activex.rdp文件出错' \
-            "$dir" "$4" "$dir" "$dir" "$4" "$dir" "$dir" "$4")
+        f='Not written: %s/activex.rdp: %s\n抱歉: 创建activex.rdp文件出错%s/activex.rdp\n'
+        f=$f'Not written: %s/10,0,0,9.rdp: %s\n抱歉: 复制文件出错%s/10,0,0,9.rdp\n'
+        f=$f'Not written: %s/activex_autorun.rdp: %s\n抱歉: 创建activex.rdp文件出错'
+        expected=$(printf "$f" "$dir" "$4" "$dir" "$dir" "$4" "$dir" "$dir" "$4")
         changed=''
     fi
     for file in activex.rdp activex_autorun.rdp 10,0,0,9.rdp; do
@@ -42,13 +47,16 @@ fault() {  # NAME, what happens between the launches, what the second runs under
             { echo "$1: $file"; status=1; }
     done
     [ "$(ls -A "$out/after" | wc -l)" = 4 ] || { echo "$1: a temporary file was left"; status=1; }
-    [ "$(cat "$out/alerts")" = "$expected" ] || { echo "$1: alerts were:"; cat "$out/alerts"; status=1; }
+    [ "$(cat "$out/alerts")" = "$expected" ] ||
+        { echo "$1: alerts were:"; cat "$out/alerts"; status=1; }
     rm -rf "$out"
 }
-fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null || true' '' 'No space left on device'
+fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null || true' '' \
+    'No space left on device'
 fault 'read-only' 'mount -o remount,ro "$HOME/Documents"' '' 'Read-only file system'
 fault 'size limit' '' 'prlimit --fsize=100' 'File too large'
-fault 'no hard links' '' 'strace -f -qq -o /dev/null -e trace=link,linkat -e inject=link,linkat:error=EPERM' ''
+fault 'no hard links' '' \
+    'strace -f -qq -o /dev/null -e trace=link,linkat -e inject=link,linkat:error=EPERM' ''
 
 # Killed while writing the target's copy, a writer leaves its temporary with
 # the password in it; the next start-up removes that one, and only what no
@@ -61,11 +69,14 @@ printf '[clients]\nMicrosoft Remote Desktop = %s\n' "$out/app.app" >configuratio
 run() { HOME=$out/home XDG_CONFIG_HOME=$out PATH=/bin:/usr/bin "$@" </dev/null 2>/dev/null; }
 run strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL:when=2 \
     "$torvale" --confirm=yes "$mstsc"1\&password=secret\&entrust_password=1\&
-grep -qs 'domain:s:secret' .torvale-*-* || { echo "leftover: the killed writer left nothing"; status=1; }
-touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp && touch -d '-2 min' .torvale-stale0 old.rdp
+grep -qs 'domain:s:secret' .torvale-*-* ||
+    { echo "leftover: the killed writer left nothing"; status=1; }
+touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp &&
+    touch -d '-2 min' .torvale-stale0 old.rdp
 run "$torvale"
 kept=$(ls -A | tr '\n' ' ')
-[ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini fresh.rdp " ] ||
+[ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini \
+fresh.rdp " ] ||
     { echo "leftover: start-up left $kept"; status=1; }
 cd / && rm -rf "$out"
 

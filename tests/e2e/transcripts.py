@@ -53,7 +53,8 @@ def examples(path):
     for block in re.finditer(r"^```console\n(.*?)^```", text, re.M | re.S):
         command, *expected = block[1].rstrip("\n").split("\n")
         found.append(("%s:%d" % (os.path.basename(path), text.count("\n", 0, block.start()) + 2),
-                      [{"$": command[2:], ">": expected, "!": None, "?": 0, "$HOME": "/home/user"}]))
+                      [{"$": command[2:], ">": expected, "!": None, "?": 0,
+                        "$HOME": "/home/user"}]))
     return found
 
 
@@ -87,8 +88,10 @@ def run(case, programs):
                 missing = [l for l in map(at, command[">"]) if not any(l == p for p in printed)]
                 problem = missing and "does not print, in its place:\n" + missing[0]
             else:
-                problem = next(("%s: expected\n%s\n  got\n%s" % (name, want, got) for name, want, got in
-                                (("stdout", at(command[">"]), out), ("stderr", at(command["!"]), err),
+                problem = next(("%s: expected\n%s\n  got\n%s" % (name, want, got)
+                                for name, want, got in
+                                (("stdout", at(command[">"]), out),
+                                 ("stderr", at(command["!"]), err),
                                  ("status", command["?"], shell.returncode)) if want != got), None)
             if problem:
                 return "%s\n  $ %s\n  %s" % (title, command["$"], problem)

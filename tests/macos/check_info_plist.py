@@ -13,7 +13,8 @@ ENTRY = re.compile(r'\s*"((?:[^"\\]|\\.)*)"\s*=\s*"(?:[^"\\]|\\.)*"\s*;\s*$')
 COMMENT = re.compile(r"\s*(/\*.*\*/|//.*)?\s*$")
 CALL = re.compile(r"NSLocalizedString\(\s*(@\"((?:[^\"\\]|\\.)*)\")?")
 # ${NAME} is read as NAME, so a CMake place stands apart from a hard-coded value.
-EXPECTED = {"CFBundleExecutable": "MACOSX_BUNDLE_EXECUTABLE_NAME", "NSPrincipalClass": "NSApplication",
+EXPECTED = {"CFBundleExecutable": "MACOSX_BUNDLE_EXECUTABLE_NAME",
+            "NSPrincipalClass": "NSApplication",
             "LSMinimumSystemVersion": "CMAKE_OSX_DEPLOYMENT_TARGET", "CFBundlePackageType": "APPL",
             "CFBundleShortVersionString": "MACOSX_BUNDLE_SHORT_VERSION_STRING",
             "CFBundleVersion": "MACOSX_BUNDLE_BUNDLE_VERSION", "CFBundleDevelopmentRegion": "en",
@@ -24,7 +25,8 @@ EXPECTED = {"CFBundleExecutable": "MACOSX_BUNDLE_EXECUTABLE_NAME", "NSPrincipalC
 def keys(path, problems):
     lines = path.read_text(encoding="utf-8").splitlines()
     problems += [f"{path}:{n}: not a comment or \"key\" = \"value\";"
-                 for n, line in enumerate(lines, 1) if not ENTRY.match(line) and not COMMENT.match(line)]
+                 for n, line in enumerate(lines, 1)
+                 if not ENTRY.match(line) and not COMMENT.match(line)]
     return {entry[1] for entry in map(ENTRY.match, lines) if entry}
 
 
@@ -63,9 +65,10 @@ for name in ["InfoPlist.strings", "Localizable.strings"]:
     if en != zh:
         problems.append(f"{name}: keys in one language only: {sorted(en ^ zh)}")
     if name == "Localizable.strings":
-        problems += [f"{where}: \"{key}\" is in no Localizable.strings" for key, where in used.items()
-                     if key not in en]
-        problems += [f"Localizable.strings: \"{key}\" is used nowhere" for key in sorted(en - set(used))]
+        problems += [f"{where}: \"{key}\" is in no Localizable.strings"
+                     for key, where in used.items() if key not in en]
+        problems += [f"Localizable.strings: \"{key}\" is used nowhere"
+                     for key in sorted(en - set(used))]
 for problem in problems:
     print(f"{template}: {problem}", file=sys.stderr)
 sys.exit(1 if problems else 0)
