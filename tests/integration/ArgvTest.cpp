@@ -19,13 +19,13 @@ namespace {
 using Values = std::map<std::string, std::string>;
 using Argv = std::vector<std::string>;
 
-// clang-format off
-const char* const kKeys[] = {"username", "password", "sid", "cid", "proxy_addr", "target_username",
-    "target_ip", "host", "port", "monitoruser", "monitorpassword", "monitorport", "sshport", "path",
-    "param", "rdparg", "protocol"};
-const char* const kActions[] = {"StartSecureCRT", "StartSecureCRTDisplay", "StartSecureCRTMonitor",
-    "StartFileZilla", "StartMstsc", "StartMstscAutoRun", "StartMstscAutoRunReplay"};
-// clang-format on
+const char* const kKeys[] = {"username",        "password",    "sid",     "cid",  "proxy_addr",
+                             "target_username", "target_ip",   "host",    "port", "monitoruser",
+                             "monitorpassword", "monitorport", "sshport", "path", "param",
+                             "rdparg",          "protocol"};
+const char* const kActions[] = {
+    "StartSecureCRT", "StartSecureCRTDisplay", "StartSecureCRTMonitor",  "StartFileZilla",
+    "StartMstsc",     "StartMstscAutoRun",     "StartMstscAutoRunReplay"};
 
 // dash is Debian's /bin/sh, bash in POSIX mode macOS's. The other locales are
 // those where a UTF-8 byte can take the byte after it into one character.
