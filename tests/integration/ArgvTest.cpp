@@ -19,13 +19,13 @@ namespace {
 using Values = std::map<std::string, std::string>;
 using Argv = std::vector<std::string>;
 
-// clang-format off
-const char* const kKeys[] = {"username", "password", "sid", "cid", "proxy_addr", "target_username",
-    "target_ip", "host", "port", "monitoruser", "monitorpassword", "monitorport", "sshport", "path",
-    "param", "rdparg", "protocol"};
-const char* const kActions[] = {"StartSecureCRT", "StartSecureCRTDisplay", "StartSecureCRTMonitor",
-    "StartFileZilla", "StartMstsc", "StartMstscAutoRun", "StartMstscAutoRunReplay"};
-// clang-format on
+const char* const kKeys[] = {"username",        "password",    "sid",     "cid",  "proxy_addr",
+                             "target_username", "target_ip",   "host",    "port", "monitoruser",
+                             "monitorpassword", "monitorport", "sshport", "path", "param",
+                             "rdparg",          "protocol"};
+const char* const kActions[] = {
+    "StartSecureCRT", "StartSecureCRTDisplay", "StartSecureCRTMonitor",  "StartFileZilla",
+    "StartMstsc",     "StartMstscAutoRun",     "StartMstscAutoRunReplay"};
 
 // dash is Debian's /bin/sh, bash in POSIX mode macOS's. The other locales are
 // those where a UTF-8 byte can take the byte after it into one character.
@@ -52,16 +52,22 @@ std::string Escaped(const std::string& value) {
 }
 
 // Every launcher on every set of values, for one client table: a plan's line
-// runs, and hands over the words of the plan's argv.
-void Sweep(const ClientTable& table, const std::vector<Values>& sets) {
+// runs, and hands over the words of the plan's argv. inTerminal: the SSH link
+// with "SSH = openssh", a terminal's line that holds ssh's, or with a password
+// entrusted, env's with the askpass variables (the handover only recorded).
+void Sweep(const ClientTable& table, const std::vector<Values>& sets, bool inTerminal = false) {
     TempDir scratch;
     const std::string bin = scratch / "bin", log = scratch / "argv.log";
+    const std::string home = scratch / "home dir 'q'";
     ::mkdir(bin.c_str(), 0700);
-    for (const char* program : {"open", "SecureCRT", "filezilla", "xfreerdp3"})
+    for (const char* program : {"open", "SecureCRT", "filezilla", "xfreerdp3", "terminal", "ssh"})
         ASSERT_EQ(::symlink(RECORD_ARGV_PATH, (bin + "/" + program).c_str()), 0);
     for (const std::string action : kActions) {
-        if (table.name == "linux" && action == "StartMstscAutoRunReplay")
-            continue;  // no QuendalApp
+        // No QuendalApp on Linux. The display and monitor links make the
+        // same ssh line, from logins ssh mostly refuses here.
+        if ((table.name == "linux" && action == "StartMstscAutoRunReplay") ||
+            (inTerminal && action != "StartSecureCRT"))
+            continue;
         std::vector<std::string> script(1);
         std::vector<Argv> intended;
         for (const Values& values : sets) {
@@ -70,10 +76,15 @@ void Sweep(const ClientTable& table, const std::vector<Values>& sets) {
                 fields += "&" + key + "=" + Escaped(value);
             RecordingPlatform platform;
             platform.alerts.answer = Answer::Connect;
+            platform.askpassHelper = home + "/ask'pass";
+            if (inTerminal)
+                platform.files.Seed(home + "/Documents/torvale/configuration.ini",
+                                    "[clients]\nSSH = openssh\nTerminal = " + bin +
+                                        "/terminal\nOpenSSH = " + bin + "/ssh\n");
             platform.files.present = [&](const std::string& path) {
                 return path.starts_with("/Applications/") || path.starts_with(bin + "/");
             };
-            Application& app = platform.Start(table, scratch / "home dir 'q'", bin);
+            Application& app = platform.Start(table, home, bin);
             app.handleURLEvent("torvale://" + fields + "&");
             const auto& command = app.LastPass().plan.command;
             const auto lines = platform.recorder.Texts(RecordedEvent::Kind::Command);
@@ -120,10 +131,15 @@ TEST(Argv, HostileValuesReachTheClientsIntactInEveryShellAndLocale) {
                          {"monitoruser", "m" + value}};
         for (const char* key : {"password", "param", "path", "monitorpassword", "target_ip"})
             beside[key] = value;
+        beside["entrust_password"] = "1";  // ssh's password through its askpass helper
+        sets.push_back(beside);
+        // In the login names too, where ssh refuses most of them.
+        beside["sid"] = value;
         sets.push_back(beside);
     }
     Sweep(clients::kMacOS, sets);
     Sweep(clients::kLinux, sets);
+    Sweep(clients::kLinux, sets, true);
 }
 
 TEST(Argv, RandomValuesReachTheClientsIntactInEveryShellAndLocale) {
