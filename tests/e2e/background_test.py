@@ -190,6 +190,11 @@ def run(torvale):
             if (helper.wait(timeout=30), helper.stdout.read()) != (1, b""):
                 failures.append("a server of another user was taken at its word")
         os.remove(socket)
+        long = "/" + "x" * 108
+        broken, said = serve(torvale, long, 1)
+        if (said, broken.wait(timeout=30)) != (
+                "the socket's path is longer than 107 bytes: %s\n" % long, 1):
+            failures.append("a socket path too long: %r" % said)
         broken, said = serve(torvale, "/nonexistent/askpass.sock", 1)
         if (said, broken.wait(timeout=30)) != (
                 "bind /nonexistent/askpass.sock: No such file or directory\n", 1):

@@ -117,6 +117,8 @@ TEST(PosixShell, ADetachedLineThatFailsAtOnceIsReportedWithTheEndOfItsErrors) {
         shell.Run("for i in 1 2 3 4 5 6 7; do echo \"line $i\" | sed s/line.5// >&2; done; exit 3");
     EXPECT_TRUE(failed.failedAtOnce);
     EXPECT_EQ(failed.errorOutput, "line 3\nline 4\n\nline 6\nline 7");
+    // Of one line without end, the last 2 KiB.
+    EXPECT_EQ(shell.Run("printf %05000d 0 >&2; exit 1").errorOutput, std::string(2048, '0'));
     EXPECT_TRUE(shell.Run("exec /nonexistent/client").failedAtOnce);
     EXPECT_TRUE(shell.Run("kill -9 $$").failedAtOnce);
     EXPECT_FALSE(shell.Run("echo fine >&2; echo out").failedAtOnce);  // to /dev/null, writable

@@ -58,8 +58,9 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
     const std::tuple<std::string, int, std::string, bool> cases[] = {
         {"[clients]\nSecureCRT = relative/S.app\n", 2, "the path of SecureCRT is not absolute",
          false},
-        {";\n[clients]\nSecureCRT = /x\nFileZila = /x\n", 4,
-         "no client is named 'FileZila'; did you mean 'FileZilla'?", false},
+        // A slip of up to a third of the name: the bundle's name for the client's.
+        {";\n[clients]\nSecureCRT = /x\nQuendalApp.app = /x\n", 4,
+         "no client is named 'QuendalApp.app'; did you mean 'QuendalApp'?", false},
         {"[clients]\n" + longLine, 2, "it is longer than 198 bytes", false},
         {"[gateways]\nallow = 10.0.0.1\nnonsense\n", 3, "it is not [section] or key = value", true},
         // Reading may stop before the allow-list; a BOM is read as none. The
