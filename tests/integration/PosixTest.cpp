@@ -150,11 +150,14 @@ TEST(PassLog, KeepsItsLinesPrivateAndMovesAFullLogAside) {
     EXPECT_EQ(FileMode(dir / "torvale"), 0700u);
     EXPECT_EQ(ReadFile(path + ".1").size(), 65 * 1003u);  // full: the 66th went to a new one
     EXPECT_EQ(LastPassLines(path, 2), (std::vector<std::string>{line + "78", line + "79"}));
-    // A line that just passes the limit, newline and all, goes to a new log.
+    // A line that just passes the limit, newline and all, goes to a new log;
+    // one that fills it to the byte, into it.
     const std::string other = dir / "other.log";
     ASSERT_TRUE(AppendPassLine(other, std::string(32767, 'a'), nullptr));
     ASSERT_TRUE(AppendPassLine(other, std::string(32768, 'b'), nullptr));
     EXPECT_EQ(ReadFile(other), std::string(32768, 'b') + "\n");
+    ASSERT_TRUE(AppendPassLine(other, std::string(32766, 'c'), nullptr));
+    EXPECT_EQ(ReadFile(other).size(), 65536u);
     std::string why;
     EXPECT_FALSE(AppendPassLine(path + ".1/below", "x", &why));
     EXPECT_EQ(why, path + ".1 cannot be made: Not a directory");
