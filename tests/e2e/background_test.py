@@ -99,7 +99,7 @@ def real_pass(torvale):
     return failures
 
 
-def in_terminal(torvale, prompt):
+def in_terminal(torvale, prompt, typed=b"typed\n"):
     """What a terminal shows as the helper asks there, and the user types "typed"."""
     pid, terminal = pty.fork()
     if pid == 0:
@@ -107,7 +107,7 @@ def in_terminal(torvale, prompt):
     shown = b""
     while not shown.endswith(prompt[-2:].encode()):
         shown += os.read(terminal, 4096)
-    os.write(terminal, b"typed\n")
+    os.write(terminal, typed)
     while chunk := read(terminal):
         shown += chunk
     os.waitpid(pid, 0)
@@ -202,7 +202,9 @@ def run(torvale):
         serve(torvale, socket, 1)[0].wait(timeout=30)  # and then it is late
         if (got := (os.path.exists(socket), ask(torvale, socket, PROMPT))) != (False, nothing):
             failures.append("after its time: %r" % (got,))
-        broken, said = serve(torvale, socket, 1, handover=b"7\nnot one")
+        # Its last part one byte short of the length it gives.
+        cut = part(socket) + part("1") + part("1") + part(PROMPT) + part(SECRET)[:-1]
+        broken, said = serve(torvale, socket, 1, handover=cut)
         if (said, broken.wait(timeout=30)) != ("the handover could not be read\n", 1):
             failures.append("a broken handover: %r" % said)
     # With a terminal the helper asks there, showing what the prompt holds
@@ -212,6 +214,8 @@ def run(torvale):
                           (PROMPT, PROMPT.encode() + b"\r\n")):
         if (got := in_terminal(torvale, prompt)) != shown + b"typed\r\n":
             failures.append("asked in the terminal: %r" % got)
+    if (got := in_terminal(torvale, PROMPT, b"\x04")) != PROMPT.encode() + b"\r\n":
+        failures.append("the input ended (Ctrl-D): %r" % got)  # an empty answer, at once
     with tempfile.TemporaryDirectory() as directory:
         failures += removals(torvale, directory)
     failures += real_pass(torvale)
