@@ -105,7 +105,7 @@ void Application::RunPass(const Decoded& decoded) {
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
 
-    const Routing routing = Route(FindRoute(pass_.request.action), pass_.request, config);
+    const Routing routing = Resolve(FindRoute(pass_.request.action), pass_.request, config);
     const std::string passName = processName_ + "-" + std::to_string(++passes_);
     const LaunchContext context = {clients_,
                                    routing.client,
@@ -157,9 +157,9 @@ ClientChoice Application::Choose(const ClientApp& app, const Configuration& conf
     return ChooseClient(app, clients_, config, facts.searchPath, facts.exists);
 }
 
-Routing Application::Route(const torvale::Route* route, const Request& request,
-                           const Configuration& config) {
-    return Resolve(route, request, config, clients_, Facts());
+Routing Application::Resolve(const Route* route, const Request& request,
+                             const Configuration& config) {
+    return torvale::Resolve(route, request, config, clients_, Facts());
 }
 
 bool Application::appInstalled(std::string_view path) {

@@ -58,7 +58,7 @@ class Application {
     // The client a launch of `app` would start, with this configuration.
     ClientChoice Choose(const ClientApp& app, const Configuration& config);
     // The launcher and programs a request on `route` would have.
-    Routing Route(const torvale::Route* route, const Request& request, const Configuration& config);
+    Routing Resolve(const Route* route, const Request& request, const Configuration& config);
     bool appInstalled(std::string_view path);
 
     // "Don't show again", and the hosts trusted always. A change that cannot

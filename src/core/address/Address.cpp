@@ -44,8 +44,9 @@ std::optional<std::size_t> Groups(std::string_view text, bool end) {
     if (text.empty()) return 0;
     const auto groups = Split(text, ':');
     std::size_t count = 0;
-    for (const std::string_view group : groups) {
-        if (end && group.data() == groups.back().data() && IsDottedQuad(group))
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const std::string_view group = groups[i];
+        if (end && i + 1 == groups.size() && IsDottedQuad(group))
             count += 2;
         else if (group.empty() || group.size() > 4 || !AllOf(group, IsHexDigit))
             return std::nullopt;

@@ -166,7 +166,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
 
     // Where a click on the most common link goes.
-    const Routing ssh = app.Route(FindRoute("StartSecureCRT"), Request{}, config);
+    const Routing ssh = app.Resolve(FindRoute("StartSecureCRT"), Request{}, config);
     const std::string why(ssh.inTerminalBecause);
     if (!ssh.terminal) {
         add(ssh.client.found ? Finding::Ok : Finding::Warn, "ssh links",
