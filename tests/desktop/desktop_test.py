@@ -23,12 +23,20 @@ PASSWORD = "密码 p@ss:w0'rd"
 DESKTOP_UID = 54322
 
 
-def poll(check, what):
-    for _ in range(WAIT * 20):
+def wait_for(check, seconds):
+    """What `check` found within `seconds`, or None."""
+    for _ in range(seconds * 20):
         found = check()
         if found:
             return found
         time.sleep(0.05)
+    return None
+
+
+def poll(check, what):
+    found = wait_for(check, WAIT)
+    if found:
+        return found
     # What the screen showed, for whoever reads the failure.
     shot = tempfile.mktemp(prefix="torvale-desktop-", suffix=".png", dir="/var/tmp")
     subprocess.run(["import", "-window", "root", shot], env={"DISPLAY": Desktop.display},
@@ -69,17 +77,26 @@ def listening(port):
 
 
 class Portal(http.server.BaseHTTPRequestHandler):
-    """Each page is one link filling the window, to be clicked anywhere."""
+    """Each page is one link filling the window, to be clicked anywhere; the
+    page reports each click it took, so a click the browser dropped (one that
+    came before the page took input) can be told from a link not followed."""
     links = {}
+    clicked = set()
 
     def do_GET(self):
         link = self.links.get(self.path, "")
-        page = ('<!doctype html><title>portal</title><a href="%s" style="display:block;'
-                'position:fixed;inset:0;background:#36c">launch</a>' % link).encode()
+        page = ('<!doctype html><title>portal %s</title><a href="%s" style="display:block;'
+                'position:fixed;inset:0;background:#36c" onclick="navigator.sendBeacon('
+                "'/clicked' + location.pathname)\">launch</a>" % (self.path, link)).encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=utf-8")
         self.end_headers()
         self.wfile.write(page)
+
+    def do_POST(self):
+        self.clicked.add(self.path[len("/clicked"):])
+        self.send_response(204)
+        self.end_headers()
 
     def log_message(self, *args):
         pass
@@ -220,11 +237,16 @@ class Desktop(unittest.TestCase):
                              "--window-position=0,0", "--window-size=1280,800"]}[browser]
         opened = self.spawn(argv + [self.origin + page], start_new_session=True, **options)
         self.addCleanup(lambda: os.killpg(opened.pid, signal.SIGKILL))
-        window = poll(lambda: self.windows(lambda name: name.startswith("portal")),
+        # The title names the page: an earlier test's browser may still show its own.
+        window = poll(lambda: self.windows(lambda name: name.startswith("portal %s " % page)),
                       browser + "'s portal page")[0]
         self.xdotool("windowactivate", "--sync", window)
         self.xdotool("mousemove", "--window", window, "640", "400")
-        self.xdotool("click", "1")
+        for _ in range(WAIT):  # a click before the page takes input is dropped: click again
+            self.xdotool("click", "1")
+            if wait_for(lambda: page in Portal.clicked, 1):
+                return
+        raise AssertionError("the portal page took no click")
 
     def accept(self, server):
         """One connection; the listener closes at once, so no retry waits on it."""
