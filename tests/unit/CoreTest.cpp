@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Masking.h"
 #include "base/Printable.h"
 #include "core/Executor.h"
 #include "core/address/Address.h"
@@ -204,20 +203,6 @@ TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
     EXPECT_EQ(app.History().Entries().size(), 1u + 32u);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>{"Launch URLs dropped: 32 already wait for the current one"});
-}
-
-TEST(Core, MaskedHidesEveryOccurrenceOfEverySecret) {
-    // A false start, overlapping places (masked once), touching ones (each).
-    const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
-        {"a pw b pw", {"pw"}, "a ******** b ********"},
-        {"aaab", {"aab"}, "a********"},
-        {"xabcy", {"abc", "bcy"}, "x********"},
-        {"abab-ab", {"abab", "ab"}, "********-********"},
-        {"pwpw", {"pw"}, "****************"},
-        {"text", {""}, "text"},
-    };
-    for (const auto& [text, secrets, masked] : cases)
-        EXPECT_EQ(Masked(text, secrets), masked) << text;
 }
 
 }  // namespace
