@@ -1,8 +1,5 @@
 #!/bin/sh
-# Connection files under real faults: a full disk, a read-only file system, a
-# file size limit, and a file system without hard links (SMB homes, exFAT).
-# What was there before stays byte for byte, no temporary file is left, and
-# the user is told. Then a writer killed halfway.
+# Connection files under a full disk, a read-only file system, a size limit, no hard links, a kill.
 #   fault_injection.sh TORVALE RECORD_ARGV
 [ "$(id -u)" = 0 ] || { echo "skipped: mounting a small file system needs root"; exit 77; }
 # Its mounts must stay in a namespace of its own. In a chroot "/" is no mount
@@ -49,11 +46,17 @@ fault() {  # NAME, what happens between the launches, what the second runs under
     [ "$(ls -A "$out/after" | wc -l)" = 4 ] || { echo "$1: a temporary file was left"; status=1; }
     [ "$(cat "$out/alerts")" = "$expected" ] ||
         { echo "$1: alerts were:"; cat "$out/alerts"; status=1; }
+    if [ "$1" = read-only ]; then
+        printf 'fail  data directory: %s cannot be written; fix: chmod u+w %s\n' "$dir" "$dir" |
+            diff - "$out/doctor" && echo "$1: --doctor's data directory line as expected" ||
+            { echo "$1: --doctor's data directory line: expected <, got >"; status=1; }
+    fi
     rm -rf "$out"
 }
 fault 'full disk' 'dd if=/dev/zero of="$HOME/Documents/fill" bs=4k 2>/dev/null || true' '' \
     'No space left on device'
-fault 'read-only' 'mount -o remount,ro "$HOME/Documents"' '' 'Read-only file system'
+fault 'read-only' 'mount -o remount,ro "$HOME/Documents"
+    "$2" --doctor | grep "data directory" >"$1/doctor" || true' '' 'Read-only file system'
 fault 'size limit' '' 'prlimit --fsize=100' 'File too large'
 fault 'no hard links' '' \
     'strace -f -qq -o /dev/null -e trace=link,linkat -e inject=link,linkat:error=EPERM' ''

@@ -8,8 +8,6 @@ A transcript file:
   $ COMMAND         run with /bin/sh -c in $HOME
   > LINE / ! LINE   each line it must print on standard output / error
   ? STATUS          its exit status, when not 0
-A command that exits 77 where no "? 77" is expected skips the rest of its
-case: what it wrote on standard error says why.
 In expected lines "$HOME" stands for that path. A line ending in an odd
 number of "\\" goes on with the next, whose leading blanks are dropped; "#"
 lines and blank ones are skipped.
@@ -80,8 +78,6 @@ def run(case, programs):
                 except subprocess.TimeoutExpired:  # the shell and all it started: none left
                     os.killpg(shell.pid, signal.SIGKILL)
                     return "%s\n  $ %s\n  did not end within %d s" % (title, command["$"], WAIT)
-            if shell.returncode == 77 and command["?"] != 77:
-                return "skipped: %s: %s" % (title, err.strip())
             at = lambda text: text.replace(command["$HOME"], home)
             if isinstance(command[">"], list):  # a reference's lines, in order
                 printed = iter(out.split("\n") if shell.returncode == 0 else [])
@@ -105,12 +101,10 @@ def main():
         programs["torvale-desktop"] = sys.argv[4]
     cases = (examples if path.endswith(".md") else transcripts)(path)
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        ends = [f for f in pool.map(lambda c: run(c, programs), cases) if f]
-    failures = [f for f in ends if not f.startswith("skipped: ")]
-    for end in ends:
-        print(end if end.startswith("skipped: ") else "FAILED " + end)
-    print("%s: %d cases, %d failing, %d skipped" % (path, len(cases), len(failures),
-                                                    len(ends) - len(failures)))
+        failures = [f for f in pool.map(lambda c: run(c, programs), cases) if f]
+    for failure in failures:
+        print("FAILED " + failure)
+    print("%s: %d cases, %d failing" % (path, len(cases), len(failures)))
     return 1 if failures or not cases else 0
 
 
