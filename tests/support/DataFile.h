@@ -27,8 +27,6 @@ struct DataCase {
 
     // A test name: the file's line and the title's words.
     std::string Name() const;
-    // "cases.txt:14: " + problem, to report a line that cannot be read.
-    std::string At(const Line& line, const std::string& problem) const;
 };
 
 // How a test names its case when it fails: where it stands.
@@ -36,9 +34,8 @@ inline void PrintTo(const DataCase& c, std::ostream* out) {
     *out << c.where << " " << c.title;
 }
 
-// The cases of tests/NAME. "#" lines and blank ones are skipped. A file that
-// cannot be read, or a line before the first case, gives a case that holds
-// only the error.
+// The cases of tests/NAME. "#" lines and blank ones are skipped. A line
+// before the first case gives a case that holds only the error.
 std::vector<DataCase> ReadCases(const std::string& name);
 
 }  // namespace torvale::test

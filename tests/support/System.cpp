@@ -42,7 +42,6 @@ unsigned FileMode(const std::string& path) {
 }
 
 std::vector<std::vector<std::string>> ReadArgvLog(const std::string& path) {
-    // Each invocation: the count of words, then the words, each closed by a NUL.
     std::istringstream log(ReadFile(path));
     std::vector<std::vector<std::string>> calls;
     for (std::string count; std::getline(log, count, '\0');) {

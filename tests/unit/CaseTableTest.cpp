@@ -70,12 +70,13 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         const std::string directive = text.substr(0, space);
         const std::string argument = text.substr(std::min(space + 1, text.size()));
         if (kSetUp.count(directive) == 0 && kCompared.count(directive) == 0)
-            FAIL() << c.At(line, "unknown directive '" + directive + "'");
+            FAIL() << "line " << line.number << ": unknown directive '" << directive << "'";
         steps.emplace_back(directive, argument);
         for (std::size_t at = 0; directive == "ignore" && at < argument.size();) {
             const std::size_t next = std::min(argument.find(' ', at), argument.size());
             const std::string kind = argument.substr(at, next - at);
-            if (kCompared.count(kind) == 0) FAIL() << c.At(line, "nothing to ignore: " + kind);
+            if (kCompared.count(kind) == 0)
+                FAIL() << "line " << line.number << ": nothing to ignore: " << kind;
             ignored.insert(kind);
             at = next + 1;
         }
