@@ -14,8 +14,6 @@ import urllib.parse
 
 WAIT = 30  # seconds, for anything
 LOGIN = "ops--57"  # what username=ops--web&sid=57 makes; a user of the namespace alone
-# With it, the monitor and display logins of monitoruser=mon&sid=57&cid=9.
-LOGINS = (LOGIN, "mon2-57-9", "mon--57--9")
 # Chinese text, a space, "@", ":" and "'", percent-encoded in the links as a portal must.
 PASSWORD = "密码 p@ss:w0'rd"
 # The desktop user of the SSH test, of the namespace alone: ssh keeps known
@@ -24,7 +22,6 @@ DESKTOP_UID = 54322
 
 
 def wait_for(check, seconds):
-    """What `check` found within `seconds`, or None."""
     for _ in range(seconds * 20):
         found = check()
         if found:
@@ -64,11 +61,6 @@ def read(path):
             return data.read()
     except OSError:  # not there yet, or gone, or not ours to read
         return b""
-
-
-def free_port():
-    with socket.create_server(("127.0.0.1", 0)) as probe:
-        return probe.getsockname()[1]
 
 
 def listening(port):
@@ -170,13 +162,11 @@ class Desktop(unittest.TestCase):
             out.write(text)
 
     def started(self):
-        """The pids of the processes started with this test's environment."""
         mark = ("TORVALE_TEST=" + self.root).encode()
         return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc"))
                 if mark in read("/proc/%s/environ" % pid).split(b"\0")]
 
     def programs(self):
-        """The names of the programs running with this test's environment."""
         return [os.path.basename(read("/proc/%d/cmdline" % pid).split(b"\0")[0]).decode()
                 for pid in self.started()]
 
@@ -248,14 +238,6 @@ class Desktop(unittest.TestCase):
                 return
         raise AssertionError("the portal page took no click")
 
-    def accept(self, server):
-        """One connection; the listener closes at once, so no retry waits on it."""
-        server.settimeout(WAIT)
-        with server:
-            connection = server.accept()[0]
-        connection.settimeout(WAIT)
-        return connection
-
     def link(self, action, **values):
         values = {"username": "ops--web", "sid": "57", "entrust_password": "1",
                   "password": PASSWORD, "proxy_addr": "127.0.0.1", **values}
@@ -264,27 +246,26 @@ class Desktop(unittest.TestCase):
 
     def sshd(self):
         """OpenSSH on a free port of 127.0.0.1, its own configuration and host
-        key, and LOGINS users of this namespace alone, with PASSWORD."""
+        key, and LOGIN a user of this namespace alone, with PASSWORD."""
         users = ({entry.pw_name for entry in pwd.getpwall()} |
                  {entry.pw_uid for entry in pwd.getpwall()})
-        uids = range(54331, 54331 + len(LOGINS))
-        if (set(LOGINS) | set(uids) | {DESKTOP_UID}) & users:
-            self.skipTest("this machine has a user of %s, uids %s or %d already"
-                          % (LOGINS, uids, DESKTOP_UID))
+        if {LOGIN, 54331, DESKTOP_UID} & users:
+            self.skipTest("this machine has a user %s, or uid 54331 or %d, already"
+                          % (LOGIN, DESKTOP_UID))
         secret = subprocess.run(["openssl", "passwd", "-6", "-stdin"], input=PASSWORD, text=True,
                                 capture_output=True, check=True).stdout.strip()
-        for name, line in (("passwd", "".join("%s:x:%d:65534::/nonexistent:/bin/sh\n" % user
-                                              for user in zip(LOGINS, uids)) +
-                            "torvale-desk:x:%d:65534::%s:/bin/sh" % (DESKTOP_UID, self.home)),
-                           ("shadow", "\n".join("%s:%s:20000:0:99999:7:::" % (login, secret)
-                                                for login in LOGINS))):
+        for name, line in (("passwd", "%s:x:54331:65534::/nonexistent:/bin/sh\n"
+                                      "torvale-desk:x:%d:65534::%s:/bin/sh"
+                            % (LOGIN, DESKTOP_UID, self.home)),
+                           ("shadow", "%s:%s:20000:0:99999:7:::" % (LOGIN, secret))):
             copy = self.root + "/" + name
             shutil.copy("/etc/" + name, copy)
             with open(copy, "a") as out:
                 out.write(line + "\n")
             subprocess.run(["mount", "--bind", copy, "/etc/" + name], check=True)
             self.addCleanup(lambda target="/etc/" + name: subprocess.run(["umount", target]))
-        port = free_port()
+        with socket.create_server(("127.0.0.1", 0)) as probe:
+            port = probe.getsockname()[1]
         subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f",
                         self.root + "/host_key"], check=True)
         with open(self.root + "/sshd_config", "w") as config:
@@ -301,12 +282,11 @@ class Desktop(unittest.TestCase):
         os.remove(self.preferences)
         port, log = self.sshd()
         link = self.link("StartFileZilla", protocol="sftp", sshport=str(port))
-        # Cancel (Escape, as a user may) writes nothing and starts nothing.
+        # Cancel (Escape, as a user may) starts nothing.
         self.click(link)
         self.answer("确认连接", "Escape")
         # Once the handler has ended, whatever it started has started.
         poll(lambda: "torvale-desktop" not in self.programs(), "torvale-desktop to end")
-        self.assertEqual(os.listdir(self.home + "/Documents/torvale"), ["configuration.ini"])
         self.assertNotIn("filezilla", self.programs())
         # The check box stands above Cancel, which has the focus; Connect after it.
         self.click(link)
@@ -316,11 +296,6 @@ class Desktop(unittest.TestCase):
         poll(lambda: accepted in read(log), "sshd to accept the link's login and password")
         with open(self.preferences) as conf:
             self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\n")
-        # Trusted now: the next launch asks nothing (FileZilla asks again
-        # about the host key: it was taken once only).
-        self.assertEqual(self.torvale(link), "")
-        self.answer("Unknown host key", "Return")
-        poll(lambda: read(log).count(accepted) == 2, "the second login")
 
     def test_without_securecrt_a_click_logs_ssh_in_through_xterm_the_password_held_nowhere(self):
         os.remove(self.preferences)
@@ -336,28 +311,14 @@ class Desktop(unittest.TestCase):
                          for pid in self.started()), "the host key question")
         self.xdotool("windowactivate", "--sync", terminal)
         self.xdotool("type", "--delay", "50", "yes\n")
-        accepted = lambda login: (
-            ("Accepted password for %s from 127.0.0.1" % login).encode() in read(log))
-        poll(lambda: accepted(LOGIN), "sshd to accept the link's login and password")
-        self.assertTrue(os.path.isfile(self.home + "/.ssh/known_hosts"))
+        accepted = ("Accepted password for %s from 127.0.0.1" % LOGIN).encode()
+        poll(lambda: accepted in read(log), "sshd to accept the link's login and password")
         # Served once: the socket is gone, so a second request gets nothing.
         self.assertEqual([n for n in os.listdir(self.home + "/Documents/torvale")
                           if "askpass" in n], [])
         self.assertEqual(self.holding(PASSWORD.encode()), [])
-        self.xdotool("type", "--delay", "50", "exit\n")
-        poll(lambda: "ssh" not in self.programs(), "ssh to end")
-        self.assertEqual(self.holding(PASSWORD.encode()), [])
-        # The monitor and display sessions log in alike, the host key known now.
-        for action, login in (("StartSecureCRTMonitor", LOGINS[1]),
-                              ("StartSecureCRTDisplay", LOGINS[2])):
-            self.spawn(["/usr/bin/torvale-desktop", "torvale://" + self.link(
-                action, monitoruser="mon", cid="9", host="127.0.0.1", monitorport=str(port),
-                monitorpassword=PASSWORD)], user=DESKTOP_UID, group=65534, extra_groups=[])
-            self.answer("确认连接", "Tab", "space")
-            poll(lambda: accepted(login), "sshd to accept " + login)
 
     def holding(self, secret):
-        """Where `secret` stands: a command line, an environment, a file under the home or /tmp."""
         places = ["/proc/%s/%s" % (pid, part) for pid in filter(str.isdigit, os.listdir("/proc"))
                   for part in ("cmdline", "environ")]
         for top in (self.home, "/tmp"):
@@ -401,12 +362,16 @@ class Desktop(unittest.TestCase):
                 poll(lambda: not os.path.exists(data + read), "%s to have read %s" % (client, read))
 
     def connects(self, fields):
-        """The launch's client comes to a listener, with the link's login."""
+        """The launch's client comes to a listener, closed once it has come (so no
+        retry waits on it), with the link's login."""
         with socket.create_server(("127.0.0.1", 0)) as server:
+            server.settimeout(WAIT)
             self.assertEqual(self.torvale("%slocalhost=127.0.0.1:%d&username=u&"
                                           % (fields, server.getsockname()[1])), "")
-            with self.accept(server) as connection:
-                self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
+            connection = server.accept()[0]
+        with connection:
+            connection.settimeout(WAIT)
+            self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
 
     def test_dont_show_again_through_xdg_open(self):
         opener = self.spawn(["xdg-open", "torvale://&action=Nope&"])
@@ -415,7 +380,6 @@ class Desktop(unittest.TestCase):
         self.assertEqual(opener.wait(timeout=WAIT), 0)
         self.assertTrue(read(self.preferences).endswith(b"\nAlertSuppression=true\n"))
         self.assertEqual(self.torvale("&action=Nope&"), "Alert suppressed\n")
-        self.assertEqual(self.windows(lambda name: name == "错误"), [])
 
     def test_on_a_small_screen_the_question_shows_the_whole_host_and_its_buttons(self):
         # A display of its own, 1024x600, as a small laptop's.
@@ -431,8 +395,6 @@ class Desktop(unittest.TestCase):
         geometry = dict(l.split("=")
                         for l in self.xdotool("getwindowgeometry", "--shell", window).split())
         x, y, width, height = (int(geometry[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        shot = self.root + "/small-screen.png"
-        subprocess.run(["import", "-window", "root", shot], env=self.env, check=True, timeout=WAIT)
         # The whole window, so its buttons at the bottom, lies inside the screen.
         self.assertTrue(x >= 0 and y >= 0 and x + width <= 1024 and y + height <= 600,
                         (x, y, width, height))

@@ -1,8 +1,5 @@
-// The whole pass on any launch URL, both tables, every client present: no
-// crash or sanitizer report; the executor carries out the plan and nothing
-// else (its line, its files, a question naming its destination, the address
-// each .rdp file connects to); each .rdp value on its own line; answered no,
-// nothing written or run.
+// The whole pass on any launch URL, both tables, every client present, answered
+// yes and no: no crash or sanitizer report, and the executor does the plan alone.
 
 #include <algorithm>
 #include <cstdint>
@@ -34,14 +31,13 @@ void Check(const std::string& url, const torvale::ClientTable& table, torvale::A
         return path.starts_with("/Applications/") || path.starts_with("/fuzz/bin/");
     };
     torvale::Application& app = platform.Start(table, "/home/fuzz", "/fuzz/bin");
-    torvale::Recorder& recorder = platform.recorder;
-    recorder.events.clear();
+    platform.recorder.events.clear();
     app.handleURLEvent(url);
     const torvale::Plan& plan = app.LastPass().plan;
 
     std::size_t files = 0;
     bool asked = false;
-    for (const RecordedEvent& event : recorder.events) {
+    for (const RecordedEvent& event : platform.recorder.events) {
         switch (event.kind) {
             case RecordedEvent::Kind::Question:
                 // The question names exactly where the plan connects.

@@ -42,10 +42,8 @@ const struct {
 
 std::string Escaped(const std::string& value) {
     std::string out;
-    for (char byte : value) {
-        const auto c = static_cast<unsigned char>(byte);
-        out += {'%', "0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
-    }
+    for (const char byte : value)
+        out += {'%', "0123456789ABCDEF"[(byte >> 4) & 15], "0123456789ABCDEF"[byte & 15]};
     return out;
 }
 

@@ -1,6 +1,4 @@
-// The core's readers against independent oracles: UrlDecode against
-// Python's urllib and its strict UTF-8 decoder (decode_oracle.py), IPv6
-// addresses against the C library's inet_pton.
+// The core's readers against independent oracles: decode_oracle.py and inet_pton.
 
 #include <arpa/inet.h>
 

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 """An independent decoder of field texts ("+" to a space, urllib's percent
-escapes, strict UTF-8; a "%" without two hex digits fails the whole text)
-and its inputs: every byte escaped, 100,000 random mixes of the pieces below.
+escapes, strict UTF-8; a "%" without two hex digits fails the whole text).
 Prints a line per input: its hex, then "-" for a failure or the result's hex."""
 
 import random, re, urllib.parse

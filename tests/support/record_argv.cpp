@@ -1,8 +1,7 @@
-// Stands in for a client program (and macOS `open`) in tests: appends the
-// argv it was given, argv[0] included, to the file named by RECORD_ARGV_LOG:
-// the count of words, a NUL, then each word followed by a NUL. A client
-// started with a standard descriptor closed records nothing: the next file
-// it opened would take that descriptor's place.
+// Stands in for a client program (and macOS `open`) in tests: appends its argv,
+// argv[0] included, to the file RECORD_ARGV_LOG names: the count of words, a NUL,
+// then each word and a NUL. Started with a standard descriptor closed, it records
+// nothing: the next file it opened would take that descriptor's place.
 
 #include <fcntl.h>
 

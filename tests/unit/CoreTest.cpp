@@ -16,7 +16,6 @@ namespace {
 
 TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
     const std::pair<std::string, std::string> cases[] = {
-        {"中文 plain", "中文 plain"},
         {"a\\b\nc\td\re", "a\\\\b\\nc\\td\\re"},
         {std::string("\0\x1b]52;c;x\x07\x7f", 11), "\\x00\\x1b]52;c;x\\x07\\x7f"},
         {"\xC2\x85\xC2\x9B\xC2\xA0", "\\xc2\\x85\\xc2\\x9b\xC2\xA0"},  // NEL, CSI; NBSP stays
@@ -61,7 +60,6 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
         {";\n[clients]\nSecureCRT = /x\nQuendalApp.app = /x\n", 4,
          "no client is named 'QuendalApp.app'; did you mean 'QuendalApp'?", false},
         {"[clients]\n" + longLine, 2, "it is longer than 198 bytes", false},
-        {"[gateways]\nallow = 10.0.0.1\nnonsense\n", 3, "it is not [section] or key = value", true},
         // Reading may stop before the allow-list; a BOM is read as none. The
         // names known after it are the table's.
         {"\xEF\xBB\xBF[clients]\nPutty = /x\n" + longLine + "[gateways]\nallow = 1\n", 2,
@@ -111,8 +109,7 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         // FreeRDP before Remmina, and FreeRDP 3's X11 client before its SDL one.
         {lin, &T::remoteDesktopConnection, {rem, "/c/xfreerdp"}, "", rem, "FreeRDP not found"},
         {lin, &T::remoteDesktopConnection, {"/b/sdl-freerdp3", x3}, "", x3, ""},
-        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""},
-        {lin, &T::quendalApp, {"/a/QuendalApp"}, "", "", ""}};
+        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""}};
     for (const auto& [table, app, installed, line, path, reason] : cases) {
         InihParser parser;
         const Configuration config =
@@ -132,7 +129,6 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
     const std::string label(63, 'a'),
         name = label + "." + label + "." + label + "." + label.substr(2);
     const std::tuple<std::string, std::string, std::string> taken[] = {
-        // Names, IPv4 and IPv6 addresses, each with a port and without.
         {"", "", ""},
         {"gw.example:3389", "gw.example", "3389"},
         {"GW.example.:1", "GW.example.", "1"},
@@ -147,7 +143,6 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         {"ก.th", "ก.th", ""},
         {"10.0.0.1.:22", "10.0.0.1.", "22"}};
     std::vector<std::string> refused = {
-        // Ports: leading zeros, out of range, signs, more than one.
         "127.0.0.1:03389", "h:0", "h:65536", "h:", "h:1 x", "h:+1", "h:1:2", "h:01",
         // Brackets around no IPv6 address, or left open.
         "[::1]x", "[::1]:", "[1.2.3.4]:1", "[gw]", "[::1",
