@@ -39,6 +39,7 @@
 #include <map>
 #include <set>
 
+#include "base/Text.h"
 #include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
@@ -72,13 +73,11 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         if (kSetUp.count(directive) == 0 && kCompared.count(directive) == 0)
             FAIL() << "line " << line.number << ": unknown directive '" << directive << "'";
         steps.emplace_back(directive, argument);
-        for (std::size_t at = 0; directive == "ignore" && at < argument.size();) {
-            const std::size_t next = std::min(argument.find(' ', at), argument.size());
-            const std::string kind = argument.substr(at, next - at);
-            if (kCompared.count(kind) == 0)
+        if (directive != "ignore") continue;
+        for (const std::string_view kind : Split(argument, ' ')) {
+            if (kCompared.count(std::string(kind)) == 0)
                 FAIL() << "line " << line.number << ": nothing to ignore: " << kind;
-            ignored.insert(kind);
-            at = next + 1;
+            ignored.emplace(kind);
         }
     }
     auto all = [&](const std::string& directive) {
