@@ -49,8 +49,7 @@ void RecordingLog::Write(const std::string& line) {
 
 CommandResult RecordingShell::Run(const std::string& commandLine) {
     recorder_.events.push_back({Kind::Command, commandLine, {}});
-    if (!failure) return {};
-    return {{}, true, *failure};
+    return {};
 }
 
 bool RecordingBackgroundTasks::RemoveOnceRead(const std::string& path, std::chrono::seconds limit,

@@ -75,16 +75,11 @@ class RecordingLog final : public Log {
     Recorder& recorder_;
 };
 
-// Every line "runs": it is recorded and reported started, or as failing at
-// once where the test says so.
+// Every line "runs": it is recorded and reported started.
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
     CommandResult Run(const std::string& commandLine) override;
-
-    // What every line's client writes to standard error as it fails at once;
-    // unset: no line fails.
-    std::optional<std::string> failure;
 
   private:
     Recorder& recorder_;
