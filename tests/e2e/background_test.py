@@ -55,9 +55,12 @@ def removals(torvale, directory):
                                            (False, False, True)):
         if (said, remover.wait(timeout=30), os.path.exists(path)) != ("ready\n", 0, kept):
             failures.append("%s: %r, %s" % (path, said, "removed" if kept else "kept"))
-    remover, said = remove_once_read(torvale, directory + "/none.rdp", "x")
-    if (said, remover.wait(timeout=30)) != ("what to remove could not be read\n", 1):
-        failures.append("what to remove, unreadable: %r" % said)
+    none = directory + "/none.rdp"
+    for seconds, expected in (("x", "what to remove could not be read\n"),
+                              ("30", "stat %s: No such file or directory\n" % none)):
+        remover, said = remove_once_read(torvale, none, seconds)
+        if (said, remover.wait(timeout=30)) != (expected, 1):
+            failures.append("refused: %r, not %r" % (said, expected))
     return failures
 
 
