@@ -1,5 +1,6 @@
 #!/bin/sh
-# Connection files under a full disk, a read-only file system, a size limit, no hard links, a kill.
+# Connection files under a full disk, a read-only file system, a size limit, no hard links, a
+# kill; a configuration.ini that fails as it is read.
 #   fault_injection.sh TORVALE RECORD_ARGV
 [ "$(id -u)" = 0 ] || { echo "skipped: mounting a small file system needs root"; exit 77; }
 # Its mounts must stay in a namespace of its own. In a chroot "/" is no mount
@@ -82,5 +83,16 @@ kept=$(ls -A | tr '\n' ' ')
 fresh.rdp " ] ||
     { echo "leftover: start-up left $kept"; status=1; }
 cd / && rm -rf "$out"
+
+# A configuration.ini that fails as it is read is said so, never taken as empty.
+out=$(mktemp -d) conf=$out/home/Documents/torvale/configuration.ini
+mkdir -p "${conf%/*}" && printf '[gateways]\nallow = gw\n' >"$conf"
+said=$(HOME=$out/home XDG_CONFIG_HOME=$out PATH=/bin:/usr/bin timeout 30 strace -f -qq \
+    -o /dev/null -P "$conf" -e trace=read -e inject=read:error=EIO \
+    "$torvale" 'torvale://&action=StartPutty&' 2>&1)
+[ "$said" = "Not read: $conf: Input/output error
+抱歉: 配置文件有误：$conf
+抱歉: putty还未实现" ] || { echo "read error: torvale said: $said"; status=1; }
+rm -rf "$out"
 
 exit $status
