@@ -69,9 +69,8 @@ def listening(port):
 
 
 class Portal(http.server.BaseHTTPRequestHandler):
-    """Each page is one link filling the window, to be clicked anywhere; the
-    page reports each click it took, so a click the browser dropped (one that
-    came before the page took input) can be told from a link not followed."""
+    """Each page is one link filling the window, to be clicked anywhere; it
+    reports each click, so a click the browser dropped is told from a link not followed."""
     links = {}
     clicked = set()
 
