@@ -144,6 +144,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         {"ก.th", "ก.th", ""},
         {"10.0.0.1.:22", "10.0.0.1.", "22"}};
     std::vector<std::string> refused = {
+        // Ports: leading zeros, out of range, signs, more than one.
         "127.0.0.1:03389", "h:0", "h:65536", "h:", "h:1 x", "h:+1", "h:1:2", "h:01",
         // Brackets around no IPv6 address, or left open.
         "[::1]x", "[::1]:", "[1.2.3.4]:1", "[gw]", "[::1",
