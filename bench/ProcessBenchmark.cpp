@@ -71,4 +71,15 @@ void BM_TorvaleSecureCRT(benchmark::State& state) {
 }
 BENCHMARK(BM_TorvaleSecureCRT)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
 
+// The line that launch runs, started by a program that does nothing else.
+void BM_SpawnFloor(benchmark::State& state) {
+    const std::string home = Environment()[0].substr(5);
+    const std::string line =
+        "open " + home +
+        "/SecureCRT.app -n --args /ssh2 /AUTH password /l admin--1024 /P 22 10.0.0.1";
+    for (auto _ : state)
+        Spawn(state, {SPAWN_FLOOR_PATH, line}, Environment());
+}
+BENCHMARK(BM_SpawnFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+
 }  // namespace

@@ -17,33 +17,44 @@ def main(path):
         return b["real_time"] * scale
 
     ok = True
-    print("request pass, typical URL per action (goal: under 5 us each)")
+    if any(name.startswith("BM_RequestPass/") for name in runs):
+        print("request pass, typical URL per action (goal: under 5 us each)")
     for name, b in runs.items():
         if name.startswith("BM_RequestPass/"):
             us = seconds(name) * 1e6
             ok &= us < 5
             print(f"  {b.get('label', name):26} {us:7.2f} us")
 
-    small, mid, large = (seconds(f"BM_FieldTextSize/{n}") for n in (1024, 65536, 1048576))
-    ratio = large / mid
-    ok &= ratio < 20 and large < 0.020
-    print("request pass by field text size (goal: 1 MiB / 64 KiB under 20, 1 MiB under 20 ms)")
-    print(f"  1 KiB {small * 1e6:9.1f} us   64 KiB {mid * 1e6:9.1f} us   1 MiB {large * 1e3:7.2f} ms"
-          f"   ratio {ratio:.1f}")
+    # A run of some benchmarks alone (bench/run --benchmark_filter=...)
+    # shows the goals of those it ran.
+    if "BM_FieldTextSize/1048576" in runs:
+        small, mid, large = (seconds(f"BM_FieldTextSize/{n}") for n in (1024, 65536, 1048576))
+        ratio = large / mid
+        ok &= ratio < 20 and large < 0.020
+        print("request pass by field text size (goal: 1 MiB / 64 KiB under 20, 1 MiB under 20 ms)")
+        print(f"  1 KiB {small * 1e6:9.1f} us   64 KiB {mid * 1e6:9.1f} us   "
+              f"1 MiB {large * 1e3:7.2f} ms   ratio {ratio:.1f}")
 
-    quarter, whole = (seconds(f"BM_MaskSecrets/{n}") for n in (262144, 4194304))
-    ok &= whole / quarter < 24 and whole < 0.2
-    print("dry-run password masking, a URL of password fields (goal: 4 MiB / 256 KiB under 24, "
-          "4 MiB under 200 ms)")
-    print(f"  256 KiB {quarter * 1e3:.2f} ms   4 MiB {whole * 1e3:.2f} ms   ratio {whole / quarter:.1f}")
+    if "BM_MaskSecrets/4194304" in runs:
+        quarter, whole = (seconds(f"BM_MaskSecrets/{n}") for n in (262144, 4194304))
+        ok &= whole / quarter < 24 and whole < 0.2
+        print("dry-run password masking, a URL of password fields (goal: 4 MiB / 256 KiB under "
+              "24, 4 MiB under 200 ms)")
+        print(f"  256 KiB {quarter * 1e3:.2f} ms   4 MiB {whole * 1e3:.2f} ms   "
+              f"ratio {whole / quarter:.1f}")
 
-    torvale = seconds("BM_TorvaleSecureCRT/repeats:5/real_time")
-    shell = seconds("BM_ShellTrue/repeats:5/real_time")
-    # The pass starts /bin/sh, which starts the client: one process more than
-    # the shell alone, and little else.
-    ok &= torvale / shell <= 1.5
-    print("whole torvale process vs /bin/sh -c /bin/true, medians (goal: at most 1.5 times)")
-    print(f"  torvale {torvale * 1e3:.2f} ms   sh {shell * 1e3:.2f} ms   ratio {torvale / shell:.2f}")
+    processes = ("BM_TorvaleSecureCRT", "BM_ShellTrue", "BM_SpawnFloor")
+    if all(f"{name}/repeats:5/real_time" in runs for name in processes):
+        torvale, shell, floor = (seconds(f"{name}/repeats:5/real_time") for name in processes)
+        # The pass starts /bin/sh, which starts the client: one process more
+        # than the shell alone, and little else.
+        ok &= torvale / shell <= 1.5
+        print("whole torvale process vs /bin/sh -c /bin/true, medians (goal: at most 1.5 times)")
+        print(f"  torvale {torvale * 1e3:.2f} ms   sh {shell * 1e3:.2f} ms   "
+              f"ratio {torvale / shell:.2f}")
+        # What starting that one process more costs here, whoever starts it.
+        print(f"  a program that only starts the same line: {floor * 1e3:.2f} ms, ratio "
+              f"{floor / shell:.2f}; torvale's own part {(torvale - floor) * 1e3:.2f} ms")
     print("all goals met" if ok else "SOME GOALS MISSED")
     return 0 if ok else 1
 
