@@ -53,7 +53,12 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     if (plan.refusal) return plan;
     const std::string& rdparg = Str(r.m_rdparg);
     const RdpSwitch place = context.client.found->form->rdpSwitch;
-    if (RefuseUnsafe(plan, {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)}}) ||
+    // The target names one file in the data directory: a "/" would aim the
+    // copy at a folder there, a NUL cut its name short.
+    std::string target = Str(r.m_target_ip);
+    if (RefuseUnsafe(plan, {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)},
+                            {"target_ip", target.find_first_of(std::string_view("/\0", 2)) !=
+                                              std::string::npos}}) ||
         RefuseOrSetDestination(plan, r, context))
         return plan;
 
@@ -66,8 +71,7 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     const std::string desktopFile = context.configDir + "/activex.rdp";
     plan.files.push_back(
         ConnectionFile(desktopFile, text, secret, kWriteFailed + desktopFile, false));
-    // With every "." made ",", the name can never climb out of the directory.
-    std::string target = Str(r.m_target_ip);
+    // With every "." made ",", the name is never "." or "..".
     std::replace(target.begin(), target.end(), '.', ',');
     const std::string targetCopy = context.configDir + "/" + target + ".rdp";
     // A client started on a copy that was not written would open what an
