@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/Masking.h"
+#include "base/Text.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Executor.h"
@@ -22,6 +23,15 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         if (!platform_.files.CreateDirectory(ConfigDir, 0700, &why)) {
             platform_.log.Write("Not made: " + ConfigDir + ": " + why);
             Alert(platform_, titles::kSorry, "无法创建用户数据目录：" + ConfigDir);
+        } else if (const auto made = platform_.files.Inspect(ConfigDir);
+                   made && made->mode != 0700) {
+            // Made by an earlier version, by hand or under a looser umask:
+            // others could list the connection files and sockets in it.
+            if (platform_.files.SetMode(ConfigDir, 0700, &why))
+                platform_.log.Write("Made private: " + ConfigDir + " had mode " +
+                                    Octal(made->mode));
+            else
+                platform_.log.Write("Not made private: " + ConfigDir + ": " + why);
         }
         // What a writer killed halfway left behind may hold a password, and
         // so do the connection files of earlier launches: their clients read

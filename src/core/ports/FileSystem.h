@@ -42,6 +42,9 @@ class FileSystem {
     virtual bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                            std::string* err) = 0;
 
+    // Gives what stands at the path exactly the permission bits `mode`.
+    virtual bool SetMode(const std::string& path, unsigned mode, std::string* err) = 0;
+
     // Creates an empty file in one step, only where nothing stands: what
     // another process writes there meanwhile is never replaced.
     virtual bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) = 0;

@@ -97,6 +97,11 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode, st
     return isDirectory(path) || Fail(err, ENOTDIR);
 }
 
+bool PosixFileSystem::SetMode(const std::string& path, unsigned mode, std::string* err) {
+    if (!IsUsable(path)) return Unusable(err);
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 || Fail(err);
+}
+
 bool PosixFileSystem::WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                                 std::string* err) {
     // A crash or a full disk halfway through must never leave a truncated

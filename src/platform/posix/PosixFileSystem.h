@@ -11,6 +11,7 @@ class PosixFileSystem final : public FileSystem {
   public:
     bool Exists(const std::string& path) override;
     bool CreateDirectory(const std::string& path, unsigned mode, std::string* err) override;
+    bool SetMode(const std::string& path, unsigned mode, std::string* err) override;
     std::optional<std::string> ReadFile(const std::string& path, std::size_t limit,
                                         std::string* err) override;
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,

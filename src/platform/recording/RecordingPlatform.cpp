@@ -127,6 +127,10 @@ bool RecordingFileSystem::CreateDirectory(const std::string& path, unsigned mode
     return true;
 }
 
+bool RecordingFileSystem::SetMode(const std::string& path, unsigned, std::string* err) {
+    return failing.count(path) == 0 || Fail(err, kDenied);
+}
+
 std::optional<std::string> RecordingFileSystem::ReadFile(const std::string& path, std::size_t limit,
                                                          std::string* err) {
     if (failing.count(path) != 0) {

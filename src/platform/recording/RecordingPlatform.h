@@ -144,6 +144,9 @@ class RecordingFileSystem final : public FileSystem {
 
     bool Exists(const std::string& path) override;
     bool CreateDirectory(const std::string& path, unsigned mode, std::string* err) override;
+    // Changes nothing: what it made reads as private, and a dry run leaves
+    // the real modes as they are.
+    bool SetMode(const std::string& path, unsigned mode, std::string* err) override;
     std::optional<std::string> ReadFile(const std::string& path, std::size_t limit,
                                         std::string* err) override;
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
