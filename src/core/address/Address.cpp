@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/Printable.h"
 #include "base/Text.h"
 
 namespace torvale {
@@ -91,15 +90,10 @@ bool IsName(std::string_view name) {
         if (last.empty() || last.size() > 63 || last[0] == '-' ||
             (dot != std::string_view::npos && rest.empty()))
             return false;
-        if (!AllOf(last, [](char c) {
-                return IsAsciiAlnum(c) || c == '-' || c == '_' ||
-                       static_cast<unsigned char>(c) >= 0x80;
-            }))
+        if (!AllOf(last, [](char c) { return IsAsciiAlnum(c) || c == '-' || c == '_'; }))
             return false;
     }
-    // Non-ASCII only as characters that show as themselves: no control, no
-    // character that hides or turns text around, nothing a file line rewrites.
-    return !IsNumber(last) && Printable(name) == name;
+    return !IsNumber(last);
 }
 
 }  // namespace
@@ -116,6 +110,14 @@ bool IsHost(std::string_view host) {
     std::string_view quad = host;
     if (quad.ends_with(".")) quad.remove_suffix(1);
     return IsDottedQuad(quad) || IsName(host);
+}
+
+std::string Lowered(std::string_view address) {
+    std::string lowered(address);
+    const std::size_t zone = std::min(lowered.find('%'), lowered.size());
+    std::transform(lowered.begin(), lowered.begin() + static_cast<std::ptrdiff_t>(zone),
+                   lowered.begin(), AsciiLower);
+    return lowered;
 }
 
 std::optional<HostAndPort> SplitAddress(std::string_view address) {

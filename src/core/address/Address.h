@@ -20,13 +20,20 @@ bool IsPort(std::string_view port);
 // Whether every client reads `host` as the one host it shows: none at all;
 // an IPv6 address, bare or in brackets; four decimal numbers 0 to 255
 // without leading zeros; or a name of at most 253 bytes in labels of 1 to 63
-// letters, digits, "-", "_" or non-ASCII characters that show as themselves
-// (UTF-8, none that hides or reorders text), none beginning with "-"
-// (an option to a client), and at most one closing ".", whose last label is
-// not a number. A name ending in a number is an
-// IPv4 address in some other notation to the resolver ("2130706433",
-// "0177.0.0.1", "127.1" and "0x7f.1" are all 127.0.0.1), and "010" is 8 there.
+// ASCII letters, digits, "-" or "_", none beginning with "-" (an option to
+// a client), and at most one closing ".", whose last label is not a number.
+// A name ending in a number is an IPv4 address in some other notation to
+// the resolver ("2130706433", "0177.0.0.1", "127.1" and "0x7f.1" are all
+// 127.0.0.1), and "010" is 8 there. Other scripts, fullwidth dots and
+// blanks, combining marks: a resolver or an NSS module may read them as
+// another name, and one letter can pass for another in a dialog ("а" and
+// "a"); a portal sends an internationalised name in its "xn--" form.
 bool IsHost(std::string_view host);
+
+// The address as resolvers read it, in lower case ("exampIe" shows a
+// capital i where ssh looks up "exampie"); an IPv6 zone, an interface's
+// name, keeps its case.
+std::string Lowered(std::string_view address);
 
 // An address such as an .rdp full address, split as clients split it:
 // "host", "host:port", "[v6]:port" or a bare IPv6 address (which has no

@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "core/address/Address.h"
 #include "core/request/UrlDecoding.h"
 
 namespace torvale {
@@ -54,6 +55,11 @@ Request ReadRequest(const Field& fieldText) {
     // Whole-string tests: "00" or " 0" stay as they came, and an absent value
     // stays absent.
     if (request.m_sshport == "" || request.m_sshport == "0") request.m_sshport = "22";
+    // Each host in the one form clients resolve, so that the question, the
+    // allow-list, the trusted hosts and the client all have the same name.
+    for (Field* address : {&request.m_proxy_addr, &request.m_host, &request.m_localhost}) {
+        if (*address) **address = Lowered(**address);
+    }
     return request;
 }
 
