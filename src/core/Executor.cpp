@@ -63,9 +63,9 @@ class Execution {
         RemoveOnceRead(written);
         if (plan_.handover) Offer(*plan_.handover);
         if (plan_.command) {
-            const std::string line = LineOf(*plan_.command);
-            if (debug && plan_.command->debugShown) Alert(platform_, titles::kDebug, line);
-            runcmd(line, fileMissing);
+            if (debug && plan_.command->debugShown)
+                Alert(platform_, titles::kDebug, LineOf(*plan_.command, true));
+            runcmd(LineOf(*plan_.command), fileMissing);
         }
         return record_;
     }

@@ -179,7 +179,7 @@ TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
     Plan runs, writes;
     runs.command = Command{};
     runs.command->Literal("open x");
-    writes.files.push_back({"/home/demo/x.rdp", "text", 0600, {}, "", true});
+    writes.files.push_back({"/home/demo/x.rdp", "text", "text", 0600, "", true});
     for (const Plan* plan : {&runs, &writes})
         EXPECT_EQ(Execute(*plan, Configuration{}, app.Ports()).outcome, Outcome::NotRun);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),

@@ -93,12 +93,8 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
         // password, and removes itself as it starts.
         const std::string script =
             context.configDir + "/ssh-" + std::string(context.passName) + ".command";
-        plan.files.push_back({script,
-                              "#!/bin/sh\nrm -f -- \"$0\"\nexec " + LineOf(client) + "\n",
-                              0700,
-                              {},
-                              "无法创建终端脚本：" + script,
-                              true});
+        const std::string text = "#!/bin/sh\nrm -f -- \"$0\"\nexec " + LineOf(client) + "\n";
+        plan.files.push_back({script, text, text, 0700, "无法创建终端脚本：" + script, true});
         command.Value(script);
     } else {
         command.words.insert(command.words.end(), client.words.begin(), client.words.end());

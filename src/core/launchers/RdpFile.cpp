@@ -1,10 +1,17 @@
 #include "core/launchers/RdpFile.h"
 
+#include "base/Masking.h"
+
 namespace torvale {
 namespace {
 
 std::string Value(const Field& field) {
     return OneLine(Str(field));
+}
+
+std::string Password(const Request& r, bool masked) {
+    const std::string password = Value(r.m_password);
+    return masked && !password.empty() ? std::string(kMask) : password;
 }
 
 // Rows shared by both variants: screen, colour depth, address, login name.
@@ -56,14 +63,14 @@ std::string OneLine(std::string_view value) {
     return out;
 }
 
-std::string MstscFileText(const Request& r) {
+std::string MstscFileText(const Request& r, bool masked) {
     std::string text = Head(r);
     text += "alternate shell:s: \n";
     text += "shell working directory:s: \n";
     text += "redirectclipboard:i:" + Value(r.m_clipboard) + "\n";
     text += "drivestoredirect:s:" + Value(r.m_disk) + "\n";
     if (r.m_entrust_password == "1") {
-        text += "domain:s:" + Value(r.m_password) + "--\n";
+        text += "domain:s:" + Password(r, masked) + "--\n";
     } else {
         text += "domain:s:-- \n";
     }
@@ -71,14 +78,14 @@ std::string MstscFileText(const Request& r) {
     return text;
 }
 
-std::string MstscAutoRunFileText(const Request& r) {
+std::string MstscAutoRunFileText(const Request& r, bool masked) {
     std::string text = Head(r);
     const std::string path = Value(r.m_path);
     text += "alternate shell:s:" + path + " \n";
     text += "shell working directory:s:" + WorkingDirectory(path) + "\n";
     text += "redirectclipboard:i:" + Value(r.m_clipboard) + "\n";
     text += "drivestoredirect:s:" + Value(r.m_disk) + "\n";
-    text += "domain:s:" + Value(r.m_password) + "\n";
+    text += "domain:s:" + Password(r, masked) + "\n";
     text += "\n";
     return text;
 }

@@ -15,7 +15,9 @@ namespace torvale {
 // C0 control but TAB, so that no value can start a setting line of its own.
 std::string OneLine(std::string_view value);
 
-std::string MstscFileText(const Request& request);
-std::string MstscAutoRunFileText(const Request& request);
+// The files as written, or masked: the password's value written kMask where
+// it stands, for showing.
+std::string MstscFileText(const Request& request, bool masked = false);
+std::string MstscAutoRunFileText(const Request& request, bool masked = false);
 
 }  // namespace torvale

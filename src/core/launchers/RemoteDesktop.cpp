@@ -36,14 +36,13 @@ bool RefuseOrSetDestination(Plan& plan, const Request& r, const LaunchContext& c
     return false;
 }
 
-// A connection file: private, since it may carry the user's password.
-FileToWrite ConnectionFile(std::string path, std::string text, std::string_view secret,
+// A connection file: private, since it may carry the user's password, and
+// then removed once read. Its text as written, and as shown.
+FileToWrite ConnectionFile(std::string path, bool holdsPassword,
+                           std::string (*text)(const Request&, bool), const Request& r,
                            std::string failureAlert, bool neededByCommand) {
-    FileToWrite file{std::move(path),         std::move(text), 0600, {},
-                     std::move(failureAlert), neededByCommand};
-    if (!secret.empty()) file.secrets.emplace_back(secret);
-    file.removedOnceRead = !secret.empty();
-    return file;
+    return {std::move(path),         text(r, false),  text(r, true), 0600,
+            std::move(failureAlert), neededByCommand, holdsPassword};
 }
 
 }  // namespace
@@ -66,18 +65,17 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     // pass's own text: a pass to another target may rewrite activex.rdp
     // meanwhile (one process per click on Linux), and no copy needs hard
     // links (SMB, exFAT).
-    const std::string text = MstscFileText(r);
-    const std::string secret = r.m_entrust_password == "1" ? OneLine(Str(r.m_password)) : "";
+    const bool password = r.m_entrust_password == "1" && !OneLine(Str(r.m_password)).empty();
     const std::string desktopFile = context.configDir + "/activex.rdp";
     plan.files.push_back(
-        ConnectionFile(desktopFile, text, secret, kWriteFailed + desktopFile, false));
+        ConnectionFile(desktopFile, password, MstscFileText, r, kWriteFailed + desktopFile, false));
     // With every "." made ",", the name is never "." or "..".
     std::replace(target.begin(), target.end(), '.', ',');
     const std::string targetCopy = context.configDir + "/" + target + ".rdp";
     // A client started on a copy that was not written would open what an
     // earlier pass left there: another target, with its shared drives.
     plan.files.push_back(
-        ConnectionFile(targetCopy, text, secret, "复制文件出错" + targetCopy, true));
+        ConnectionFile(targetCopy, password, MstscFileText, r, "复制文件出错" + targetCopy, true));
 
     Command command = StartCommand(context);
     command.debugShown = false;
@@ -96,8 +94,9 @@ Plan PlanMstscAutoRun(const Request& r, const LaunchContext& context) {
     if (plan.refusal || RefuseOrSetDestination(plan, r, context)) return plan;
 
     const std::string file = context.configDir + "/activex_autorun.rdp";
-    plan.files.push_back(ConnectionFile(file, MstscAutoRunFileText(r), OneLine(Str(r.m_password)),
-                                        kWriteFailed, true));
+    const bool password = !OneLine(Str(r.m_password)).empty();
+    plan.files.push_back(
+        ConnectionFile(file, password, MstscAutoRunFileText, r, kWriteFailed, true));
     Command command = StartCommand(context);
     command.debugShown = false;
     command.Value(file);

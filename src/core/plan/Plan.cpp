@@ -1,5 +1,6 @@
 #include "core/plan/Plan.h"
 
+#include "base/Masking.h"
 #include "base/ShellQuote.h"
 
 namespace torvale {
@@ -55,12 +56,33 @@ void Command::Value(std::string_view value, bool secret) {
     words.push_back({{std::string(value), Quoting::Value, secret}});
 }
 
-std::string LineOf(const Command& command) {
+std::string LineOf(const Command& command, bool masked) {
     std::string line;
     for (const Word& word : command.words) {
         std::string written;
         ForEachRun(word, [&](std::size_t begin, std::size_t end) {
-            written += Written(word[begin], RunText(word, begin, end));
+            const std::string run = RunText(word, begin, end);
+            const auto secret = [&](std::size_t i) {
+                return masked && word[i].secret && !word[i].text.empty();
+            };
+            bool holdsSecret = false;
+            for (std::size_t i = begin; i < end; ++i)
+                holdsSecret = holdsSecret || secret(i);
+            if (!holdsSecret) {
+                written += Written(word[begin], run);
+            } else if (end - begin == 1) {
+                written += kMask;
+            } else {
+                // A run of values quoted as one: each piece as it stands
+                // inside the run's quotes, if it has any.
+                const bool quoted = ShellQuote(run) != run;
+                written += quoted ? "'" : "";
+                for (std::size_t i = begin, at = 0; i < end; at += word[i++].text.size()) {
+                    written += secret(i) ? std::string(kMask)
+                                         : ShellQuotedPart(run, at, at + word[i].text.size());
+                }
+                written += quoted ? "'" : "";
+            }
         });
         // An option must never lose its argument to an empty value.
         if (written.empty()) written = "''";
@@ -69,34 +91,15 @@ std::string LineOf(const Command& command) {
     return line;
 }
 
-std::vector<std::string> ArgvOf(const Command& command) {
+std::vector<std::string> ArgvOf(const Command& command, bool masked) {
     std::vector<std::string> argv;
-    for (const Word& word : command.words)
-        argv.push_back(RunText(word, 0, word.size()));
-    return argv;
-}
-
-std::vector<std::string> SecretForms(const Plan& plan) {
-    std::vector<std::string> forms;
-    for (const FileToWrite& file : plan.files)
-        forms.insert(forms.end(), file.secrets.begin(), file.secrets.end());
-    if (plan.handover && !plan.handover->secret.empty()) forms.push_back(plan.handover->secret);
-    if (!plan.command) return forms;
-    for (const Word& word : plan.command->words) {
-        ForEachRun(word, [&](std::size_t begin, std::size_t end) {
-            const std::string run = RunText(word, begin, end);
-            std::size_t offset = 0;
-            for (std::size_t i = begin; i < end; offset += word[i].text.size(), ++i) {
-                const Piece& piece = word[i];
-                if (!piece.secret || piece.text.empty()) continue;
-                forms.push_back(piece.text);
-                forms.push_back(end - begin == 1
-                                    ? Written(piece, run)
-                                    : ShellQuotedPart(run, offset, offset + piece.text.size()));
-            }
-        });
+    for (const Word& word : command.words) {
+        std::string text;
+        for (const Piece& piece : word)
+            text += masked && piece.secret && !piece.text.empty() ? kMask : piece.text;
+        argv.push_back(std::move(text));
     }
-    return forms;
+    return argv;
 }
 
 }  // namespace torvale

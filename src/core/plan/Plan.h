@@ -46,10 +46,12 @@ struct Command {
 };
 
 // The exact line: words one blank apart, every value quoted, an empty word
-// written ''.
-std::string LineOf(const Command& command);
-// The words the shell makes of that line: the client's argv.
-std::vector<std::string> ArgvOf(const Command& command);
+// written ''. Masked, each secret piece stands as kMask where the line
+// writes it (inside the quotes of its run, if any), for showing only.
+std::string LineOf(const Command& command, bool masked = false);
+// The words the shell makes of that line: the client's argv; masked as the
+// line is.
+std::vector<std::string> ArgvOf(const Command& command, bool masked = false);
 
 // What a launch shares with the host it connects to, as its client applies
 // an .rdp file's "redirectclipboard" and "drivestoredirect".
@@ -78,9 +80,9 @@ struct Destination {
 struct FileToWrite {
     std::string path;
     std::string text;
+    // The text with the secrets it holds masked where they stand, for showing.
+    std::string shown;
     unsigned mode = 0600;
-    // The secrets as the text holds them; none when no secret is in it.
-    std::vector<std::string> secrets;
     // The alert when it cannot be written.
     std::string failureAlert;
     // Whether the command opens this file: then nothing runs without it.
@@ -100,8 +102,8 @@ struct Refusal {
 
 struct Plan {
     std::string_view action;  // the action name, empty for an unknown one
-    // The launch URL, which the debug alert shows first, when it asks for it
-    // (debug=1).
+    // The launch URL, its secrets masked, which the debug alert shows first,
+    // when it asks for it (debug=1).
     std::optional<std::string> debugUrl;
     std::string client;  // the program or bundle looked for or found
     std::string clientReason;
@@ -113,10 +115,5 @@ struct Plan {
     std::optional<Handover> handover;
     std::optional<Command> command;
 };
-
-// Every form in which a secret of the plan stands in what the pass shows,
-// writes or runs: as it is, as its command-line piece is written in the line
-// (quoted alone, or inside a quoted run), as a file holds it.
-std::vector<std::string> SecretForms(const Plan& plan);
 
 }  // namespace torvale

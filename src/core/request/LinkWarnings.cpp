@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "base/Masking.h"
 #include "base/Printable.h"
 #include "base/Text.h"
 #include "core/request/Request.h"
@@ -84,9 +85,12 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
         // "%26" decodes to "&" before the field text is split: it ends the value.
         const std::string_view value = field.substr(equals + 1);
         if (const std::size_t at = value.find("%26"); at != std::string_view::npos) {
+            const bool secret =
+                std::any_of(kLaunchParameters.begin(), kLaunchParameters.end(),
+                            [&](const LaunchParameter& p) { return p.secret && p.key == key; });
             warnings.push_back("the value of " + Printable(key) +
                                " holds \"%26\", an encoded \"&\", which still ends it: \"" +
-                               Printable(value.substr(at + 3)) +
+                               (secret ? std::string(kMask) : Printable(value.substr(at + 3))) +
                                "\" is lost, and no value can hold \"&\"");
         }
         if (++seen[key] == 2)

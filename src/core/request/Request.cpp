@@ -1,7 +1,9 @@
 #include "core/request/Request.h"
 
+#include <algorithm>
 #include <variant>
 
+#include "base/Masking.h"
 #include "core/address/Address.h"
 #include "core/request/UrlDecoding.h"
 
@@ -83,13 +85,29 @@ Field UrlDecode(const Field& text) {
     return std::nullopt;
 }
 
-std::vector<std::string> SecretValues(const Request& request) {
-    std::vector<std::string> values;
+std::string MaskedFieldText(std::string_view text) {
+    // A value ends at the next "&" and a field begins with one: the values
+    // found never overlap, and each is found once.
+    std::vector<std::pair<std::size_t, std::size_t>> values;
     for (const LaunchParameter& parameter : kLaunchParameters) {
-        if (parameter.secret && !Str(request.*parameter.member).empty())
-            values.push_back(*(request.*parameter.member));
+        if (!parameter.secret) continue;
+        const std::string pattern = "&" + std::string(parameter.key) + "=";
+        for (std::size_t at = text.find(pattern); at != std::string_view::npos;
+             at = text.find(pattern, at + 1)) {
+            const std::size_t start = at + pattern.size();
+            values.emplace_back(start, std::min(text.find('&', start), text.size()));
+        }
     }
-    return values;
+    std::sort(values.begin(), values.end());
+    std::string masked;
+    std::size_t copied = 0;
+    for (const auto& [start, end] : values) {
+        masked.append(text.substr(copied, start - copied));
+        masked += start == end ? std::string_view() : kMask;
+        copied = end;
+    }
+    masked.append(text.substr(copied));
+    return masked;
 }
 
 std::string LoginName(const Request& request) {

@@ -81,8 +81,11 @@ Field GetFromUrl(const Field& text, std::string_view name);
 // absent when the text is absent or does not decode.
 Field UrlDecode(const Field& text);
 
-// The values of the secret parameters, none empty.
-std::vector<std::string> SecretValues(const Request& request);
+// The field text with the value of every secret parameter's field (each
+// "&password=...", the first one, which is read, and any other) written
+// kMask: masked by where the secret stands, never by searching the rest of
+// the text for it, which would tell which letters a short password holds.
+std::string MaskedFieldText(std::string_view fieldText);
 
 // The login name: `m_username` cut just after its first "--" (whole without
 // one), then `m_sid`. "admin--web" and 1024 give "admin--1024".

@@ -31,16 +31,35 @@ std::string_view ConfirmValue(Answer answer) {
     return "";
 }
 
-// What one pass did, printed with every secret masked.
+// What one pass did, printed with every secret masked where it stands (the
+// debug alerts hold none): the secret fields of the field text and the
+// parameters, the secret pieces of the command, the secret places of files.
 struct Printer {
     const PassRecord& pass;
     const std::vector<RecordedEvent>& events;
     std::vector<std::string> warnings;
-    std::vector<std::string> secrets;
+    bool masked = true;
 
-    std::string Masked(std::string_view text) const { return torvale::Masked(text, secrets); }
-    // Masked, then made one printable line.
-    std::string Shown(std::string_view text) const { return Printable(Masked(text)); }
+    // One printable line.
+    static std::string Shown(std::string_view text) { return Printable(text); }
+
+    std::string FieldText() const {
+        const std::string& text = Str(pass.request.url);
+        return masked ? MaskedFieldText(text) : text;
+    }
+    std::string Parameter(const LaunchParameter& parameter) const {
+        const std::string& value = Str(pass.request.*parameter.member);
+        return masked && parameter.secret && !value.empty() ? std::string(kMask) : value;
+    }
+    // What a file written holds: the plan's file, shown masked.
+    std::string Content(const RecordedEvent& event) const {
+        for (const FileToWrite& file : pass.plan.files) {
+            if (masked && file.path == event.text) return file.shown;
+        }
+        return event.detail;
+    }
+    std::string Line() const { return LineOf(*pass.plan.command, masked); }
+    std::vector<std::string> Argv() const { return ArgvOf(*pass.plan.command, masked); }
 
     // An argument as a C string literal, so blanks and control characters show.
     std::string Quoted(std::string_view word) const {
@@ -78,7 +97,8 @@ struct Printer {
             case Kind::WriteFile: {
                 out << "write    " << Shown(event.text) << " (mode " << Octal(event.mode) << ", "
                     << event.detail.size() << " bytes; each line ends at $)\n";
-                for (const std::string_view line : Lines(event.detail))
+                const std::string content = Content(event);
+                for (const std::string_view line : Lines(content))
                     out << "  | " << Shown(line) << "$\n";
                 break;
             }
@@ -99,9 +119,9 @@ struct Printer {
             case Kind::Command: {
                 // The executor runs the plan's one command, whose argv the
                 // plan knows: the shell makes exactly these words of the line.
-                out << "command  " << Shown(event.text) << "\n";
+                out << "command  " << Shown(Line()) << "\n";
                 out << "argv    ";
-                for (const std::string& word : ArgvOf(*pass.plan.command))
+                for (const std::string& word : Argv())
                     out << " " << Quoted(word);
                 out << "\n";
                 break;
@@ -115,7 +135,7 @@ struct Printer {
             out << "decoding failed at byte " << pass.decodeFailure->offset << ": "
                 << pass.decodeFailure->reason << "\n";
         } else {
-            out << "field text: " << Shown(Str(pass.request.url)) << "\n";
+            out << "field text: " << Shown(FieldText()) << "\n";
         }
         for (const std::string& warning : warnings)
             out << "warning  " << Shown(warning) << "\n";
@@ -123,7 +143,7 @@ struct Printer {
         for (const LaunchParameter& parameter : kLaunchParameters) {
             const Field& value = pass.request.*parameter.member;
             out << "  " << std::left << std::setw(17) << parameter.key
-                << (value ? Shown(*value) : "(absent)") << "\n";
+                << (value ? Shown(Parameter(parameter)) : "(absent)") << "\n";
         }
         for (const RecordedEvent& event : events)
             Event(event, out);
@@ -144,43 +164,32 @@ struct Printer {
     JsonValue EventJson(const RecordedEvent& event) const {
         switch (event.kind) {
             case Kind::Alert:
-                return {{"type", "alert"},
-                        {"title", Masked(event.text)},
-                        {"message", Masked(event.detail)}};
+                return {{"type", "alert"}, {"title", event.text}, {"message", event.detail}};
             case Kind::Question:
                 return {{"type", "question"},
-                        {"title", Masked(event.text)},
-                        {"message", Masked(event.detail)},
+                        {"title", event.text},
+                        {"message", event.detail},
                         {"answer", ConfirmValue(event.answer)}};
             case Kind::Log:
-                return {{"type", "log"}, {"line", Masked(event.text)}};
+                return {{"type", "log"}, {"line", event.text}};
             case Kind::CreateDirectory:
-                return {
-                    {"type", "mkdir"}, {"path", Masked(event.text)}, {"mode", Octal(event.mode)}};
+                return {{"type", "mkdir"}, {"path", event.text}, {"mode", Octal(event.mode)}};
             case Kind::WriteFile:
                 return {{"type", "write"},
-                        {"path", Masked(event.text)},
+                        {"path", event.text},
                         {"mode", Octal(event.mode)},
-                        {"content", Masked(event.detail)}};
+                        {"content", Content(event)}};
             case Kind::Removal:
                 return {{"type", "removal"},
-                        {"path", Masked(event.text)},
+                        {"path", event.text},
                         {"seconds", std::stoi(event.detail)}};
-            case Kind::Handover: {
-                JsonValue prompts = JsonValue::array();
-                for (const std::string& prompt : Prompts(event))
-                    prompts.push_back(Masked(prompt));
+            case Kind::Handover:
                 return {{"type", "askpass"},
-                        {"socket", Masked(event.text)},
+                        {"socket", event.text},
                         {"seconds", pass.plan.handover->lifetime.count()},
-                        {"prompts", prompts}};
-            }
-            case Kind::Command: {
-                JsonValue argv = JsonValue::array();
-                for (const std::string& word : ArgvOf(*pass.plan.command))
-                    argv.push_back(Masked(word));
-                return {{"type", "command"}, {"line", Masked(event.text)}, {"argv", argv}};
-            }
+                        {"prompts", Prompts(event)}};
+            case Kind::Command:
+                return {{"type", "command"}, {"line", Line()}, {"argv", Argv()}};
         }
         return nullptr;
     }
@@ -193,18 +202,15 @@ struct Printer {
             document["decode_error"] = {{"offset", pass.decodeFailure->offset},
                                         {"reason", pass.decodeFailure->reason}};
         } else {
-            document["field_text"] = Masked(Str(pass.request.url));
+            document["field_text"] = FieldText();
             document["decode_error"] = nullptr;
         }
-        JsonValue list = JsonValue::array();
-        for (const std::string& warning : warnings)
-            list.push_back(Masked(warning));
-        document["warnings"] = list;
+        document["warnings"] = warnings;
         JsonValue parameters = JsonValue::object();
         for (const LaunchParameter& parameter : kLaunchParameters) {
             const Field& value = pass.request.*parameter.member;
             parameters[std::string(parameter.key)] =
-                value ? JsonValue(Masked(*value)) : JsonValue(nullptr);
+                value ? JsonValue(Parameter(parameter)) : JsonValue(nullptr);
         }
         document["parameters"] = parameters;
         JsonValue happened = JsonValue::array();
@@ -216,9 +222,9 @@ struct Printer {
                                                    : JsonValue{{"path", record.client},
                                                                {"reason", record.clientReason}};
         document["gateway"] =
-            record.gateway.empty() ? JsonValue(nullptr) : JsonValue(Masked(record.gateway));
+            record.gateway.empty() ? JsonValue(nullptr) : JsonValue(record.gateway);
         document["outcome"] = OutcomeName(record.outcome);
-        document["detail"] = Masked(record.detail);
+        document["detail"] = record.detail;
         // ASCII only: JSON escapes every control character, C1 and DEL included.
         out << document.dump(-1, ' ', true, JsonValue::error_handler_t::replace) << "\n";
     }
@@ -236,13 +242,8 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     app.handleURLEvent(url);
 
     const PassRecord& pass = app.LastPass();
-    Printer printer{pass, recording.recorder.events, LinkWarnings(url), {}};
-    if (!options_.showSecrets) {
-        // The secret parameters' values, and each form the plan gave them.
-        printer.secrets = SecretValues(pass.request);
-        for (std::string& form : SecretForms(pass.plan))
-            printer.secrets.push_back(std::move(form));
-    }
+    const Printer printer{pass, recording.recorder.events, LinkWarnings(url),
+                          !options_.showSecrets};
     if (options_.json) {
         printer.Json(number, out);
     } else {
