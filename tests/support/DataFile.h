@@ -2,7 +2,6 @@
 
 // Test data written as text: lines with escapes, and files of cases.
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,11 +27,6 @@ struct DataCase {
     // A test name: the file's line and the title's words.
     std::string Name() const;
 };
-
-// How a test names its case when it fails: where it stands.
-inline void PrintTo(const DataCase& c, std::ostream* out) {
-    *out << c.where << " " << c.title;
-}
 
 // The cases of tests/NAME. "#" lines and blank ones are skipped. A line
 // before the first case gives a case that holds only the error.
