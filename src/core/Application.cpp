@@ -36,6 +36,14 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         // so do the connection files of earlier launches: their clients read
         // them at once, and a password must not stay in the user's
         // Documents (which iCloud may upload) for good.
+        // A folder of our own there: the temporary directory is every
+        // program's, and the sweep must find only what we left.
+        if (!temporaryDir_.empty()) {
+            const std::string own = temporaryDir_ + "/torvale";
+            const bool made = platform_.files.CreateDirectory(own, 0700, &why);
+            if (!made) platform_.log.Write("Not made: " + own + ": " + why);
+            temporaryDir_ = made ? own : std::string();
+        }
         RemoveLeftovers();
         sweptAtStart_ = true;
         // Only where nothing is: an administrator or a deployment tool may
@@ -50,10 +58,12 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
 void Application::RemoveLeftovers() {
     // The terminal scripts remove themselves as they start; one that did not
     // start is of no use a minute later.
-    for (const std::string_view kind : {".rdp", ".command"}) {
+    const std::pair<const std::string*, std::string_view> leftovers[] = {
+        {&ConfigDir, ".rdp"}, {&ConfigDir, ".command"}, {&temporaryDir_, ".command"}};
+    for (const auto& [directory, kind] : leftovers) {
         std::string why;
-        if (!platform_.files.RemoveLeftovers(ConfigDir, kind, &why))
-            platform_.log.Write("Not all removed: what earlier launches left in " + ConfigDir +
+        if (!directory->empty() && !platform_.files.RemoveLeftovers(*directory, kind, &why))
+            platform_.log.Write("Not all removed: what earlier launches left in " + *directory +
                                 ": " + why);
     }
 }
@@ -123,7 +133,8 @@ void Application::RunPass(const Decoded& decoded) {
                                    routing.terminal ? &*routing.terminal : nullptr,
                                    routing.inTerminalBecause,
                                    askpassHelper_,
-                                   passName};
+                                   passName,
+                                   temporaryDir_.empty() ? ConfigDir : temporaryDir_};
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
     pass_.record = Execute(pass_.plan, config, platform_);
 

@@ -83,6 +83,13 @@ class Application {
         askpassHelper_ = std::move(askpassHelper);
         processName_ = std::move(processName);
     }
+    // The user's own temporary directory, which no other user can list
+    // (macOS: the per-user one). A launch in Terminal.app leaves its script
+    // and askpass socket in a folder "torvale" there, made at start-up, out
+    // of ~/Documents, which Terminal needs the user's consent to read and
+    // iCloud may sync. Empty, or where the folder cannot be made: the data
+    // directory.
+    void SetTemporaryDirectory(std::string directory) { temporaryDir_ = std::move(directory); }
     // The launch URLs handled in this run.
     const LaunchHistory& History() const { return history_; }
     // The newest request pass.
@@ -110,6 +117,7 @@ class Application {
     Platform platform_;
     std::string askpassHelper_;
     std::string processName_ = "0";
+    std::string temporaryDir_;
     LaunchHistory history_;
     const ClientTable& clients_;
     std::string home_;

@@ -28,6 +28,9 @@ struct LaunchContext {
     // leaves in the user data directory.
     std::string_view askpassHelper = {};
     std::string_view passName = {};
+    // Where a launch in Terminal.app leaves its script and askpass socket:
+    // the user's own temporary directory, or the data directory.
+    std::string_view temporaryDir = {};
 };
 
 using Launcher = Plan (*)(const Request&, const LaunchContext&);

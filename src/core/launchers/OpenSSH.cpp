@@ -61,6 +61,8 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     plan.destination = {l.host, WithPort(l.host, l.port), ShownInTerminal(context), l.login, {}};
 
     const bool telnet = context.client.app == &context.table.telnet;
+    const std::string_view dir =
+        terminal.found->form->opensScript ? context.temporaryDir : context.configDir;
     const bool handover =
         !telnet && l.password != nullptr && !l.password->empty() && !context.askpassHelper.empty();
     Command client;
@@ -68,7 +70,7 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
         // Forced, ssh asks every question through the helper: it answers
         // the password prompt and puts any other one to the user.
         const std::string socket =
-            context.configDir + "/askpass-" + std::string(context.passName) + ".sock";
+            std::string(dir) + "/askpass-" + std::string(context.passName) + ".sock";
         client.Literal("/usr/bin/env");
         client.words.push_back(
             {{"SSH_ASKPASS=", Quoting::Literal}, {std::string(context.askpassHelper)}});
@@ -92,7 +94,7 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
         // Terminal.app runs a .command file in a new window. It holds no
         // password, and removes itself as it starts.
         const std::string script =
-            context.configDir + "/ssh-" + std::string(context.passName) + ".command";
+            std::string(dir) + "/ssh-" + std::string(context.passName) + ".command";
         const std::string text = "#!/bin/sh\nrm -f -- \"$0\"\nexec " + LineOf(client) + "\n";
         plan.files.push_back({script, text, text, 0700, "无法创建终端脚本：" + script, true});
         command.Value(script);

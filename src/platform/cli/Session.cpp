@@ -29,6 +29,7 @@ std::optional<Session> StartSession(std::string_view program) {
     session.passLogPath = PassLogPath(std::getenv("XDG_STATE_HOME"), session.home);
     session.program = ThisProgram();
     session.processName = std::to_string(::getpid());
+    session.temporaryDir = PrivateTemporaryDirectory();
     return session;
 }
 

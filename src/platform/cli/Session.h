@@ -25,6 +25,7 @@ struct Session {
     std::string passLogPath;      // ${XDG_STATE_HOME:-$HOME/.local/state}/torvale/torvale.log
     std::string program;          // this program's executable: ssh's askpass helper
     std::string processName;      // this process's id
+    std::string temporaryDir;     // the user's own temporary directory, or empty
 };
 
 // Makes the process safe to run launch URLs in, whatever started it, then
@@ -56,6 +57,7 @@ class CommandLinePlatform {
     Application App(const ClientTable& clients) {
         Application app(Ports(), clients);
         app.SetProcess(session_.program, session_.processName);
+        app.SetTemporaryDirectory(session_.temporaryDir);
         return app;
     }
 

@@ -237,6 +237,7 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     if (options_.assumeInstalled) recording.files.present = [](const std::string&) { return true; };
     recording.alerts.answer = options_.confirm;
     recording.askpassHelper = session_.program;
+    recording.temporaryDir = session_.temporaryDir;
     Application& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);

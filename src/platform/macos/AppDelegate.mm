@@ -40,6 +40,7 @@
         _core = std::make_unique<torvale::Application>(
             torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background});
         _core->SetProcess(program, std::to_string(getpid()));
+        _core->SetTemporaryDirectory(torvale::PrivateTemporaryDirectory());
     }
     return self;
 }

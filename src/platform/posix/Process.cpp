@@ -227,6 +227,27 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
     return output;
 }
 
+std::string PrivateTemporaryDirectory() {
+    std::vector<std::string> candidates;
+#ifdef __APPLE__
+    char buffer[PATH_MAX];
+    const std::size_t size = ::confstr(_CS_DARWIN_USER_TEMP_DIR, buffer, sizeof buffer);
+    if (size > 0 && size <= sizeof buffer) candidates.emplace_back(buffer);
+#endif
+    for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+        if (const char* value = std::getenv(name)) candidates.emplace_back(value);
+    }
+    for (std::string& dir : candidates) {
+        while (dir.size() > 1 && dir.ends_with('/'))
+            dir.pop_back();
+        struct stat info;
+        if (dir.starts_with('/') && ::stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+            info.st_uid == ::geteuid() && (info.st_mode & 077) == 0)
+            return dir;
+    }
+    return std::string();
+}
+
 std::string HomeDirectory(std::string& problem) {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {

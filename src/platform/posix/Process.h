@@ -86,6 +86,12 @@ bool WriteAll(int fd, std::string_view data);
 // The absolute path of this program's executable, or empty.
 std::string ThisProgram();
 
+// The user's own temporary directory, with no "/" at its end: on macOS the
+// per-user one (what NSTemporaryDirectory gives); elsewhere XDG_RUNTIME_DIR
+// or TMPDIR, where it is a directory of this user that no other can list or
+// enter. Empty where there is none.
+std::string PrivateTemporaryDirectory();
+
 // The home directory from HOME: an absolute path to an existing directory.
 // Empty when HOME is anything else; `problem` then says what is wrong.
 std::string HomeDirectory(std::string& problem);

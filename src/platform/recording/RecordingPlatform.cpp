@@ -194,6 +194,7 @@ Application& RecordingPlatform::Start(const ClientTable& clients, const std::str
                                       std::string_view searchPath) {
     app_.emplace(Ports(), clients);
     app_->SetProcess(askpassHelper);
+    app_->SetTemporaryDirectory(temporaryDir);
     app_->applicationWillFinishLaunching(home, searchPath);
     return *app_;
 }

@@ -198,6 +198,8 @@ class RecordingPlatform {
     RecordingBackgroundTasks background{recorder};
     // The askpass helper the application names to ssh.
     std::string askpassHelper;
+    // The user's own temporary directory the application is given; empty: none.
+    std::string temporaryDir;
 
     Platform Ports() { return {alerts, preferences, files, shell, log, ini, background}; }
 
