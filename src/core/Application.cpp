@@ -126,6 +126,11 @@ void Application::RunPass(const Decoded& decoded) {
 
     const Routing routing = Resolve(FindRoute(pass_.request.action), pass_.request, config);
     const std::string passName = processName_ + "-" + std::to_string(++passes_);
+    const ClientChoice& client = routing.client;
+    const std::string sshRelease =
+        routing.terminal && client.app == &clients_.openSSH && client.found
+            ? SshRelease(client.found->path)
+            : std::string();
     const LaunchContext context = {clients_,
                                    routing.client,
                                    ConfigDir,
@@ -134,7 +139,8 @@ void Application::RunPass(const Decoded& decoded) {
                                    routing.inTerminalBecause,
                                    askpassHelper_,
                                    passName,
-                                   temporaryDir_.empty() ? ConfigDir : temporaryDir_};
+                                   temporaryDir_.empty() ? ConfigDir : temporaryDir_,
+                                   sshRelease};
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
     pass_.record = Execute(pass_.plan, config, platform_);
 
@@ -142,6 +148,12 @@ void Application::RunPass(const Decoded& decoded) {
     // host, detail and client are no place a secret stands.
     platform_.log.Pass(PassLine(pass_.record));
     history_.Add(pass_.record);
+}
+
+const std::string& Application::SshRelease(const std::string& ssh) {
+    const auto known = sshReleases_.find(ssh);
+    if (known != sshReleases_.end()) return known->second;
+    return sshReleases_[ssh] = platform_.shell.VersionOf(ssh);
 }
 
 Configuration Application::ReadConfiguration() {

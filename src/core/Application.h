@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -90,6 +91,9 @@ class Application {
     // iCloud may sync. Empty, or where the folder cannot be made: the data
     // directory.
     void SetTemporaryDirectory(std::string directory) { temporaryDir_ = std::move(directory); }
+    // What the ssh at that path says of its release (`ssh -V`), asked once
+    // in this run; empty where it cannot say.
+    const std::string& SshRelease(const std::string& ssh);
     // The launch URLs handled in this run.
     const LaunchHistory& History() const { return history_; }
     // The newest request pass.
@@ -118,6 +122,7 @@ class Application {
     std::string askpassHelper_;
     std::string processName_ = "0";
     std::string temporaryDir_;
+    std::map<std::string, std::string> sshReleases_;
     LaunchHistory history_;
     const ClientTable& clients_;
     std::string home_;

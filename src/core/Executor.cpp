@@ -62,6 +62,8 @@ class Execution {
         }
         RemoveOnceRead(written);
         if (plan_.handover) Offer(*plan_.handover);
+        if (!plan_.passwordToType.empty())
+            record_.detail = "the password is to be typed: " + plan_.passwordToType;
         if (plan_.command) {
             if (debug && plan_.command->debugShown)
                 Alert(platform_, titles::kDebug, LineOf(*plan_.command, true));

@@ -13,6 +13,7 @@
 //   unkept WHY                  every change to the preferences fails, for that reason
 //   trusted HOST                a host the user trusted before
 //   unserved WHY                every background task fails (handovers, removals), for that reason
+//   ssh RELEASE                 what every program says of its version (`ssh -V`)
 //   url FIELDS                  a pass on "torvale://" FIELDS
 //   nested FIELDS               a URL that arrives while the first alert is open
 //
@@ -50,9 +51,9 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 
 // What sets a case up, and what it compares: the kinds "ignore" may name.
-const std::set<std::string> kSetUp = {"table",  "installed", "config",   "fail",
-                                      "tick",   "answer",    "trusted",  "url",
-                                      "nested", "unkept",    "unserved", "ignore"};
+const std::set<std::string> kSetUp = {"table",  "installed", "config", "fail", "tick",
+                                      "answer", "trusted",   "url",    "ssh",  "nested",
+                                      "unkept", "unserved",  "ignore"};
 const std::set<std::string> kCompared = {"alert",   "question", "run",    "askpass", "log",
                                          "wrote",   "removes",  "action", "client",  "reason",
                                          "gateway", "outcome",  "detail"};
@@ -123,6 +124,8 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (const auto failure = all("unkept"); !failure.empty())
         platform.preferences.failure = failure[0];
     if (const auto why = all("unserved"); !why.empty()) platform.background.failure = why[0];
+    if (const auto release = all("ssh"); !release.empty())
+        platform.shell.versionOf = [release](const std::string&) { return release[0]; };
     if (table.name == "linux") platform.askpassHelper = "/usr/bin/torvale-desktop";
 
     Application& app = platform.Start(table, kHome, kBin);

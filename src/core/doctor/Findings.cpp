@@ -8,6 +8,7 @@
 #include "base/Printable.h"
 #include "base/Text.h"
 #include "core/Application.h"
+#include "core/launchers/Launchers.h"
 
 namespace torvale {
 namespace {
@@ -174,10 +175,22 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             "install SecureCRT, or set \"SSH = openssh\" under [clients] in configuration.ini");
     } else {
         const ClientChoice& terminal = *ssh.terminal;
+        const std::string_view old =
+            ssh.client.found ? SshWithoutForcedAskpass(app.SshRelease(ssh.client.found->path))
+                             : std::string_view();
         if (ssh.client.found && terminal.found) {
-            add(Finding::Ok, "ssh links",
-                "open " + ssh.client.found->path + " in " + terminal.found->path + " (" + why +
-                    ")");
+            const std::string opens =
+                "open " + ssh.client.found->path + " in " + terminal.found->path + " (" + why + ")";
+            if (old.empty()) {
+                add(Finding::Ok, "ssh links", opens);
+            } else {
+                add(Finding::Warn, "ssh links",
+                    opens + ", but " + std::string(old) +
+                        " takes no password from Torvale (OpenSSH 8.4 and later do): a password "
+                        "a link entrusts is to be typed",
+                    "install OpenSSH 8.4 or later, and give its path (\"OpenSSH = "
+                    "/usr/local/bin/ssh\") under [clients] in configuration.ini");
+            }
         } else {
             add(Finding::Warn, "ssh links",
                 why + ", and " + (ssh.client.found ? "no terminal" : "no ssh") +

@@ -31,6 +31,8 @@ struct LaunchContext {
     // Where a launch in Terminal.app leaves its script and askpass socket:
     // the user's own temporary directory, or the data directory.
     std::string_view temporaryDir = {};
+    // What the terminal's ssh says of its release (`ssh -V`); empty: unknown.
+    std::string_view sshRelease = {};
 };
 
 using Launcher = Plan (*)(const Request&, const LaunchContext&);
@@ -102,6 +104,11 @@ struct Check {
     std::string_view key;
     bool unsafe;
 };
+
+// The release ssh -V names ("OpenSSH_8.1p1") where it is older than 8.4,
+// which ignores SSH_ASKPASS_REQUIRE and so asks for the password in the
+// terminal, never its helper; empty for any other, or one it cannot tell.
+std::string_view SshWithoutForcedAskpass(std::string_view release);
 
 // Refuses the plan at the first unsafe value, naming its key, and answers
 // whether it did.

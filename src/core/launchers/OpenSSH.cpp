@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/Path.h"
+#include "base/Text.h"
 #include "core/address/Address.h"
 #include "core/launchers/Checks.h"
 #include "core/launchers/Launchers.h"
@@ -63,10 +64,21 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     const bool telnet = context.client.app == &context.table.telnet;
     const std::string_view dir =
         terminal.found->form->opensScript ? context.temporaryDir : context.configDir;
-    const bool handover =
+    const bool entrusted =
         !telnet && l.password != nullptr && !l.password->empty() && !context.askpassHelper.empty();
+    const std::string_view old = SshWithoutForcedAskpass(context.sshRelease);
     Command client;
-    if (handover) {
+    if (entrusted && !old.empty()) {
+        // The user is told in the terminal, before ssh asks, and the history
+        // says why.
+        plan.passwordToType =
+            std::string(old) + " takes no password from Torvale (OpenSSH 8.4 and later do)";
+        client.Literal("/bin/sh -c");
+        client.Value("printf '%s\\n' \"$0\"; exec \"$@\"");
+        client.Value(
+            "这个 ssh（" + std::string(old) +
+            "）不能从 Torvale 接收密码（需要 OpenSSH 8.4 或更高版本）：请在提示时输入密码。");
+    } else if (entrusted) {
         // Forced, ssh asks every question through the helper: it answers
         // the password prompt and puts any other one to the user.
         const std::string socket =
@@ -104,6 +116,26 @@ Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
     plan.command = std::move(command);
     return plan;
 }
+
+}  // namespace
+
+std::string_view SshWithoutForcedAskpass(std::string_view release) {
+    constexpr std::string_view kPrefix = "OpenSSH_";
+    const std::string_view name = release.substr(0, release.find_first_of(", \n"));
+    if (!name.starts_with(kPrefix)) return {};
+    unsigned major = 0, minor = 0;
+    std::size_t i = kPrefix.size();
+    for (; i < name.size() && IsDigit(name[i]) && major < 100; ++i)
+        major = major * 10 + static_cast<unsigned>(name[i] - '0');
+    if (i == kPrefix.size() || i >= name.size() || name[i] != '.') return {};
+    const std::size_t minorStart = ++i;
+    for (; i < name.size() && IsDigit(name[i]) && minor < 100; ++i)
+        minor = minor * 10 + static_cast<unsigned>(name[i] - '0');
+    if (i == minorStart) return {};
+    return major < 8 || (major == 8 && minor < 4) ? name : std::string_view();
+}
+
+namespace {
 
 Plan PlanMonitoringInTerminal(const Request& r, const LaunchContext& context,
                               std::string_view afterUser, std::string_view afterSid) {

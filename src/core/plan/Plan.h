@@ -113,6 +113,9 @@ struct Plan {
     // The password the command's client asks its askpass helper for: offered
     // just before the command runs.
     std::optional<Handover> handover;
+    // Why a password the link entrusts is to be typed instead, where the
+    // client cannot be handed it; the launch goes on.
+    std::string passwordToType;
     std::optional<Command> command;
 };
 

@@ -25,6 +25,9 @@ class Shell {
   public:
     virtual ~Shell() = default;
     virtual CommandResult Run(const std::string& commandLine) = 0;
+    // What `program -V` writes on either stream, as OpenSSH says its release
+    // ("OpenSSH_8.1p1, LibreSSL 2.7.3"); empty when it cannot say in time.
+    virtual std::string VersionOf(const std::string& program) = 0;
 };
 
 }  // namespace torvale

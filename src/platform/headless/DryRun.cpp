@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "core/Application.h"
 #include "core/request/LinkWarnings.h"
+#include "platform/posix/PosixShell.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale {
@@ -238,6 +239,8 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     recording.alerts.answer = options_.confirm;
     recording.askpassHelper = session_.program;
     recording.temporaryDir = session_.temporaryDir;
+    // The real ssh's release decides whether its password can be handed over.
+    recording.shell.versionOf = [](const std::string& ssh) { return PosixShell().VersionOf(ssh); };
     Application& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);

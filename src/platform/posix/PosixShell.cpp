@@ -90,6 +90,13 @@ CommandResult Watch(pid_t pid, int errors, std::chrono::milliseconds watch) {
 
 }  // namespace
 
+std::string PosixShell::VersionOf(const std::string& program) {
+    // ssh -V writes on standard error, which CommandOutput drops.
+    return CommandOutput({"/bin/sh", "-c", "exec \"$0\" -V 2>&1", program}, 4096, nullptr,
+                         std::chrono::seconds(1))
+        .value_or(std::string());
+}
+
 CommandResult PosixShell::Run(const std::string& commandLine) {
     const bool detached = mode_ == Mode::Detach;
     // A shell not waited for to its end, now ended: reaped, not left a zombie.

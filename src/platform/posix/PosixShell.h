@@ -31,6 +31,7 @@ class PosixShell final : public Shell {
                         std::chrono::milliseconds wait = std::chrono::seconds(20))
         : mode_(mode), watch_(watch), wait_(wait) {}
     CommandResult Run(const std::string& commandLine) override;
+    std::string VersionOf(const std::string& program) override;
 
   private:
     Mode mode_;

@@ -93,13 +93,18 @@ void PrepareProcess() {
 }
 
 std::optional<std::string> FindProgram(std::string_view name) {
+    auto runnable = [](const std::string& candidate) {
+        struct stat info;
+        return ::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+               ::access(candidate.c_str(), X_OK) == 0;
+    };
+    // A name with a "/" in it is its own path, as execvp takes it.
+    if (name.find('/') != std::string_view::npos)
+        return runnable(std::string(name)) ? std::optional<std::string>(name) : std::nullopt;
     const char* path = std::getenv("PATH");
     for (const std::string_view directory : SearchDirectories(path != nullptr ? path : "")) {
         std::string candidate = JoinPath(directory, name);
-        struct stat info;
-        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
+        if (runnable(candidate)) return candidate;
     }
     return std::nullopt;
 }

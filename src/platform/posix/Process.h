@@ -65,8 +65,8 @@ class ChildEnd {
     int fd_ = -1;
 };
 
-// Where a program of that name is found in the absolute directories of PATH,
-// or nothing.
+// Where a program of that name is found in the absolute directories of PATH
+// (a name with a "/" names its own path), or nothing.
 std::optional<std::string> FindProgram(std::string_view name);
 
 // What a program writes on its standard output (at most `limit` bytes), when

@@ -80,6 +80,12 @@ class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
     CommandResult Run(const std::string& commandLine) override;
+    std::string VersionOf(const std::string& program) override {
+        return versionOf ? versionOf(program) : std::string();
+    }
+
+    // What a program says of its version; none: nothing.
+    std::function<std::string(const std::string& program)> versionOf;
 
   private:
     Recorder& recorder_;
