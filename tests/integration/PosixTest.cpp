@@ -32,7 +32,6 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
                   .notRun,
               "");
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
-    EXPECT_FALSE(PosixShell().Run("kill -9 $$").failedAtOnce);  // waiting, nothing is watched
     // A signal that interrupts the wait (no SA_RESTART): the wait goes on.
     struct sigaction wake = {}, before = {};
     wake.sa_handler = [](int) {};
@@ -164,15 +163,8 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     EXPECT_EQ(files.ReadFile(dir / "fifo", 100, nullptr), std::nullopt);  // and does not wait
     EXPECT_EQ(files.ReadFile(dir.path(), 100, nullptr), std::nullopt);
     EXPECT_EQ(files.ReadFile(dir / "missing", 100, nullptr), "");
-    EXPECT_EQ(files.ReadFile(path + "/below", 100, nullptr), "");
     EXPECT_FALSE(files.WriteFile(dir.path(), "x", 0600, nullptr));  // a directory stands there
     EXPECT_FALSE(files.CreateEmptyFile(path, 0600, nullptr));       // and never replaces a file
-    EXPECT_TRUE(files.CreateEmptyFile(dir / "empty", 0640, nullptr));
-    EXPECT_EQ(FileMode(dir / "empty"), 0640u);
-    fs::create_symlink(path, dir / "link");
-    fs::create_symlink(dir / "missing", dir / "dangling");
-    EXPECT_TRUE(files.Exists(dir / "link"));
-    EXPECT_FALSE(files.Exists(dir / "dangling"));
     // A path with a NUL would act on a shorter one.
     const std::string cut = path + std::string("\0.x", 3);
     EXPECT_FALSE(files.WriteFile(cut, "x", 0600, nullptr) || files.Exists(cut) ||
@@ -195,7 +187,6 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));
     preferences.SetBool("AlertSuppression", true, nullptr);
     EXPECT_EQ(ReadFile(path), "Other=1\nAlertSuppression=true\n");
-    EXPECT_EQ(FileMode(path + ".lock"), 0600u);
     preferences.Remove("AlertSuppression", nullptr);
     EXPECT_EQ(ReadFile(path), "Other=1\n");
     // Hosts come from launch URLs: none may forge a line or hide in blanks.

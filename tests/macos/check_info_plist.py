@@ -7,13 +7,11 @@ import pathlib, plistlib, re, sys
 ENTRY = re.compile(r'\s*"((?:[^"\\]|\\.)*)"\s*=\s*"(?:[^"\\]|\\.)*"\s*;\s*$')
 CALL = re.compile(r"NSLocalizedString\(\s*(@\"((?:[^\"\\]|\\.)*)\")?")
 # ${NAME} is read as NAME, so a CMake place stands apart from a hard-coded value.
-EXPECTED = {"CFBundleExecutable": "MACOSX_BUNDLE_EXECUTABLE_NAME",
-            "NSPrincipalClass": "NSApplication",
-            "LSMinimumSystemVersion": "CMAKE_OSX_DEPLOYMENT_TARGET", "CFBundlePackageType": "APPL",
-            "CFBundleShortVersionString": "MACOSX_BUNDLE_SHORT_VERSION_STRING",
-            "CFBundleVersion": "MACOSX_BUNDLE_BUNDLE_VERSION", "CFBundleDevelopmentRegion": "en",
-            "CFBundleIdentifier": "MACOSX_BUNDLE_GUI_IDENTIFIER", "CFBundleIconFile": "torvale",
-            "NSHumanReadableCopyright": "TORVALE_COPYRIGHT"}
+# What LaunchServices needs to start the bundle and hand it torvale:// links.
+EXPECTED = {"CFBundleExecutable": "MACOSX_BUNDLE_EXECUTABLE_NAME", "CFBundlePackageType": "APPL",
+            "NSPrincipalClass": "NSApplication", "CFBundleIconFile": "torvale",
+            "LSMinimumSystemVersion": "CMAKE_OSX_DEPLOYMENT_TARGET",
+            "CFBundleIdentifier": "MACOSX_BUNDLE_GUI_IDENTIFIER"}
 
 
 def keys(path):

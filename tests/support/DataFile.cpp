@@ -1,6 +1,5 @@
 #include "support/DataFile.h"
 
-#include <cctype>
 #include <fstream>
 
 namespace torvale::test {
@@ -31,17 +30,7 @@ std::vector<std::string> ReadDataLines(const std::string& name) {
 }
 
 std::string DataCase::Name() const {
-    std::string name = "L" + where.substr(where.rfind(':') + 1) + "_";
-    for (const char c : title) {
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            name += c;
-        else if (name.back() != '_')
-            name += '_';
-        if (name.size() >= 60) break;
-    }
-    while (name.back() == '_')
-        name.pop_back();
-    return name;
+    return "L" + where.substr(where.rfind(':') + 1);
 }
 
 std::vector<DataCase> ReadCases(const std::string& name) {

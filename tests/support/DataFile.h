@@ -2,6 +2,7 @@
 
 // Test data written as text: lines with escapes, and files of cases.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,14 @@ struct DataCase {
     std::vector<Line> lines;
     std::string error;  // a line of the file that belongs to no case
 
-    // A test name: the file's line and the title's words.
+    // A test name: "L" and the line of the case.
     std::string Name() const;
 };
+
+// How a failing case is named: where it stands, and its title.
+inline void PrintTo(const DataCase& c, std::ostream* out) {
+    *out << c.where << " " << c.title;
+}
 
 // The cases of tests/NAME. "#" lines and blank ones are skipped. A line
 // before the first case gives a case that holds only the error.

@@ -99,17 +99,15 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         std::string line, path, reason;
     };
     const std::string rdc = "successor of Remote Desktop Connection", rem = "/b/remmina",
-                      x3 = "/b/xfreerdp3", configured = "configured in configuration.ini:2";
+                      configured = "configured in configuration.ini:2";
     const Case cases[] = {
         {mac, &T::microsoftRemoteDesktop, {win}, "", win, "successor of Microsoft Remote Desktop"},
         {mac, &T::microsoftRemoteDesktop, {win, mrd}, "", mrd, ""},
-        {mac, &T::remoteDesktopConnection, {win, mrd}, "", win, rdc},
         {mac, &T::remoteDesktopConnection, {mrd}, "", mrd, rdc},
         {mac, &T::secureCRT, {"/h/S.app", crt}, "SecureCRT = ~/S.app", "/h/S.app", configured},
         {mac, &T::secureCRT, {crt}, "SecureCRT = /gone/S.app", crt, ""},
-        // FreeRDP before Remmina, and FreeRDP 3's X11 client before its SDL one.
+        // FreeRDP before Remmina.
         {lin, &T::remoteDesktopConnection, {rem, "/c/xfreerdp"}, "", rem, "FreeRDP not found"},
-        {lin, &T::remoteDesktopConnection, {"/b/sdl-freerdp3", x3}, "", x3, ""},
         {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""}};
     for (const auto& [table, app, installed, line, path, reason] : cases) {
         InihParser parser;
@@ -187,16 +185,27 @@ TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
     EXPECT_EQ(platform.recorder.events.size(), 2u);  // the log lines alone
 }
 
-TEST(Core, LaunchURLsWaitingBehindAnAlertAreBounded) {
+// Launch URLs that arrive during an alert (its modal loop delivers them)
+// wait for the pass to end, 32 at most.
+TEST(Core, LaunchURLsArrivingDuringAnAlertWaitForThePassAndAreBounded) {
     RecordingPlatform platform;
+    platform.files.present = [](const std::string&) { return true; };
+    platform.alerts.answer = Answer::Connect;
     Application& app = platform.Start(clients::kMacOS, "/home/demo");
     platform.alerts.ticked = [&](const std::string&) {
         for (int i = 0; i < 40 && app.History().Entries().empty(); ++i)
             app.handleURLEvent("torvale://&action=StartWinscp&");
         return false;
     };
-    app.handleURLEvent("torvale://&action=StartPutty&");
+    app.handleURLEvent("torvale://&action=StartSecureCRT&debug=1&username=u&proxy_addr=gw&");
     EXPECT_EQ(app.History().Entries().size(), 1u + 32u);
+    const auto& events = platform.recorder.events;
+    const auto run = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
+        return e.kind == RecordedEvent::Kind::Command;
+    });
+    EXPECT_EQ(std::count_if(run, events.end(),
+                            [](const RecordedEvent& e) { return e.detail == "winscp还未实现"; }),
+              32);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>{"Launch URLs dropped: 32 already wait for the current one"});
 }
