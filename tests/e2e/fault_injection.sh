@@ -80,7 +80,7 @@ run strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL:whe
 grep -qs 'domain:s:secret' .torvale-*-* ||
     { echo "leftover: the killed writer left nothing"; status=1; }
 touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp &&
-    touch -d '-2 min' .torvale-stale0 old.rdp
+    touch -d '-2 min' .torvale-stale0 old.rdp .rdp
 run "$torvale"
 kept=$(ls -A | tr '\n' ' ')
 [ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini \

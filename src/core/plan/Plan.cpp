@@ -73,15 +73,12 @@ std::string LineOf(const Command& command, bool masked) {
             } else if (end - begin == 1) {
                 written += kMask;
             } else {
-                // A run of values quoted as one: each piece as it stands
-                // inside the run's quotes, if it has any.
-                const bool quoted = ShellQuote(run) != run;
-                written += quoted ? "'" : "";
-                for (std::size_t i = begin, at = 0; i < end; at += word[i++].text.size()) {
-                    written += secret(i) ? std::string(kMask)
-                                         : ShellQuotedPart(run, at, at + word[i].text.size());
-                }
-                written += quoted ? "'" : "";
+                // A run of values quoted as one: shown quoted as the mask
+                // needs, whatever the secret holds, so the quotes tell nothing.
+                std::string shown;
+                for (std::size_t i = begin; i < end; ++i)
+                    shown += secret(i) ? std::string(kMask) : word[i].text;
+                written += ShellQuote(shown);
             }
         });
         // An option must never lose its argument to an empty value.

@@ -46,8 +46,8 @@ struct Command {
 };
 
 // The exact line: words one blank apart, every value quoted, an empty word
-// written ''. Masked, each secret piece stands as kMask where the line
-// writes it (inside the quotes of its run, if any), for showing only.
+// written ''. Masked, for showing only, each secret piece stands as kMask
+// where the line writes it, in a run of values quoted as the mask needs.
 std::string LineOf(const Command& command, bool masked = false);
 // The words the shell makes of that line: the client's argv; masked as the
 // line is.

@@ -42,7 +42,8 @@ class FileSystem {
     virtual bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                            std::string* err) = 0;
 
-    // Gives what stands at the path exactly the permission bits `mode`.
+    // Gives what stands at the path exactly the permission bits `mode`; never
+    // through a symbolic link, whose target may be anyone's.
     virtual bool SetMode(const std::string& path, unsigned mode, std::string* err) = 0;
 
     // Creates an empty file in one step, only where nothing stands: what

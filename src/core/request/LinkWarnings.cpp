@@ -85,12 +85,18 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
         // "%26" decodes to "&" before the field text is split: it ends the value.
         const std::string_view value = field.substr(equals + 1);
         if (const std::size_t at = value.find("%26"); at != std::string_view::npos) {
-            const bool secret =
-                std::any_of(kLaunchParameters.begin(), kLaunchParameters.end(),
-                            [&](const LaunchParameter& p) { return p.secret && p.key == key; });
+            // What is lost, as the pass decodes it: a secret's, or holding a
+            // secret's field, it is masked as the field text is.
+            const Field decodedKey = UrlDecode(key);
+            const bool secret = std::any_of(
+                kLaunchParameters.begin(), kLaunchParameters.end(),
+                [&](const LaunchParameter& p) { return p.secret && decodedKey == p.key; });
+            const Field lost = UrlDecode(std::string(value.substr(at + 3)));
+            const std::string shown = secret || !lost
+                                          ? std::string(kMask)
+                                          : Printable(MaskedFieldText("&" + *lost).substr(1));
             warnings.push_back("the value of " + Printable(key) +
-                               " holds \"%26\", an encoded \"&\", which still ends it: \"" +
-                               (secret ? std::string(kMask) : Printable(value.substr(at + 3))) +
+                               " holds \"%26\", an encoded \"&\", which still ends it: \"" + shown +
                                "\" is lost, and no value can hold \"&\"");
         }
         if (++seen[key] == 2)

@@ -85,9 +85,31 @@ Field UrlDecode(const Field& text) {
     return std::nullopt;
 }
 
+namespace {
+
+// Where a secret's value ends: at the "&" that closes the text or begins a
+// launch parameter's field. A portal that encoded an "&" in a password
+// ("%26") meant the rest up to there as the password too, though the pass
+// reads only what stands before it.
+std::size_t SecretEnd(std::string_view text, std::size_t start) {
+    for (std::size_t amp = text.find('&', start); amp != std::string_view::npos;
+         amp = text.find('&', amp + 1)) {
+        const std::string_view rest = text.substr(amp + 1);
+        if (rest.empty()) return amp;
+        for (const LaunchParameter& parameter : kLaunchParameters) {
+            if (rest.starts_with(parameter.key) &&
+                rest.substr(parameter.key.size()).starts_with('='))
+                return amp;
+        }
+    }
+    return text.size();
+}
+
+}  // namespace
+
 std::string MaskedFieldText(std::string_view text) {
-    // A value ends at the next "&" and a field begins with one: the values
-    // found never overlap, and each is found once.
+    // A value ends where the next field begins: the values found never
+    // overlap, and each is found once.
     std::vector<std::pair<std::size_t, std::size_t>> values;
     for (const LaunchParameter& parameter : kLaunchParameters) {
         if (!parameter.secret) continue;
@@ -95,7 +117,7 @@ std::string MaskedFieldText(std::string_view text) {
         for (std::size_t at = text.find(pattern); at != std::string_view::npos;
              at = text.find(pattern, at + 1)) {
             const std::size_t start = at + pattern.size();
-            values.emplace_back(start, std::min(text.find('&', start), text.size()));
+            values.emplace_back(start, SecretEnd(text, start));
         }
     }
     std::sort(values.begin(), values.end());

@@ -82,9 +82,10 @@ Field GetFromUrl(const Field& text, std::string_view name);
 Field UrlDecode(const Field& text);
 
 // The field text with the value of every secret parameter's field (each
-// "&password=...", the first one, which is read, and any other) written
-// kMask: masked by where the secret stands, never by searching the rest of
-// the text for it, which would tell which letters a short password holds.
+// "&password=...", the first one, which is read, and any other, up to the
+// next launch parameter's field) written kMask: masked by where the secret
+// stands, never by searching the rest of the text for it, which would tell
+// which letters a short password holds.
 std::string MaskedFieldText(std::string_view fieldText);
 
 // The login name: `m_username` cut just after its first "--" (whole without

@@ -96,9 +96,12 @@ struct Printer {
                 out << "mkdir    " << Shown(event.text) << " (mode " << Octal(event.mode) << ")\n";
                 break;
             case Kind::WriteFile: {
-                out << "write    " << Shown(event.text) << " (mode " << Octal(event.mode) << ", "
-                    << event.detail.size() << " bytes; each line ends at $)\n";
+                // A masked file's size would tell the password's length.
                 const std::string content = Content(event);
+                out << "write    " << Shown(event.text) << " (mode " << Octal(event.mode) << ", "
+                    << (content == event.detail ? std::to_string(event.detail.size()) + " bytes"
+                                                : std::string("its password masked"))
+                    << "; each line ends at $)\n";
                 for (const std::string_view line : Lines(content))
                     out << "  | " << Shown(line) << "$\n";
                 break;

@@ -68,7 +68,8 @@ bool IsLeftover(std::string_view name, int directory) {
 
 bool IsStale(std::string_view name, std::string_view suffix, int directory) {
     struct stat info;
-    return !suffix.empty() && name.size() > suffix.size() && name.ends_with(suffix) &&
+    // ".rdp" alone is the copy of a launch that named no target.
+    return !suffix.empty() && name.ends_with(suffix) &&
            ::fstatat(directory, std::string(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
            S_ISREG(info.st_mode) && std::time(nullptr) - info.st_mtime > kUnnamedTemporaryAge;
 }
@@ -99,6 +100,11 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode, st
 
 bool PosixFileSystem::SetMode(const std::string& path, unsigned mode, std::string* err) {
     if (!IsUsable(path)) return Unusable(err);
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (err != nullptr) *err = "a symbolic link, whose target is left as it is";
+        return false;
+    }
     return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 || Fail(err);
 }
 
