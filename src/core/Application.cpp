@@ -32,18 +32,18 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
             else
                 platform_.log.Write("Not made private: " + ConfigDir + ": " + why);
         }
-        // What a writer killed halfway left behind may hold a password, and
-        // so do the connection files of earlier launches: their clients read
-        // them at once, and a password must not stay in the user's
-        // Documents (which iCloud may upload) for good.
-        // A folder of our own there: the temporary directory is every
-        // program's, and the sweep must find only what we left.
+        // A folder of our own in the temporary directory, which is every
+        // program's: the sweep below must find only what we left.
         if (!temporaryDir_.empty()) {
             const std::string own = temporaryDir_ + "/torvale";
             const bool made = platform_.files.CreateDirectory(own, 0700, &why);
             if (!made) platform_.log.Write("Not made: " + own + ": " + why);
             temporaryDir_ = made ? own : std::string();
         }
+        // What a writer killed halfway left behind may hold a password, and
+        // so do the connection files of earlier launches: their clients read
+        // them at once, and a password must not stay in the user's
+        // Documents (which iCloud may upload) for good.
         RemoveLeftovers();
         sweptAtStart_ = true;
         // Only where nothing is: an administrator or a deployment tool may
