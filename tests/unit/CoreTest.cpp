@@ -138,6 +138,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         {"fe80::1%gz-lan_GZ.0", "fe80::1%gz-lan_GZ.0", ""},
         {"xn--fiq228c.example", "xn--fiq228c.example", ""},
         {"a_b-c.1x", "a_b-c.1x", ""},
+        {"a.0xg", "a.0xg", ""},
         {name + ":22", name, "22"},
         {"10.0.0.1.:22", "10.0.0.1.", "22"}};
     std::vector<std::string> refused = {
