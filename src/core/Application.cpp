@@ -1,5 +1,6 @@
 #include "core/Application.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/Text.h"
@@ -33,7 +34,12 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
                 platform_.log.Write("Not made private: " + ConfigDir + ": " + why);
         }
         // A folder of our own in the temporary directory, which is every
-        // program's: the sweep below must find only what we left.
+        // program's: the sweep below must find only what we left. Only a
+        // terminal that runs a script (Terminal.app) leaves anything there.
+        const auto& terminals = clients_.terminal.programs;
+        if (std::none_of(terminals.begin(), terminals.end(),
+                         [](const ClientProgram& p) { return p.opensScript; }))
+            temporaryDir_.clear();
         if (!temporaryDir_.empty()) {
             const std::string own = temporaryDir_ + "/torvale";
             const bool made = platform_.files.CreateDirectory(own, 0700, &why);

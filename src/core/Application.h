@@ -88,8 +88,8 @@ class Application {
     // (macOS: the per-user one). A launch in Terminal.app leaves its script
     // and askpass socket in a folder "torvale" there, made at start-up, out
     // of ~/Documents, which Terminal needs the user's consent to read and
-    // iCloud may sync. Empty, or where the folder cannot be made: the data
-    // directory.
+    // iCloud may sync. Empty, where the client table has no such terminal,
+    // or where the folder cannot be made: the data directory.
     void SetTemporaryDirectory(std::string directory) { temporaryDir_ = std::move(directory); }
     // What the ssh at that path says of its release (`ssh -V`), asked once
     // in this run; empty where it cannot say.

@@ -204,9 +204,8 @@ TEST(Core, LaunchURLsArrivingDuringAnAlertWaitForThePassAndAreBounded) {
     const auto run = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
         return e.kind == RecordedEvent::Kind::Command;
     });
-    EXPECT_EQ(std::count_if(run, events.end(),
-                            [](const RecordedEvent& e) { return e.detail == "winscp还未实现"; }),
-              32);
+    const auto winscp = [](const RecordedEvent& e) { return e.detail == "winscp还未实现"; };
+    EXPECT_EQ(std::count_if(run, events.end(), winscp), 32);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>{"Launch URLs dropped: 32 already wait for the current one"});
 }

@@ -62,24 +62,20 @@ std::string LineOf(const Command& command, bool masked) {
         std::string written;
         ForEachRun(word, [&](std::size_t begin, std::size_t end) {
             const std::string run = RunText(word, begin, end);
-            const auto secret = [&](std::size_t i) {
-                return masked && word[i].secret && !word[i].text.empty();
-            };
+            // Masked, each secret piece stands as the mask, and a run of
+            // values that holds one is quoted as the mask needs, whatever
+            // the secret holds, so the quotes tell nothing.
+            std::string shown;
             bool holdsSecret = false;
-            for (std::size_t i = begin; i < end; ++i)
-                holdsSecret = holdsSecret || secret(i);
-            if (!holdsSecret) {
-                written += Written(word[begin], run);
-            } else if (end - begin == 1) {
-                written += kMask;
-            } else {
-                // A run of values quoted as one: shown quoted as the mask
-                // needs, whatever the secret holds, so the quotes tell nothing.
-                std::string shown;
-                for (std::size_t i = begin; i < end; ++i)
-                    shown += secret(i) ? std::string(kMask) : word[i].text;
-                written += ShellQuote(shown);
+            for (std::size_t i = begin; i < end; ++i) {
+                const bool secret = masked && word[i].secret && !word[i].text.empty();
+                shown += secret ? std::string(kMask) : word[i].text;
+                holdsSecret = holdsSecret || secret;
             }
+            if (!holdsSecret)
+                written += Written(word[begin], run);
+            else
+                written += end - begin == 1 ? shown : ShellQuote(shown);
         });
         // An option must never lose its argument to an empty value.
         if (written.empty()) written = "''";

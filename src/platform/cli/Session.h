@@ -3,7 +3,6 @@
 // The start-up that both command-line front ends, torvale and
 // torvale-desktop, make before their first pass, and the ports they run on.
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,12 +57,7 @@ class CommandLinePlatform {
     Application App(const ClientTable& clients) {
         Application app(Ports(), clients);
         app.SetProcess(session_.program, session_.processName);
-        // Only a terminal that runs a script (Terminal.app) leaves files
-        // there: elsewhere start-up makes no folder for it.
-        const auto& terminals = clients.terminal.programs;
-        if (std::any_of(terminals.begin(), terminals.end(),
-                        [](const ClientProgram& p) { return p.opensScript; }))
-            app.SetTemporaryDirectory(session_.temporaryDir);
+        app.SetTemporaryDirectory(session_.temporaryDir);
         return app;
     }
 
