@@ -129,6 +129,8 @@ void Application::RunPass(const Decoded& decoded) {
     // from the next launch URL on.
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
+    pass_.signature = CheckLinkSignature(pass_.request.url, config.signing, platform_.verifier,
+                                         platform_.usedLinks.GetList(kUsedLinks), now_());
 
     const Routing routing = Resolve(FindRoute(pass_.request.action), pass_.request, config);
     const std::string passName = processName_ + "-" + std::to_string(++passes_);
@@ -148,7 +150,7 @@ void Application::RunPass(const Decoded& decoded) {
                                    temporaryDir_.empty() ? ConfigDir : temporaryDir_,
                                    sshRelease};
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
-    pass_.record = Execute(pass_.plan, config, platform_);
+    pass_.record = Execute(pass_.plan, config, pass_.signature, platform_);
 
     // The history is shown to anyone at the screen. It holds no secret: its
     // host, detail and client are no place a secret stands.
@@ -162,23 +164,41 @@ const std::string& Application::SshRelease(const std::string& ssh) {
     return sshReleases_[ssh] = platform_.shell.VersionOf(ssh);
 }
 
+Configuration Application::ReadSystemConfiguration(std::string* ignored) {
+    ignored->clear();
+    if (systemConfiguration_.empty() || !platform_.files.Exists(systemConfiguration_)) return {};
+    *ignored = WhySystemFileIgnored(platform_.files, systemConfiguration_);
+    if (!ignored->empty()) return {};
+    return torvale::ReadConfiguration(platform_.files, platform_.ini, systemConfiguration_,
+                                      clients_, home_);
+}
+
 Configuration Application::ReadConfiguration() {
-    return torvale::ReadConfiguration(platform_.files, platform_.ini, ConfigurationPath(), clients_,
-                                      home_);
+    std::string ignored;
+    return Combined(ReadSystemConfiguration(&ignored),
+                    torvale::ReadConfiguration(platform_.files, platform_.ini, ConfigurationPath(),
+                                               clients_, home_));
 }
 
 Configuration Application::LoadConfiguration() {
-    Configuration config = ReadConfiguration();
-    const std::string path = ConfigurationPath();
-    if (config.unreadable) {
-        platform_.log.Write("Not read: " + path + ": " + config.error);
-        Alert(platform_, titles::kSorry, "配置文件有误：" + path);
-    } else if (config.errorLine != 0) {
-        const std::string where = path + ":" + std::to_string(config.errorLine);
-        platform_.log.Write("Not read: " + where + ": " + config.error);
-        Alert(platform_, titles::kSorry, "配置文件有误：" + where);
-    }
-    return config;
+    auto report = [this](const Configuration& config, const std::string& path) {
+        if (config.unreadable) {
+            platform_.log.Write("Not read: " + path + ": " + config.error);
+            Alert(platform_, titles::kSorry, "配置文件有误：" + path);
+        } else if (config.errorLine != 0) {
+            const std::string where = path + ":" + std::to_string(config.errorLine);
+            platform_.log.Write("Not read: " + where + ": " + config.error);
+            Alert(platform_, titles::kSorry, "配置文件有误：" + where);
+        }
+    };
+    std::string ignored;
+    const Configuration system = ReadSystemConfiguration(&ignored);
+    if (!ignored.empty()) platform_.log.Write("Not read: " + systemConfiguration_ + ": " + ignored);
+    report(system, systemConfiguration_);
+    Configuration user = torvale::ReadConfiguration(platform_.files, platform_.ini,
+                                                    ConfigurationPath(), clients_, home_);
+    report(user, ConfigurationPath());
+    return Combined(system, std::move(user));
 }
 
 MachineFacts Application::Facts() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -26,6 +28,7 @@ struct PassRecord {
     // Where and why the launch URL could not be decoded.
     std::optional<DecodeFailure> decodeFailure;
     Request request;
+    LinkSignature signature;
     Plan plan;
     LaunchRecord record;
 };
@@ -54,8 +57,11 @@ class Application {
     // Takes the whole launch URL text, absent when the event carried none.
     void handleURLEvent(const Field& urlText);
 
-    // configuration.ini as it stands now, with no alert.
+    // configuration.ini as it stands now, the administrator's over the
+    // user's, with no alert; and the administrator's alone, with why it is
+    // not read, where it is not.
     Configuration ReadConfiguration();
+    Configuration ReadSystemConfiguration(std::string* ignored);
     // The client a launch of `app` would start, with this configuration.
     ClientChoice Choose(const ClientApp& app, const Configuration& config);
     // The launcher and programs a request on `route` would have.
@@ -76,6 +82,12 @@ class Application {
     // The user data directory: $HOME/Documents/torvale.
     std::string ConfigDir;
     std::string ConfigurationPath() const { return ConfigDir + "/configuration.ini"; }
+    // An administrator's configuration.ini, which holds over the user's
+    // (/etc/torvale/configuration.ini); empty: none.
+    void SetSystemConfiguration(std::string path) { systemConfiguration_ = std::move(path); }
+    const std::string& SystemConfigurationPath() const { return systemConfiguration_; }
+    // What the time is, in seconds since 1970: when signed links expire.
+    void SetClock(std::function<std::int64_t()> now) { now_ = std::move(now); }
     // The program ssh runs as its askpass helper: this one, in its askpass
     // mode (empty: none, and the user types an entrusted password); and a
     // name of this process, which no other running one has (its id), which
@@ -122,6 +134,12 @@ class Application {
     std::string askpassHelper_;
     std::string processName_ = "0";
     std::string temporaryDir_;
+    std::string systemConfiguration_;
+    std::function<std::int64_t()> now_ = [] {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    };
     std::map<std::string, std::string> sshReleases_;
     LaunchHistory history_;
     const ClientTable& clients_;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Path.h"
+#include "base/Printable.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/config/Trust.h"
@@ -18,8 +19,9 @@ constexpr std::string_view kClientOutput = "以下是客户端自己的输出，
 
 class Execution {
   public:
-    Execution(const Plan& plan, const Configuration& config, Platform& platform)
-        : plan_(plan), config_(config), platform_(platform) {
+    Execution(const Plan& plan, const Configuration& config, const LinkSignature& signature,
+              Platform& platform)
+        : plan_(plan), config_(config), signature_(signature), platform_(platform) {
         record_.time = std::chrono::system_clock::now();
         record_.action = plan.action;
         record_.client = plan.client;
@@ -29,13 +31,18 @@ class Execution {
     LaunchRecord Run() {
         const bool debug = plan_.debugUrl.has_value();
         urlShown_ = !debug;
-        if (plan_.refusal) {
-            ShowUrl();
-            record_.outcome = plan_.refusal->outcome;
-            record_.detail = plan_.refusal->detail;
-            Alert(platform_, plan_.refusal->title, plan_.refusal->message);
-            return record_;
-        }
+        // Whatever else a link holds, a forged signature or none where one
+        // is required is all there is to say of it.
+        if (signature_.verdict == LinkSignature::Invalid)
+            return Refuse(Outcome::Refused, "signature: " + signature_.why, titles::kSorry,
+                          "此链接的网关签名无效：" + Printable(signature_.reason));
+        if (signature_.verdict == LinkSignature::None &&
+            config_.signing.Required() == Unsigned::Refuse)
+            return Refuse(Outcome::Refused, "signature: none, and one is required", titles::kSorry,
+                          "此链接没有网关签名，已拒绝");
+        if (plan_.refusal)
+            return Refuse(plan_.refusal->outcome, plan_.refusal->detail, plan_.refusal->title,
+                          plan_.refusal->message);
         // Whatever writes or runs connects somewhere: a plan that says not
         // where would skip the gateway decision, so it does nothing.
         if (!plan_.destination && (plan_.command || !plan_.files.empty())) {
@@ -73,6 +80,15 @@ class Execution {
     }
 
   private:
+    LaunchRecord Refuse(Outcome outcome, std::string detail, const std::string& title,
+                        const std::string& message) {
+        ShowUrl();
+        record_.outcome = outcome;
+        record_.detail = std::move(detail);
+        Alert(platform_, title, message);
+        return record_;
+    }
+
     // The debug alert of the URL, once. When the launch asks the trust
     // question it comes after a yes: a dialog whose text the link chooses,
     // shown first, could tell the user how to answer ("tick always trust").
@@ -84,11 +100,12 @@ class Execution {
     // decides for it, the user answers the trust question with connect.
     bool Permitted(const Destination& destination) {
         const std::string& host = destination.host;
-        const GatewayDecision gateway =
-            DecideGateway(config_, TrustedGateways(platform_.preferences), destination);
+        const GatewayDecision gateway = DecideGateway(
+            config_, TrustedGateways(platform_.preferences), destination, signature_.verdict);
         std::string& decided = record_.gateway;
         decided =
             (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
+        if (signature_.verdict == LinkSignature::Valid) decided += " by " + signature_.kid;
         if (gateway.verdict == GatewayDecision::Refused) {
             ShowUrl();
             record_.outcome = Outcome::Refused;
@@ -96,11 +113,13 @@ class Execution {
             Alert(platform_, titles::kSorry, "网关不在信任列表中：" + host);
             return false;
         }
-        if (gateway.verdict == GatewayDecision::Allowed) return true;
+        if (gateway.verdict == GatewayDecision::Allowed)
+            return signature_.verdict != LinkSignature::Valid || Claim();
 
         // Asked even when alerts are silenced: "don't show again" on some
         // alert must never hand a new host the user's drives unasked.
-        const Answer answer = platform_.alerts.Ask(TrustQuestion(destination, gateway.granted));
+        const Question question = TrustQuestion(destination, gateway.granted, gateway.unsignedLink);
+        const Answer answer = platform_.alerts.Ask(question);
         if (answer == Answer::Cancel) {
             decided += ": cancelled";
             record_.outcome = Outcome::Cancelled;
@@ -108,7 +127,7 @@ class Execution {
             return false;
         }
         decided += ": connect";
-        if (answer == Answer::ConnectAlways && !host.empty()) {
+        if (answer == Answer::ConnectAlways && !host.empty() && !question.always.empty()) {
             std::string why;
             if (TrustAlways(platform_.preferences, destination, &why)) {
                 decided += ", trusted from now on";
@@ -118,6 +137,27 @@ class Execution {
             }
         }
         return true;
+    }
+
+    // A signed link launches once: marked used before anything is written,
+    // in one step with the check, so that of two passes of one link (a
+    // double click, a replay) exactly one goes on.
+    bool Claim() {
+        bool usedBefore = false;
+        std::string why;
+        if (ClaimLink(platform_.usedLinks, signature_, &usedBefore, &why)) return true;
+        ShowUrl();
+        record_.outcome = Outcome::Refused;
+        if (usedBefore) {
+            record_.detail = "signature: used before";
+            Alert(platform_, titles::kSorry, "此链接的网关签名无效：已被使用过");
+        } else {
+            // Not marked, it could be replayed: it does not launch.
+            platform_.log.Write("Signed link not marked used: " + why);
+            record_.detail = "signature: not marked used: " + why;
+            Alert(platform_, titles::kSorry, "无法记下此链接已被使用，为防重放已拒绝");
+        }
+        return false;
     }
 
     bool Write(const FileToWrite& file) {
@@ -187,6 +227,7 @@ class Execution {
 
     const Plan& plan_;
     const Configuration& config_;
+    const LinkSignature& signature_;
     Platform& platform_;
     LaunchRecord record_;
     bool urlShown_ = true;
@@ -194,8 +235,9 @@ class Execution {
 
 }  // namespace
 
-LaunchRecord Execute(const Plan& plan, const Configuration& config, Platform& platform) {
-    return Execution(plan, config, platform).Run();
+LaunchRecord Execute(const Plan& plan, const Configuration& config, const LinkSignature& signature,
+                     Platform& platform) {
+    return Execution(plan, config, signature, platform).Run();
 }
 
 }  // namespace torvale

@@ -10,13 +10,13 @@
 
 namespace torvale {
 
-// In order: the debug alert of the URL; the refusal's alert, or the gateway
-// decision (every host refused while configuration.ini has an error, else
-// the allow-list alone where there is one, else the user's trusted hosts,
-// else the trust question built from the plan's destination); the files; the
-// debug alert of the line; the command. Nothing is written or run before the
-// decision, nor for a plan that names no destination. Answers the record of
-// it, secrets unmasked: the history masks its own copy.
-LaunchRecord Execute(const Plan& plan, const Configuration& config, Platform& platform);
+// In order: the debug alert of the URL; the refusal of a link whose
+// signature fails or that lacks one where one is required; the plan's
+// refusal, or the gateway decision (DecideGateway; a signed link is marked
+// used once it is allowed); the files; the debug alert of the line; the
+// command. Nothing is written or run before the decision, nor for a plan
+// that names no destination. Answers the record of it.
+LaunchRecord Execute(const Plan& plan, const Configuration& config, const LinkSignature& signature,
+                     Platform& platform);
 
 }  // namespace torvale

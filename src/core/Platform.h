@@ -7,6 +7,7 @@
 #include "core/ports/Log.h"
 #include "core/ports/Preferences.h"
 #include "core/ports/Shell.h"
+#include "core/ports/SignatureVerifier.h"
 
 namespace torvale {
 
@@ -19,6 +20,10 @@ struct Platform {
     Log& log;
     IniParser& ini;
     BackgroundTasks& background;
+    SignatureVerifier& verifier;
+    // The signed links used already, kept apart from the preferences: in
+    // the state directory, not among the settings.
+    Preferences& usedLinks;
 };
 
 }  // namespace torvale

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "base/Base64.h"
 #include "base/Text.h"
 #include "core/address/Address.h"
+#include "core/signing/Es256.h"
 
 namespace torvale {
 namespace {
@@ -16,18 +18,66 @@ constexpr std::size_t kConfigurationLimit = 1 << 20;
 // "[Gateways]", "[gateway]", full-width brackets, a BOM or UTF-16 (as some
 // editors save) before it. Whatever mentions a gateway or an allow line closes
 // the list, since a broken allow-list must not let everything through.
-bool MayHoldAllowList(std::string_view text) {
+bool Mentions(std::string_view text, std::initializer_list<std::string_view> words) {
     std::string folded;
     for (const char c : text) {
         if (c != '\0') folded += AsciiLower(c);
     }
-    return folded.find("gateway") != std::string::npos || folded.find("allow") != std::string::npos;
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::string_view word) { return folded.find(word) != folded.npos; });
+}
+
+bool IsKeyName(std::string_view name) {
+    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
+        return IsAsciiAlnum(c) || c == '-' || c == '_';
+    });
+}
+
+// A [signing] line, into `signing`; why not, when it cannot be read.
+std::string ReadSigning(const IniEntry& entry, std::string_view path, SigningPolicy& signing) {
+    const std::string from = std::string(path) + ":" + std::to_string(entry.line);
+    if (entry.key.starts_with("key.")) {
+        const std::string_view name = entry.key.substr(4);
+        if (!IsKeyName(name))
+            return "a key's name is letters, digits, '-' and '_', at most 64 of them";
+        const auto der =
+            entry.value.starts_with("es256:") ? DecodeBase64(entry.value.substr(6)) : std::nullopt;
+        if (!der || !IsP256PublicKey(*der))
+            return std::string(entry.key) +
+                   " is not \"es256:\" and a P-256 public key in base64 (what `openssl pkey "
+                   "-pubout -outform DER | base64 -w0` prints)";
+        for (const SigningKey& key : signing.keys)
+            if (key.name == name) return std::string(entry.key) + " is given twice";
+        signing.keys.push_back({std::string(name), *der, from});
+        return {};
+    }
+    if (entry.key == "require") {
+        for (const Unsigned require : {Unsigned::Launch, Unsigned::Ask, Unsigned::Refuse}) {
+            if (entry.value != RequireName(require)) continue;
+            signing.require = require;
+            signing.requireFrom = from;
+            return {};
+        }
+        return "require is \"no\", \"ask\" or \"yes\"";
+    }
+    if (entry.key == "max_age") {
+        const std::string_view value = entry.value;
+        if (value.empty() || value.size() > 9 ||
+            !std::all_of(value.begin(), value.end(), IsDigit) ||
+            value.find_first_not_of('0') == value.npos)
+            return "max_age is a number of seconds, at least 1";
+        signing.maxAge = std::stoll(std::string(value));
+        signing.maxAgeFrom = from;
+        return {};
+    }
+    return "[signing] has no key '" + std::string(entry.key) +
+           "'; known: 'key.NAME', 'require', 'max_age'";
 }
 
 }  // namespace
 
 Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
-                                 const std::string& home) {
+                                 const std::string& home, std::string_view path) {
     Configuration config;
     auto isClient = [&](std::string_view name) {
         const auto all = table.All();
@@ -55,10 +105,11 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
     clientNames.push_back("SSH");
     // A client's path, "~/" for the home folder.
     auto keepPath = [&](std::string_view name, std::string_view value, int line) -> std::string {
-        std::string path(value);
-        if (path.starts_with("~/")) path = home + path.substr(1);
-        if (!path.starts_with("/")) return "the path of " + std::string(name) + " is not absolute";
-        config.clients[std::string(name)] = {std::move(path), line};
+        std::string client(value);
+        if (client.starts_with("~/")) client = home + client.substr(1);
+        if (!client.starts_with("/"))
+            return "the path of " + std::string(name) + " is not absolute";
+        config.clients[std::string(name)] = {std::move(client), line};
         return {};
     };
     auto onEntry = [&](const IniEntry& entry) -> std::string {
@@ -81,8 +132,10 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
             }
             return {};
         }
+        if (entry.section == "signing") return ReadSigning(entry, path, config.signing);
         if (entry.section != "gateways")
-            return unknown("no section is named", entry.section, {"clients", "gateways"}, "[", "]");
+            return unknown("no section is named", entry.section, {"clients", "gateways", "signing"},
+                           "[", "]");
         return unknown("[gateways] has no key", entry.key, {"allow"}, "'", "'");
     };
     if (!parser.Parse(text, onEntry, &config.errorLine, &config.error)) {
@@ -90,7 +143,11 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         // line: an allow-list in a file with an error cannot be trusted.
         config.clients.clear();
         config.preferOpenSSH = false;
-        config.gatewaysInError = MayHoldAllowList(text);
+        config.gatewaysInError = Mentions(text, {"gateway", "allow"});
+        // Nor can its keys: without them every signed link fails, and where
+        // the file may have required signatures, every unsigned one too.
+        config.signing = {};
+        if (Mentions(text, {"signing", "require"})) config.signing.require = Unsigned::Refuse;
     }
     return config;
 }
@@ -99,9 +156,62 @@ Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std:
                                 const ClientTable& table, const std::string& home) {
     Configuration config;
     const auto text = files.ReadFile(path, kConfigurationLimit, &config.error);
-    if (text) return ParseConfiguration(*text, parser, table, home);
+    if (text) return ParseConfiguration(*text, parser, table, home, path);
+    // Every host is refused then, signed or not.
     config.unreadable = config.gatewaysInError = true;
     return config;
+}
+
+std::string WhySystemFileIgnored(FileSystem& files, const std::string& path) {
+    const auto info = files.Inspect(path);
+    if (!info) return {};
+    if (info->directory) return "a directory";
+    if (!info->rootOwned || (info->mode & 022) != 0)
+        return std::string(info->rootOwned ? "" : "not owned by root, ") + "mode " +
+               Octal(info->mode) + ": only a file of root's that no one else may write counts";
+    return {};
+}
+
+Configuration Combined(const Configuration& system, Configuration user) {
+    for (const auto& [name, path] : system.clients)
+        user.clients.try_emplace(name, path);
+    user.preferOpenSSH = user.preferOpenSSH || system.preferOpenSSH;
+    if (!system.allow.empty()) {
+        if (!user.allow.empty()) {
+            std::erase_if(user.allow, [&](const std::string& host) {
+                return std::none_of(
+                    system.allow.begin(), system.allow.end(),
+                    [&](const std::string& entry) { return SameHost(entry, host); });
+            });
+            // Lists that share no host allow none.
+            user.gatewaysInError = user.gatewaysInError || user.allow.empty();
+        } else {
+            user.allow = system.allow;
+        }
+    }
+    user.gatewaysInError = user.gatewaysInError || system.gatewaysInError;
+
+    SigningPolicy& signing = user.signing;
+    const Unsigned userRequired = signing.Required();
+    std::vector<SigningKey> keys = system.signing.keys;
+    for (SigningKey& key : signing.keys) {
+        const bool taken = std::any_of(keys.begin(), keys.end(),
+                                       [&](const SigningKey& k) { return k.name == key.name; });
+        if (!taken) keys.push_back(std::move(key));
+    }
+    signing.keys = std::move(keys);
+    const Unsigned systemRequired = system.signing.Required();
+    if (systemRequired > userRequired) {
+        signing.require = systemRequired;
+        signing.requireFrom = system.signing.requireFrom;
+    } else if (!signing.require) {
+        signing.require = userRequired;
+    }
+    if (system.signing.maxAge && (!signing.maxAge || *system.signing.maxAge < *signing.maxAge)) {
+        signing.maxAge = system.signing.maxAge;
+        signing.maxAgeFrom = system.signing.maxAgeFrom;
+    }
+    return user;
 }
 
 }  // namespace torvale

@@ -8,6 +8,7 @@
 #include "core/clients/ClientTable.h"
 #include "core/ports/FileSystem.h"
 #include "core/ports/IniParser.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 
@@ -19,6 +20,13 @@ namespace torvale {
 //                                                ; open ssh in a terminal
 //   [gateways]
 //   allow = 10.0.0.1, gw.example.com             ; the only hosts launches may go to
+//   [signing]
+//   key.gw2026 = es256:MFkwEwYHKoZIzj0CAQYI...   ; a key the gateway signs links with
+//   require = ask                                ; unsigned links: no, ask or yes
+//   max_age = 600                                ; the longest a link may live, seconds
+//
+// An administrator's file (/etc/torvale/configuration.ini) holds over the
+// user's: see Combined.
 struct Configuration {
     struct ClientPath {
         std::string path;
@@ -36,6 +44,9 @@ struct Configuration {
     // host is allowed, since a broken allow-list must not let everything
     // through.
     bool gatewaysInError = false;
+    // Signed links; from a file with an error that may hold them (it
+    // mentions signing or require), no key and every unsigned link refused.
+    SigningPolicy signing;
     // The file exists but cannot be read at all.
     bool unreadable = false;
     // The first line that could not be read, or 0.
@@ -49,12 +60,26 @@ struct Configuration {
 // the first one is reported in `errorLine`, and then no client path is used
 // and, if the file may hold an allow-list, no host is allowed.
 Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
-                                 const std::string& home);
+                                 const std::string& home, std::string_view path = {});
 
 // Reads configuration.ini from `path`: a missing file is an empty one, and
 // one that cannot be read may hold an allow-list that we cannot see, so it
 // allows no host.
 Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
                                 const ClientTable& table, const std::string& home);
+
+// Why an administrator's file at `path` is not read: it must be a regular
+// file of root's that no one else may change, since the user's own
+// processes must not be able to weaken it. Empty when it is read, or when
+// nothing is there.
+std::string WhySystemFileIgnored(FileSystem& files, const std::string& path);
+
+// The administrator's file over the user's: a host must be allowed by every
+// allow-list there is, and either file in error closes it; the keys of
+// both count, the administrator's first; the stricter `require` and the
+// shorter `max_age` hold, and what the administrator's keys make of an
+// unsigned link the user cannot weaken. Client paths are the user's, then
+// the administrator's.
+Configuration Combined(const Configuration& system, Configuration user);
 
 }  // namespace torvale

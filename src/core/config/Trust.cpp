@@ -82,17 +82,19 @@ std::vector<std::string> TrustedGateways(Preferences& preferences) {
 }
 
 GatewayDecision DecideGateway(const Configuration& config, const std::vector<std::string>& trusted,
-                              const Destination& destination) {
+                              const Destination& destination, LinkSignature::Verdict signature) {
     if (config.gatewaysInError)
         return {GatewayDecision::Refused, "refused, configuration.ini has an error", {}};
     const std::string& host = destination.host;
-    if (!config.allow.empty()) {
-        const bool listed =
-            std::any_of(config.allow.begin(), config.allow.end(),
-                        [&](const std::string& entry) { return SameHost(entry, host); });
-        return listed ? GatewayDecision{GatewayDecision::Allowed, "allowed, listed", {}}
-                      : GatewayDecision{GatewayDecision::Refused, "refused, not listed", {}};
-    }
+    const bool listed =
+        std::any_of(config.allow.begin(), config.allow.end(),
+                    [&](const std::string& entry) { return SameHost(entry, host); });
+    if (!config.allow.empty() && !listed)
+        return {GatewayDecision::Refused, "refused, not listed", {}};
+    if (signature == LinkSignature::Valid) return {GatewayDecision::Allowed, "allowed, signed", {}};
+    if (config.signing.Required() == Unsigned::Ask)
+        return {GatewayDecision::Ask, "unsigned, asked", {}, true};
+    if (listed) return {GatewayDecision::Allowed, "allowed, listed", {}};
     const std::optional<Sharing> granted = TrustedWith(trusted, host);
     if (!granted) return {GatewayDecision::Ask, "not trusted, asked", granted};
     const Sharing more = Beyond(SharingOf(destination), *granted);
@@ -122,9 +124,12 @@ bool ForgetGateways(Preferences& preferences, std::string* err) {
     return preferences.Remove(kTrustedGateways, err);
 }
 
-Question TrustQuestion(const Destination& destination, const std::optional<Sharing>& granted) {
+Question TrustQuestion(const Destination& destination, const std::optional<Sharing>& granted,
+                       bool unsignedLink) {
     std::string message = "此链接要连接到一台您尚未信任的主机。\n";
-    if (granted) {
+    if (unsignedLink) {
+        message = "此链接没有网关签名。\n";
+    } else if (granted) {
         const Sharing more = Beyond(SharingOf(destination), *granted);
         message = std::string("此链接要连接到一台您已信任的主机，但这次还要共享") +
                   (more.clipboard ? "剪贴板" : "") + (more.clipboard && more.drives ? "和" : "") +
@@ -142,7 +147,7 @@ Question TrustQuestion(const Destination& destination, const std::optional<Shari
         message += "共享的驱动器：" + DrivesLine(*destination.shares) + "\n";
     }
     message += "只有在您信任这台主机时才连接。";
-    return {"确认连接", message, "连接", "取消", "始终信任此网关"};
+    return {"确认连接", message, "连接", "取消", unsignedLink ? "" : "始终信任此网关"};
 }
 
 }  // namespace torvale

@@ -42,18 +42,27 @@ struct GatewayDecision {
     // The most the user agreed to share with the host; nothing when the host
     // is not trusted.
     std::optional<Sharing> granted;
+    // Asked because the link is not signed, where keys say it should be.
+    bool unsignedLink = false;
 };
 
-// An administrator's allow-list decides alone, and a file in error refuses
-// every host. Without an allow-list a host the user trusted (`trusted`, as
+// A file in error refuses every host, and an administrator's allow-list
+// refuses every host it does not list. Then a link the gateway signed is
+// allowed; an unsigned one, where the signing policy says to ask, is asked
+// about whatever was trusted or listed before. Then a listed host is
+// allowed; without a list a host the user trusted (`trusted`, as
 // TrustedGateways keeps them) with what the launch shares is allowed, and
 // any other one is asked about.
 GatewayDecision DecideGateway(const Configuration& config, const std::vector<std::string>& trusted,
-                              const Destination& destination);
+                              const Destination& destination,
+                              LinkSignature::Verdict signature = LinkSignature::None);
 
 // The question, every value in it escaped as alerts escape them; for a host
 // trusted with less than the launch shares, it says what it would share anew.
+// Of an unsigned link it says so first, and offers no trust from now on:
+// the next unsigned link is asked about again.
 Question TrustQuestion(const Destination& destination,
-                       const std::optional<Sharing>& granted = std::nullopt);
+                       const std::optional<Sharing>& granted = std::nullopt,
+                       bool unsignedLink = false);
 
 }  // namespace torvale

@@ -13,6 +13,7 @@ struct PathInfo {
     bool directory;
     unsigned mode;  // the permission bits
     bool writable;  // by this process
+    bool rootOwned;
 };
 
 // The few file operations the application needs. None throws. An operation

@@ -27,6 +27,8 @@ std::optional<Session> StartSession(std::string_view program) {
     session.preferencesPath =
         FilePreferences::DefaultPath(std::getenv("XDG_CONFIG_HOME"), session.home);
     session.passLogPath = PassLogPath(std::getenv("XDG_STATE_HOME"), session.home);
+    session.usedLinksPath =
+        session.passLogPath.substr(0, session.passLogPath.rfind('/') + 1) + "used-links";
     session.program = ThisProgram();
     session.processName = std::to_string(::getpid());
     session.temporaryDir = PrivateTemporaryDirectory();

@@ -10,6 +10,7 @@
 #include "core/Application.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/StderrPorts.h"
+#include "platform/crypto/SystemVerifier.h"
 #include "platform/inih/InihParser.h"
 #include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -17,12 +18,16 @@
 
 namespace torvale {
 
+// An administrator's configuration.ini, which holds over the user's.
+inline constexpr const char* kSystemConfiguration = "/etc/torvale/configuration.ini";
+
 // What the environment says, checked.
 struct Session {
     std::string home;             // HOME: an absolute path to an existing directory
     std::string searchPath;       // PATH, where clients given by name are looked for
     std::string preferencesPath;  // ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
     std::string passLogPath;      // ${XDG_STATE_HOME:-$HOME/.local/state}/torvale/torvale.log
+    std::string usedLinksPath;    // the signed links used already, beside the pass log
     std::string program;          // this program's executable: ssh's askpass helper
     std::string processName;      // this process's id
     std::string temporaryDir;     // the user's own temporary directory, or empty
@@ -39,6 +44,7 @@ class CommandLinePlatform {
   public:
     CommandLinePlatform(const Session& session, AlertPanel& alerts, PosixShell::Mode mode)
         : preferences(files, session.preferencesPath),
+          usedLinks(files, session.usedLinksPath),
           shell(mode),
           log(session.passLogPath),
           background(session.program),
@@ -47,15 +53,20 @@ class CommandLinePlatform {
 
     PosixFileSystem files;
     FilePreferences preferences;
+    FilePreferences usedLinks;
     PosixShell shell;
     StderrLog log;
     InihParser ini;
     PosixBackgroundTasks background;
 
-    Platform Ports() { return {alerts_, preferences, files, shell, log, ini, background}; }
+    Platform Ports() {
+        return {alerts_,    preferences,      files,    shell, log, ini,
+                background, SystemVerifier(), usedLinks};
+    }
     // The application of a front end on these ports.
     Application App(const ClientTable& clients) {
         Application app(Ports(), clients);
+        app.SetSystemConfiguration(kSystemConfiguration);
         app.SetProcess(session_.program, session_.processName);
         app.SetTemporaryDirectory(session_.temporaryDir);
         return app;

@@ -237,7 +237,9 @@ struct Printer {
 }  // namespace
 
 void DryRun::Report(const std::string& url, std::size_t number, std::ostream& out) {
-    RecordingPlatform recording(&files_, &preferences_);
+    RecordingPlatform recording(&files_, &preferences_, &usedLinks_);
+    recording.verifier = &SystemVerifier();
+    recording.systemConfiguration = kSystemConfiguration;
     if (options_.assumeInstalled) recording.files.present = [](const std::string&) { return true; };
     recording.alerts.answer = options_.confirm;
     recording.askpassHelper = session_.program;

@@ -28,10 +28,15 @@ struct DryRunOptions {
 // decides exactly as the real run does.
 class DryRun {
   public:
-    // `files` and `preferences` are only read.
+    // `files`, `preferences` and `usedLinks` are only read: a dry run of a
+    // signed link leaves it unused.
     DryRun(const DryRunOptions& options, const Session& session, FileSystem& files,
-           Preferences& preferences)
-        : options_(options), session_(session), files_(files), preferences_(preferences) {}
+           Preferences& preferences, Preferences& usedLinks)
+        : options_(options),
+          session_(session),
+          files_(files),
+          preferences_(preferences),
+          usedLinks_(usedLinks) {}
 
     void Report(const std::string& url, std::size_t number, std::ostream& out);
 
@@ -40,6 +45,7 @@ class DryRun {
     Session session_;
     FileSystem& files_;
     Preferences& preferences_;
+    Preferences& usedLinks_;
 };
 
 }  // namespace torvale

@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     torvale::StderrAlertPanel alerts(options.confirm);
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
-        torvale::DryRun report(options, *session, ports.files, ports.preferences);
+        torvale::DryRun report(options, *session, ports.files, ports.preferences, ports.usedLinks);
         ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             report.Report(url, number, std::cout);
         });

@@ -69,7 +69,9 @@ GtkWidget* AddCheckButton(GtkWidget* dialog, const char* label) {
     GtkWidget* check = gtk_check_button_new_with_label(label);
     GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
     gtk_container_add(GTK_CONTAINER(area), check);
-    gtk_widget_show(check);
+    // A question without the box (that of an unsigned link) keeps it hidden,
+    // never ticked.
+    if (*label != '\0') gtk_widget_show(check);
     return check;
 }
 

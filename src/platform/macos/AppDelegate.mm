@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Application.h"
+#include "platform/crypto/SystemVerifier.h"
 #include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaPorts.h"
 #import "platform/macos/MainViewController.h"
@@ -37,8 +38,14 @@
     if ((self = [super init])) {
         const std::string program = torvale::ThisProgram();
         _background = std::make_unique<torvale::PosixBackgroundTasks>(program);
+        // The used signed links are kept in the user defaults too: only this
+        // one process of the user's passes them, one at a time.
         _core = std::make_unique<torvale::Application>(
-            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background});
+            torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background,
+                              torvale::SystemVerifier(), _preferences});
+        // Where an administrator deploys what the user cannot weaken: the
+        // gateway's signing keys and the allow-list.
+        _core->SetSystemConfiguration("/Library/Application Support/Torvale/configuration.ini");
         _core->SetProcess(program, std::to_string(getpid()));
         _core->SetTemporaryDirectory(torvale::PrivateTemporaryDirectory());
     }

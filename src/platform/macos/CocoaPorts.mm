@@ -25,7 +25,8 @@ bool TVAlertPanel::Run(const std::string& title, const std::string& message) {
     // seconds to lay out, or text that reads as other text.
     alert.messageText = ToNSString(ForDialog(title));
     alert.informativeText = ToNSString(ForDialog(message));
-    alert.showsSuppressionButton = YES;
+    // No box for a question that offers no trust from now on (an unsigned link).
+    alert.showsSuppressionButton = !question.always.empty();
     [alert runModal];
     return alert.suppressionButton.state == NSControlStateValueOn;
 }

@@ -167,7 +167,7 @@ std::optional<PathInfo> PosixFileSystem::Inspect(const std::string& path) {
     struct stat info;
     if (!IsUsable(path) || ::stat(path.c_str(), &info) != 0) return std::nullopt;
     return PathInfo{S_ISDIR(info.st_mode), static_cast<unsigned>(info.st_mode) & 07777u,
-                    ::access(path.c_str(), W_OK) == 0};
+                    ::access(path.c_str(), W_OK) == 0, info.st_uid == 0};
 }
 
 std::optional<std::vector<std::string>> PosixFileSystem::List(const std::string& directory,

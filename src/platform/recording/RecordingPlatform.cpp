@@ -166,9 +166,9 @@ bool RecordingFileSystem::CreateEmptyFile(const std::string& path, unsigned mode
 }
 
 std::optional<PathInfo> RecordingFileSystem::Inspect(const std::string& path) {
-    if (directories_.count(path) != 0) return PathInfo{true, 0700, true};
+    if (directories_.count(path) != 0) return PathInfo{true, 0700, true, false};
     if (const auto it = written_.find(path); it != written_.end())
-        return PathInfo{false, it->second.mode, true};
+        return PathInfo{false, it->second.mode, !it->second.rootOwned, it->second.rootOwned};
     return lookThrough_ != nullptr ? lookThrough_->Inspect(path) : std::nullopt;
 }
 
@@ -186,8 +186,9 @@ std::optional<std::vector<std::string>> RecordingFileSystem::List(const std::str
     return std::vector<std::string>(names.begin(), names.end());
 }
 
-void RecordingFileSystem::Seed(const std::string& path, std::string contents) {
-    written_[path] = {std::move(contents), 0644};
+void RecordingFileSystem::Seed(const std::string& path, std::string contents, unsigned mode,
+                               bool rootOwned) {
+    written_[path] = {std::move(contents), mode, rootOwned};
 }
 
 Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
@@ -195,6 +196,8 @@ Application& RecordingPlatform::Start(const ClientTable& clients, const std::str
     app_.emplace(Ports(), clients);
     app_->SetProcess(askpassHelper);
     app_->SetTemporaryDirectory(temporaryDir);
+    app_->SetSystemConfiguration(systemConfiguration);
+    if (now) app_->SetClock(now);
     app_->applicationWillFinishLaunching(home, searchPath);
     return *app_;
 }

@@ -143,6 +143,7 @@ class RecordingFileSystem final : public FileSystem {
     struct File {
         std::string contents;
         unsigned mode;
+        bool rootOwned = false;
     };
 
     RecordingFileSystem(Recorder& recorder, FileSystem* lookThrough)
@@ -174,7 +175,8 @@ class RecordingFileSystem final : public FileSystem {
     // something unreadable: "Permission denied".
     std::set<std::string> failing;
     // A file that stands there before any pass, with no event recorded.
-    void Seed(const std::string& path, std::string contents);
+    void Seed(const std::string& path, std::string contents, unsigned mode = 0644,
+              bool rootOwned = false);
 
   private:
     Recorder& recorder_;
@@ -183,14 +185,26 @@ class RecordingFileSystem final : public FileSystem {
     std::set<std::string> directories_;  // made by CreateDirectory, parents included
 };
 
+// Verifies nothing: every signature fails, and nothing has a fingerprint.
+class NoSignatureVerifier final : public SignatureVerifier {
+  public:
+    bool VerifyEs256(std::string_view, std::string_view, std::string_view,
+                     std::string* err) override {
+        *err = "no verifier is given";
+        return false;
+    }
+    std::string Sha256(std::string_view) override { return {}; }
+};
+
 // The recorder and every port, and the application standing on them.
 class RecordingPlatform {
   public:
     // Reads look through to a real file system and real preferences where
     // given; nothing is ever written to either.
     explicit RecordingPlatform(FileSystem* realFiles = nullptr,
-                               Preferences* realPreferences = nullptr)
-        : preferences(realPreferences), files(recorder, realFiles) {}
+                               Preferences* realPreferences = nullptr,
+                               Preferences* realUsedLinks = nullptr)
+        : preferences(realPreferences), files(recorder, realFiles), usedLinks(realUsedLinks) {}
     RecordingPlatform(const RecordingPlatform&) = delete;
     RecordingPlatform& operator=(const RecordingPlatform&) = delete;
 
@@ -202,12 +216,21 @@ class RecordingPlatform {
     RecordingLog log{recorder};
     InihParser ini;
     RecordingBackgroundTasks background{recorder};
+    NoSignatureVerifier noVerifier;
+    SignatureVerifier* verifier = &noVerifier;  // where a test or the dry run gives a real one
+    RecordingPreferences usedLinks;
     // The askpass helper the application names to ssh.
     std::string askpassHelper;
     // The user's own temporary directory the application is given; empty: none.
     std::string temporaryDir;
+    // The administrator's configuration.ini the application is given; empty: none.
+    std::string systemConfiguration;
+    // The time the application is given; unset: the system's.
+    std::function<std::int64_t()> now;
 
-    Platform Ports() { return {alerts, preferences, files, shell, log, ini, background}; }
+    Platform Ports() {
+        return {alerts, preferences, files, shell, log, ini, background, *verifier, usedLinks};
+    }
 
     // The application on these ports, started up in `home`; start-up's
     // events stay in the recorder. Replaces any application started before.

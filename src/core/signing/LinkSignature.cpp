@@ -1,0 +1,149 @@
+#include "core/signing/LinkSignature.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "base/Base64.h"
+#include "base/Text.h"
+#include "core/signing/Es256.h"
+
+namespace torvale {
+namespace {
+
+constexpr std::string_view kSignedHead = "torvale-link-v1\n";
+// How far the gateway's clock may run ahead of this one's.
+constexpr std::int64_t kClockDifference = 60;
+
+bool IsTokenChar(char c) {
+    return IsAsciiAlnum(c) || c == '-' || c == '_';
+}
+
+bool IsToken(std::string_view text, std::size_t least, std::size_t most) {
+    return text.size() >= least && text.size() <= most &&
+           std::all_of(text.begin(), text.end(), IsTokenChar);
+}
+
+std::size_t Count(std::string_view text, std::string_view what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != text.npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+LinkSignature Refused(LinkSignature link, std::string reason, std::string why) {
+    link.verdict = LinkSignature::Invalid;
+    link.reason = std::move(reason);
+    link.why = std::move(why);
+    return link;
+}
+
+// The entries of the used links that have not expired at `now`.
+std::vector<std::string> Unexpired(std::vector<std::string> used, std::int64_t now) {
+    std::erase_if(used, [now](const std::string& entry) {
+        const std::size_t blank = entry.find(' ');
+        std::int64_t exp = 0;
+        const char* end = entry.data() + entry.size();
+        return blank == entry.npos ||
+               std::from_chars(entry.data() + blank + 1, end, exp).ptr != end || exp < now;
+    });
+    return used;
+}
+
+bool Holds(const std::vector<std::string>& used, std::string_view nonce) {
+    return std::any_of(used.begin(), used.end(), [&](std::string_view entry) {
+        return entry.substr(0, entry.find(' ')) == nonce;
+    });
+}
+
+}  // namespace
+
+std::string_view RequireName(Unsigned require) {
+    switch (require) {
+        case Unsigned::Launch:
+            return "no";
+        case Unsigned::Ask:
+            return "ask";
+        case Unsigned::Refuse:
+            return "yes";
+    }
+    return "yes";
+}
+
+LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& policy,
+                                 SignatureVerifier& verifier,
+                                 const std::vector<std::string>& usedLinks, std::int64_t now) {
+    LinkSignature link;
+    link.checkedAt = now;
+    if (!fieldText) return link;
+    const std::string& text = *fieldText;
+    constexpr std::string_view kFields[] = {"&kid=", "&exp=", "&nonce=", "&sig="};
+    if (std::none_of(std::begin(kFields), std::end(kFields),
+                     [&](std::string_view key) { return text.find(key) != text.npos; }))
+        return link;
+
+    // Every launch parameter is read from the signed part: nothing but the
+    // signature may follow it.
+    for (const std::string_view key : kFields) {
+        if (Count(text, key) != 1)
+            return Refused(link, "格式有误",
+                           "malformed: " + std::string(key.substr(1, key.size() - 2)) +
+                               " is not given exactly once");
+    }
+    const std::size_t sigAt = text.find("&sig=");
+    const std::size_t sigEnd = std::min(text.find('&', sigAt + 1), text.size());
+    if (text.substr(sigEnd) != "&" && sigEnd != text.size())
+        return Refused(link, "格式有误", "malformed: the signature is not the last field");
+    link.kid = Str(GetFromUrl(fieldText, "kid"));
+    link.nonce = Str(GetFromUrl(fieldText, "nonce"));
+    const std::string exp = Str(GetFromUrl(fieldText, "exp"));
+    const auto signature = DecodeBase64Url(text.substr(sigAt + 5, sigEnd - sigAt - 5));
+    std::string der;
+    const bool expRead =
+        !exp.empty() && exp.size() <= 18 && std::all_of(exp.begin(), exp.end(), IsDigit) &&
+        std::from_chars(exp.data(), exp.data() + exp.size(), link.exp).ec == std::errc();
+    if (!IsToken(link.kid, 1, 64) || !IsToken(link.nonce, 16, 64) || !expRead || !signature ||
+        !SignatureToDer(*signature, &der)) {
+        // None of them is told back: any could be anything.
+        link.kid.clear();
+        link.nonce.clear();
+        link.exp = 0;
+        return Refused(link, "格式有误", "malformed: kid, exp, nonce or sig");
+    }
+
+    const auto key = std::find_if(policy.keys.begin(), policy.keys.end(),
+                                  [&](const SigningKey& k) { return k.name == link.kid; });
+    if (key == policy.keys.end())
+        return Refused(link, "未知的密钥 " + link.kid, "no key is named " + link.kid);
+    const std::string message = std::string(kSignedHead) + text.substr(0, sigAt + 1);
+    std::string why;
+    if (!verifier.VerifyEs256(key->der, message, der, &why))
+        return Refused(link, "签名不符", "the signature does not match: " + why);
+    if (now > link.exp)
+        return Refused(link, "已过期", "expired " + std::to_string(now - link.exp) + " s ago");
+    if (link.exp - now > policy.MaxAge() + kClockDifference)
+        return Refused(link, "有效期过长",
+                       "valid for " + std::to_string(link.exp - now) + " s, beyond max_age " +
+                           std::to_string(policy.MaxAge()));
+    if (Holds(Unexpired(usedLinks, now), link.nonce))
+        return Refused(link, "已被使用过", "used before");
+    link.verdict = LinkSignature::Valid;
+    return link;
+}
+
+bool ClaimLink(Preferences& used, const LinkSignature& link, bool* usedBefore, std::string* err) {
+    *usedBefore = false;
+    auto change = [&](std::vector<std::string> entries) {
+        entries = Unexpired(std::move(entries), link.checkedAt);
+        if (Holds(entries, link.nonce)) {
+            *usedBefore = true;
+        } else {
+            entries.push_back(link.nonce + " " + std::to_string(link.exp));
+        }
+        return entries;
+    };
+    if (!used.UpdateList(kUsedLinks, change, err)) return false;
+    if (*usedBefore && err != nullptr) *err = "used before";
+    return !*usedBefore;
+}
+
+}  // namespace torvale

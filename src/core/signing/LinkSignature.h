@@ -1,0 +1,80 @@
+#pragma once
+
+// Links the gateway signed. The gateway appends "kid=KEY&exp=TIME&nonce=N&
+// sig=SIGNATURE&" to a launch link; the signature (ES256, r‖s in base64url)
+// is of "torvale-link-v1", a line feed and the decoded field text up to and
+// including the "&" before "sig=". A link it verifies is the gateway's own
+// and connects without the trust question; a link that claims a signature
+// and fails it never launches.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ports/Preferences.h"
+#include "core/ports/SignatureVerifier.h"
+#include "core/request/Request.h"
+
+namespace torvale {
+
+// A key links may be signed with: its name (the links' "kid"), the DER
+// public key, and where it was configured ("PATH:LINE").
+struct SigningKey {
+    std::string name;
+    std::string der;
+    std::string from;
+};
+
+// What becomes of a link without a signature, strictest last.
+enum class Unsigned { Launch, Ask, Refuse };
+
+// configuration.ini's [signing] section: "key.NAME = es256:BASE64",
+// "require = no|ask|yes", "max_age = SECONDS".
+struct SigningPolicy {
+    std::vector<SigningKey> keys;
+    std::optional<Unsigned> require;  // as a file says it
+    std::string requireFrom;
+    std::optional<std::int64_t> maxAge;
+    std::string maxAgeFrom;
+
+    // Once a key is known, an unsigned link is always asked about.
+    Unsigned Required() const {
+        return require ? *require : keys.empty() ? Unsigned::Launch : Unsigned::Ask;
+    }
+    std::int64_t MaxAge() const { return maxAge.value_or(600); }
+};
+
+// "no", "ask" or "yes", as the file writes them.
+std::string_view RequireName(Unsigned require);
+
+// What a link's signature fields say, checked.
+struct LinkSignature {
+    enum Verdict { None, Valid, Invalid };
+    Verdict verdict = None;
+    std::string kid;
+    std::int64_t exp = 0;
+    std::string nonce;
+    std::int64_t checkedAt = 0;  // seconds since 1970
+    // Invalid: why, for the alert ("已过期") and for the log ("expired").
+    std::string reason;
+    std::string why;
+};
+
+// Where the used links are kept, as "NONCE EXP" entries.
+inline const std::string kUsedLinks = "UsedLinks";
+
+// Checks the link's signature fields at `now` against the keys, the
+// policy's longest life and the links already used; changes nothing.
+LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& policy,
+                                 SignatureVerifier& verifier,
+                                 const std::vector<std::string>& usedLinks, std::int64_t now);
+
+// Marks a valid link used until it expires, in one step with the check that
+// it was not used before, so that of two passes of one link one launches;
+// entries that have expired go. False, saying why, when it was used before
+// (`usedBefore`) or cannot be marked.
+bool ClaimLink(Preferences& used, const LinkSignature& link, bool* usedBefore, std::string* err);
+
+}  // namespace torvale
