@@ -14,7 +14,12 @@
 //   trusted HOST                a host the user trusted before
 //   unserved WHY                every background task fails (handovers, removals), for that reason
 //   ssh RELEASE                 what every program says of its version (`ssh -V`)
-//   url FIELDS                  a pass on "torvale://" FIELDS
+//   system LINE                 a line of the administrator's configuration.ini
+//   systemmode MODE             its mode, in octal (default 0644; it is root's)
+//   sign FIELDS                 what the next url's $SIG signs instead of its own fields
+//   url FIELDS                  a pass on "torvale://" FIELDS, at 1800000000 s; $SIG and
+//                               $SIG2 sign it with $KEY and $KEY2, which config and
+//                               system lines name
 //
 // and what the passes did, every kind compared whole: a kind the case lists
 // no line of must not have happened, unless the case says "ignore KIND...".
@@ -38,7 +43,10 @@
 #include <map>
 #include <set>
 
+#include "base/Base64.h"
 #include "base/Text.h"
+#include "core/request/UrlDecoding.h"
+#include "core/signing/Es256.h"
 #include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
@@ -48,11 +56,59 @@ namespace {
 
 constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
+constexpr const char* kSystemFile = "/etc/torvale/configuration.ini";
+const std::pair<std::string, std::string> kKeys[] = {
+    {"$KEY2", "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEKcFWalF0dUglqFRnZXcppPdI7AqYN49Jc5h2zLJ6/CTrpdta"
+              "7S/XdbZbrhyVDx97BXimdhYTvmR++b2Erh4xeg=="},
+    {"$KEY", "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
+             "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJw=="}};
+
+// A stand-in for ES256 here, where the cases are about what a pass does with
+// a verdict (the real verifier meets published vectors in its own test): the
+// "signature" of a message by a key is 86 base64url characters drawn from
+// both, whose last one carries no stray bits.
+std::string StandInSignature(std::string_view key, std::string_view message) {
+    constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    std::size_t state = std::hash<std::string_view>{}(key) ^ std::hash<std::string_view>{}(message);
+    std::string text;
+    for (int i = 0; i < 85; ++i, state = state * 6364136223846793005u + 1442695040888963407u)
+        text += kAlphabet[(state >> 33) % 64];
+    return text + "Q";
+}
+
+class StandInVerifier final : public SignatureVerifier {
+  public:
+    bool VerifyEs256(std::string_view key, std::string_view message, std::string_view signature,
+                     std::string* err) override {
+        std::string expected;
+        SignatureToDer(*DecodeBase64Url(StandInSignature(key, message)), &expected);
+        *err = "stand-in signature differs";
+        return signature == expected;
+    }
+    std::string Sha256(std::string_view) override { return {}; }
+};
+
+// The fields with each $KEY named in full, or with $SIG and $SIG2 signing
+// `signed` (the fields themselves, unless a case signs others).
+std::string Substituted(std::string text, std::string_view sign = {}) {
+    for (const auto& [name, base64] : kKeys) {
+        for (std::size_t at; (at = text.find(name)) != text.npos;)
+            text.replace(at, name.size(), "es256:" + base64);
+        const std::string signature = "$SIG" + name.substr(4);
+        const std::string fields = std::get<std::string>(DecodeLaunchUrl(
+            "torvale://" + std::string(sign.empty() ? std::string_view(text) : sign)));
+        const std::string message = "torvale-link-v1\n" + fields.substr(0, fields.find("&sig=") + 1);
+        for (std::size_t at; (at = text.find(signature)) != text.npos;)
+            text.replace(at, signature.size(), StandInSignature(*DecodeBase64(base64), message));
+    }
+    return text;
+}
 
 // What sets a case up, and what it compares: the kinds "ignore" may name.
-const std::set<std::string> kSetUp = {"table", "installed", "config",   "fail",
-                                      "tick",  "answer",    "trusted",  "url",
-                                      "ssh",   "unkept",    "unserved", "ignore"};
+const std::set<std::string> kSetUp = {"table",  "installed", "config", "fail",       "tick",
+                                      "answer", "trusted",   "url",    "ssh",        "unkept",
+                                      "system", "sign",      "ignore", "systemmode", "unserved"};
 const std::set<std::string> kCompared = {"alert",   "question", "run",    "askpass", "log",
                                          "wrote",   "removes",  "action", "client",  "reason",
                                          "gateway", "outcome",  "detail"};
@@ -111,7 +167,18 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         configuration += line + "\n";
     const std::string configDir = std::string(kHome) + "/Documents/torvale";
     if (!configuration.empty())
-        platform.files.Seed(configDir + "/configuration.ini", configuration);
+        platform.files.Seed(configDir + "/configuration.ini", Substituted(configuration));
+    std::string system;
+    for (const std::string& line : all("system"))
+        system += line + "\n";
+    const auto mode = all("systemmode");
+    if (!system.empty())
+        platform.files.Seed(kSystemFile, Substituted(system),
+                            mode.empty() ? 0644u : unsigned(std::stoul(mode[0], nullptr, 8)), true);
+    platform.systemConfiguration = kSystemFile;
+    platform.now = [] { return std::int64_t{1800000000}; };
+    StandInVerifier verifier;
+    platform.verifier = &verifier;
 
     const auto answer = all("answer");
     const std::map<std::string, Answer> answers = {
@@ -137,9 +204,12 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         return std::find(ticks.begin(), ticks.end(), title) != ticks.end();
     };
     bool passed = false;
+    std::string sign;
     for (const auto& [directive, argument] : steps) {
         if (directive == "installed" && passed) installed.push_back(argument);
-        if (directive == "url") app.handleURLEvent("torvale://" + argument);
+        if (directive == "sign") sign = argument;
+        if (directive == "url")
+            app.handleURLEvent("torvale://" + Substituted(argument, std::exchange(sign, {})));
         passed = passed || directive == "url";
     }
 

@@ -1,0 +1,53 @@
+// The verifier of signed links, the system's own, against published vectors.
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "base/Text.h"
+#include "core/signing/Es256.h"
+#include "platform/crypto/SystemVerifier.h"
+
+namespace torvale::test {
+namespace {
+
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(HexValue(hex[i]) * 16 + HexValue(hex[i + 1]));
+    return bytes;
+}
+
+// Project Wycheproof's ES256 vectors, each through the core's r‖s
+// conversion and the verifier: every valid signature verifies, and no
+// invalid one (r or s zero or beyond the order, wrong lengths, altered
+// bits, the point at infinity...) does.
+TEST(Signing, WycheproofVectorsVerifyExactlyAsPublished) {
+    std::ifstream file(SOURCE_DIR "/third_party/wycheproof/ecdsa_secp256r1_sha256_p1363_test.json");
+    const nlohmann::json vectors = nlohmann::json::parse(file);
+    std::map<std::string, int> counted;
+    for (const auto& group : vectors.at("testGroups")) {
+        const std::string key = FromHex(group.at("publicKeyDer"));
+        ASSERT_TRUE(IsP256PublicKey(key));
+        for (const auto& vector : group.at("tests")) {
+            std::string der, why;
+            const bool verified =
+                SignatureToDer(FromHex(vector.at("sig")), &der) &&
+                SystemVerifier().VerifyEs256(key, FromHex(vector.at("msg")), der, &why);
+            const std::string result = vector.at("result");
+            EXPECT_EQ(verified, result == "valid") << "tcId " << vector.at("tcId") << ": " << why;
+            ++counted[result];
+        }
+    }
+    EXPECT_EQ(counted, (std::map<std::string, int>{{"invalid", 89}, {"valid", 173}}));
+}
+
+// A key's fingerprint is the SHA-256 of its DER form (FIPS 180-2's "abc").
+TEST(Signing, FingerprintsAreSha256) {
+    EXPECT_EQ(FingerprintText(SystemVerifier().Sha256("abc")),
+              "sha256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+}  // namespace
+}  // namespace torvale::test
