@@ -1,0 +1,52 @@
+#!/bin/sh
+# Every signing example of docs/signed-links.md, run as a portal developer
+# would, against the real torvale: its link launches without a question and
+# only once; two passes of one link at the same moment launch it once; an
+# unsigned link is refused where signatures are required.
+#   signed_links.sh TORVALE RECORD_ARGV
+set -u
+torvale=$(realpath "$1") record=$(realpath "$2") failed=0
+docs=$(cd "$(dirname "$0")/../../docs" && pwd)/signed-links.md
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+mkdir -p "$dir/home/Documents" "$dir/bin" "$dir/go" "$dir/SecureCRT.app"
+mkdir -m 700 "$dir/home/Documents/torvale"
+ln -s "$record" "$dir/bin/open"
+export HOME="$dir/home" XDG_CONFIG_HOME="$dir/config" XDG_STATE_HOME="$dir/state"
+export PATH="$dir/bin:$PATH" RECORD_ARGV_LOG="$dir/argv" GOCACHE="$dir/go" GOPATH="$dir/go"
+openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$dir/key.pem" 2>/dev/null
+public=$(openssl pkey -in "$dir/key.pem" -pubout -outform DER | base64 -w0)
+printf '[clients]\nSecureCRT = %s\n[signing]\nkey.portal = es256:%s\nrequire = yes\n' \
+    "$dir/SecureCRT.app" "$public" \
+    >"$HOME/Documents/torvale/configuration.ini"
+fields='&action=StartSecureCRT&username=alice&proxy_addr=gw.example.com&sshport=2222&'
+
+fail() { echo "$*"; failed=1; }
+launches() { [ -f "$dir/argv" ] && tr '\0' '\n' <"$dir/argv" | grep -c "^$dir/SecureCRT.app\$"; }
+# The block of LANGUAGE in the document, as a program.
+example() { awk -v fence="\`\`\`$1" '$0 == "```" { on = 0 } on { print } $0 == fence { on = 1 }' "$docs"; }
+
+example python >"$dir/sign.py" && example js >"$dir/sign.js" && example go >"$dir/sign.go"
+example bash >"$dir/sign.sh"
+before=0
+for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" "bash $dir/sign.sh"; do
+    link=$($signer "$dir/key.pem" portal "$fields") || { fail "$signer: failed"; continue; }
+    out=$("$torvale" --confirm=no "$link" 2>&1)
+    [ "$(launches)" = $((before + 1)) ] || fail "$signer: $link did not launch: $out"
+    before=$((before + 1))
+    out=$("$torvale" --confirm=no "$link" 2>&1)
+    [ "$(launches)" = $before ] && [ "$out" = '抱歉: 此链接的网关签名无效：已被使用过' ] ||
+        fail "$signer: the same link again: $out"
+done
+tr '\0' '\n' <"$dir/argv" | grep -q '^gw.example.com$' || fail "no launch went to gw.example.com"
+
+link=$(python3 "$dir/sign.py" "$dir/key.pem" portal "$fields")
+"$torvale" "$link" 2>/dev/null & first=$!
+"$torvale" "$link" 2>/dev/null & second=$!
+wait $first $second
+[ "$(launches)" = $((before + 1)) ] || fail "two passes of one link launched $(launches) - $before"
+
+out=$("$torvale" --confirm=yes "torvale://$fields" 2>&1)
+[ "$out" = '抱歉: 此链接没有网关签名，已拒绝' ] || fail "unsigned: $out"
+[ $failed = 0 ] && echo "every example signs links torvale launches once"
+exit $failed
