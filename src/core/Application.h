@@ -29,6 +29,7 @@ struct PassRecord {
     std::optional<DecodeFailure> decodeFailure;
     Request request;
     LinkSignature signature;
+    Unsigned unsignedLinks = Unsigned::Launch;  // what the signing policy does with none
     Plan plan;
     LaunchRecord record;
 };

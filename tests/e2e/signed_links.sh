@@ -24,13 +24,20 @@ fields='&action=StartSecureCRT&username=alice&proxy_addr=gw.example.com&sshport=
 fail() { echo "$*"; failed=1; }
 launches() { [ -f "$dir/argv" ] && tr '\0' '\n' <"$dir/argv" | grep -c "^$dir/SecureCRT.app\$"; }
 # The block of LANGUAGE in the document, as a program.
-example() { awk -v fence="\`\`\`$1" '$0 == "```" { on = 0 } on { print } $0 == fence { on = 1 }' "$docs"; }
+example() {
+    awk -v fence="\`\`\`$1" '$0 == "```" { on = 0 } on { print } $0 == fence { on = 1 }' "$docs"
+}
 
 example python >"$dir/sign.py" && example js >"$dir/sign.js" && example go >"$dir/sign.go"
 example bash >"$dir/sign.sh"
 before=0
-for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" "bash $dir/sign.sh"; do
+for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" \
+    "bash $dir/sign.sh"; do
     link=$($signer "$dir/key.pem" portal "$fields") || { fail "$signer: failed"; continue; }
+    # A dry run says what it finds and leaves the link unused.
+    "$torvale" -n "$link" |
+        grep -Eq '^signature valid; key portal; expires at .* \((2..|300) s from' ||
+        fail "$signer: the dry run of $link: $("$torvale" -n "$link" | grep ^signature)"
     out=$("$torvale" --confirm=no "$link" 2>&1)
     [ "$(launches)" = $((before + 1)) ] || fail "$signer: $link did not launch: $out"
     before=$((before + 1))

@@ -45,9 +45,9 @@
 
 #include "base/Base64.h"
 #include "base/Text.h"
+#include "core/config/Trust.h"
 #include "core/request/UrlDecoding.h"
 #include "core/signing/Es256.h"
-#include "core/config/Trust.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
 
@@ -58,10 +58,12 @@ constexpr const char* kHome = "/home/demo";
 constexpr const char* kBin = "/opt/bin";
 constexpr const char* kSystemFile = "/etc/torvale/configuration.ini";
 const std::pair<std::string, std::string> kKeys[] = {
-    {"$KEY2", "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEKcFWalF0dUglqFRnZXcppPdI7AqYN49Jc5h2zLJ6/CTrpdta"
-              "7S/XdbZbrhyVDx97BXimdhYTvmR++b2Erh4xeg=="},
-    {"$KEY", "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
-             "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJw=="}};
+    {"$KEY2",
+     "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEKcFWalF0dUglqFRnZXcppPdI7AqYN49Jc5h2zLJ6/CTrpdta"
+     "7S/XdbZbrhyVDx97BXimdhYTvmR++b2Erh4xeg=="},
+    {"$KEY",
+     "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
+     "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJw=="}};
 
 // A stand-in for ES256 here, where the cases are about what a pass does with
 // a verdict (the real verifier meets published vectors in its own test): the
@@ -98,7 +100,8 @@ std::string Substituted(std::string text, std::string_view sign = {}) {
         const std::string signature = "$SIG" + name.substr(4);
         const std::string fields = std::get<std::string>(DecodeLaunchUrl(
             "torvale://" + std::string(sign.empty() ? std::string_view(text) : sign)));
-        const std::string message = "torvale-link-v1\n" + fields.substr(0, fields.find("&sig=") + 1);
+        const std::string message =
+            "torvale-link-v1\n" + fields.substr(0, fields.find("&sig=") + 1);
         for (std::size_t at; (at = text.find(signature)) != text.npos;)
             text.replace(at, signature.size(), StandInSignature(*DecodeBase64(base64), message));
     }

@@ -9,6 +9,7 @@
 #include "base/Text.h"
 #include "core/Application.h"
 #include "core/launchers/Launchers.h"
+#include "core/signing/Es256.h"
 
 namespace torvale {
 namespace {
@@ -142,6 +143,37 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Ok, "configuration.ini",
             "no allow-list: a host not trusted yet is asked about; trusted: " +
                 (trusted.empty() ? std::string("none") : Joined(trusted)));
+    }
+
+    // The administrator's file, and the signing keys and policy of both.
+    std::string ignored;
+    const std::string& systemPath = app.SystemConfigurationPath();
+    const Configuration system = app.ReadSystemConfiguration(&ignored);
+    if (!ignored.empty()) {
+        add(Finding::Fail, "system configuration", systemPath + " is ignored: " + ignored,
+            "chown root: " + systemPath + "; chmod 644 " + systemPath);
+    } else if (system.unreadable || system.errorLine != 0) {
+        add(Finding::Fail, "system configuration",
+            systemPath + (system.errorLine != 0 ? ":" + std::to_string(system.errorLine) : "") +
+                " cannot be read (" + system.error + ")",
+            "mend it: [clients], [gateways] or [signing], \"key = value\"");
+    } else if (!systemPath.empty() && app.Ports().files.Exists(systemPath)) {
+        add(Finding::Ok, "system configuration", systemPath + " holds over the user's");
+    }
+    const SigningPolicy& signing = config.signing;
+    for (const SigningKey& key : signing.keys)
+        add(Finding::Ok, "signing key " + key.name,
+            FingerprintText(app.Ports().verifier.Sha256(key.der)) + " (" + key.from + ")");
+    const std::string from =
+        signing.requireFrom.empty() ? std::string("the default") : signing.requireFrom;
+    const std::string policy = "unsigned links: " + std::string(RequireName(signing.Required())) +
+                               " (" + from + "); signed links live " +
+                               std::to_string(signing.MaxAge()) + " s at most";
+    if (signing.keys.empty() && signing.Required() == Unsigned::Refuse) {
+        add(Finding::Fail, "signing", policy + ", and no key is known: every link is refused",
+            "add the gateway's key.NAME under [signing]");
+    } else {
+        add(Finding::Ok, "signing", policy);
     }
 
     for (const ClientApp* client : app.Clients().All()) {

@@ -133,6 +133,22 @@ struct Printer {
         }
     }
 
+    // What the gateway's signature says of the link, where keys or a policy
+    // make it count. The dry run never marks a link used.
+    std::optional<std::string> Signature() const {
+        const LinkSignature& link = pass.signature;
+        if (link.verdict == LinkSignature::None && pass.unsignedLinks == Unsigned::Launch)
+            return std::nullopt;
+        std::string text = link.verdict == LinkSignature::None    ? "none"
+                           : link.verdict == LinkSignature::Valid ? "valid"
+                                                                  : "invalid: " + link.why;
+        if (!link.kid.empty()) text += "; key " + link.kid;
+        if (link.exp != 0)
+            text += "; expires at " + std::to_string(link.exp) + " (" +
+                    std::to_string(link.exp - link.checkedAt) + " s from now)";
+        return text + "; unsigned links: " + std::string(RequireName(pass.unsignedLinks));
+    }
+
     void Text(std::size_t number, std::ostream& out) const {
         out << "== launch URL " << number << "\n";
         if (pass.decodeFailure) {
@@ -149,6 +165,7 @@ struct Printer {
             out << "  " << std::left << std::setw(17) << parameter.key
                 << (value ? Shown(Parameter(parameter)) : "(absent)") << "\n";
         }
+        if (const auto signature = Signature()) out << "signature " << Shown(*signature) << "\n";
         for (const RecordedEvent& event : events)
             Event(event, out);
 
@@ -217,6 +234,19 @@ struct Printer {
                 value ? JsonValue(Parameter(parameter)) : JsonValue(nullptr);
         }
         document["parameters"] = parameters;
+        const LinkSignature& link = pass.signature;
+        constexpr const char* kVerdicts[] = {"none", "valid", "invalid"};
+        auto orNull = [](bool given, JsonValue value) {
+            return given ? value : JsonValue(nullptr);
+        };
+        document["signature"] =
+            orNull(Signature().has_value(),
+                   {{"verdict", kVerdicts[link.verdict]},
+                    {"reason", orNull(!link.why.empty(), link.why)},
+                    {"key", orNull(!link.kid.empty(), link.kid)},
+                    {"expires", orNull(link.exp != 0, link.exp)},
+                    {"seconds_left", orNull(link.exp != 0, link.exp - link.checkedAt)},
+                    {"unsigned_links", RequireName(pass.unsignedLinks)}});
         JsonValue happened = JsonValue::array();
         for (const RecordedEvent& event : events)
             happened.push_back(EventJson(event));

@@ -65,14 +65,19 @@ line feeds "\n", tabs "\t", carriage returns "\r", other control characters
 Trust: unless configuration.ini lists the allowed hosts, a launch that
 connects to a host the user has not trusted asks first, naming the host,
 the client, the login name and, for remote desktops, the drives and the
-clipboard it shares.
+clipboard it shares. A link the gateway signed with a key under [signing]
+launches without asking, once; one whose signature fails never launches.
 
 Files:
   $HOME/Documents/torvale/
       the user data directory: configuration.ini and the .rdp connection files
   $HOME/Documents/torvale/configuration.ini
       [clients] paths of client applications, [gateways] allow = the only
-      hosts launches may connect to (then nothing is asked); read for every URL
+      hosts launches may connect to (then nothing is asked), [signing] the
+      gateway's keys for signed links (docs/signed-links.md); read for every URL
+  /etc/torvale/configuration.ini
+      an administrator's, when root's and writable by no one else: its
+      allow-list and [signing] hold over the user's
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" replaces every alert with the log line
       "Alert suppressed"; "TrustedGateways=HOST[,clipboard][,drives]"
