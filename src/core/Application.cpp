@@ -136,10 +136,12 @@ void Application::RunPass(const Decoded& decoded) {
     const Routing routing = Resolve(FindRoute(pass_.request.action), pass_.request, config);
     const std::string passName = processName_ + "-" + std::to_string(++passes_);
     const ClientChoice& client = routing.client;
-    const std::string sshRelease =
-        routing.terminal && client.app == &clients_.openSSH && client.found
-            ? SshRelease(client.found->path)
-            : std::string();
+    // No program runs for a link whose signature fails, not even `ssh -V`.
+    const std::string sshRelease = pass_.signature.verdict != LinkSignature::Invalid &&
+                                           routing.terminal && client.app == &clients_.openSSH &&
+                                           client.found
+                                       ? SshRelease(client.found->path)
+                                       : std::string();
     const LaunchContext context = {clients_,
                                    routing.client,
                                    ConfigDir,

@@ -30,9 +30,10 @@ class Execution {
 
     LaunchRecord Run() {
         const bool debug = plan_.debugUrl.has_value();
-        urlShown_ = !debug;
         // Whatever else a link holds, a forged signature or none where one
         // is required is all there is to say of it.
+        // Nor does such a link get its debug alert: nothing of its text is shown.
+        urlShown_ = true;
         if (signature_.verdict == LinkSignature::Invalid)
             return Refuse(Outcome::Refused, "signature: " + signature_.why, titles::kSorry,
                           "此链接的网关签名无效：" + Printable(signature_.reason));
@@ -40,6 +41,7 @@ class Execution {
             config_.signing.Required() == Unsigned::Refuse)
             return Refuse(Outcome::Refused, "signature: none, and one is required", titles::kSorry,
                           "此链接没有网关签名，已拒绝");
+        urlShown_ = !debug;
         if (plan_.refusal)
             return Refuse(plan_.refusal->outcome, plan_.refusal->detail, plan_.refusal->title,
                           plan_.refusal->message);

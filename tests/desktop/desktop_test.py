@@ -8,11 +8,12 @@ bounded, every process ended by its id, nothing outside the namespace changed.
 
   desktop_test.py --deb PACKAGE | --build BUILD_DIR
 """
-import http.server, os, pwd, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+import base64, http.server, os, pwd, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 import unittest
 import urllib.parse
 
 WAIT = 30  # seconds, for anything
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 LOGIN = "ops--57"  # what username=ops--web&sid=57 makes; a user of the namespace alone
 # Chinese text, a space, "@", ":" and "'", percent-encoded in the links as a portal must.
 PASSWORD = "密码 p@ss:w0'rd"
@@ -295,6 +296,37 @@ class Desktop(unittest.TestCase):
         with open(self.preferences) as conf:
             self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\n")
 
+    def test_a_link_the_portal_signed_logs_in_unasked_and_once(self):
+        os.remove(self.preferences)  # nothing trusted: only the signature lets it through
+        port, log = self.sshd()
+        key = self.root + "/portal.pem"
+        subprocess.run(["openssl", "genpkey", "-algorithm", "EC", "-pkeyopt",
+                        "ec_paramgen_curve:P-256", "-out", key], check=True)
+        public = subprocess.run(["openssl", "pkey", "-in", key, "-pubout", "-outform", "DER"],
+                                capture_output=True, check=True).stdout
+        # The administrator's file (on the namespace's tmpfs), root's and 0644.
+        with open("/etc/torvale/configuration.ini", "w") as config:
+            config.write("[signing]\nkey.portal = es256:%s\nrequire = yes\n"
+                         % base64.b64encode(public).decode())
+        self.addCleanup(os.remove, "/etc/torvale/configuration.ini")
+        # Signed by the Python example of the portal developers' guide.
+        with open(SOURCE + "/docs/signed-links.md") as guide:
+            example = guide.read().split("```python\n")[1].split("```")[0]
+        fields = ("&action=StartFileZilla&protocol=sftp&username=ops--web&sid=57&"
+                  "entrust_password=1&password=%s&proxy_addr=127.0.0.1&sshport=%d&"
+                  % (PASSWORD, port))
+        link = subprocess.run([sys.executable, "-c", example, key, "portal", fields],
+                              capture_output=True, text=True, check=True).stdout.strip()
+        self.click(link[len("torvale://"):])
+        self.answer("Unknown host key", "Return")
+        accepted = ("Accepted password for %s from 127.0.0.1" % LOGIN).encode()
+        poll(lambda: accepted in read(log), "sshd to accept the signed link's login")
+        # The same link again, as from the history: refused, nothing started.
+        self.click(link[len("torvale://"):])
+        self.answer("抱歉", "Return")
+        poll(lambda: "torvale-desktop" not in self.programs(), "torvale-desktop to end")
+        self.assertEqual(self.programs().count("filezilla"), 1)
+
     def test_without_securecrt_a_click_logs_ssh_in_through_xterm_the_password_held_nowhere(self):
         os.remove(self.preferences)
         port, log = self.sshd()
@@ -410,6 +442,9 @@ def main():
             print("skipped: not installed: " + " ".join(missing))
             return 77
         root = tempfile.mkdtemp(prefix="torvale-package-")
+        # The mount point of the administrator's file, gone again afterwards.
+        made = not os.path.exists("/etc/torvale")
+        os.makedirs("/etc/torvale", exist_ok=True)
         try:
             if mode == "--deb":
                 subprocess.run(["dpkg-deb", "-x", source, root], check=True)
@@ -424,6 +459,8 @@ def main():
                                   env=dict(os.environ, TORVALE_DESKTOP_ROOT=root)).returncode
         finally:
             shutil.rmtree(root, ignore_errors=True)
+            if made:
+                os.rmdir("/etc/torvale")
     # In the namespace: the package over /usr, the browsers' policies and /tmp on tmpfs.
     root = os.environ["TORVALE_DESKTOP_ROOT"]
     subprocess.run(["mount", "-t", "overlay", "overlay", "-o", "lowerdir=%s/usr:/usr" % root,
@@ -431,7 +468,7 @@ def main():
     # A /tmp of its own, whose every file the SSH test can read through;
     # the overlay above keeps the package it was laid from.
     subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/tmp"], check=True)
-    for etc in ("/etc/chromium", "/etc/firefox"):
+    for etc in ("/etc/chromium", "/etc/firefox", "/etc/torvale"):
         os.makedirs(etc, exist_ok=True)
         subprocess.run(["mount", "-t", "tmpfs", "tmpfs", etc], check=True)
     program = unittest.main(argv=sys.argv[:1], verbosity=2, exit=False)

@@ -19,7 +19,11 @@ public=$(openssl pkey -in "$dir/key.pem" -pubout -outform DER | base64 -w0)
 printf '[clients]\nSecureCRT = %s\n[signing]\nkey.portal = es256:%s\nrequire = yes\n' \
     "$dir/SecureCRT.app" "$public" \
     >"$HOME/Documents/torvale/configuration.ini"
-fields='&action=StartSecureCRT&username=alice&proxy_addr=gw.example.com&sshport=2222&'
+# A password of every kind of character a portal must encode: each example must sign
+# the decoded text and encode it so that torvale decodes it back.
+secret="p w+%中:/@'"
+fields="&action=StartSecureCRT&username=alice&entrust_password=1&password=$secret&\
+proxy_addr=gw.example.com&sshport=2222&"
 
 fail() { echo "$*"; failed=1; }
 launches() { [ -f "$dir/argv" ] && tr '\0' '\n' <"$dir/argv" | grep -c "^$dir/SecureCRT.app\$"; }
@@ -45,7 +49,8 @@ for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" \
     [ "$(launches)" = $before ] && [ "$out" = '抱歉: 此链接的网关签名无效：已被使用过' ] ||
         fail "$signer: the same link again: $out"
 done
-tr '\0' '\n' <"$dir/argv" | grep -q '^gw.example.com$' || fail "no launch went to gw.example.com"
+[ "$(tr '\0' '\n' <"$dir/argv" | grep -cxF "$secret")" = "$(launches)" ] ||
+    fail "not every launch had the password $secret"
 
 link=$(python3 "$dir/sign.py" "$dir/key.pem" portal "$fields")
 "$torvale" "$link" 2>/dev/null & first=$!

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Base64.h"
+#include "base/Path.h"
 #include "base/Text.h"
 #include "core/address/Address.h"
 #include "core/signing/Es256.h"
@@ -61,12 +62,13 @@ std::string ReadSigning(const IniEntry& entry, std::string_view path, SigningPol
         return "require is \"no\", \"ask\" or \"yes\"";
     }
     if (entry.key == "max_age") {
+        // A day at most: each used link is kept until it expires.
         const std::string_view value = entry.value;
-        if (value.empty() || value.size() > 9 ||
-            !std::all_of(value.begin(), value.end(), IsDigit) ||
-            value.find_first_not_of('0') == value.npos)
-            return "max_age is a number of seconds, at least 1";
-        signing.maxAge = std::stoll(std::string(value));
+        const bool digits =
+            !value.empty() && value.size() <= 5 && std::all_of(value.begin(), value.end(), IsDigit);
+        const std::int64_t seconds = digits ? std::stoll(std::string(value)) : 0;
+        if (seconds < 1 || seconds > 86400) return "max_age is a number of seconds from 1 to 86400";
+        signing.maxAge = seconds;
         signing.maxAgeFrom = from;
         return {};
     }
@@ -166,9 +168,16 @@ std::string WhySystemFileIgnored(FileSystem& files, const std::string& path) {
     const auto info = files.Inspect(path);
     if (!info) return {};
     if (info->directory) return "a directory";
-    if (!info->rootOwned || (info->mode & 022) != 0)
+    auto unsafe = [](const PathInfo& what) { return !what.rootOwned || (what.mode & 022) != 0; };
+    if (unsafe(*info))
         return std::string(info->rootOwned ? "" : "not owned by root, ") + "mode " +
                Octal(info->mode) + ": only a file of root's that no one else may write counts";
+    // Whoever may write the folder may put another file in its place.
+    const std::string folder(DirectoryOf(path));
+    if (const auto holder = files.Inspect(folder); holder && unsafe(*holder))
+        return "its folder has mode " + Octal(holder->mode) +
+               (holder->rootOwned ? "" : " and is not root's") +
+               ": only a folder of root's that no one else may write counts";
     return {};
 }
 
@@ -207,9 +216,14 @@ Configuration Combined(const Configuration& system, Configuration user) {
     } else if (!signing.require) {
         signing.require = userRequired;
     }
-    if (system.signing.maxAge && (!signing.maxAge || *system.signing.maxAge < *signing.maxAge)) {
-        signing.maxAge = system.signing.maxAge;
-        signing.maxAgeFrom = system.signing.maxAgeFrom;
+    // Where the administrator says anything of signing, the user's links
+    // live no longer than the administrator's do, given or by default.
+    const SigningPolicy& administrator = system.signing;
+    const bool governed =
+        !administrator.keys.empty() || administrator.require || administrator.maxAge;
+    if (governed && administrator.MaxAge() < signing.MaxAge()) {
+        signing.maxAge = administrator.MaxAge();
+        signing.maxAgeFrom = administrator.maxAgeFrom;
     }
     return user;
 }

@@ -161,9 +161,17 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Ok, "system configuration", systemPath + " holds over the user's");
     }
     const SigningPolicy& signing = config.signing;
-    for (const SigningKey& key : signing.keys)
-        add(Finding::Ok, "signing key " + key.name,
-            FingerprintText(app.Ports().verifier.Sha256(key.der)) + " (" + key.from + ")");
+    for (const SigningKey& key : signing.keys) {
+        const std::string digest = app.Ports().verifier.Sha256(key.der);
+        if (digest.empty()) {
+            add(Finding::Warn, "signing key " + key.name,
+                "no fingerprint: the system's SHA-256 failed (" + key.from + ")",
+                "check the system's OpenSSL");
+        } else {
+            add(Finding::Ok, "signing key " + key.name,
+                FingerprintText(digest) + " (" + key.from + ")");
+        }
+    }
     const std::string from =
         signing.requireFrom.empty() ? std::string("the default") : signing.requireFrom;
     const std::string policy = "unsigned links: " + std::string(RequireName(signing.Required())) +

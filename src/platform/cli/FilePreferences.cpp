@@ -15,11 +15,9 @@
 namespace torvale {
 namespace {
 
-constexpr std::size_t kLimit = 1 << 16;
-
 // A file that cannot be read reads as one without settings.
-std::vector<std::string> ReadLines(FileSystem& files, const std::string& path) {
-    const std::string text = files.ReadFile(path, kLimit, nullptr).value_or(std::string());
+std::vector<std::string> ReadLines(FileSystem& files, const std::string& path, std::size_t limit) {
+    const std::string text = files.ReadFile(path, limit, nullptr).value_or(std::string());
     const auto lines = Lines(text);
     return {lines.begin(), lines.end()};
 }
@@ -88,7 +86,7 @@ std::string FilePreferences::DefaultPath(const char* xdgConfigHome, const std::s
 
 bool FilePreferences::GetBool(const std::string& key) {
     bool value = false;
-    for (const std::string& line : ReadLines(files_, path_)) {
+    for (const std::string& line : ReadLines(files_, path_, limit_)) {
         if (const auto text = ValueOf(line, key)) value = *text == "true";
     }
     return value;
@@ -101,7 +99,7 @@ bool FilePreferences::SetBool(const std::string& key, bool value, std::string* e
 
 std::vector<std::string> FilePreferences::GetList(const std::string& key) {
     std::vector<std::string> values;
-    for (const std::string& line : ReadLines(files_, path_)) {
+    for (const std::string& line : ReadLines(files_, path_, limit_)) {
         if (const auto text = ValueOf(line, key)) values.push_back(Decoded(*text));
     }
     return values;
@@ -143,7 +141,7 @@ bool FilePreferences::Rewrite(const std::string& key, const ListChange& change, 
     const std::string path = LinkTarget(path_);
     // A file too large or unreadable stays as it is: rewriting it from what
     // could be read would lose every other line in it.
-    const auto old = files_.ReadFile(path, kLimit, &why);
+    const auto old = files_.ReadFile(path, limit_, &why);
     if (!old) return fail(path + " cannot be read: " + why);
     std::string text;
     std::vector<std::string> values;

@@ -17,7 +17,9 @@ namespace torvale {
 // concurrent change is lost, and writes through a symbolic link.
 class FilePreferences final : public Preferences {
   public:
-    FilePreferences(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    // A file larger than `limit` is read as empty and never rewritten.
+    FilePreferences(FileSystem& files, std::string path, std::size_t limit = 1 << 16)
+        : files_(files), path_(std::move(path)), limit_(limit) {}
 
     // ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
     static std::string DefaultPath(const char* xdgConfigHome, const std::string& home);
@@ -35,6 +37,7 @@ class FilePreferences final : public Preferences {
 
     FileSystem& files_;
     std::string path_;
+    std::size_t limit_;
 };
 
 }  // namespace torvale

@@ -44,7 +44,8 @@ class CommandLinePlatform {
   public:
     CommandLinePlatform(const Session& session, AlertPanel& alerts, PosixShell::Mode mode)
         : preferences(files, session.preferencesPath),
-          usedLinks(files, session.usedLinksPath),
+          // Ten thousand links a day and more, at max_age's longest.
+          usedLinks(files, session.usedLinksPath, 1 << 20),
           shell(mode),
           log(session.passLogPath),
           background(session.program),

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Application.h"
+#include "platform/cli/FilePreferences.h"
 #include "platform/crypto/SystemVerifier.h"
 #include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaPorts.h"
@@ -27,6 +28,9 @@
     // helper and removes connection files once read (main runs those modes
     // before anything of AppKit).
     std::unique_ptr<torvale::PosixBackgroundTasks> _background;
+    // The signed links used already: a file under a lock, as on Linux, so
+    // that a second copy of the application cannot launch one again.
+    std::unique_ptr<torvale::FilePreferences> _usedLinks;
     // Declared after the ports it refers to, so it is destroyed before them.
     std::unique_ptr<torvale::Application> _core;
     // Kept across closing: the Dock icon brings the same window back.
@@ -38,11 +42,14 @@
     if ((self = [super init])) {
         const std::string program = torvale::ThisProgram();
         _background = std::make_unique<torvale::PosixBackgroundTasks>(program);
-        // The used signed links are kept in the user defaults too: only this
-        // one process of the user's passes them, one at a time.
+        _usedLinks = std::make_unique<torvale::FilePreferences>(
+            _files,
+            std::string(NSHomeDirectory().fileSystemRepresentation) +
+                "/Library/Application Support/Torvale/used-links",
+            1 << 20);
         _core = std::make_unique<torvale::Application>(
             torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background,
-                              torvale::SystemVerifier(), _preferences});
+                              torvale::SystemVerifier(), *_usedLinks});
         // Where an administrator deploys what the user cannot weaken: the
         // gateway's signing keys and the allow-list.
         _core->SetSystemConfiguration("/Library/Application Support/Torvale/configuration.ini");

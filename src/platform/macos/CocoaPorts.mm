@@ -25,8 +25,7 @@ bool TVAlertPanel::Run(const std::string& title, const std::string& message) {
     // seconds to lay out, or text that reads as other text.
     alert.messageText = ToNSString(ForDialog(title));
     alert.informativeText = ToNSString(ForDialog(message));
-    // No box for a question that offers no trust from now on (an unsigned link).
-    alert.showsSuppressionButton = !question.always.empty();
+    alert.showsSuppressionButton = YES;
     [alert runModal];
     return alert.suppressionButton.state == NSControlStateValueOn;
 }
@@ -41,7 +40,8 @@ Answer TVAlertPanel::Ask(const Question& question) {
     NSButton* cancel = [alert addButtonWithTitle:ToNSString(question.cancel)];
     NSButton* connect = [alert addButtonWithTitle:ToNSString(question.connect)];
     connect.keyEquivalent = @"";
-    alert.showsSuppressionButton = YES;
+    // No box for a question that offers no trust from now on (an unsigned link).
+    alert.showsSuppressionButton = !question.always.empty();
     alert.suppressionButton.title = ToNSString(question.always);
     // AppKit gives Escape only to a button titled "Cancel" in English.
     id escape = [NSEvent addLocalMonitorForEventsMatchingMask:NSEventMaskKeyDown
