@@ -461,7 +461,9 @@ def main():
             shutil.rmtree(root, ignore_errors=True)
             if made:
                 os.rmdir("/etc/torvale")
-    # In the namespace: the package over /usr, the browsers' policies and /tmp on tmpfs.
+    # In the namespace: the package over /usr, the browsers' policies, the
+    # administrator's configuration and /tmp on tmpfs (folders of root's that
+    # only root may write, as torvale wants the administrator's).
     root = os.environ["TORVALE_DESKTOP_ROOT"]
     subprocess.run(["mount", "-t", "overlay", "overlay", "-o", "lowerdir=%s/usr:/usr" % root,
                     "/usr"], check=True)
@@ -470,7 +472,7 @@ def main():
     subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/tmp"], check=True)
     for etc in ("/etc/chromium", "/etc/firefox", "/etc/torvale"):
         os.makedirs(etc, exist_ok=True)
-        subprocess.run(["mount", "-t", "tmpfs", "tmpfs", etc], check=True)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=755", "tmpfs", etc], check=True)
     program = unittest.main(argv=sys.argv[:1], verbosity=2, exit=False)
     return 0 if program.result.wasSuccessful() else 1
 
