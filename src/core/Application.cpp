@@ -154,6 +154,11 @@ void Application::RunPass(const Decoded& decoded) {
                                    sshRelease};
     pass_.plan = PlanLaunch(routing.route, routing.launcher, pass_.request, context);
     pass_.record = Execute(pass_.plan, config, pass_.signature, platform_);
+    // The alert of a link that does not decode (未知接口) says nothing of why.
+    if (const auto& failure = pass_.decodeFailure; failure && pass_.record.detail.empty())
+        pass_.record.detail = "not decoded: " + std::string(failure->reason) + " at byte " +
+                              std::to_string(failure->offset);
+    pass_.record.alertsSilenced = torvale::AlertsSuppressed(platform_);
 
     // The history is shown to anyone at the screen. It holds no secret: its
     // host, detail and client are no place a secret stands.
@@ -185,13 +190,14 @@ Configuration Application::ReadConfiguration() {
 
 Configuration Application::LoadConfiguration() {
     auto report = [this](const Configuration& config, const std::string& path) {
+        // The alert says why on a line of its own, in the words --doctor uses.
         if (config.unreadable) {
             platform_.log.Write("Not read: " + path + ": " + config.error);
-            Alert(platform_, titles::kSorry, "配置文件有误：" + path);
+            Alert(platform_, titles::kSorry, "配置文件有误：" + path + "\n" + config.error);
         } else if (config.errorLine != 0) {
             const std::string where = path + ":" + std::to_string(config.errorLine);
             platform_.log.Write("Not read: " + where + ": " + config.error);
-            Alert(platform_, titles::kSorry, "配置文件有误：" + where);
+            Alert(platform_, titles::kSorry, "配置文件有误：" + where + "\n" + config.error);
         }
     };
     std::string ignored;

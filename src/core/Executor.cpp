@@ -112,7 +112,11 @@ class Execution {
             ShowUrl();
             record_.outcome = Outcome::Refused;
             record_.detail = host;
-            Alert(platform_, titles::kSorry, "网关不在信任列表中：" + host);
+            // A broken file closed the list: the host may well be on it.
+            Alert(platform_, titles::kSorry,
+                  (config_.gatewaysInError ? "配置文件有误，信任列表在修正之前不可用，已拒绝连接："
+                                           : "网关不在信任列表中：") +
+                      host);
             return false;
         }
         if (gateway.verdict == GatewayDecision::Allowed)

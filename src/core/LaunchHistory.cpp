@@ -20,6 +20,7 @@ std::string PassLine(const LaunchRecord& record) {
                        (record.client.empty() ? "-" : Printable(record.client, 200)) + " | " +
                        std::string(OutcomeName(record.outcome));
     if (!record.detail.empty()) line += ": " + Printable(record.detail, 200);
+    if (record.alertsSilenced) line += std::string(" | ") + kAlertsSilenced;
     return line;
 }
 

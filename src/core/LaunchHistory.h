@@ -23,11 +23,15 @@ struct LaunchRecord {
     std::string gateway;       // the gateway decision, for launches that connect
     std::string detail;        // the unsafe key, the host refused, the file not written
     Outcome outcome = Outcome::UnknownAction;
+    // "Don't show again" was on: whatever the pass wanted to say went unseen.
+    bool alertsSilenced = false;
 };
 
 // One line for a pass, as the pass log keeps it: when, the action, the host
-// and the decision, the client, the outcome and its detail, " | " between.
+// and the decision, the client, the outcome and its detail, " | " between;
+// then "alerts silenced" where they were.
 std::string PassLine(const LaunchRecord& record);
+inline constexpr const char* kAlertsSilenced = "alerts silenced";
 
 // The launch URLs handled in this run, newest first, at most kCapacity.
 class LaunchHistory {

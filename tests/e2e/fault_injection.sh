@@ -95,7 +95,7 @@ said=$(HOME=$out/home XDG_CONFIG_HOME=$out PATH=/bin:/usr/bin timeout 30 strace 
     -o /dev/null -P "$conf" -e trace=read -e inject=read:error=EIO \
     "$torvale" 'torvale://&action=StartPutty&' 2>&1)
 [ "$said" = "Not read: $conf: Input/output error
-抱歉: 配置文件有误：$conf
+抱歉: 配置文件有误：$conf\\nInput/output error
 抱歉: putty还未实现" ] || { echo "read error: torvale said: $said"; status=1; }
 rm -rf "$out"
 

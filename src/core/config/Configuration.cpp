@@ -114,6 +114,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
         config.clients[std::string(name)] = {std::move(client), line};
         return {};
     };
+    int badSection = 0;
     auto onEntry = [&](const IniEntry& entry) -> std::string {
         if (entry.section == "clients" && entry.key == "SSH") {
             config.preferOpenSSH = true;
@@ -135,12 +136,17 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
             return {};
         }
         if (entry.section == "signing") return ReadSigning(entry, path, config.signing);
+        // A misnamed section is the fault of its own line, not its first key's.
+        if (entry.section != "gateways" && badSection == 0) badSection = entry.sectionLine;
         if (entry.section != "gateways")
             return unknown("no section is named", entry.section, {"clients", "gateways", "signing"},
                            "[", "]");
         return unknown("[gateways] has no key", entry.key, {"allow"}, "'", "'");
     };
-    if (!parser.Parse(text, onEntry, &config.errorLine, &config.error)) {
+    const bool parsed = parser.Parse(text, onEntry, &config.errorLine, &config.error);
+    if (!parsed && badSection != 0 && config.error.starts_with("no section is named"))
+        config.errorLine = badSection;
+    if (!parsed) {
         // Reading may have stopped at the error, or gone on past a broken
         // line: an allow-list in a file with an error cannot be trusted.
         config.clients.clear();

@@ -263,16 +263,23 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Ok, "display", "dialogs can be shown");
     }
     // Where to look when a click did nothing: the last passes.
-    if (const std::string log = facts.PassLogPlace(); !log.empty()) {
-        const std::vector<std::string> passes = facts.LastPasses(3);
+    const std::string log = facts.PassLogPlace();
+    const std::vector<std::string> passes =
+        log.empty() ? std::vector<std::string>() : facts.LastPasses(3);
+    if (!log.empty()) {
         add(Finding::Ok, "log",
             log + (passes.empty() ? ": no pass logged yet" : ": the last passes follow"));
         for (const std::string& pass : passes)
             add(Finding::Ok, "pass", pass);
     }
+    // Silenced alerts fail a launch in silence: that is a failure once one has.
+    const bool unseen = std::any_of(passes.begin(), passes.end(), [](std::string_view pass) {
+        return pass.ends_with(kAlertsSilenced) && pass.find(" | launched") == pass.npos;
+    });
     if (app.AlertsSuppressed()) {
-        add(Finding::Warn, "alerts",
-            "silenced by \"don't show again\" (" + facts.PreferencesPlace() + ")",
+        add(unseen ? Finding::Fail : Finding::Warn, "alerts",
+            "silenced by \"don't show again\" (" + facts.PreferencesPlace() + ")" +
+                (unseen ? ", and a pass since ended without launching, its alert unseen" : ""),
             facts.HowToShowAlerts());
     } else {
         add(Finding::Ok, "alerts", "shown (" + facts.PreferencesPlace() + ")");

@@ -10,7 +10,8 @@ struct IniEntry {
     std::string_view section;
     std::string_view key;
     std::string_view value;
-    int line;  // from 1
+    int line;         // from 1
+    int sectionLine;  // that of its [section] line; 0 before any
 };
 
 // Reads INI text: [section] lines, "key = value" lines (blanks around "="

@@ -12,4 +12,9 @@ namespace torvale {
 // the desktop should hand torvale:// links to.
 int Doctor(Application& app, const Session& session, const std::string& handler);
 
+// `--show-alerts`: alerts shown again after "don't show again", and a line
+// on standard output that says whether that changed anything. Answers the
+// exit status: 1 when the preferences could not be changed (the log says why).
+int ShowAlertsAgain(Application& app);
+
 }  // namespace torvale

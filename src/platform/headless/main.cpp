@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     torvale::Application app = ports.App(*options.clients);
     if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
     // The log line says why when the preferences cannot be changed.
-    if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;
+    if (showAlerts) return torvale::ShowAlertsAgain(app);
     if (forget) {
         const std::vector<std::string> trusted = app.TrustedGateways();
         // The log line says why when the hosts cannot be forgotten.

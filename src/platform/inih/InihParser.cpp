@@ -13,7 +13,8 @@ namespace {
 struct Input {
     std::string_view rest;
     int line = 0;
-    int badLine = 0;  // a line inih would cut or misread
+    int sectionLine = 0;  // the newest "[section]" line
+    int badLine = 0;      // a line inih would cut or misread
     const std::function<std::string(const IniEntry&)>* onEntry;
     std::string why;  // what is wrong with the first line found at fault
     int whyLine = 0;
@@ -40,6 +41,9 @@ char* ReadLine(char* buffer, int size, void* stream) {
         }
         return nullptr;
     }
+    if (const std::size_t start = line.find_first_not_of(" \t");
+        start != line.npos && line[start] == '[')
+        input.sectionLine = input.line;
     std::memcpy(buffer, line.data(), line.size());
     buffer[line.size()] = '\0';
     return buffer;
@@ -47,7 +51,8 @@ char* ReadLine(char* buffer, int size, void* stream) {
 
 int OnEntry(void* user, const char* section, const char* key, const char* value) {
     auto& input = *static_cast<Input*>(user);
-    std::string refused = (*input.onEntry)(IniEntry{section, key, value, input.line});
+    std::string refused =
+        (*input.onEntry)(IniEntry{section, key, value, input.line, input.sectionLine});
     if (refused.empty()) return 1;
     if (input.why.empty()) {
         input.why = std::move(refused);
@@ -61,7 +66,7 @@ int OnEntry(void* user, const char* section, const char* key, const char* value)
 bool InihParser::Parse(std::string_view text,
                        const std::function<std::string(const IniEntry&)>& onEntry, int* errorLine,
                        std::string* err) {
-    Input input{text, 0, 0, &onEntry, {}};
+    Input input{text, 0, 0, 0, &onEntry, {}};
     int error = ini_parse_stream(ReadLine, &input, OnEntry, &input);
     if (input.badLine != 0 && (error <= 0 || error > input.badLine)) error = input.badLine;
     // inih reports the first line at fault but says nothing of why: the

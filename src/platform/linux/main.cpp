@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         torvale::StderrAlertPanel alerts;
         torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Detach);
         torvale::Application app = ports.App(torvale::clients::kLinux);
-        if (showAlerts) return app.TurnAlertsBackOn() ? 0 : 1;
+        if (showAlerts) return torvale::ShowAlertsAgain(app);
         return torvale::Doctor(app, *session, "torvale-desktop");
     }
 
