@@ -21,6 +21,31 @@ std::string Joined(const std::vector<std::string>& items) {
     return text;
 }
 
+// Where a client missing was looked for, in words: a name in PATH is said
+// so, never with the whole PATH.
+std::string LookedFor(const ClientApp& client, const Configuration& config) {
+    std::vector<std::string> places;
+    if (const auto it = config.clients.find(client.name); it != config.clients.end())
+        places.push_back(it->second.path + " (configuration.ini)");
+    for (const ClientProgram& program : client.programs) {
+        if (program.path.empty()) continue;
+        places.push_back(std::string(program.path) + (program.path[0] == '/' ? "" : " in PATH"));
+    }
+    return places.empty() ? "no place is known for it" : "looked for " + Joined(places);
+}
+
+// How a pass ended, as the pass log says it (its fifth field): a launch, a
+// cancel or a refusal is what it should be; anything else failed.
+Finding::Level PassLevel(std::string_view pass) {
+    std::size_t at = 0;
+    for (int field = 0; field < 4 && at != pass.npos; ++field)
+        at = pass.find(" | ", at == 0 ? 0 : at + 3);
+    const std::string_view outcome = at == pass.npos ? pass : pass.substr(at + 3);
+    for (const std::string_view fine : {"launched", "cancelled", "still starting"})
+        if (outcome.starts_with(fine)) return Finding::Ok;
+    return outcome.starts_with("refused") ? Finding::Warn : Finding::Fail;
+}
+
 }  // namespace
 
 std::string FindingLine(const Finding& finding) {
@@ -199,9 +224,16 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             add(Finding::Ok, "client " + std::string(client->name),
                 where->path + " (" + (where->reason.empty() ? "its usual place" : where->reason) +
                     ")");
+        } else if (client == &app.Clients().secureCRT && app.Clients().sshWithoutSecureCRT) {
+            add(Finding::Ok, "client SecureCRT",
+                "not installed: SSH and Telnet links open in a terminal instead");
+        } else if (client->programs.empty() || client->programs.front().path.empty()) {
+            add(Finding::Ok, "client " + std::string(client->name),
+                "none is known for this system: its links say so, unless its path is given "
+                "under [clients] in configuration.ini");
         } else {
             add(Finding::Warn, "client " + std::string(client->name),
-                "not found; " + PlacesLookedIn(*client, config, app.SearchPath()),
+                "not found (" + LookedFor(*client, config) + "): its links cannot open",
                 "install it, or give its path under [clients] in configuration.ini");
         }
     }
@@ -210,7 +242,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     const Routing ssh = app.Resolve(FindRoute("StartSecureCRT"), Request{}, config);
     const std::string why(ssh.inTerminalBecause);
     if (!ssh.terminal) {
-        add(ssh.client.found ? Finding::Ok : Finding::Warn, "ssh links",
+        add(ssh.client.found ? Finding::Ok : Finding::Fail, "ssh links",
             ssh.client.found ? "open in SecureCRT" : "SecureCRT not found: they cannot open",
             "install SecureCRT, or set \"SSH = openssh\" under [clients] in configuration.ini");
     } else {
@@ -232,7 +264,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
                     "/usr/local/bin/ssh\") under [clients] in configuration.ini");
             }
         } else {
-            add(Finding::Warn, "ssh links",
+            add(Finding::Fail, "ssh links",
                 why + ", and " + (ssh.client.found ? "no terminal" : "no ssh") +
                     " found: they cannot open",
                 app.Clients().sshWithoutSecureCRT ? "apt-get install openssh-client xterm"
@@ -270,7 +302,8 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Ok, "log",
             log + (passes.empty() ? ": no pass logged yet" : ": the last passes follow"));
         for (const std::string& pass : passes)
-            add(Finding::Ok, "pass", pass);
+            add(PassLevel(pass), "pass", pass,
+                "mend what its outcome says; the next click tries anew");
     }
     // Silenced alerts fail a launch in silence: that is a failure once one has.
     const bool unseen = std::any_of(passes.begin(), passes.end(), [](std::string_view pass) {
