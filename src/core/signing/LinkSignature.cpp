@@ -141,9 +141,7 @@ bool ClaimLink(Preferences& used, const LinkSignature& link, bool* usedBefore, s
         }
         return entries;
     };
-    if (!used.UpdateList(kUsedLinks, change, err)) return false;
-    if (*usedBefore && err != nullptr) *err = "used before";
-    return !*usedBefore;
+    return used.UpdateList(kUsedLinks, change, err) && !*usedBefore;
 }
 
 }  // namespace torvale

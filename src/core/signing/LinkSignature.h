@@ -73,8 +73,8 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
 
 // Marks a valid link used until it expires, in one step with the check that
 // it was not used before, so that of two passes of one link one launches;
-// entries that have expired go. False, saying why, when it was used before
-// (`usedBefore`) or cannot be marked.
+// entries that have expired go. False when it was used before (`usedBefore`),
+// or, saying why, when it cannot be marked.
 bool ClaimLink(Preferences& used, const LinkSignature& link, bool* usedBefore, std::string* err);
 
 }  // namespace torvale

@@ -90,7 +90,8 @@ openssh" under [clients], SSH links open ssh in Terminal.app through a
 through its askpass helper, served once by --serve-askpass.
 
 Portal developers: /usr/share/doc/torvale/launch-urls.md (docs/ in the
-source) is the reference of every launch parameter, with examples.
+source) is the reference of every launch parameter, with examples;
+signed-links.md beside it says how a gateway signs its links.
 
 Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
 path to an existing directory, --doctor finds a check failing or
