@@ -211,7 +211,8 @@ Configuration Application::LoadConfiguration() {
 }
 
 MachineFacts Application::Facts() {
-    return {searchPath_, [this](const std::string& path) { return appInstalled(path); }};
+    return {searchPath_, [this](const std::string& path) { return appInstalled(path); },
+            [this](const std::string& path) { return platform_.files.Resolved(path); }};
 }
 
 ClientChoice Application::Choose(const ClientApp& app, const Configuration& config) {

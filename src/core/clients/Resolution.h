@@ -15,6 +15,9 @@ struct ResolvedClient {
     std::string path;
     const ClientProgram* form;
     std::string reason;  // empty for the client's own program at its usual place
+    // The program that really runs there, where the path is a link to it
+    // (the terminal an alternative names); empty: the path's own.
+    std::string program = {};
 };
 
 // Finds a client: the path configuration.ini gives for it, then each program

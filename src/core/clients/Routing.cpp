@@ -1,5 +1,7 @@
 #include "core/clients/Routing.h"
 
+#include "base/Path.h"
+
 namespace torvale {
 namespace {
 
@@ -31,6 +33,12 @@ Routing Resolve(const Route* route, const Request& request, const Configuration&
     const bool telnet = route->action == "StartSecureCRT" && request.m_protocol == "telnet";
     routing.client = choose(telnet ? &ClientTable::telnet : &ClientTable::openSSH);
     routing.terminal = choose(&ClientTable::terminal);
+    // The question names the terminal the user will see, not the
+    // alternative standing for it.
+    if (auto& found = routing.terminal->found; found && facts.resolved) {
+        const std::string program(BaseName(facts.resolved(found->path)));
+        if (program != BaseName(found->path)) found->program = program;
+    }
     return routing;
 }
 

@@ -21,6 +21,8 @@ namespace torvale {
 struct MachineFacts {
     std::string_view searchPath;                     // PATH: where a program named alone is
     std::function<bool(const std::string&)> exists;  // whether anything stands at a path
+    // Where a path leads once its links are followed; unset: nowhere else.
+    std::function<std::string(const std::string&)> resolved = {};
 };
 
 struct Routing {

@@ -38,10 +38,13 @@ bool UnsafeLogin(std::string_view login) {
     return login.empty() || OptionLike(login);
 }
 
-// "OpenSSH (xterm)": what the question names, the program in the terminal.
+// "OpenSSH (xterm)": what the question names, the program in the terminal
+// that really runs ("uxterm" for an x-terminal-emulator that names it).
 std::string ShownInTerminal(const LaunchContext& context) {
+    const ResolvedClient& terminal = *context.terminal->found;
     return std::string(context.client.app->name) + " (" +
-           std::string(BaseName(context.terminal->found->path)) + ")";
+           (terminal.program.empty() ? std::string(BaseName(terminal.path)) : terminal.program) +
+           ")";
 }
 
 Plan PlanInTerminal(const Login& l, const LaunchContext& context) {

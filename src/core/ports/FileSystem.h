@@ -63,6 +63,10 @@ class FileSystem {
     // What stands at the path, following a symbolic link; nothing when
     // nothing does.
     virtual std::optional<PathInfo> Inspect(const std::string& path) = 0;
+    // Where the path leads once every symbolic link in it is followed (an
+    // alternative such as /usr/bin/x-terminal-emulator to the terminal it
+    // names); the path itself where that cannot be told.
+    virtual std::string Resolved(const std::string& path) = 0;
     // The names in a directory, "." and ".." left out; nothing when it cannot
     // be read.
     virtual std::optional<std::vector<std::string>> List(const std::string& directory,

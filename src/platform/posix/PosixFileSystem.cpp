@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -168,6 +169,14 @@ std::optional<PathInfo> PosixFileSystem::Inspect(const std::string& path) {
     if (!IsUsable(path) || ::stat(path.c_str(), &info) != 0) return std::nullopt;
     return PathInfo{S_ISDIR(info.st_mode), static_cast<unsigned>(info.st_mode) & 07777u,
                     ::access(path.c_str(), W_OK) == 0, info.st_uid == 0};
+}
+
+std::string PosixFileSystem::Resolved(const std::string& path) {
+    char* resolved = IsUsable(path) ? ::realpath(path.c_str(), nullptr) : nullptr;
+    if (resolved == nullptr) return path;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
 }
 
 std::optional<std::vector<std::string>> PosixFileSystem::List(const std::string& directory,

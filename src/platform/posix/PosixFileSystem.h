@@ -20,6 +20,7 @@ class PosixFileSystem final : public FileSystem {
     bool RemoveLeftovers(const std::string& directory, std::string_view suffix,
                          std::string* err) override;
     std::optional<PathInfo> Inspect(const std::string& path) override;
+    std::string Resolved(const std::string& path) override;
     std::optional<std::vector<std::string>> List(const std::string& directory,
                                                  std::string* err) override;
 };

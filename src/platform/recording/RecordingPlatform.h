@@ -165,6 +165,9 @@ class RecordingFileSystem final : public FileSystem {
     // Reads look through; what was made or written here reads as a private
     // directory or file.
     std::optional<PathInfo> Inspect(const std::string& path) override;
+    std::string Resolved(const std::string& path) override {
+        return lookThrough_ != nullptr ? lookThrough_->Resolved(path) : path;
+    }
     std::optional<std::vector<std::string>> List(const std::string& directory,
                                                  std::string* err) override;
 
