@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Masking.h"
+#include "base/Path.h"
 #include "base/Printable.h"
 #include "base/Text.h"
 #include "core/Application.h"
@@ -270,13 +271,24 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     RecordingPlatform recording(&files_, &preferences_, &usedLinks_);
     recording.verifier = &SystemVerifier();
     recording.systemConfiguration = kSystemConfiguration;
-    if (options_.assumeInstalled) recording.files.present = [](const std::string&) { return true; };
+    // Every client installed: each Mac bundle; on Linux, what packages put in
+    // /usr/bin, as a desktop with the package's recommendations has it.
+    // SecureCRT is no Debian package, so SSH links show the terminal path.
+    std::string searchPath = session_.searchPath;
+    if (options_.assumeInstalled && options_.clients->sshWithoutSecureCRT) {
+        searchPath = "/usr/bin";
+        recording.files.present = [](const std::string& path) {
+            return path.starts_with("/usr/bin/") && BaseName(path) != "SecureCRT";
+        };
+    } else if (options_.assumeInstalled) {
+        recording.files.present = [](const std::string&) { return true; };
+    }
     recording.alerts.answer = options_.confirm;
     recording.askpassHelper = session_.program;
     recording.temporaryDir = session_.temporaryDir;
     // The real ssh's release decides whether its password can be handed over.
     recording.shell.versionOf = [](const std::string& ssh) { return PosixShell().VersionOf(ssh); };
-    Application& app = recording.Start(*options_.clients, session_.home, session_.searchPath);
+    Application& app = recording.Start(*options_.clients, session_.home, searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);
 

@@ -12,7 +12,7 @@
 namespace torvale {
 
 struct DryRunOptions {
-    bool assumeInstalled = false;  // every client application counts as present
+    bool assumeInstalled = false;  // every client counts as present (Linux: in /usr/bin)
     bool showSecrets = false;      // passwords shown as they are, not masked
     bool json = false;             // one JSON document a line instead of text
     const ClientTable* clients = &clients::kMacOS;

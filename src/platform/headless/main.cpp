@@ -28,7 +28,9 @@ Options:
                         31 launch parameters, then every alert, question,
                         file and command line in order, with the argv the
                         shell would hand over, and the outcome
-      --assume-installed  with --dry-run: treat every client as installed
+      --assume-installed  with --dry-run: treat every client as installed (with
+                        --clients=linux: what packages put in /usr/bin,
+                        SecureCRT aside, as a Linux desktop has it)
       --show-secrets    with --dry-run: show passwords instead of ********
       --json            with --dry-run: one JSON document a line per URL
       --clients=TABLE   with --dry-run or --doctor: the client table to use,
