@@ -8,7 +8,8 @@ bounded, every process ended by its id, nothing outside the namespace changed.
 
   desktop_test.py --deb PACKAGE | --build BUILD_DIR
 """
-import base64, http.server, os, pwd, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+import base64, html, http.server, os, pwd, re, shutil, signal, socket, subprocess, sys
+import tempfile, threading, time
 import unittest
 import urllib.parse
 
@@ -79,7 +80,8 @@ class Portal(http.server.BaseHTTPRequestHandler):
         link = self.links.get(self.path, "")
         page = ('<!doctype html><title>portal %s</title><a href="%s" style="display:block;'
                 'position:fixed;inset:0;background:#36c" onclick="navigator.sendBeacon('
-                "'/clicked' + location.pathname)\">launch</a>" % (self.path, link)).encode()
+                "'/clicked' + location.pathname)\">launch</a>"
+                % (self.path, html.escape(link))).encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=utf-8")
         self.end_headers()
@@ -207,12 +209,13 @@ class Desktop(unittest.TestCase):
             time.sleep(0.1)
         self.xdotool("key", "--delay", "50", *keys)
 
-    def click(self, fields, browser="chromium", user=None):
+    def click(self, fields, browser="chromium", user=None, profile=None):
         """The browser (as `user`, a uid, then owning the home) opens a portal
-        page whose one link is the launch URL, and the mouse clicks it."""
+        page whose one link is the launch URL, and the mouse clicks it; with a
+        `profile` used before, in a tab of the browser still running."""
         page = "/%d" % len(Portal.links)
         Portal.links[page] = "torvale://" + fields
-        profile = tempfile.mkdtemp(dir=self.root)
+        profile = profile or tempfile.mkdtemp(dir=self.root)
         options = {}
         if user is not None:
             os.chmod(self.root, 0o711)
@@ -225,7 +228,9 @@ class Desktop(unittest.TestCase):
                              "--password-store=basic", "--user-data-dir=" + profile,
                              "--window-position=0,0", "--window-size=1280,800"]}[browser]
         opened = self.spawn(argv + [self.origin + page], start_new_session=True, **options)
-        self.addCleanup(lambda: os.killpg(opened.pid, signal.SIGKILL))
+        # One that handed its page to the browser running has ended already.
+        self.addCleanup(lambda: subprocess.run(["kill", "-KILL", "--", "-%d" % opened.pid],
+                                               stderr=subprocess.DEVNULL))
         # The title names the page: an earlier test's browser may still show its own.
         window = poll(lambda: self.windows(lambda name: name.startswith("portal %s " % page)),
                       browser + "'s portal page")[0]
@@ -295,6 +300,33 @@ class Desktop(unittest.TestCase):
         poll(lambda: accepted in read(log), "sshd to accept the link's login and password")
         with open(self.preferences) as conf:
             self.assertEqual(conf.read(), "TrustedGateways=127.0.0.1\n")
+
+    def test_every_example_link_of_the_reference_reaches_the_handler_as_written(self):
+        """Clicked in Chromium, each example link of the reference the dry run
+        finds no raw trouble in reaches the handler exactly as written, and none
+        it warns of does: the warnings say what browsers really do."""
+        received, recorder = self.root + "/received", self.root + "/recorder"
+        with open(recorder, "w") as out:
+            out.write('#!/bin/sh\nprintf "%%s\\n" "$1" >> %s\n' % received)
+        os.chmod(recorder, 0o755)
+        self.write(".local/share/applications/recorder.desktop",
+                   "[Desktop Entry]\nType=Application\nName=Recorder\nExec=%s %%u\n"
+                   "MimeType=x-scheme-handler/torvale;\n" % recorder)
+        subprocess.run(["xdg-mime", "default", "recorder.desktop", "x-scheme-handler/torvale"],
+                       env=self.env, check=True, timeout=WAIT)
+        with open(SOURCE + "/docs/launch-urls.md") as reference:
+            links = list(dict.fromkeys(re.findall(r"'(torvale://[^']*)'", reference.read())))
+        warned = [link for link in links if "which browsers block or rewrite" in subprocess.run(
+            ["/usr/bin/torvale", "-n", link], env=self.env, capture_output=True, text=True,
+            timeout=WAIT).stdout]
+        self.assertGreater(len(links) - len(warned), 40)
+        profile = tempfile.mkdtemp(dir=self.root)
+        arrived = lambda: read(received).decode().split("\n")
+        for link in links:
+            self.click(link[len("torvale://"):], profile=profile)
+            if link not in warned:
+                poll(lambda: link in arrived(), "the handler to receive " + link)
+        self.assertEqual([link for link in warned if link in arrived()], [])
 
     def test_a_link_the_portal_signed_logs_in_unasked_and_once(self):
         os.remove(self.preferences)  # nothing trusted: only the signature lets it through

@@ -23,20 +23,29 @@ const std::vector<std::string_view>& KnownKeys() {
     return keys;
 }
 
-// What browsers do with a raw character in a link: Chromium blocks a link
-// with raw non-ASCII text, a raw space, or a ":" before anything but a digit;
-// before a raw "@" both Chromium and Firefox drop ":" and turn "=" into
-// "%3D". A ":" before a port's digits with no "@" after it passes.
-const char* RawTrouble(std::string_view value, bool atFollows) {
+// What Chromium 156 and Firefox ESR 153 do with a raw character in a
+// link's value, as clicked: both block a link with a raw ":" (a port's
+// digits after it too), a blank or any of < > \ ^ | [ ]; both write non-ASCII
+// text, " ` { } percent-encoded, and every "=" before a raw "@" as "%3D";
+// Chromium writes a "%" that starts no escape as "%25". Only A-Z a-z 0-9 and
+// - . _ ~ ! $ ' ( ) * + , / ; ? # and escapes pass as written. A control
+// character no URL may hold raw.
+std::string RawTrouble(std::string_view value) {
+    constexpr std::string_view kRewritten = "@\"`{}";
+    constexpr std::string_view kBlocked = ":<>\\^|[]";
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
-        const bool digitNext = i + 1 < value.size() && value[i + 1] >= '0' && value[i + 1] <= '9';
-        if (static_cast<unsigned char>(c) >= 0x80) return "raw non-ASCII text";
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) return "raw non-ASCII text";
         if (c == ' ') return "a raw space";
-        if (c == ':' && (!digitNext || atFollows)) return "a raw \":\"";
-        if (c == '@') return "a raw \"@\"";
+        if (byte < 0x20 || byte == 0x7F) return "a raw control character";
+        const bool escape =
+            i + 2 < value.size() && IsHexDigit(value[i + 1]) && IsHexDigit(value[i + 2]);
+        if (c == '%' && !escape) return "a raw \"%\" that starts no escape";
+        if (kRewritten.find(c) != kRewritten.npos || kBlocked.find(c) != kBlocked.npos)
+            return "a raw \"" + std::string(1, c) + "\"";
     }
-    return nullptr;
+    return {};
 }
 
 }  // namespace
@@ -68,6 +77,12 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
         const std::size_t equals = field.find('=');
         if (equals == std::string_view::npos || equals == 0) continue;
         const std::string key(field.substr(0, equals));
+        // A browser reads the link whole: a value unclosed is clicked too.
+        if (const std::string trouble = RawTrouble(field.substr(equals + 1)); !trouble.empty()) {
+            warnings.push_back("the value of " + Printable(key) + " holds " + trouble +
+                               ", which browsers block or rewrite: percent-encode every value "
+                               "as UTF-8");
+        }
         if (amp == std::string_view::npos) {
             warnings.push_back(Printable(key) +
                                " has no closing \"&\", so it reads as empty: end the link with "
@@ -102,13 +117,6 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
         if (++seen[key] == 2)
             warnings.push_back(Printable(key) +
                                " is given more than once: the first value is read");
-        if (const char* trouble = RawTrouble(field.substr(equals + 1),
-                                             rest.find('@') != std::string_view::npos ||
-                                                 field.find('@') != std::string_view::npos)) {
-            warnings.push_back("the value of " + Printable(key) + " holds " + trouble +
-                               ", which browsers block or rewrite: percent-encode every value "
-                               "as UTF-8");
-        }
     }
     return warnings;
 }
