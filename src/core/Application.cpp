@@ -130,7 +130,7 @@ void Application::RunPass(const Decoded& decoded) {
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
     pass_.signature = CheckLinkSignature(pass_.request.url, config.signing, platform_.verifier,
-                                         platform_.usedLinks.GetList(kUsedLinks), now_());
+                                         platform_.usedLinks, now_());
     pass_.unsignedLinks = config.signing.Required();
 
     const Routing routing = Resolve(FindRoute(pass_.request.action), pass_.request, config);

@@ -10,7 +10,8 @@
 //   fail PATH                   writing or making it fails; reading finds it unreadable
 //   tick TITLE                  "don't show again" is ticked on alerts of that title
 //   answer no|yes|always        the trust question's answer (default: yes)
-//   unkept WHY                  every change to the preferences fails, for that reason
+//   unkept WHY                  every change to the preferences (and used links) fails, for that
+//                               reason
 //   trusted HOST                a host the user trusted before
 //   unserved WHY                every background task fails (handovers, removals), for that reason
 //   ssh RELEASE                 what every program says of its version (`ssh -V`)
@@ -191,7 +192,7 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
         platform.preferences.UpdateList(
             kTrustedGateways, [&](auto) { return all("trusted"); }, nullptr);
     if (const auto failure = all("unkept"); !failure.empty())
-        platform.preferences.failure = failure[0];
+        platform.preferences.failure = platform.usedLinks.failure = failure[0];
     if (const auto why = all("unserved"); !why.empty()) platform.background.failure = why[0];
     if (const auto release = all("ssh"); !release.empty())
         platform.shell.versionOf = [release](const std::string&) { return release[0]; };

@@ -70,8 +70,8 @@ std::string_view RequireName(Unsigned require) {
 }
 
 LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& policy,
-                                 SignatureVerifier& verifier,
-                                 const std::vector<std::string>& usedLinks, std::int64_t now) {
+                                 SignatureVerifier& verifier, Preferences& usedLinks,
+                                 std::int64_t now) {
     LinkSignature link;
     link.checkedAt = now;
     if (!fieldText) return link;
@@ -124,7 +124,7 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
         return Refused(link, "有效期过长",
                        "valid for " + std::to_string(link.exp - now) + " s, beyond max_age " +
                            std::to_string(policy.MaxAge()));
-    if (Holds(Unexpired(usedLinks, now), link.nonce))
+    if (Holds(Unexpired(usedLinks.GetList(kUsedLinks), now), link.nonce))
         return Refused(link, "已被使用过", "used before");
     link.verdict = LinkSignature::Valid;
     return link;

@@ -66,10 +66,11 @@ struct LinkSignature {
 inline const std::string kUsedLinks = "UsedLinks";
 
 // Checks the link's signature fields at `now` against the keys, the
-// policy's longest life and the links already used; changes nothing.
+// policy's longest life and the links already used (read only for a link
+// that gets that far); changes nothing.
 LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& policy,
-                                 SignatureVerifier& verifier,
-                                 const std::vector<std::string>& usedLinks, std::int64_t now);
+                                 SignatureVerifier& verifier, Preferences& usedLinks,
+                                 std::int64_t now);
 
 // Marks a valid link used until it expires, in one step with the check that
 // it was not used before, so that of two passes of one link one launches;
