@@ -66,10 +66,9 @@ const std::pair<std::string, std::string> kKeys[] = {
      "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
      "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJw=="}};
 
-// A stand-in for ES256 here, where the cases are about what a pass does with
-// a verdict (the real verifier meets published vectors in its own test): the
-// "signature" of a message by a key is 86 base64url characters drawn from
-// both, whose last one carries no stray bits.
+// A stand-in for ES256 (the real verifier meets published vectors in its own
+// test): the "signature" of a message by a key is 86 base64url characters
+// drawn from both, whose last one carries no stray bits.
 std::string StandInSignature(std::string_view key, std::string_view message) {
     constexpr std::string_view kAlphabet =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
