@@ -48,17 +48,26 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
     return std::nullopt;
 }
 
-std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
-                           std::string_view searchPath) {
+std::vector<std::string> PlacesToLook(
+    const ClientApp& app, const Configuration& config, std::string_view configured,
+    const std::function<std::string(std::string_view name)>& inPath) {
     std::vector<std::string> places;
     if (const auto it = config.clients.find(app.name); it != config.clients.end())
-        places.push_back(it->second.path + "（configuration.ini）");
+        places.push_back(it->second.path + std::string(configured));
     for (const ClientProgram& program : app.programs) {
         if (program.path.empty()) continue;
         places.push_back(program.path.front() == '/' ? std::string(program.path)
-                                                     : "PATH（" + std::string(searchPath) +
-                                                           "）中的 " + std::string(program.path));
+                                                     : inPath(program.path));
     }
+    return places;
+}
+
+std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
+                           std::string_view searchPath) {
+    const std::vector<std::string> places =
+        PlacesToLook(app, config, "（configuration.ini）", [&](std::string_view name) {
+            return "PATH（" + std::string(searchPath) + "）中的 " + std::string(name);
+        });
     std::string text = "已查找：";
     for (std::size_t i = 0; i < places.size(); ++i)
         text += (i == 0 ? "" : "、") + places[i];

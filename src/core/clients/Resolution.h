@@ -28,6 +28,13 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
                                             std::string_view searchPath,
                                             const std::function<bool(const std::string&)>& exists);
 
+// Where ResolveClient looks, in its order: the configured path, followed by
+// `configured`, then the table's programs, a path as it is and a name looked
+// up in PATH as `inPath` writes it.
+std::vector<std::string> PlacesToLook(
+    const ClientApp& app, const Configuration& config, std::string_view configured,
+    const std::function<std::string(std::string_view name)>& inPath);
+
 // Where ResolveClient looks, as a not-found alert says it: "已查找：" and the
 // configured path, the table's paths and each name in PATH.
 std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,

@@ -28,12 +28,6 @@ bool Mentions(std::string_view text, std::initializer_list<std::string_view> wor
                        [&](std::string_view word) { return folded.find(word) != folded.npos; });
 }
 
-bool IsKeyName(std::string_view name) {
-    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
-        return IsAsciiAlnum(c) || c == '-' || c == '_';
-    });
-}
-
 // A [signing] line, into `signing`; why not, when it cannot be read.
 std::string ReadSigning(const IniEntry& entry, std::string_view path, SigningPolicy& signing) {
     const std::string from = std::string(path) + ":" + std::to_string(entry.line);

@@ -24,13 +24,9 @@ std::string Joined(const std::vector<std::string>& items) {
 // Where a client missing was looked for, in words: a name in PATH is said
 // so, never with the whole PATH.
 std::string LookedFor(const ClientApp& client, const Configuration& config) {
-    std::vector<std::string> places;
-    if (const auto it = config.clients.find(client.name); it != config.clients.end())
-        places.push_back(it->second.path + " (configuration.ini)");
-    for (const ClientProgram& program : client.programs) {
-        if (program.path.empty()) continue;
-        places.push_back(std::string(program.path) + (program.path[0] == '/' ? "" : " in PATH"));
-    }
+    const std::vector<std::string> places =
+        PlacesToLook(client, config, " (configuration.ini)",
+                     [](std::string_view name) { return std::string(name) + " in PATH"; });
     return places.empty() ? "no place is known for it" : "looked for " + Joined(places);
 }
 
@@ -307,7 +303,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
     // Silenced alerts fail a launch in silence: that is a failure once one has.
     const bool unseen = std::any_of(passes.begin(), passes.end(), [](std::string_view pass) {
-        return pass.ends_with(kAlertsSilenced) && pass.find(" | launched") == pass.npos;
+        return pass.ends_with(kAlertsSilenced) && PassLevel(pass) != Finding::Ok;
     });
     if (app.AlertsSuppressed()) {
         add(unseen ? Finding::Fail : Finding::Warn, "alerts",

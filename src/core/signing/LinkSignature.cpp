@@ -57,6 +57,10 @@ bool Holds(const std::vector<std::string>& used, std::string_view nonce) {
 
 }  // namespace
 
+bool IsKeyName(std::string_view name) {
+    return IsToken(name, 1, 64);
+}
+
 std::string_view RequireName(Unsigned require) {
     switch (require) {
         case Unsigned::Launch:
@@ -101,7 +105,7 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
     const bool expRead =
         !exp.empty() && exp.size() <= 18 && std::all_of(exp.begin(), exp.end(), IsDigit) &&
         std::from_chars(exp.data(), exp.data() + exp.size(), link.exp).ec == std::errc();
-    if (!IsToken(link.kid, 1, 64) || !IsToken(link.nonce, 16, 64) || !expRead || !signature ||
+    if (!IsKeyName(link.kid) || !IsToken(link.nonce, 16, 64) || !expRead || !signature ||
         !SignatureToDer(*signature, &der)) {
         // None of them is told back: any could be anything.
         link.kid.clear();

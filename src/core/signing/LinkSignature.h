@@ -46,6 +46,10 @@ struct SigningPolicy {
     std::int64_t MaxAge() const { return maxAge.value_or(600); }
 };
 
+// A key's name, as configuration.ini and a link's "kid" give it: letters,
+// digits, "-" and "_", at most 64 of them.
+bool IsKeyName(std::string_view name);
+
 // "no", "ask" or "yes", as the file writes them.
 std::string_view RequireName(Unsigned require);
 
