@@ -1,9 +1,13 @@
 #include "core/Alerts.h"
 
+#include <string_view>
+
 namespace torvale {
 namespace {
 
 const std::string kAlertSuppression = "AlertSuppression";
+
+constexpr std::string_view kClientOutput = "以下是客户端自己的输出，其中的文字可能来自服务器：";
 
 }  // namespace
 
@@ -23,6 +27,14 @@ void Alert(Platform& platform, const std::string& title, const std::string& mess
 
 bool AlertsSuppressed(Platform& platform) {
     return platform.preferences.GetBool(kAlertSuppression);
+}
+
+std::string ClientFailedMessage(const std::string& client, const std::string& output) {
+    // What the client wrote may come from the server (a certificate's name,
+    // say): it is set apart as the client's, never read as ours. Dialogs show
+    // it as plain text, so no URL in it becomes a link.
+    return "客户端启动失败：" + client +
+           (output.empty() ? "" : "\n" + std::string(kClientOutput) + "\n" + output);
 }
 
 bool TurnAlertsBackOn(Platform& platform, std::string* err) {

@@ -15,6 +15,10 @@ void Alert(Platform& platform, const std::string& title, const std::string& mess
 
 bool AlertsSuppressed(Platform& platform);
 
+// The alert of a client that ended with a failure, with the last lines it
+// wrote to standard error, if any.
+std::string ClientFailedMessage(const std::string& client, const std::string& output);
+
 // Shows alerts again after "don't show again"; false, with the reason, when
 // the setting could not be changed.
 bool TurnAlertsBackOn(Platform& platform, std::string* err);

@@ -15,8 +15,6 @@ namespace {
 // How long a client may take to read its connection file.
 constexpr std::chrono::seconds kReadWithin{60};
 
-constexpr std::string_view kClientOutput = "以下是客户端自己的输出，其中的文字可能来自服务器：";
-
 class Execution {
   public:
     Execution(const Plan& plan, const Configuration& config, const LinkSignature& signature,
@@ -76,7 +74,7 @@ class Execution {
         if (plan_.command) {
             if (debug && plan_.command->debugShown)
                 Alert(platform_, titles::kDebug, LineOf(*plan_.command, true));
-            runcmd(LineOf(*plan_.command), fileMissing);
+            runcmd(LineOf(*plan_.command), plan_.command->asksOnTerminal, fileMissing);
         }
         return record_;
     }
@@ -201,7 +199,7 @@ class Execution {
         record_.detail = "the password is to be typed: " + why;
     }
 
-    void runcmd(const std::string& line, bool fileMissing) {
+    void runcmd(const std::string& line, bool onTerminal, bool fileMissing) {
         // The shell would only ever see the line up to its first NUL byte,
         // which is another command than the one that was built.
         if (line.find('\0') != std::string::npos) {
@@ -209,7 +207,7 @@ class Execution {
             record_.outcome = Outcome::NotRun;
             return;
         }
-        const CommandResult result = platform_.shell.Run(line);
+        const CommandResult result = platform_.shell.Run(line, onTerminal);
         if (!result.notRun.empty()) {
             platform_.log.Write("Command not run: " + result.notRun);
             record_.outcome = Outcome::NotRun;
@@ -218,16 +216,10 @@ class Execution {
             record_.outcome = Outcome::StillStarting;
         } else if (result.failedAtOnce) {
             record_.outcome = Outcome::ClientFailed;
-            // What the client wrote may come from the server (a certificate's
-            // name, say): it is set apart as the client's, never read as ours.
-            // Dialogs show it as plain text, so no URL in it becomes a link.
-            Alert(platform_, titles::kSorry,
-                  "客户端启动失败：" + plan_.client +
-                      (result.errorOutput.empty()
-                           ? ""
-                           : "\n" + std::string(kClientOutput) + "\n" + result.errorOutput));
+            Alert(platform_, titles::kSorry, ClientFailedMessage(plan_.client, result.errorOutput));
         } else {
             record_.outcome = fileMissing ? Outcome::LaunchedWithoutFile : Outcome::Launched;
+            record_.watched = result.watched;
         }
     }
 

@@ -7,6 +7,11 @@
 namespace torvale {
 
 std::string PassLine(const LaunchRecord& record) {
+    const WatchedPass parts = PassLineParts(record);
+    return parts.head + parts.launched + parts.tail;
+}
+
+WatchedPass PassLineParts(const LaunchRecord& record) {
     using namespace std::chrono;
     const auto day = floor<days>(record.time);
     const year_month_day date{day};
@@ -15,13 +20,21 @@ std::string PassLine(const LaunchRecord& record) {
     std::snprintf(stamp, sizeof stamp, "%04d-%02u-%02u %02ld:%02ld:%02ld UTC", int(date.year()),
                   unsigned(date.month()), unsigned(date.day()), long(clock.hours().count()),
                   long(clock.minutes().count()), long(clock.seconds().count()));
-    std::string line = std::string(stamp) + " | " + Printable(record.action, 80) + " | " +
-                       (record.gateway.empty() ? "-" : Printable(record.gateway, 300)) + " | " +
-                       (record.client.empty() ? "-" : Printable(record.client, 200)) + " | " +
-                       std::string(OutcomeName(record.outcome));
-    if (!record.detail.empty()) line += ": " + Printable(record.detail, 200);
-    if (record.alertsSilenced) line += std::string(" | ") + kAlertsSilenced;
-    return line;
+    WatchedPass parts;
+    parts.head = std::string(stamp) + " | " + Printable(record.action, 80) + " | " +
+                 (record.gateway.empty() ? "-" : Printable(record.gateway, 300)) + " | " +
+                 (record.client.empty() ? "-" : Printable(record.client, 200)) + " | ";
+    parts.launched = OutcomeName(record.outcome);
+    if (!record.detail.empty()) parts.launched += ": " + Printable(record.detail, 200);
+    if (record.alertsSilenced) parts.tail = std::string(" | ") + kAlertsSilenced;
+    parts.client = record.client;
+    return parts;
+}
+
+std::string WatchedPassLine(const WatchedPass& pass, Outcome outcome, const std::string& detail) {
+    if (outcome == Outcome::Launched) return pass.head + pass.launched + pass.tail;
+    return pass.head + std::string(OutcomeName(outcome)) + ": " + Printable(detail, 200) +
+           pass.tail;
 }
 
 std::string_view OutcomeName(Outcome outcome) {

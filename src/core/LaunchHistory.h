@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/plan/Outcome.h"
+#include "core/ports/Shell.h"
 
 namespace torvale {
 
@@ -25,12 +26,19 @@ struct LaunchRecord {
     Outcome outcome = Outcome::UnknownAction;
     // "Don't show again" was on: whatever the pass wanted to say went unseen.
     bool alertsSilenced = false;
+    // The client still runs, watched: its watcher writes the pass line.
+    bool watched = false;
 };
 
 // One line for a pass, as the pass log keeps it: when, the action, the host
 // and the decision, the client, the outcome and its detail, " | " between;
 // then "alerts silenced" where they were.
 std::string PassLine(const LaunchRecord& record);
+// The same line in parts, for the watcher of a client still starting; and
+// the line it writes once it knows the outcome: launched, as the pass had it,
+// or another with its detail ("client failed: exit status 131 after 4 s").
+WatchedPass PassLineParts(const LaunchRecord& record);
+std::string WatchedPassLine(const WatchedPass& pass, Outcome outcome, const std::string& detail);
 inline constexpr const char* kAlertsSilenced = "alerts silenced";
 
 // The launch URLs handled in this run, newest first, at most kCapacity.

@@ -5,7 +5,9 @@
 
 #include "base/Printable.h"
 #include "core/Executor.h"
+#include "core/LaunchHistory.h"
 #include "core/address/Address.h"
+#include "core/clients/CertificatePrompt.h"
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
 #include "core/config/Trust.h"
@@ -208,6 +210,79 @@ TEST(Core, LaunchURLsArrivingDuringAnAlertWaitForThePassAndAreBounded) {
     EXPECT_EQ(std::count_if(run, events.end(), winscp), 32);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>{"Launch URLs dropped: 32 already wait for the current one"});
+}
+
+// What FreeRDP 2.11 writes, in its own words, when it asks about a
+// certificate it cannot verify, and about one that replaces the one it knew.
+const std::string kPrint =
+    "28:18:c6:cb:65:f2:17:52:c6:aa:14:d6:b1:99:c2:99:96:d5:60:f4:1c:86:16:5b:ee:d0:69:06:0d:05:79:"
+    "1e";
+const std::string kAsked =
+    "[ERROR][com.freerdp.crypto] - Common Name (CN):\n"
+    "Certificate details for 127.0.0.1:33899 (RDP-Server):\n"
+    "\tCommon Name: vm\n\tSubject:     CN = vm\n\tIssuer:      CN = ca\n"
+    "\tThumbprint:  " +
+    kPrint +
+    "\nThe above X.509 certificate could not be "
+    "verified.\nDo you trust the above certificate? (Y/T/N) ";
+const std::string kChangedAsked =
+    "!!!Certificate for gw:3389 (RDP-Server) has changed!!!\n\nNew Certificate details:\n"
+    "\tCommon Name: vm\n\tSubject:     CN = new\n\tIssuer:      CN = vm\n\tThumbprint:  " +
+    kPrint +
+    "\n\nOld Certificate details:\n\tSubject:     CN = old\n\tIssuer:      CN = vm\n"
+    "\tThumbprint:  " +
+    std::string(95, '0') + "\nDo you trust the above certificate? (Y/T/N) ";
+
+TEST(Core, FreeRdpsCertificateQuestionIsPutToTheUserAndAnythingElseAnsweredNo) {
+    std::vector<Question> asked;
+    auto reply = [&](const std::string& output, Answer answer) {
+        const auto r = ReplyToPrompt(output, [&](const Question& q) {
+            asked.push_back(q);
+            return answer;
+        });
+        return r ? r->typed + (r->refused ? " refused" : "") : "none";
+    };
+    EXPECT_EQ(reply(kAsked, Answer::Connect), "T\n");
+    EXPECT_EQ(reply(kChangedAsked, Answer::ConnectAlways), "Y\n");
+    EXPECT_EQ(reply(kAsked, Answer::Cancel), "N\n refused");
+    // A fingerprint cut short, a prompt not last: nothing to ask about, so no.
+    std::string cut = kAsked;
+    cut.erase(cut.find(":1e"), 3);
+    EXPECT_EQ(reply(cut, Answer::Connect), "N\n refused");
+    EXPECT_EQ(reply(kAsked + "Y\n", Answer::Connect), "none");
+    EXPECT_EQ(reply("connecting\nPassword: ", Answer::Connect), "\x04");
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].message,
+              "FreeRDP 无法验证此主机出示的证书。\n主机：127.0.0.1:33899\n"
+              "以下是服务器出示的证书，其中的名称由服务器自己选定：\n"
+              "主体：CN = vm\n颁发者：CN = ca\nSHA-256 指纹：" +
+                  kPrint + "\n只有在指纹与网关管理员给您的相符时才信任它。");
+    EXPECT_EQ(asked[1].message.substr(0, asked[1].message.find("颁发者")),
+              "此主机的证书与上次不同，可能有人在冒充它。\n主机：gw:3389\n"
+              "以下是服务器出示的证书，其中的名称由服务器自己选定：\n主体：CN = new\n");
+    const Question& q = asked[0];
+    EXPECT_EQ(std::vector<std::string>({q.title, q.connect, q.cancel, q.always, q.connectAlways}),
+              (std::vector<std::string>{"确认证书", "仅此一次", "取消", "", "始终信任"}));
+}
+
+TEST(Core, AWatchedClientsLineIsThePassLineWithTheOutcomeItCameTo) {
+    LaunchRecord record{std::chrono::sys_days{std::chrono::year{2026} / 12 / 10},
+                        "StartMstsc",
+                        "/usr/bin/xfreerdp",
+                        "",
+                        "gw: allowed, listed",
+                        "t.rdp removed once read",
+                        Outcome::Launched,
+                        true,
+                        true};
+    const WatchedPass pass = PassLineParts(record);
+    const std::string head =
+        "2026-12-10 00:00:00 UTC | StartMstsc | gw: allowed, listed | "
+        "/usr/bin/xfreerdp | ";
+    EXPECT_EQ(WatchedPassLine(pass, Outcome::Launched, ""), PassLine(record));
+    EXPECT_EQ(PassLine(record), head + "launched: t.rdp removed once read | alerts silenced");
+    EXPECT_EQ(WatchedPassLine(pass, Outcome::ClientFailed, "exit status 131 after 4 s"),
+              head + "client failed: exit status 131 after 4 s | alerts silenced");
 }
 
 }  // namespace

@@ -66,9 +66,24 @@ namespace {
 // the only one Debian 13 and Ubuntu 24.04 ship. By their manuals both take
 // the file first and the same /admin, /f, /span and /multimon switches.
 const std::vector<ClientProgram> kLinuxRemoteDesktop = {
-    {"xfreerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
-    {"sdl-freerdp3", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
-    {"xfreerdp", "", {}, RdpSwitch::AfterFile, "FreeRDP", false},
+    {.path = "xfreerdp3",
+     .arguments = "",
+     .rdpSwitch = RdpSwitch::AfterFile,
+     .shownAs = "FreeRDP",
+     .readsIPv6 = false,
+     .asksOnTerminal = true},
+    {.path = "sdl-freerdp3",
+     .arguments = "",
+     .rdpSwitch = RdpSwitch::AfterFile,
+     .shownAs = "FreeRDP",
+     .readsIPv6 = false,
+     .asksOnTerminal = true},
+    {.path = "xfreerdp",
+     .arguments = "",
+     .rdpSwitch = RdpSwitch::AfterFile,
+     .shownAs = "FreeRDP",
+     .readsIPv6 = false,
+     .asksOnTerminal = true},
     {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina", false},
 };
 

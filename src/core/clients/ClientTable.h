@@ -35,6 +35,10 @@ struct ClientProgram {
     // A terminal that runs a script file it is given (Terminal.app opens a
     // .command file), rather than the command words after `arguments`.
     bool opensScript = false;
+    // A client that asks about a server's certificate on its terminal
+    // (FreeRDP): it is given one, on which the user's answer from our own
+    // dialog reaches it.
+    bool asksOnTerminal = false;
 };
 
 // One client application. The not-found text is held whole, exactly as the

@@ -107,6 +107,7 @@ Command StartCommand(const ClientTable& table, const ResolvedClient& client) {
     command.Literal(client.form->beforePath);
     command.words.push_back({{client.path, Quoting::Program}});
     command.Literal(client.form->arguments);
+    command.asksOnTerminal = client.form->asksOnTerminal;
     return command;
 }
 

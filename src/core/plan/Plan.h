@@ -38,6 +38,8 @@ struct Command {
     // Whether the debug alert shows the line before it runs: the remote
     // desktop lines never had it.
     bool debugShown = true;
+    // Its client asks about a server's certificate on its terminal.
+    bool asksOnTerminal = false;
 
     // Appends fixed words of this application, blanks between them.
     void Literal(std::string_view words);

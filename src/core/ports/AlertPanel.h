@@ -12,6 +12,8 @@ struct Question {
     std::string connect;  // the button that goes on with the launch
     std::string cancel;   // the default button, also what Escape answers
     std::string always;   // the check box that trusts the host from now on
+    // A third button, instead of the box: go on, and trust from now on.
+    std::string connectAlways;
 };
 
 enum class Answer {
@@ -21,7 +23,7 @@ enum class Answer {
 };
 
 // Modal dialogs: the alert with a "don't show again" checkbox, and the
-// question of two buttons and a check box.
+// question of two buttons and a check box, or of three buttons.
 class AlertPanel {
   public:
     virtual ~AlertPanel() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace torvale {
@@ -17,6 +18,23 @@ struct CommandResult {
     // The shell had not returned when we stopped waiting for it: the client
     // may still start, or wait on a question of the system's.
     bool stillStarting = false;
+    // The line was started detached and still runs: a watcher of its own
+    // goes on watching it for kWatchedFor, to be told the pass (TellWatcher).
+    bool watched = false;
+};
+
+// How long after its start a client that ends with a failure is reported as
+// one that failed to start: one refused by the server a few seconds in
+// (FreeRDP's exit status 131) shows the user no window and nothing else.
+inline constexpr std::chrono::seconds kWatchedFor{30};
+
+// What the watcher of a client needs of its pass to tell how it ended: the
+// pass line around its outcome, and the client the alert names.
+struct WatchedPass {
+    std::string head;      // the pass line up to its outcome
+    std::string launched;  // the outcome, where the client does not fail
+    std::string tail;      // the pass line after its outcome
+    std::string client;
 };
 
 // Runs one command line through "/bin/sh -c". Nothing of the shell's output
@@ -24,7 +42,13 @@ struct CommandResult {
 class Shell {
   public:
     virtual ~Shell() = default;
-    virtual CommandResult Run(const std::string& commandLine) = 0;
+    // `onTerminal`: the client asks about a server's certificate on its
+    // terminal; the user answers in a dialog of ours (detached lines only).
+    virtual CommandResult Run(const std::string& commandLine, bool onTerminal) = 0;
+    // Hands the pass of the line Run has just left `watched` to its watcher,
+    // which writes the pass line and, for a failure, the alert; false, with
+    // why, where it cannot: the caller writes the line itself.
+    virtual bool TellWatcher(const WatchedPass& pass, std::string* err) = 0;
     // What `program -V` writes on either stream, as OpenSSH says its release
     // ("OpenSSH_8.1p1, LibreSSL 2.7.3"); empty when it cannot say in time.
     virtual std::string VersionOf(const std::string& program) = 0;

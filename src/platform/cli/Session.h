@@ -46,7 +46,7 @@ class CommandLinePlatform {
         : preferences(files, session.preferencesPath),
           // Ten thousand links a day and more, at max_age's longest.
           usedLinks(files, session.usedLinksPath, 1 << 20),
-          shell(mode),
+          shell(mode, std::chrono::seconds(2), std::chrono::seconds(20), session.program),
           log(session.passLogPath),
           background(session.program),
           alerts_(alerts),

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/AlertTitles.h"
+#include "core/Alerts.h"
 #include "core/Application.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
@@ -26,11 +28,16 @@ links open ssh in a terminal (the configured one, x-terminal-emulator, or
 the first of gnome-terminal, konsole, xfce4-terminal and xterm); a password
 the link entrusts reaches ssh through its askpass helper, this program, and
 is served once from a copy of it (--serve-askpass), never on a command line.
-A client that fails within its first 2 seconds is reported in an alert that
-ends with what it wrote on standard error. Alerts are dialogs with a "don't
-show again" check button; without a display (DISPLAY and WAYLAND_DISPLAY
-unset, or one that cannot be opened) they go to standard error as one line
-each.
+Each client is started and watched by this program in the background
+(--watch-client) for its first 30 seconds: one that fails by then is
+reported in an alert that ends with what it wrote on standard error, and
+the pass log says how each ended ("client failed: exit status 131 after
+4 s"). Where FreeRDP cannot verify a server's certificate, its question
+comes as the dialog "确认证书" (once, always, or cancel, the default);
+"always" keeps the certificate in FreeRDP's own store. Alerts are dialogs
+with a "don't show again" check button; without a display (DISPLAY and
+WAYLAND_DISPLAY unset, or one that cannot be opened) they go to standard
+error as one line each, and a late one to the pass log alone.
 
 Unless configuration.ini lists the allowed hosts, a launch to a host not
 trusted yet first asks whether to connect (Cancel is the default; "always
@@ -46,6 +53,8 @@ Options:
                   ssh's askpass helper: started by torvale-desktop itself
       --remove-once-read  remove the connection file named on standard
                   input once a client has read it: started likewise
+      --watch-client MILLISECONDS LINE [--on-terminal]  run LINE through
+                  /bin/sh and watch it: started likewise
   -h, --help      print this help and exit
   -V, --version   print the version and exit
   --              take every later argument as a URL
@@ -64,12 +73,43 @@ path to an existing directory or --doctor finds a check failing, 2 for a
 usage error.
 )";
 
+// The dialogs of the client watcher, once it has one to show.
+torvale::AlertPanel& WatcherAlerts() {
+    static const std::unique_ptr<torvale::AlertPanel> alerts =
+        torvale::HasDisplay() && gtk_init_check(nullptr, nullptr)
+            ? std::unique_ptr<torvale::AlertPanel>(std::make_unique<torvale::GtkAlertPanel>())
+            : std::make_unique<torvale::StderrAlertPanel>();
+    return *alerts;
+}
+
+// The watcher of a client that outlived its pass, once it knows how the
+// client ended: the pass line, then, for a failure, the alert the pass would
+// have shown.
+void ReportLateEnd(const torvale::WatchedPass& pass, torvale::Outcome outcome,
+                   const std::string& detail, const std::string& output) {
+    const auto session = torvale::StartSession("torvale-desktop");
+    if (!session) return;
+    const bool failed = outcome == torvale::Outcome::ClientFailed;
+    torvale::StderrAlertPanel none;
+    torvale::CommandLinePlatform ports(*session, failed ? WatcherAlerts() : none,
+                                       torvale::PosixShell::Mode::Detach);
+    torvale::Platform platform = ports.Ports();
+    platform.log.Pass(torvale::WatchedPassLine(pass, outcome, detail));
+    if (failed)
+        torvale::Alert(platform, torvale::titles::kSorry,
+                       torvale::ClientFailedMessage(pass.client, output));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    // ssh's askpass helper, and the server of a password for it: no display,
-    // no dialog.
+    // ssh's askpass helper, the server of a password for it and the watcher
+    // of a client: a dialog only for a client that failed late.
     if (const auto status = torvale::RunBackgroundMode(argc, argv)) return *status;
+    if (const auto status = torvale::RunClientWatcher(
+            argc, argv, ReportLateEnd,
+            [](const torvale::Question& question) { return WatcherAlerts().Ask(question); }))
+        return *status;
     bool doctor = false;
     bool showAlerts = false;
     const torvale::CommandLine line =

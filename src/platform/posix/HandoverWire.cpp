@@ -63,4 +63,22 @@ std::optional<Handover> DecodeHandover(std::string_view text) {
     return handover;
 }
 
+std::string EncodeWatchedPass(const WatchedPass& pass) {
+    std::string out;
+    for (const std::string* part : {&pass.head, &pass.launched, &pass.tail, &pass.client})
+        Put(out, *part);
+    return out;
+}
+
+std::optional<WatchedPass> DecodeWatchedPass(std::string_view text) {
+    WatchedPass pass;
+    for (std::string* part : {&pass.head, &pass.launched, &pass.tail, &pass.client}) {
+        auto taken = Take(text);
+        if (!taken) return std::nullopt;
+        *part = std::move(*taken);
+    }
+    if (!text.empty()) return std::nullopt;
+    return pass;
+}
+
 }  // namespace torvale

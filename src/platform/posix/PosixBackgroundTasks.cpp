@@ -37,38 +37,13 @@ constexpr std::size_t kLimit = 1 << 16;
 // How long one peer may take to say what it asks (the helper says it at
 // once), and, longer, how long the helper waits for the answer: a peer that
 // says nothing holds the server up for no longer.
-constexpr int kPromptMilliseconds = 1000;
-constexpr int kPeerMilliseconds = 5000;
+constexpr std::chrono::milliseconds kPromptWait{1000};
+constexpr std::chrono::milliseconds kPeerWait{5000};
 // However long the user takes over the questions before the password's.
 constexpr std::chrono::minutes kLongestHandover{5};
 
 std::string Errno(std::string_view what) {
     return std::string(what) + ": " + std::strerror(errno);
-}
-
-int MillisecondsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<long long>(0, left.count()));
-}
-
-// Everything the peer writes until it closes, within the time and size
-// limits; false when it does not close in time or writes more.
-bool ReadAll(int fd, std::string& out, int milliseconds) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    char buffer[4096];
-    for (;;) {
-        pollfd ready{fd, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, MillisecondsUntil(deadline));
-        if (polled < 0 && errno == EINTR) continue;
-        if (polled <= 0) return false;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        out.append(buffer, static_cast<std::size_t>(n));
-        if (out.size() > kLimit) return false;
-    }
 }
 
 // Overwritten before it is freed: the password lives no longer than it must.
@@ -119,7 +94,7 @@ long long PeerUser(int connection) {
 // or why not on standard output, then serves.
 int Serve() {
     std::string input;
-    const bool read = ReadAll(STDIN_FILENO, input, kPeerMilliseconds);
+    const bool read = ReadAll(STDIN_FILENO, input, kPeerWait, kLimit);
     std::optional<Handover> handover = DecodeHandover(input);
     Wipe(input);
     auto fail = [](const std::string& why) {
@@ -173,7 +148,7 @@ int Serve() {
         // Another user's request, a prompt it is not the answer to, or one
         // that does not end in time, gets nothing: the helper then asks the
         // user. A request of another user leaves the password to this one's.
-        if (PeerUser(connection) == self && ReadAll(connection, prompt, kPromptMilliseconds)) {
+        if (PeerUser(connection) == self && ReadAll(connection, prompt, kPromptWait, kLimit)) {
             if (Answers(*handover, prompt)) {
                 answered = WriteAll(connection, handover->secret);
             } else {
@@ -200,7 +175,7 @@ std::string AskServer(const char* socket, std::string_view prompt) {
     if (::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         PeerUser(connection) == static_cast<long long>(::geteuid()) &&
         WriteAll(connection, prompt) && ::shutdown(connection, SHUT_WR) == 0 &&
-        !ReadAll(connection, answer, kPeerMilliseconds)) {
+        !ReadAll(connection, answer, kPeerWait, kLimit)) {
         Wipe(answer);
     }
     ::close(connection);
@@ -273,7 +248,7 @@ int Ask(const char* socket, std::string_view prompt) {
 // time is up.
 int RemoveOnceRead() {
     std::string input;
-    ReadAll(STDIN_FILENO, input, kPeerMilliseconds);
+    ReadAll(STDIN_FILENO, input, kPeerWait, kLimit);
     const std::size_t newline = input.find('\n');
     long long seconds = 0;
     if (newline == std::string::npos ||
@@ -358,7 +333,7 @@ bool PosixBackgroundTasks::Start(std::string_view option, std::string input, std
     Wipe(input);
     ::close(in[1]);
     std::string said;
-    if (error == 0) ReadAll(out[0], said, kPeerMilliseconds);
+    if (error == 0) ReadAll(out[0], said, kPeerWait, kLimit);
     ::close(out[0]);
     if (error != 0) return failed(program_ + ": " + std::strerror(error));
     if (!sent) return failed("what to do could not be written to " + mode);

@@ -3,13 +3,20 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
+#include "core/LaunchHistory.h"
+#include "core/clients/CertificatePrompt.h"
+#include "platform/posix/HandoverWire.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {
@@ -17,8 +24,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The end of what a client that failed at once wrote: enough to tell why.
-constexpr std::size_t kKeptOutput = 2048;
+// What is kept of a client's output: FreeRDP's question about a
+// certificate fits, with its longest names. Of a client that failed, its
+// last lines are shown, up to kShownOutput.
+constexpr std::size_t kKeptOutput = 8192;
+constexpr std::size_t kShownOutput = 2048;
 constexpr std::size_t kKeptLines = 5;
 
 // Reads what there is now; false once every writer has closed the pipe.
@@ -40,7 +50,8 @@ std::string LastLines(std::string output) {
     std::size_t start = output.size();
     for (std::size_t lines = 0; lines < kKeptLines && start != std::string::npos; ++lines)
         start = start == 0 ? std::string::npos : output.rfind('\n', start - 1);
-    return start == std::string::npos ? output : output.substr(start + 1);
+    if (start != std::string::npos) output.erase(0, start + 1);
+    return output.size() > kShownOutput ? output.substr(output.size() - kShownOutput) : output;
 }
 
 // A client still running goes on writing to its standard error: someone
@@ -57,36 +68,114 @@ void HandOver(int errors) {
         setup.Spawn(pid, argv);
 }
 
-// Watches a detached line for `watch`: a failure by then is reported with
-// the end of its standard error.
-CommandResult Watch(pid_t pid, int errors, std::chrono::milliseconds watch) {
-    ::fcntl(errors, F_SETFL, ::fcntl(errors, F_GETFL) | O_NONBLOCK);
-    const ChildEnd end(pid);
-    const auto deadline = Clock::now() + watch;
-    std::string output;
-    bool open = true;
-    int status = 0;
+// A line started detached: the shell, and where its output is read.
+struct Detached {
+    pid_t pid = 0;
+    int output = -1;
+    std::string notRun;  // why it could not be started
+};
+
+// A terminal for a client that asks on it: not its controlling one (no
+// hangup ends the client once nobody holds the other side), with nothing
+// echoed and lines as written. The client's side goes to `client`.
+int OpenTerminal(int& client) {
+    const int ours = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (ours < 0) return -1;
+    const char* name = ::grantpt(ours) == 0 && ::unlockpt(ours) == 0 ? ::ptsname(ours) : nullptr;
+    client = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    termios mode;
+    if (client < 0 || ::tcgetattr(client, &mode) != 0) {
+        ::close(ours);
+        if (client >= 0) ::close(client);
+        return -1;
+    }
+    mode.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
+    mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    ::tcsetattr(client, TCSANOW, &mode);
+    return ours;
+}
+
+// Starts the line in a session of its own, standard input and output on
+// /dev/null and standard error on a pipe; or, `onTerminal`, all three on a
+// terminal of ours.
+Detached StartDetached(const std::string& commandLine, bool onTerminal) {
+    int ends[2] = {-1, -1};
+    if (onTerminal) {
+        ends[0] = OpenTerminal(ends[1]);
+        if (ends[0] < 0) return {0, -1, std::string("terminal: ") + std::strerror(errno)};
+    } else if (::pipe(ends) != 0) {
+        return {0, -1, std::string("pipe: ") + std::strerror(errno)};
+    }
+    for (const int fd : ends)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    SpawnSetup setup;
+    char shell[] = "/bin/sh";
+    char dashC[] = "-c";
+    std::string line = commandLine;
+    char* argv[] = {shell, dashC, line.data(), nullptr};
+    pid_t pid = 0;
+    const int in = onTerminal ? ends[1] : SpawnSetup::kNull;
+    int error = setup.Prepare({in, in, ends[1]}, true);
+    if (error == 0) error = setup.Spawn(pid, argv);
+    ::close(ends[1]);
+    if (error != 0) {
+        ::close(ends[0]);
+        return {0, -1, std::string("/bin/sh: ") + std::strerror(error)};
+    }
+    ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+    return {pid, ends[0], {}};
+}
+
+enum class Seen { Ended, Running, Prompted };
+
+// Watches a detached line until `deadline`, keeping the end of what it
+// writes: whether it ended by then, with its wait status, or, `prompts`,
+// stopped to ask a question. One still running, or reaped by someone else
+// (SIGCHLD ignored after all), has not ended.
+Seen WatchUntil(const Detached& line, Clock::time_point deadline, bool prompts, bool& open,
+                std::string& output, int& status) {
+    const ChildEnd end(line.pid);
     for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
+        const pid_t done = ::waitpid(line.pid, &status, WNOHANG);
+        if (done == line.pid) break;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        // Still running, or reaped by someone else (SIGCHLD ignored after
-        // all): nothing to tell.
-        if (left.count() <= 0 || (done < 0 && errno != EINTR)) {
-            if (open) HandOver(errors);
-            ::close(errors);
-            return {};
-        }
-        end.Wait(open ? errors : -1, left);
-        if (open) open = ReadSome(errors, output);
+        if (left.count() <= 0 || (done < 0 && errno != EINTR)) return Seen::Running;
+        end.Wait(open ? line.output : -1, left);
+        if (!open) continue;
+        open = ReadSome(line.output, output);
+        if (prompts && EndsWithPrompt(output)) return Seen::Prompted;
     }
     // All there is now; a child the client left behind may still hold it.
-    if (open && ReadSome(errors, output)) HandOver(errors);
-    ::close(errors);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
-    return {{}, true, LastLines(output)};
+    if (open) open = ReadSome(line.output, output);
+    return Seen::Ended;
 }
+
+// Lets go of a line's output: someone goes on reading it while a writer
+// holds it.
+void LetGo(const Detached& line, bool open) {
+    if (open) HandOver(line.output);
+    ::close(line.output);
+}
+
+bool Failed(int status) {
+    return !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+}
+
+// How a watched client ended, as its pass line says.
+std::string HowItEnded(int status, Clock::duration after) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(after).count();
+    return (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                              : "ended by signal " + std::to_string(WTERMSIG(status))) +
+           " after " + std::to_string(seconds) + " s";
+}
+
+// The watcher's first and only word to the front end.
+constexpr std::string_view kRunning = "running\n";
+constexpr std::string_view kEnded = "ended\n";
+constexpr std::string_view kFailed = "failed\n";
+constexpr std::string_view kNotRun = "not run: ";
+constexpr std::size_t kLimit = 1 << 16;
 
 }  // namespace
 
@@ -97,18 +186,17 @@ std::string PosixShell::VersionOf(const std::string& program) {
         .value_or(std::string());
 }
 
-CommandResult PosixShell::Run(const std::string& commandLine) {
-    const bool detached = mode_ == Mode::Detach;
+PosixShell::~PosixShell() {
+    if (watcher_ >= 0) ::close(watcher_);
+}
+
+CommandResult PosixShell::Run(const std::string& commandLine, bool onTerminal) {
+    // Without this program's path there is no watcher: the line is watched
+    // here, for `watch` alone, and nobody answers on a terminal.
+    if (mode_ == Mode::Detach)
+        return watcherProgram_.empty() ? Watch(commandLine) : Hand(commandLine, onTerminal);
     // A shell not waited for to its end, now ended: reaped, not left a zombie.
-    if (!detached) {
-        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
-        }
-    }
-    int errors[2] = {-1, -1};
-    if (detached && ::pipe(errors) != 0)
-        return {std::string("pipe: ") + std::strerror(errno), false, {}};
-    for (const int fd : errors) {
-        if (fd >= 0) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
     }
     SpawnSetup setup;
     char shell[] = "/bin/sh";
@@ -116,18 +204,10 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
     std::string line = commandLine;
     char* argv[] = {shell, dashC, line.data(), nullptr};
     pid_t pid = 0;
-    const std::array<int, 3> stdio =
-        detached
-            ? std::array<int, 3>{SpawnSetup::kNull, SpawnSetup::kNull, errors[1]}
-            : std::array<int, 3>{SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit};
-    int error = setup.Prepare(stdio, detached);
+    int error =
+        setup.Prepare({SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit}, false);
     if (error == 0) error = setup.Spawn(pid, argv);
-    if (errors[1] >= 0) ::close(errors[1]);
-    if (error != 0) {
-        if (errors[0] >= 0) ::close(errors[0]);
-        return {std::string("/bin/sh: ") + std::strerror(error), false, {}};
-    }
-    if (detached) return Watch(pid, errors[0], watch_);
+    if (error != 0) return {std::string("/bin/sh: ") + std::strerror(error), false, {}};
 
     const ChildEnd end(pid);
     const auto deadline = Clock::now() + wait_;
@@ -143,6 +223,143 @@ CommandResult PosixShell::Run(const std::string& commandLine) {
         if (left.count() <= 0) return {{}, false, {}, true};
         end.Wait(-1, left);
     }
+}
+
+CommandResult PosixShell::Watch(const std::string& commandLine) {
+    const Detached line = StartDetached(commandLine, false);
+    if (!line.notRun.empty()) return {line.notRun, false, {}};
+    bool open = true;
+    std::string output;
+    int status = 0;
+    const Seen seen = WatchUntil(line, Clock::now() + watch_, false, open, output, status);
+    LetGo(line, open);
+    if (seen != Seen::Ended || !Failed(status)) return {};
+    return {{}, true, LastLines(output)};
+}
+
+CommandResult PosixShell::Hand(const std::string& commandLine, bool onTerminal) {
+    if (watcher_ >= 0) ::close(std::exchange(watcher_, -1));
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    if (::pipe(in) != 0 || ::pipe(out) != 0) {
+        for (const int fd : {in[0], in[1], out[0], out[1]})
+            if (fd >= 0) ::close(fd);
+        return {std::string("pipe: ") + std::strerror(errno), false, {}};
+    }
+    for (const int fd : {in[0], in[1], out[0], out[1]})
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    SpawnSetup setup;
+    std::string program = watcherProgram_, option(kWatchOption);
+    std::string watch = std::to_string(watch_.count()), line = commandLine;
+    std::string terminal(kOnTerminal);
+    char* argv[] = {program.data(),
+                    option.data(),
+                    watch.data(),
+                    line.data(),
+                    onTerminal ? terminal.data() : nullptr,
+                    nullptr};
+    pid_t pid = 0;
+    // A session of its own: it outlives this process, and no signal meant
+    // for the front end's terminal ends it.
+    int error = setup.Prepare({in[0], out[1], SpawnSetup::kNull}, true);
+    if (error == 0) error = setup.Spawn(pid, argv);
+    ::close(in[0]);
+    ::close(out[1]);
+    std::string said;
+    if (error == 0) ReadAll(out[0], said, watch_ + std::chrono::seconds(5), kLimit);
+    ::close(out[0]);
+    if (error != 0) {
+        ::close(in[1]);
+        return {program + ": " + std::strerror(error), false, {}};
+    }
+    if (said == kRunning) {
+        watcher_ = in[1];
+        return {{}, false, {}, false, true};
+    }
+    ::close(in[1]);
+    if (said.starts_with(kNotRun)) return {said.substr(kNotRun.size()), false, {}};
+    if (said.starts_with(kFailed)) return {{}, true, said.substr(kFailed.size())};
+    if (said == kEnded) return {};
+    // The watcher did not say: the line may run, unwatched.
+    return {{}, false, {}, true};
+}
+
+bool PosixShell::TellWatcher(const WatchedPass& pass, std::string* err) {
+    if (watcher_ < 0) {
+        if (err != nullptr) *err = "no client is watched";
+        return false;
+    }
+    const int watcher = std::exchange(watcher_, -1);
+    const bool told = WriteAll(watcher, EncodeWatchedPass(pass));
+    ::close(watcher);
+    if (!told && err != nullptr) *err = std::string("write: ") + std::strerror(errno);
+    return told;
+}
+
+std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
+                                    const CertificateAsker& ask) {
+    if (argc < 4 || argc > 5 || argv[1] != kWatchOption) return std::nullopt;
+    const bool prompts = argc == 5 && argv[4] == kOnTerminal;
+    // A front end gone fails one write; the client is watched all the same.
+    std::signal(SIGPIPE, SIG_IGN);
+    const auto start = Clock::now();
+    const Detached line = StartDetached(argv[3], prompts);
+    bool frontEndTold = false;  // the front end has had our word
+    auto say = [&frontEndTold](std::string_view word) {
+        WriteAll(STDOUT_FILENO, word);
+        // Closed, so that the front end reads to its end at once.
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::close(null);
+        }
+        frontEndTold = true;
+    };
+    if (!line.notRun.empty()) {
+        say(std::string(kNotRun) + line.notRun);
+        return 1;
+    }
+    bool open = true, refused = false;
+    std::string output;
+    int status = 0;
+    auto deadline = start + std::chrono::milliseconds(std::atoll(argv[2]));
+    Seen seen;
+    for (;;) {
+        seen = WatchUntil(line, deadline, prompts, open, output, status);
+        if (seen == Seen::Ended && !frontEndTold) {
+            LetGo(line, open);
+            say(Failed(status) ? std::string(kFailed) + LastLines(output) : std::string(kEnded));
+            return 0;
+        }
+        if (seen == Seen::Ended || (seen == Seen::Running && frontEndTold)) break;
+        // The front end goes on with its pass while the client runs, or
+        // waits for the user's answer.
+        if (!frontEndTold) say(kRunning);
+        deadline = start + kWatchedFor;
+        if (const auto reply = seen == Seen::Prompted ? ReplyToPrompt(output, ask) : std::nullopt) {
+            WriteAll(line.output, reply->typed);
+            refused = refused || reply->refused;
+            // Answered, the question is over; the watch runs on from here.
+            output += '\n';
+            deadline = Clock::now() + kWatchedFor;
+        }
+    }
+    LetGo(line, open);
+    // The pass, told the moment the front end has ended it; none where it
+    // went away first.
+    std::string told;
+    const bool whole = ReadAll(STDIN_FILENO, told, kWatchedFor, kLimit);
+    const auto pass = whole ? DecodeWatchedPass(told) : std::nullopt;
+    if (!pass) return 1;
+    if (seen != Seen::Ended || !Failed(status)) {
+        report(*pass, Outcome::Launched, {}, {});
+    } else if (refused) {
+        report(*pass, Outcome::Cancelled, "the server's certificate not trusted", {});
+    } else {
+        report(*pass, Outcome::ClientFailed, HowItEnded(status, Clock::now() - start),
+               LastLines(output));
+    }
+    return 0;
 }
 
 }  // namespace torvale

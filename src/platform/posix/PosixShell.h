@@ -1,7 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
+#include "core/plan/Outcome.h"
+#include "core/ports/AlertPanel.h"
 #include "core/ports/Shell.h"
 
 namespace torvale {
@@ -19,24 +25,61 @@ class PosixShell final : public Shell {
         Wait,
         // Starts the line in a session of its own, standard input and output
         // on /dev/null, so the client it becomes outlives us and writes
-        // nothing into the user's terminal. It is watched for `watch`: a line
-        // that ends with a failure by then is reported with the end of what
-        // it wrote to standard error; one still running is left alone, its
-        // standard error drained by a process of its own.
+        // nothing into the user's terminal. A watcher started for it (this
+        // program again, with kWatchOption) starts the line and watches it:
+        // a line that ends with a failure within `watch` is reported with
+        // the end of what it wrote to standard error; of one still running
+        // the watcher is told the pass (TellWatcher), and writes its line
+        // once the client has ended or kWatchedFor has passed, with the
+        // alert for a failure by then. Its standard error is drained all
+        // along, then by a process of its own.
         Detach,
     };
 
+    // `watcherProgram`: this program, run as the watcher; without it a
+    // detached line is watched here, for `watch` only.
     explicit PosixShell(Mode mode = Mode::Wait,
                         std::chrono::milliseconds watch = std::chrono::seconds(2),
-                        std::chrono::milliseconds wait = std::chrono::seconds(20))
-        : mode_(mode), watch_(watch), wait_(wait) {}
-    CommandResult Run(const std::string& commandLine) override;
+                        std::chrono::milliseconds wait = std::chrono::seconds(20),
+                        std::string watcherProgram = {})
+        : mode_(mode), watch_(watch), wait_(wait), watcherProgram_(std::move(watcherProgram)) {}
+    ~PosixShell() override;
+    PosixShell(const PosixShell&) = delete;
+    PosixShell& operator=(const PosixShell&) = delete;
+
+    CommandResult Run(const std::string& commandLine, bool onTerminal) override;
+    CommandResult Run(const std::string& commandLine) { return Run(commandLine, false); }
+    bool TellWatcher(const WatchedPass& pass, std::string* err) override;
     std::string VersionOf(const std::string& program) override;
 
   private:
+    CommandResult Watch(const std::string& commandLine);
+    CommandResult Hand(const std::string& commandLine, bool onTerminal);
+
     Mode mode_;
     std::chrono::milliseconds watch_;
     std::chrono::milliseconds wait_;
+    std::string watcherProgram_;
+    int watcher_ = -1;  // where the pass of the line still watched is told
 };
+
+inline constexpr std::string_view kWatchOption = "--watch-client";
+inline constexpr std::string_view kOnTerminal = "--on-terminal";
+
+// How a watched client that outlived the front end's watch ended: launched
+// (still running after kWatchedFor, or ended well), cancelled (the user did
+// not trust the server's certificate) or failed, with `detail` ("exit status
+// 131 after 4 s") and the end of what it wrote.
+using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
+                                      const std::string& detail, const std::string& output)>;
+// Asks the user the question of a client's certificate.
+using CertificateAsker = std::function<Answer(const Question& question)>;
+
+// The watcher's mode (kWatchOption, the watch in milliseconds, the line, and
+// kOnTerminal for a client that asks on a terminal): its exit status, after
+// `report` where the front end told the pass. Nothing: the command line asks
+// for another mode.
+std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
+                                    const CertificateAsker& ask);
 
 }  // namespace torvale

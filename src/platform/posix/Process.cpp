@@ -279,6 +279,29 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+bool ReadAll(int fd, std::string& out, std::chrono::milliseconds wait, std::size_t limit) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    char buffer[4096];
+    for (;;) {
+        pollfd ready{fd, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, MillisecondsUntil(deadline));
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled <= 0) return false;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > limit) return false;
+    }
+}
+
+int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
 std::string ThisProgram() {
 #if defined(__APPLE__)
     char path[PATH_MAX];

@@ -83,6 +83,14 @@ std::optional<std::string> CommandOutput(
 // Writes all of `data`, going on after interruptions: false once a write fails.
 bool WriteAll(int fd, std::string_view data);
 
+// Everything the peer writes until it closes, within `wait` and `limit`
+// bytes; false when it does not close in time or writes more.
+bool ReadAll(int fd, std::string& out, std::chrono::milliseconds wait, std::size_t limit);
+
+// The milliseconds from now to `deadline`, none once it has passed: a
+// timeout for poll.
+int MillisecondsUntil(std::chrono::steady_clock::time_point deadline);
+
 // The absolute path of this program's executable, or empty.
 std::string ThisProgram();
 

@@ -47,7 +47,7 @@ void RecordingLog::Write(const std::string& line) {
     recorder_.events.push_back({Kind::Log, line, {}});
 }
 
-CommandResult RecordingShell::Run(const std::string& commandLine) {
+CommandResult RecordingShell::Run(const std::string& commandLine, bool /*onTerminal*/) {
     recorder_.events.push_back({Kind::Command, commandLine, {}});
     return {};
 }

@@ -79,7 +79,12 @@ class RecordingLog final : public Log {
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
-    CommandResult Run(const std::string& commandLine) override;
+    CommandResult Run(const std::string& commandLine, bool onTerminal) override;
+    // Nothing it runs is ever left watched.
+    bool TellWatcher(const WatchedPass&, std::string* err) override {
+        if (err != nullptr) *err = "nothing is watched";
+        return false;
+    }
     std::string VersionOf(const std::string& program) override {
         return versionOf ? versionOf(program) : std::string();
     }
