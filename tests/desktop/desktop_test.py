@@ -3,7 +3,8 @@
 over /usr in a private mount namespace, its entry registered with xdg-mime;
 under Xvfb and openbox real browsers click a portal's links and the real
 clients log in to real servers on 127.0.0.1 (FileZilla to sshd and an FTP
-server, FreeRDP to a listener); xdotool answers the dialogs. Every wait is
+server, FreeRDP to freerdp-shadow-cli and to a listener); xdotool answers
+the dialogs. Every wait is
 bounded, every process ended by its id, nothing outside the namespace changed.
 
   desktop_test.py --deb PACKAGE | --build BUILD_DIR
@@ -150,13 +151,18 @@ class Desktop(unittest.TestCase):
                        env=self.env, check=True, timeout=WAIT)
 
     def tearDown(self):
-        # The clients run in sessions of their own: they are found by the
-        # TORVALE_TEST they inherited.
-        for sig in ("-TERM", "-KILL"):
-            subprocess.run(["kill", sig, "--", *map(str, self.started())],
-                           stderr=subprocess.DEVNULL)
-            time.sleep(0.3)
+        self.end_started()
         shutil.rmtree(self.root, ignore_errors=True)
+
+    def end_started(self):
+        # The clients and their watchers run in sessions of their own: they
+        # are found by the TORVALE_TEST they inherited.
+        # A watcher first, so that it tells of no client it sees end.
+        watchers = [p for p in self.started() if b"--watch-client" in read("/proc/%d/cmdline" % p)]
+        for sig, started in (("-KILL", watchers), ("-TERM", None), ("-KILL", None)):
+            started = self.started() if started is None else started
+            subprocess.run(["kill", sig, "--", *map(str, started)], stderr=subprocess.DEVNULL)
+            time.sleep(0.3)
 
     def write(self, name, text):
         os.makedirs(os.path.dirname(self.home + "/" + name), exist_ok=True)
@@ -173,8 +179,8 @@ class Desktop(unittest.TestCase):
                 for pid in self.started()]
 
     def spawn(self, argv, **options):
-        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, **options)
+        process = subprocess.Popen(argv, **{"env": self.env, "stdout": subprocess.DEVNULL,
+                                            "stderr": subprocess.DEVNULL, **options})
         self.addCleanup(lambda: (process.kill(), process.wait()))
         return process
 
@@ -432,6 +438,49 @@ class Desktop(unittest.TestCase):
             connection.settimeout(WAIT)
             self.assertIn(b"Cookie: mstshash=u\r\n", connection.recv(4096), fields)
 
+    def test_freerdp_reaches_a_gateway_with_its_own_certificate_once_the_user_trusts_it(self):
+        """freerdp-shadow-cli shares this screen over TLS with the self-signed
+        certificate it makes; each answer to "确认证书" is FreeRDP's."""
+        with socket.socket() as free:
+            free.bind(("127.0.0.1", 0))
+            port = free.getsockname()[1]
+        log = self.root + "/shadow.log"
+        with open(log, "w") as out:  # its log lines as they come
+            self.spawn(["stdbuf", "-oL", "freerdp-shadow-cli", "/bind-address:127.0.0.1",
+                        "/port:%d" % port, "/sec:tls", "-auth"], stdout=out,
+                       env={"HOME": self.root, "DISPLAY": self.display, "PATH": "/usr/bin:/bin"})
+        poll(lambda: listening(port), "freerdp-shadow-cli")
+        link = "&action=StartMstsc&localhost=127.0.0.1%%3A%d&username=u&" % port
+        sessions = lambda: read(log).count(b"Client from 127.0.0.1 is activated")
+        passes = self.home + "/.local/state/torvale/torvale.log"
+        for keys, ended in ((["Escape"], b"cancelled: the server's certificate not trusted\n"),
+                            (["Tab", "space"], None), (["Tab", "Tab", "space"], None), ([], None)):
+            self.click(link)
+            if keys:
+                self.answer("确认证书", *keys)
+            if ended:
+                poll(lambda: read(passes).endswith(ended), "the pass line")
+                self.assertEqual(sessions(), 0)
+                continue
+            count = sessions() + 1
+            poll(lambda: sessions() == count, "the session")
+            poll(lambda: self.windows(lambda name: name == "FreeRDP: 127.0.0.1:%d" % port),
+                 "FreeRDP's window")
+            # Kept by FreeRDP itself after "always": the last click asks nothing.
+            self.assertEqual(self.windows(lambda name: name == "确认证书"), [])
+            self.end_started()
+
+    def test_a_client_that_fails_after_four_seconds_is_reported(self):
+        with socket.create_server(("127.0.0.1", 0)) as server:
+            self.assertEqual(self.torvale("&action=StartMstsc&localhost=127.0.0.1:%d&"
+                                          % server.getsockname()[1]), "")
+            server.settimeout(WAIT)
+            with server.accept()[0]:
+                time.sleep(4)
+        self.answer("抱歉", "Return")
+        line = read(self.home + "/.local/state/torvale/torvale.log").decode()
+        self.assertRegex(line, r"\| client failed: exit status \d+ after [4-9] s\n$")
+
     def test_dont_show_again_through_xdg_open(self):
         opener = self.spawn(["xdg-open", "torvale://&action=Nope&"])
         # OK has the focus, the check button stands before it.
@@ -467,7 +516,8 @@ def main():
                   "needs root")
             return 77
         missing = [p for p in ("Xvfb", "openbox", "xdotool", "import", "xdg-open", "filezilla",
-                               "xfreerdp", "remmina", "xterm", "x-terminal-emulator", "ssh",
+                               "xfreerdp", "freerdp-shadow-cli", "remmina", "xterm",
+                               "x-terminal-emulator", "ssh",
                                "chromium", "firefox-esr", "/usr/sbin/sshd", "openssl", "dpkg-deb")
                    if not shutil.which(p)]
         if missing:

@@ -4,6 +4,7 @@
 #include "core/doctor/Findings.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/Printable.h"
 #include "base/Text.h"
@@ -205,6 +206,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Ok, "signing", policy);
     }
 
+    bool certificatesTold = false;
     for (const ClientApp* client : app.Clients().All()) {
         const ClientChoice choice = app.Choose(*client, config);
         const auto configured = config.clients.find(std::string(client->name));
@@ -232,6 +234,14 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
                 "not found (" + LookedFor(*client, config) + "): its links cannot open",
                 "install it, or give its path under [clients] in configuration.ini");
         }
+        // FreeRDP's question about a certificate, and where "always" keeps it.
+        if (choice.found && choice.found->form->asksOnTerminal &&
+            !std::exchange(certificatesTold, true))
+            add(Finding::Ok, "certificates",
+                "FreeRDP asks in the dialog 确认证书 about a server's certificate it cannot "
+                "verify; one trusted with 始终信任 stays in FreeRDP's own store: delete its "
+                "host's line from ~/.config/freerdp/known_hosts2 (FreeRDP 2), or its file in "
+                "~/.config/freerdp/server/ (FreeRDP 3), to be asked again");
     }
 
     // Where a click on the most common link goes.
