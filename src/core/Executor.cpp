@@ -74,7 +74,8 @@ class Execution {
         if (plan_.command) {
             if (debug && plan_.command->debugShown)
                 Alert(platform_, titles::kDebug, LineOf(*plan_.command, true));
-            runcmd(LineOf(*plan_.command), plan_.command->asksOnTerminal, fileMissing);
+            const bool asks = plan_.command->asksOnTerminal && plan_.destination;
+            runcmd(LineOf(*plan_.command), asks ? plan_.destination->address : "", fileMissing);
         }
         return record_;
     }
@@ -199,7 +200,7 @@ class Execution {
         record_.detail = "the password is to be typed: " + why;
     }
 
-    void runcmd(const std::string& line, bool onTerminal, bool fileMissing) {
+    void runcmd(const std::string& line, const std::string& certificateHost, bool fileMissing) {
         // The shell would only ever see the line up to its first NUL byte,
         // which is another command than the one that was built.
         if (line.find('\0') != std::string::npos) {
@@ -207,7 +208,7 @@ class Execution {
             record_.outcome = Outcome::NotRun;
             return;
         }
-        const CommandResult result = platform_.shell.Run(line, onTerminal);
+        const CommandResult result = platform_.shell.Run(line, certificateHost);
         if (!result.notRun.empty()) {
             platform_.log.Write("Command not run: " + result.notRun);
             record_.outcome = Outcome::NotRun;

@@ -5,6 +5,16 @@
 #include "base/Printable.h"
 
 namespace torvale {
+namespace {
+
+// An outcome as a pass line says it: its name, then its detail, if any.
+std::string OutcomeText(Outcome outcome, const std::string& detail) {
+    std::string text(OutcomeName(outcome));
+    if (!detail.empty()) text += ": " + Printable(detail, 200);
+    return text;
+}
+
+}  // namespace
 
 std::string PassLine(const LaunchRecord& record) {
     const WatchedPass parts = PassLineParts(record);
@@ -24,16 +34,15 @@ WatchedPass PassLineParts(const LaunchRecord& record) {
     parts.head = std::string(stamp) + " | " + Printable(record.action, 80) + " | " +
                  (record.gateway.empty() ? "-" : Printable(record.gateway, 300)) + " | " +
                  (record.client.empty() ? "-" : Printable(record.client, 200)) + " | ";
-    parts.launched = OutcomeName(record.outcome);
-    if (!record.detail.empty()) parts.launched += ": " + Printable(record.detail, 200);
+    parts.launched = OutcomeText(record.outcome, record.detail);
     if (record.alertsSilenced) parts.tail = std::string(" | ") + kAlertsSilenced;
     parts.client = record.client;
     return parts;
 }
 
 std::string WatchedPassLine(const WatchedPass& pass, Outcome outcome, const std::string& detail) {
-    if (outcome == Outcome::Launched) return pass.head + pass.launched + pass.tail;
-    return pass.head + std::string(OutcomeName(outcome)) + ": " + Printable(detail, 200) +
+    return pass.head +
+           (outcome == Outcome::Launched ? pass.launched : OutcomeText(outcome, detail)) +
            pass.tail;
 }
 

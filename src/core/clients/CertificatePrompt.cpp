@@ -10,21 +10,44 @@ namespace {
 constexpr std::size_t kNameLimit = 300;
 
 constexpr std::string_view kTrustPrompt = "Do you trust the above certificate? (Y/T/N) ";
-constexpr std::string_view kDetails = "Certificate details for ";
-constexpr std::string_view kChanged = "!!!Certificate for ";
+// What FreeRDP writes between a certificate's details and its question.
+constexpr std::string_view kUnverified =
+    "\nThe above X.509 certificate could not be verified, possibly because you do not have\n"
+    "the CA certificate in your certificate store, or the certificate has expired.\n"
+    "Please look at the OpenSSL documentation on how to add a private CA to the store.\n";
+constexpr std::string_view kChanged =
+    "\nThe above X.509 certificate does not match the certificate used for previous "
+    "connections.\nThis may indicate that the certificate has been tampered with.\n"
+    "Please contact the administrator of the RDP server and clarify.\n";
 
-// The value of the first "\t<label>:" line of `block`, without its padding.
-std::optional<std::string> Field(std::string_view block, std::string_view label) {
-    for (const std::string_view line : Split(block, '\n')) {
-        if (!line.starts_with('\t') || !line.substr(1).starts_with(label)) continue;
-        std::string_view value = line.substr(1 + label.size());
-        if (!value.starts_with(':')) continue;
-        value.remove_prefix(1);
-        while (value.starts_with(' '))
-            value.remove_prefix(1);
-        return std::string(value);
-    }
-    return std::nullopt;
+// Takes the last line off `text`.
+std::string_view PopLine(std::string_view& text) {
+    const std::size_t newline = text.rfind('\n');
+    const std::string_view line = newline == text.npos ? text : text.substr(newline + 1);
+    text = newline == text.npos ? std::string_view() : text.substr(0, newline);
+    return line;
+}
+
+// The value of the last line of `text`, which must be "\t<label>:", without
+// its padding; it is taken off.
+std::optional<std::string> PopField(std::string_view& text, std::string_view label) {
+    std::string_view line = PopLine(text);
+    if (!line.starts_with('\t') || !line.substr(1).starts_with(label) ||
+        line.substr(1 + label.size(), 1) != ":")
+        return std::nullopt;
+    line.remove_prefix(label.size() + 2);
+    while (line.starts_with(' '))
+        line.remove_prefix(1);
+    return std::string(line);
+}
+
+// Subject, issuer and SHA-256 fingerprint, the last three lines of `text`.
+std::optional<CertificatePrompt> PopDetails(std::string_view& text) {
+    const auto fingerprint = PopField(text, "Thumbprint");
+    const auto issuer = PopField(text, "Issuer");
+    const auto subject = PopField(text, "Subject");
+    if (!subject || !issuer || !fingerprint) return std::nullopt;
+    return CertificatePrompt{*subject, *issuer, *fingerprint};
 }
 
 // 32 bytes as FreeRDP writes them: two hexadecimal digits each, ':' between.
@@ -36,34 +59,36 @@ bool IsSha256Fingerprint(std::string_view text) {
     return true;
 }
 
+// The last line FreeRDP wrote, its padding aside, where it asks for a line.
+std::string_view LastLine(std::string_view output) {
+    std::string_view line = PopLine(output);
+    while (line.ends_with(' '))
+        line.remove_suffix(1);
+    return line;
+}
+
 }  // namespace
 
 std::optional<CertificatePrompt> ReadCertificatePrompt(std::string_view output) {
     if (!output.ends_with(kTrustPrompt)) return std::nullopt;
     output.remove_suffix(kTrustPrompt.size());
-    // The header of the last certificate shown; of a changed one, the new
-    // certificate's details come first.
-    const std::size_t details = output.rfind(kDetails), changed = output.rfind(kChanged);
-    const bool isChanged = changed != std::string_view::npos &&
-                           (details == std::string_view::npos || changed > details);
-    const std::size_t header = isChanged ? changed : details;
-    if (header == std::string_view::npos) return std::nullopt;
-    std::string_view block = output.substr(header + (isChanged ? kChanged : kDetails).size());
-    const std::size_t hostEnd = block.find(" (");
-    if (hostEnd == std::string_view::npos || block.substr(0, hostEnd).find('\n') != block.npos)
+    const bool changed = output.ends_with(kChanged);
+    if (!changed && !output.ends_with(kUnverified)) return std::nullopt;
+    output.remove_suffix((changed ? kChanged : kUnverified).size());
+    // Of a changed certificate, the one FreeRDP knew comes last.
+    if (changed && (!PopDetails(output) || PopLine(output) != "Old Certificate details:" ||
+                    !PopLine(output).empty()))
         return std::nullopt;
-    const auto subject = Field(block, "Subject"), issuer = Field(block, "Issuer");
-    const auto fingerprint = Field(block, "Thumbprint");
-    if (!subject || !issuer || !fingerprint || !IsSha256Fingerprint(*fingerprint))
-        return std::nullopt;
-    return CertificatePrompt{std::string(block.substr(0, hostEnd)), *subject, *issuer, *fingerprint,
-                             isChanged};
+    auto prompt = PopDetails(output);
+    if (!prompt || !IsSha256Fingerprint(prompt->fingerprint)) return std::nullopt;
+    prompt->changed = changed;
+    return prompt;
 }
 
-Question CertificateQuestion(const CertificatePrompt& prompt) {
+Question CertificateQuestion(const std::string& host, const CertificatePrompt& prompt) {
     std::string message = prompt.changed ? "此主机的证书与上次不同，可能有人在冒充它。\n"
                                          : "FreeRDP 无法验证此主机出示的证书。\n";
-    message += "主机：" + Printable(prompt.host) + "\n";
+    message += "主机：" + Printable(host) + "\n";
     message += "以下是服务器出示的证书，其中的名称由服务器自己选定：\n";
     message += "主体：" + Printable(prompt.subject, kNameLimit) + "\n";
     message += "颁发者：" + Printable(prompt.issuer, kNameLimit) + "\n";
@@ -72,11 +97,21 @@ Question CertificateQuestion(const CertificatePrompt& prompt) {
     return {"确认证书", message, "仅此一次", "取消", "", "始终信任"};
 }
 
-std::optional<PromptReply> ReplyToPrompt(std::string_view output,
+bool EndsWithPrompt(std::string_view output) {
+    const std::string_view line = LastLine(output);
+    return output.ends_with(kTrustPrompt) || output.ends_with("(Y/N) ") || line == "Username:" ||
+           line == "Domain:" || line == "Password:";
+}
+
+std::optional<PromptReply> ReplyToPrompt(std::string_view output, const std::string& host,
                                          const std::function<Answer(const Question&)>& ask) {
+    if (!EndsWithPrompt(output)) return std::nullopt;
     if (output.ends_with(kTrustPrompt)) {
+        // One that cannot be read is refused unasked: the client's alert
+        // then shows FreeRDP's own words.
         const auto prompt = ReadCertificatePrompt(output);
-        switch (prompt ? ask(CertificateQuestion(*prompt)) : Answer::Cancel) {
+        if (!prompt) return PromptReply{"N\n"};
+        switch (ask(CertificateQuestion(host, *prompt))) {
             case Answer::Connect:
                 return PromptReply{"T\n"};
             case Answer::ConnectAlways:
@@ -86,18 +121,9 @@ std::optional<PromptReply> ReplyToPrompt(std::string_view output,
         }
         return PromptReply{"N\n", true};
     }
+    if (output.ends_with("(Y/N) ")) return PromptReply{"N\n"};
     // Control-D: the end of input of a terminal.
-    if (EndsWithPrompt(output)) return PromptReply{"\x04"};
-    return std::nullopt;
-}
-
-bool EndsWithPrompt(std::string_view output) {
-    for (const std::string_view prompt :
-         {kTrustPrompt, std::string_view("Username: "), std::string_view("Domain: "),
-          std::string_view("Password: ")}) {
-        if (output.ends_with(prompt)) return true;
-    }
-    return false;
+    return PromptReply{"\x04"};
 }
 
 }  // namespace torvale

@@ -37,14 +37,18 @@ struct WatchedPass {
     std::string client;
 };
 
-// Runs one command line through "/bin/sh -c". Nothing of the shell's output
-// is read back but what a failure at once leaves on standard error.
+// Runs one command line through "/bin/sh -c". Of the shell's output only the
+// end of what a client that fails writes is kept, and a question it asks on
+// its terminal read.
 class Shell {
   public:
     virtual ~Shell() = default;
-    // `onTerminal`: the client asks about a server's certificate on its
-    // terminal; the user answers in a dialog of ours (detached lines only).
-    virtual CommandResult Run(const std::string& commandLine, bool onTerminal) = 0;
+    // `certificateHost`: where the client asks on its terminal about the
+    // certificate of that host ("HOST:PORT", as the trust question names
+    // it), the user answers in a dialog of ours (detached lines only); empty
+    // for any other client.
+    virtual CommandResult Run(const std::string& commandLine,
+                              const std::string& certificateHost) = 0;
     // Hands the pass of the line Run has just left `watched` to its watcher,
     // which writes the pass line and, for a failure, the alert; false, with
     // why, where it cannot: the caller writes the line itself.

@@ -31,8 +31,8 @@ is served once from a copy of it (--serve-askpass), never on a command line.
 Each client is started and watched by this program in the background
 (--watch-client) for its first 30 seconds: one that fails by then is
 reported in an alert that ends with what it wrote on standard error, and
-the pass log says how each ended ("client failed: exit status 131 after
-4 s"). Where FreeRDP cannot verify a server's certificate, its question
+the pass log says how each ended (for one that failed after the first 2
+seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot verify a server's certificate, its question
 comes as the dialog "确认证书" (once, always, or cancel, the default);
 "always" keeps the certificate in FreeRDP's own store. Alerts are dialogs
 with a "don't show again" check button; without a display (DISPLAY and

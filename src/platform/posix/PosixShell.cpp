@@ -72,12 +72,26 @@ void HandOver(int errors) {
 struct Detached {
     pid_t pid = 0;
     int output = -1;
-    std::string notRun;  // why it could not be started
+    bool terminal = false;  // `output` is our side of its terminal
+    std::string notRun;     // why it could not be started
+};
+
+// "/bin/sh -c LINE", as every line runs.
+struct ShellWords {
+    explicit ShellWords(const std::string& commandLine) : line(commandLine) {}
+    char* const* argv() { return words; }
+
+  private:
+    std::string line;
+    char shell[8] = "/bin/sh";
+    char dashC[3] = "-c";
+    char* words[4] = {shell, dashC, line.data(), nullptr};
 };
 
 // A terminal for a client that asks on it: not its controlling one (no
 // hangup ends the client once nobody holds the other side), with nothing
-// echoed and lines as written. The client's side goes to `client`.
+// echoed and lines as written. The client's side goes to `client`. The
+// watcher is one thread: ptsname's buffer is its own.
 int OpenTerminal(int& client) {
     const int ours = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (ours < 0) return -1;
@@ -91,7 +105,12 @@ int OpenTerminal(int& client) {
     }
     mode.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
     mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    ::tcsetattr(client, TCSANOW, &mode);
+    // Echoed, our answers would read as the client's output.
+    if (::tcsetattr(client, TCSANOW, &mode) != 0) {
+        ::close(ours);
+        ::close(client);
+        return -1;
+    }
     return ours;
 }
 
@@ -102,28 +121,25 @@ Detached StartDetached(const std::string& commandLine, bool onTerminal) {
     int ends[2] = {-1, -1};
     if (onTerminal) {
         ends[0] = OpenTerminal(ends[1]);
-        if (ends[0] < 0) return {0, -1, std::string("terminal: ") + std::strerror(errno)};
+        if (ends[0] < 0) return {0, -1, true, std::string("terminal: ") + std::strerror(errno)};
     } else if (::pipe(ends) != 0) {
-        return {0, -1, std::string("pipe: ") + std::strerror(errno)};
+        return {0, -1, false, std::string("pipe: ") + std::strerror(errno)};
     }
     for (const int fd : ends)
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     SpawnSetup setup;
-    char shell[] = "/bin/sh";
-    char dashC[] = "-c";
-    std::string line = commandLine;
-    char* argv[] = {shell, dashC, line.data(), nullptr};
+    ShellWords words(commandLine);
     pid_t pid = 0;
     const int in = onTerminal ? ends[1] : SpawnSetup::kNull;
     int error = setup.Prepare({in, in, ends[1]}, true);
-    if (error == 0) error = setup.Spawn(pid, argv);
+    if (error == 0) error = setup.Spawn(pid, words.argv());
     ::close(ends[1]);
     if (error != 0) {
         ::close(ends[0]);
-        return {0, -1, std::string("/bin/sh: ") + std::strerror(error)};
+        return {0, -1, onTerminal, std::string("/bin/sh: ") + std::strerror(error)};
     }
     ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
-    return {pid, ends[0], {}};
+    return {pid, ends[0], onTerminal, {}};
 }
 
 enum class Seen { Ended, Running, Prompted };
@@ -151,10 +167,12 @@ Seen WatchUntil(const Detached& line, Clock::time_point deadline, bool prompts, 
     return Seen::Ended;
 }
 
-// Lets go of a line's output: someone goes on reading it while a writer
-// holds it.
+// Lets go of a line's output: someone goes on reading a pipe while a writer
+// holds it. A terminal is closed: a question the client asks later, with
+// nobody to answer it, gets an end of input at once, and what it writes
+// fails, as a write to /dev/null would not, but ends nothing.
 void LetGo(const Detached& line, bool open) {
-    if (open) HandOver(line.output);
+    if (open && !line.terminal) HandOver(line.output);
     ::close(line.output);
 }
 
@@ -190,23 +208,21 @@ PosixShell::~PosixShell() {
     if (watcher_ >= 0) ::close(watcher_);
 }
 
-CommandResult PosixShell::Run(const std::string& commandLine, bool onTerminal) {
+CommandResult PosixShell::Run(const std::string& commandLine, const std::string& certificateHost) {
+    // A shell (or a watcher) not waited for to its end, now ended: reaped,
+    // not left a zombie.
+    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
     // Without this program's path there is no watcher: the line is watched
     // here, for `watch` alone, and nobody answers on a terminal.
     if (mode_ == Mode::Detach)
-        return watcherProgram_.empty() ? Watch(commandLine) : Hand(commandLine, onTerminal);
-    // A shell not waited for to its end, now ended: reaped, not left a zombie.
-    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
-    }
+        return watcherProgram_.empty() ? Watch(commandLine) : Hand(commandLine, certificateHost);
     SpawnSetup setup;
-    char shell[] = "/bin/sh";
-    char dashC[] = "-c";
-    std::string line = commandLine;
-    char* argv[] = {shell, dashC, line.data(), nullptr};
+    ShellWords words(commandLine);
     pid_t pid = 0;
     int error =
         setup.Prepare({SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit}, false);
-    if (error == 0) error = setup.Spawn(pid, argv);
+    if (error == 0) error = setup.Spawn(pid, words.argv());
     if (error != 0) return {std::string("/bin/sh: ") + std::strerror(error), false, {}};
 
     const ChildEnd end(pid);
@@ -237,7 +253,7 @@ CommandResult PosixShell::Watch(const std::string& commandLine) {
     return {{}, true, LastLines(output)};
 }
 
-CommandResult PosixShell::Hand(const std::string& commandLine, bool onTerminal) {
+CommandResult PosixShell::Hand(const std::string& commandLine, const std::string& certificateHost) {
     if (watcher_ >= 0) ::close(std::exchange(watcher_, -1));
     int in[2] = {-1, -1};
     int out[2] = {-1, -1};
@@ -251,12 +267,13 @@ CommandResult PosixShell::Hand(const std::string& commandLine, bool onTerminal) 
     SpawnSetup setup;
     std::string program = watcherProgram_, option(kWatchOption);
     std::string watch = std::to_string(watch_.count()), line = commandLine;
-    std::string terminal(kOnTerminal);
+    std::string terminal(kOnTerminal), host = certificateHost;
     char* argv[] = {program.data(),
                     option.data(),
                     watch.data(),
                     line.data(),
-                    onTerminal ? terminal.data() : nullptr,
+                    host.empty() ? nullptr : terminal.data(),
+                    host.data(),
                     nullptr};
     pid_t pid = 0;
     // A session of its own: it outlives this process, and no signal meant
@@ -277,6 +294,8 @@ CommandResult PosixShell::Hand(const std::string& commandLine, bool onTerminal) 
         return {{}, false, {}, false, true};
     }
     ::close(in[1]);
+    // It has said its word, and ends now.
+    if (!said.empty()) ::waitpid(pid, nullptr, 0);
     if (said.starts_with(kNotRun)) return {said.substr(kNotRun.size()), false, {}};
     if (said.starts_with(kFailed)) return {{}, true, said.substr(kFailed.size())};
     if (said == kEnded) return {};
@@ -298,8 +317,9 @@ bool PosixShell::TellWatcher(const WatchedPass& pass, std::string* err) {
 
 std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
                                     const CertificateAsker& ask) {
-    if (argc < 4 || argc > 5 || argv[1] != kWatchOption) return std::nullopt;
-    const bool prompts = argc == 5 && argv[4] == kOnTerminal;
+    if ((argc != 4 && argc != 6) || argv[1] != kWatchOption) return std::nullopt;
+    const bool prompts = argc == 6 && argv[4] == kOnTerminal;
+    const std::string host = prompts ? argv[5] : "";
     // A front end gone fails one write; the client is watched all the same.
     std::signal(SIGPIPE, SIG_IGN);
     const auto start = Clock::now();
@@ -336,7 +356,8 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
         // waits for the user's answer.
         if (!frontEndTold) say(kRunning);
         deadline = start + kWatchedFor;
-        if (const auto reply = seen == Seen::Prompted ? ReplyToPrompt(output, ask) : std::nullopt) {
+        if (const auto reply =
+                seen == Seen::Prompted ? ReplyToPrompt(output, host, ask) : std::nullopt) {
             WriteAll(line.output, reply->typed);
             refused = refused || reply->refused;
             // Answered, the question is over; the watch runs on from here.
@@ -344,6 +365,7 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
             deadline = Clock::now() + kWatchedFor;
         }
     }
+    const auto endedAfter = Clock::now() - start;
     LetGo(line, open);
     // The pass, told the moment the front end has ended it; none where it
     // went away first.
@@ -356,8 +378,7 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
     } else if (refused) {
         report(*pass, Outcome::Cancelled, "the server's certificate not trusted", {});
     } else {
-        report(*pass, Outcome::ClientFailed, HowItEnded(status, Clock::now() - start),
-               LastLines(output));
+        report(*pass, Outcome::ClientFailed, HowItEnded(status, endedAfter), LastLines(output));
     }
     return 0;
 }

@@ -24,15 +24,17 @@ class PosixShell final : public Shell {
         // not freeze the application; the line goes on unwatched.
         Wait,
         // Starts the line in a session of its own, standard input and output
-        // on /dev/null, so the client it becomes outlives us and writes
-        // nothing into the user's terminal. A watcher started for it (this
-        // program again, with kWatchOption) starts the line and watches it:
-        // a line that ends with a failure within `watch` is reported with
-        // the end of what it wrote to standard error; of one still running
-        // the watcher is told the pass (TellWatcher), and writes its line
-        // once the client has ended or kWatchedFor has passed, with the
-        // alert for a failure by then. Its standard error is drained all
-        // along, then by a process of its own.
+        // on /dev/null (all three on a terminal of the watcher's, for a
+        // client that asks about a certificate there), so the client it
+        // becomes outlives us and writes nothing into the user's terminal.
+        // A watcher started for it (this program again, with kWatchOption)
+        // starts the line and watches it: a line that ends with a failure
+        // within `watch` is reported with the end of what it wrote; of one
+        // still running the watcher is told the pass (TellWatcher), and
+        // writes its line once the client has ended or kWatchedFor has
+        // passed, with the alert for a failure by then. Its standard error is
+        // drained all along, then by a process of its own; its terminal is
+        // closed, so that a question asked later gets an end of input.
         Detach,
     };
 
@@ -47,14 +49,14 @@ class PosixShell final : public Shell {
     PosixShell(const PosixShell&) = delete;
     PosixShell& operator=(const PosixShell&) = delete;
 
-    CommandResult Run(const std::string& commandLine, bool onTerminal) override;
-    CommandResult Run(const std::string& commandLine) { return Run(commandLine, false); }
+    CommandResult Run(const std::string& commandLine, const std::string& certificateHost) override;
+    CommandResult Run(const std::string& commandLine) { return Run(commandLine, {}); }
     bool TellWatcher(const WatchedPass& pass, std::string* err) override;
     std::string VersionOf(const std::string& program) override;
 
   private:
     CommandResult Watch(const std::string& commandLine);
-    CommandResult Hand(const std::string& commandLine, bool onTerminal);
+    CommandResult Hand(const std::string& commandLine, const std::string& certificateHost);
 
     Mode mode_;
     std::chrono::milliseconds watch_;
@@ -75,8 +77,9 @@ using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
 // Asks the user the question of a client's certificate.
 using CertificateAsker = std::function<Answer(const Question& question)>;
 
-// The watcher's mode (kWatchOption, the watch in milliseconds, the line, and
-// kOnTerminal for a client that asks on a terminal): its exit status, after
+// The watcher's mode (kWatchOption, the watch in milliseconds, the line, and,
+// for a client that asks on a terminal, kOnTerminal and the host whose
+// certificate it asks about): its exit status, after
 // `report` where the front end told the pass. Nothing: the command line asks
 // for another mode.
 std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,

@@ -47,7 +47,8 @@ void RecordingLog::Write(const std::string& line) {
     recorder_.events.push_back({Kind::Log, line, {}});
 }
 
-CommandResult RecordingShell::Run(const std::string& commandLine, bool /*onTerminal*/) {
+CommandResult RecordingShell::Run(const std::string& commandLine,
+                                  const std::string& /*certificateHost*/) {
     recorder_.events.push_back({Kind::Command, commandLine, {}});
     return {};
 }

@@ -79,7 +79,7 @@ class RecordingLog final : public Log {
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
-    CommandResult Run(const std::string& commandLine, bool onTerminal) override;
+    CommandResult Run(const std::string& commandLine, const std::string& certificateHost) override;
     // Nothing it runs is ever left watched.
     bool TellWatcher(const WatchedPass&, std::string* err) override {
         if (err != nullptr) *err = "nothing is watched";
