@@ -65,25 +65,20 @@ namespace {
 // FreeRDP 3 first where both are installed: the one maintained today, and
 // the only one Debian 13 and Ubuntu 24.04 ship. By their manuals both take
 // the file first and the same /admin, /f, /span and /multimon switches.
+// FreeRDP asks about a certificate it cannot verify on its terminal.
+constexpr ClientProgram FreeRdp(std::string_view path) {
+    return {.path = path,
+            .arguments = "",
+            .rdpSwitch = RdpSwitch::AfterFile,
+            .shownAs = "FreeRDP",
+            .readsIPv6 = false,
+            .asksOnTerminal = true};
+}
+
 const std::vector<ClientProgram> kLinuxRemoteDesktop = {
-    {.path = "xfreerdp3",
-     .arguments = "",
-     .rdpSwitch = RdpSwitch::AfterFile,
-     .shownAs = "FreeRDP",
-     .readsIPv6 = false,
-     .asksOnTerminal = true},
-    {.path = "sdl-freerdp3",
-     .arguments = "",
-     .rdpSwitch = RdpSwitch::AfterFile,
-     .shownAs = "FreeRDP",
-     .readsIPv6 = false,
-     .asksOnTerminal = true},
-    {.path = "xfreerdp",
-     .arguments = "",
-     .rdpSwitch = RdpSwitch::AfterFile,
-     .shownAs = "FreeRDP",
-     .readsIPv6 = false,
-     .asksOnTerminal = true},
+    FreeRdp("xfreerdp3"),
+    FreeRdp("sdl-freerdp3"),
+    FreeRdp("xfreerdp"),
     {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina", false},
 };
 
