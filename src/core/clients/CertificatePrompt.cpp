@@ -10,15 +10,16 @@ namespace {
 constexpr std::size_t kNameLimit = 300;
 
 constexpr std::string_view kTrustPrompt = "Do you trust the above certificate? (Y/T/N) ";
-// What FreeRDP writes between a certificate's details and its question.
+// What FreeRDP 2 and 3 write between a certificate's details and their
+// question, blank lines aside.
 constexpr std::string_view kUnverified =
-    "\nThe above X.509 certificate could not be verified, possibly because you do not have\n"
+    "The above X.509 certificate could not be verified, possibly because you do not have\n"
     "the CA certificate in your certificate store, or the certificate has expired.\n"
-    "Please look at the OpenSSL documentation on how to add a private CA to the store.\n";
+    "Please look at the OpenSSL documentation on how to add a private CA to the store.";
 constexpr std::string_view kChanged =
-    "\nThe above X.509 certificate does not match the certificate used for previous "
+    "The above X.509 certificate does not match the certificate used for previous "
     "connections.\nThis may indicate that the certificate has been tampered with.\n"
-    "Please contact the administrator of the RDP server and clarify.\n";
+    "Please contact the administrator of the RDP server and clarify.";
 
 // Takes the last line off `text`.
 std::string_view PopLine(std::string_view& text) {
@@ -41,9 +42,17 @@ std::optional<std::string> PopField(std::string_view& text, std::string_view lab
     return std::string(line);
 }
 
-// Subject, issuer and SHA-256 fingerprint, the last three lines of `text`.
+void DropBlankLines(std::string_view& text) {
+    while (text.ends_with('\n'))
+        text.remove_suffix(1);
+}
+
+// Subject, issuer and SHA-256 fingerprint, the last lines of `text`.
 std::optional<CertificatePrompt> PopDetails(std::string_view& text) {
     const auto fingerprint = PopField(text, "Thumbprint");
+    // FreeRDP 3, given the whole certificate, says its validity between.
+    if (std::string_view rest = text; PopField(rest, "Valid to") && PopField(rest, "Valid from"))
+        text = rest;
     const auto issuer = PopField(text, "Issuer");
     const auto subject = PopField(text, "Subject");
     if (!subject || !issuer || !fingerprint) return std::nullopt;
@@ -67,18 +76,27 @@ std::string_view LastLine(std::string_view output) {
     return line;
 }
 
+// A yes-or-no question (FreeRDP 3 asks one of a gateway's policy, and ends
+// it with a line feed).
+bool YesOrNo(std::string_view output) {
+    return output.ends_with("(Y/N) ") || output.ends_with("(Y/N) \n");
+}
+
 }  // namespace
 
 std::optional<CertificatePrompt> ReadCertificatePrompt(std::string_view output) {
     if (!output.ends_with(kTrustPrompt)) return std::nullopt;
     output.remove_suffix(kTrustPrompt.size());
+    DropBlankLines(output);
     const bool changed = output.ends_with(kChanged);
     if (!changed && !output.ends_with(kUnverified)) return std::nullopt;
     output.remove_suffix((changed ? kChanged : kUnverified).size());
+    if (!output.ends_with('\n')) return std::nullopt;
+    DropBlankLines(output);
     // Of a changed certificate, the one FreeRDP knew comes last.
-    if (changed && (!PopDetails(output) || PopLine(output) != "Old Certificate details:" ||
-                    !PopLine(output).empty()))
+    if (changed && (!PopDetails(output) || PopLine(output) != "Old Certificate details:"))
         return std::nullopt;
+    DropBlankLines(output);
     auto prompt = PopDetails(output);
     if (!prompt || !IsSha256Fingerprint(prompt->fingerprint)) return std::nullopt;
     prompt->changed = changed;
@@ -99,7 +117,7 @@ Question CertificateQuestion(const std::string& host, const CertificatePrompt& p
 
 bool EndsWithPrompt(std::string_view output) {
     const std::string_view line = LastLine(output);
-    return output.ends_with(kTrustPrompt) || output.ends_with("(Y/N) ") || line == "Username:" ||
+    return output.ends_with(kTrustPrompt) || YesOrNo(output) || line == "Username:" ||
            line == "Domain:" || line == "Password:";
 }
 
@@ -121,7 +139,7 @@ std::optional<PromptReply> ReplyToPrompt(std::string_view output, const std::str
         }
         return PromptReply{"N\n", true};
     }
-    if (output.ends_with("(Y/N) ")) return PromptReply{"N\n"};
+    if (YesOrNo(output)) return PromptReply{"N\n"};
     // Control-D: the end of input of a terminal.
     return PromptReply{"\x04"};
 }
