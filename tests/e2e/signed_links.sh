@@ -33,6 +33,7 @@ example() {
 example python >"$dir/sign.py" && example js >"$dir/sign.js" && example go >"$dir/sign.go"
 example bash >"$dir/sign.sh"
 before=0
+used="抱歉: 此链接的网关签名无效：已被使用过"  # the alert of a link used before
 for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" \
     "bash $dir/sign.sh"; do
     link=$($signer "$dir/key.pem" portal "$fields") || { fail "$signer: failed"; continue; }
@@ -44,7 +45,7 @@ for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" \
     [ "$(launches)" = $((before + 1)) ] || fail "$signer: $link did not launch: $out"
     before=$((before + 1))
     out=$("$torvale" --confirm=no "$link" 2>&1)
-    [ "$(launches)" = $before ] && [ "$out" = '抱歉: 此链接的网关签名无效：已被使用过' ] ||
+    [ "$(launches)" = $before ] && [ "$out" = "$used" ] ||
         fail "$signer: the same link again: $out"
 done
 [ "$(tr '\0' '\n' <"$dir/argv" | grep -cxF "$secret")" = "$(launches)" ] ||
@@ -56,7 +57,7 @@ link=$(python3 "$dir/sign.py" "$dir/key.pem" portal "$fields")
 wait $first $second
 [ "$(launches)" = $((before + 1)) ] || fail "two passes of one link launched $(launches) - $before"
 # The one that lost, whether it lost the check or the race to mark it used, says so.
-[ "$(cat "$dir/first" "$dir/second")" = '抱歉: 此链接的网关签名无效：已被使用过' ] ||
+[ "$(cat "$dir/first" "$dir/second")" = "$used" ] ||
     fail "two passes of one link said: $(cat "$dir/first" "$dir/second")"
 
 out=$("$torvale" --confirm=yes "torvale://$fields" 2>&1)

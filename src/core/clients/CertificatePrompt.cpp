@@ -6,6 +6,15 @@
 namespace torvale {
 namespace {
 
+// What FreeRDP says of the certificate it asks about. Every name in it is
+// the server's choice.
+struct CertificatePrompt {
+    std::string subject;  // as FreeRDP prints them
+    std::string issuer;
+    std::string fingerprint;  // SHA-256, "aa:bb:…"
+    bool changed = false;     // FreeRDP knew another certificate for the host
+};
+
 // A name the server chose may be long: shown whole up to here.
 constexpr std::size_t kNameLimit = 300;
 
@@ -82,8 +91,11 @@ bool YesOrNo(std::string_view output) {
     return output.ends_with("(Y/N) ") || output.ends_with("(Y/N) \n");
 }
 
-}  // namespace
-
+// FreeRDP's question, where `output` (what it wrote so far) ends with one;
+// nothing where it does not, or where the certificate cannot be read whole.
+// It is read from the end, in the lines FreeRDP itself writes there: the
+// certificate's common name above them is written unescaped, and could
+// stand for any text, another certificate's details too.
 std::optional<CertificatePrompt> ReadCertificatePrompt(std::string_view output) {
     if (!output.ends_with(kTrustPrompt)) return std::nullopt;
     output.remove_suffix(kTrustPrompt.size());
@@ -103,6 +115,7 @@ std::optional<CertificatePrompt> ReadCertificatePrompt(std::string_view output) 
     return prompt;
 }
 
+// The dialog "确认证书": its answers are once, always, and cancel, the default.
 Question CertificateQuestion(const std::string& host, const CertificatePrompt& prompt) {
     std::string message = prompt.changed ? "此主机的证书与上次不同，可能有人在冒充它。\n"
                                          : "FreeRDP 无法验证此主机出示的证书。\n";
@@ -114,6 +127,8 @@ Question CertificateQuestion(const std::string& host, const CertificatePrompt& p
     message += "只有在指纹与网关管理员给您的相符时才信任它。";
     return {"确认证书", message, "仅此一次", "取消", "", "始终信任"};
 }
+
+}  // namespace
 
 bool EndsWithPrompt(std::string_view output) {
     const std::string_view line = LastLine(output);

@@ -32,16 +32,17 @@ Each client is started and watched by this program in the background
 (--watch-client) for its first 30 seconds: one that fails by then is
 reported in an alert that ends with what it wrote on standard error, and
 the pass log says how each ended (for one that failed after the first 2
-seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot verify a server's certificate, its question
-comes as the dialog "确认证书" (once, always, or cancel, the default);
-"always" keeps the certificate in FreeRDP's own store. Alerts are dialogs
-with a "don't show again" check button; without a display (DISPLAY and
-WAYLAND_DISPLAY unset, or one that cannot be opened) they go to standard
-error as one line each, and a late one to the pass log alone.
+seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot
+verify a server's certificate, its question comes as the dialog "确认证书"
+(once, always, or cancel, the default); "always" keeps the certificate in
+FreeRDP's own store. Alerts are dialogs with a "don't show again" check
+button; without a display (DISPLAY and WAYLAND_DISPLAY unset, or one that
+cannot be opened) they go to standard error as one line each, and of a
+client that fails late only its pass line tells.
 
 Unless configuration.ini lists the allowed hosts, a launch to a host not
 trusted yet first asks whether to connect (Cancel is the default; "always
-trust this gateway" remembers the host). Without a display the answer is no.
+trust this host" remembers it). Without a display the answer is no.
 `torvale --forget-gateways` forgets the trusted hosts.
 
 Options:
@@ -53,8 +54,8 @@ Options:
                   ssh's askpass helper: started by torvale-desktop itself
       --remove-once-read  remove the connection file named on standard
                   input once a client has read it: started likewise
-      --watch-client MILLISECONDS LINE [--on-terminal]  run LINE through
-                  /bin/sh and watch it: started likewise
+      --watch-client MILLISECONDS LINE [--on-terminal HOST]  run LINE
+                  through /bin/sh and watch it: started likewise
   -h, --help      print this help and exit
   -V, --version   print the version and exit
   --              take every later argument as a URL
