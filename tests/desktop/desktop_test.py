@@ -33,8 +33,8 @@ def wait_for(check, seconds):
     return None
 
 
-def poll(check, what):
-    found = wait_for(check, WAIT)
+def poll(check, what, seconds=WAIT):
+    found = wait_for(check, seconds)
     if found:
         return found
     # What the screen showed, for whoever reads the failure.
@@ -463,7 +463,9 @@ class Desktop(unittest.TestCase):
                 self.assertEqual(sessions(), 0)
                 continue
             count = sessions() + 1
-            poll(lambda: sessions() == count, "the session")
+            # The server encodes the shared screen as it opens a session: on a
+            # busy machine, and under the sanitizers, that takes longer.
+            poll(lambda: sessions() == count, "the session", 3 * WAIT)
             poll(lambda: self.windows(lambda name: name == "FreeRDP: 127.0.0.1:%d" % port),
                  "FreeRDP's window")
             # Kept by FreeRDP itself after "always": the last click asks nothing.
