@@ -1,7 +1,5 @@
 #include "platform/cli/CommandLine.h"
 
-#include <iostream>
-
 #include "base/Printable.h"
 
 namespace torvale {
@@ -17,10 +15,10 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "-h" || argument == "--help") {
-            std::cout << help;
+            Print(stdout, help);
             line.exitStatus = 0;
         } else if (argument == "-V" || argument == "--version") {
-            std::cout << program << " " << TORVALE_VERSION << "\n";
+            Print(stdout, std::string(program) + " " + TORVALE_VERSION + "\n");
             line.exitStatus = 0;
         } else {
             const auto problem = option ? option(argument) : std::nullopt;
@@ -55,9 +53,22 @@ std::optional<std::size_t> OptionValue(std::string_view argument, std::string_vi
     return std::nullopt;
 }
 
+void Print(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+bool ReadLine(std::FILE* stream, std::string& line) {
+    line.clear();
+    int c = 0;
+    while ((c = std::getc(stream)) != EOF && c != '\n')
+        line += static_cast<char>(c);
+    return c != EOF || !line.empty();
+}
+
 int UsageError(std::string_view program, std::string_view problem) {
-    std::cerr << program << ": " << problem << "\nTry '" << program
-              << " --help' for more information.\n";
+    const std::string name(program);
+    Print(stderr, name + ": " + std::string(problem) + "\nTry '" + name +
+                      " --help' for more information.\n");
     return 2;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,6 +33,14 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
 std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
                                        std::initializer_list<std::string_view> values,
                                        std::string& problem);
+
+// Writes `text` to a stdio stream. The front ends print with stdio alone:
+// a program that includes <iostream> builds every locale facet as it starts,
+// which each launch would pay for.
+void Print(std::FILE* stream, std::string_view text);
+// Reads the next line of `stream` into `line`, without its newline: false
+// at the end of input.
+bool ReadLine(std::FILE* stream, std::string& line);
 
 // Reports a usage error of `program` and answers its exit status, 2.
 int UsageError(std::string_view program, std::string_view problem);

@@ -1,8 +1,7 @@
 #include "platform/cli/DoctorCommand.h"
 
-#include <iostream>
-
 #include "core/doctor/Findings.h"
+#include "platform/cli/CommandLine.h"
 #include "platform/cli/XdgFacts.h"
 
 namespace torvale {
@@ -12,14 +11,14 @@ int Doctor(Application& app, const Session& session, const std::string& handler)
     XdgFacts facts(handler, session.preferencesPath, session.passLogPath);
     const std::vector<Finding> findings = Diagnose(app, facts);
     for (const Finding& finding : findings)
-        std::cout << FindingLine(finding) << "\n";
+        Print(stdout, FindingLine(finding) + "\n");
     return AnyFails(findings) ? 1 : 0;
 }
 
 int ShowAlertsAgain(Application& app) {
     const bool silenced = app.AlertsSuppressed();
     if (!app.TurnAlertsBackOn()) return 1;
-    std::cout << (silenced ? "Alerts were silenced by \"don't show again\"; they are shown again.\n"
+    Print(stdout, silenced ? "Alerts were silenced by \"don't show again\"; they are shown again.\n"
                            : "Alerts were shown already; nothing changed.\n");
     return 0;
 }

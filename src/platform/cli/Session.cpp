@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <iostream>
 
+#include "platform/cli/CommandLine.h"
 #include "platform/cli/PassLog.h"
 #include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/Process.h"
@@ -19,7 +19,7 @@ std::optional<Session> StartSession(std::string_view program) {
     Session session;
     session.home = HomeDirectory(problem);
     if (session.home.empty()) {
-        std::cerr << program << ": " << problem << "\n";
+        Print(stderr, std::string(program) + ": " + problem + "\n");
         return std::nullopt;
     }
     const char* path = std::getenv("PATH");

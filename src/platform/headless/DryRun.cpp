@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iomanip>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <vector>
 
 #include "base/Masking.h"
@@ -267,7 +268,7 @@ struct Printer {
 
 }  // namespace
 
-void DryRun::Report(const std::string& url, std::size_t number, std::ostream& out) {
+std::string DryRun::Report(const std::string& url, std::size_t number) {
     RecordingPlatform recording(&files_, &preferences_, &usedLinks_);
     recording.verifier = &SystemVerifier();
     recording.systemConfiguration = kSystemConfiguration;
@@ -295,11 +296,13 @@ void DryRun::Report(const std::string& url, std::size_t number, std::ostream& ou
     const PassRecord& pass = app.LastPass();
     const Printer printer{pass, recording.recorder.events, LinkWarnings(url),
                           !options_.showSecrets};
+    std::ostringstream out;
     if (options_.json) {
         printer.Json(number, out);
     } else {
         printer.Text(number, out);
     }
+    return out.str();
 }
 
 }  // namespace torvale

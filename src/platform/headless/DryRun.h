@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 
 #include "core/clients/ClientTable.h"
@@ -38,7 +37,8 @@ class DryRun {
           preferences_(preferences),
           usedLinks_(usedLinks) {}
 
-    void Report(const std::string& url, std::size_t number, std::ostream& out);
+    // What `url` would do, as --dry-run prints it.
+    std::string Report(const std::string& url, std::size_t number);
 
   private:
     DryRunOptions options_;

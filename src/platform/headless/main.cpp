@@ -1,7 +1,6 @@
 // The `torvale` command: the request pass of the macOS application, run on
 // launch URLs given as arguments or read from standard input.
 
-#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,7 +110,7 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
     // The resident loop of this build: one launch URL a line. A line may come
     // from a file saved on Windows, so a closing carriage return is dropped;
     // lines of blanks alone are skipped.
-    for (std::string line; std::getline(std::cin, line);) {
+    for (std::string line; torvale::ReadLine(stdin, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
     }
@@ -183,7 +182,7 @@ int main(int argc, char** argv) {
     if (dryRun) {
         torvale::DryRun report(options, *session, ports.files, ports.preferences, ports.usedLinks);
         ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
-            report.Report(url, number, std::cout);
+            torvale::Print(stdout, report.Report(url, number));
         });
         return 0;
     }
@@ -196,7 +195,7 @@ int main(int argc, char** argv) {
         // The log line says why when the hosts cannot be forgotten.
         if (!app.ForgetGateways()) return 1;
         for (const std::string& host : trusted)
-            std::cout << "forgot " << torvale::Printable(host) << "\n";
+            torvale::Print(stdout, "forgot " + torvale::Printable(host) + "\n");
         return 0;
     }
     app.applicationWillFinishLaunching(session->home, session->searchPath);
