@@ -1,6 +1,7 @@
 #include "core/Application.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "base/Text.h"
@@ -63,12 +64,14 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
 
 void Application::RemoveLeftovers() {
     // The terminal scripts remove themselves as they start; one that did not
-    // start is of no use a minute later.
-    const std::pair<const std::string*, std::string_view> leftovers[] = {
-        {&ConfigDir, ".rdp"}, {&ConfigDir, ".command"}, {&temporaryDir_, ".command"}};
-    for (const auto& [directory, kind] : leftovers) {
+    // start is of no use a minute later. Each directory is read once.
+    constexpr std::string_view kInConfigDir[] = {".rdp", ".command"};
+    constexpr std::string_view kInTemporaryDir[] = {".command"};
+    const std::pair<const std::string*, std::span<const std::string_view>> leftovers[] = {
+        {&ConfigDir, kInConfigDir}, {&temporaryDir_, kInTemporaryDir}};
+    for (const auto& [directory, kinds] : leftovers) {
         std::string why;
-        if (!directory->empty() && !platform_.files.RemoveLeftovers(*directory, kind, &why))
+        if (!directory->empty() && !platform_.files.RemoveLeftovers(*directory, kinds, &why))
             platform_.log.Write("Not all removed: what earlier launches left in " + *directory +
                                 ": " + why);
     }

@@ -79,12 +79,12 @@ run strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL:whe
     "$torvale" --confirm=yes "$mstsc"1\&password=secret\&entrust_password=1\&
 grep -qs 'domain:s:secret' .torvale-*-* ||
     { echo "leftover: the killed writer left nothing"; status=1; }
-touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp &&
-    touch -d '-2 min' .torvale-stale0 old.rdp .rdp
+touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp fresh.command &&
+    touch -d '-2 min' .torvale-stale0 old.rdp .rdp old.command
 run "$torvale"
 kept=$(ls -A | tr '\n' ' ')
 [ "$kept" = ".torvale-$$-alive0 .torvale-fresh0 .torvale-notes.txt activex.rdp configuration.ini \
-fresh.rdp " ] ||
+fresh.command fresh.rdp " ] ||
     { echo "leftover: start-up left $kept"; status=1; }
 cd / && rm -rf "$out"
 

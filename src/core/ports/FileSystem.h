@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,10 +56,11 @@ class FileSystem {
     // any more: what WriteFile left behind in a process that ended while
     // writing (killed, or the machine lost power), never one that a running
     // process is still writing; and the regular files named "*SUFFIX" that
-    // were not written for a minute, whose reader has read them long since.
-    // A directory that is not there holds nothing to remove.
-    virtual bool RemoveLeftovers(const std::string& directory, std::string_view suffix,
-                                 std::string* err) = 0;
+    // were not written for a minute, whose reader has read them long since,
+    // for each SUFFIX given. A directory that is not there holds nothing to
+    // remove.
+    virtual bool RemoveLeftovers(const std::string& directory,
+                                 std::span<const std::string_view> suffixes, std::string* err) = 0;
 
     // What stands at the path, following a symbolic link; nothing when
     // nothing does.

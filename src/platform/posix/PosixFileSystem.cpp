@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -67,10 +68,13 @@ bool IsLeftover(std::string_view name, int directory) {
     return !Runs(static_cast<pid_t>(std::stol(std::string(pid))));
 }
 
-bool IsStale(std::string_view name, std::string_view suffix, int directory) {
+bool IsStale(std::string_view name, std::span<const std::string_view> suffixes, int directory) {
     struct stat info;
     // ".rdp" alone is the copy of a launch that named no target.
-    return !suffix.empty() && name.ends_with(suffix) &&
+    const auto named = [name](std::string_view suffix) {
+        return !suffix.empty() && name.ends_with(suffix);
+    };
+    return std::any_of(suffixes.begin(), suffixes.end(), named) &&
            ::fstatat(directory, std::string(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
            S_ISREG(info.st_mode) && std::time(nullptr) - info.st_mtime > kUnnamedTemporaryAge;
 }
@@ -88,6 +92,8 @@ bool PosixFileSystem::CreateDirectory(const std::string& path, unsigned mode, st
         struct stat info;
         return ::stat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     };
+    // Nearly always there already: one look then, not one per parent.
+    if (isDirectory(path)) return true;
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string prefix = path.substr(0, slash);
         if (!isDirectory(prefix) && ::mkdir(prefix.c_str(), static_cast<mode_t>(mode)) != 0 &&
@@ -142,7 +148,8 @@ bool PosixFileSystem::CreateEmptyFile(const std::string& path, unsigned mode, st
     return (::close(fd) == 0 || Fail(err)) && moded;
 }
 
-bool PosixFileSystem::RemoveLeftovers(const std::string& directory, std::string_view suffix,
+bool PosixFileSystem::RemoveLeftovers(const std::string& directory,
+                                      std::span<const std::string_view> suffixes,
                                       std::string* err) {
     if (!IsUsable(directory)) return Unusable(err);
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -155,7 +162,7 @@ bool PosixFileSystem::RemoveLeftovers(const std::string& directory, std::string_
     }
     bool removed = true;
     while (const dirent* entry = ::readdir(entries)) {
-        if ((IsLeftover(entry->d_name, fd) || IsStale(entry->d_name, suffix, fd)) &&
+        if ((IsLeftover(entry->d_name, fd) || IsStale(entry->d_name, suffixes, fd)) &&
             ::unlinkat(fd, entry->d_name, 0) != 0 && errno != ENOENT) {
             removed = Fail(err);
         }

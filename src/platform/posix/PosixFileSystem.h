@@ -17,7 +17,7 @@ class PosixFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                    std::string* err) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
-    bool RemoveLeftovers(const std::string& directory, std::string_view suffix,
+    bool RemoveLeftovers(const std::string& directory, std::span<const std::string_view> suffixes,
                          std::string* err) override;
     std::optional<PathInfo> Inspect(const std::string& path) override;
     std::string Resolved(const std::string& path) override;

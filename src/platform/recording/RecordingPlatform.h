@@ -164,7 +164,8 @@ class RecordingFileSystem final : public FileSystem {
     bool WriteFile(const std::string& path, std::string_view contents, unsigned mode,
                    std::string* err) override;
     bool CreateEmptyFile(const std::string& path, unsigned mode, std::string* err) override;
-    bool RemoveLeftovers(const std::string&, std::string_view, std::string*) override {
+    bool RemoveLeftovers(const std::string&, std::span<const std::string_view>,
+                         std::string*) override {
         return true;
     }
     // Reads look through; what was made or written here reads as a private
