@@ -5,7 +5,7 @@
 namespace torvale {
 namespace {
 
-const std::string kAlertSuppression = "AlertSuppression";
+constexpr char kAlertSuppression[] = "AlertSuppression";
 
 constexpr std::string_view kClientOutput = "以下是客户端自己的输出，其中的文字可能来自服务器：";
 

@@ -2,57 +2,71 @@
 
 namespace torvale::clients {
 
-const ClientTable kMacOS{
+namespace {
+
+// -n: a FileZilla already open would take no arguments, and connect nowhere.
+constexpr ClientProgram kMacFileZilla[] = {{"/Applications/FileZilla.app", "-n --args"}};
+constexpr ClientProgram kMacSecureCRT[] = {{"/Applications/SecureCRT.app", "-n --args"}};
+// The .rdp file opens in the client found, never in whatever the system
+// opens .rdp files with.
+constexpr ClientProgram kMacMicrosoftRemoteDesktop[] = {
+    {.path = "/Applications/Microsoft Remote Desktop.app", .arguments = "", .beforePath = "-a"},
+    // Microsoft's new name for it since 2024.
+    {.path = "/Applications/Windows App.app",
+     .arguments = "",
+     .note = "successor of Microsoft Remote Desktop",
+     .shownAs = "Windows App",
+     .beforePath = "-a"}};
+// A 32-bit program: no macOS since 10.15 runs it.
+constexpr ClientProgram kMacRemoteDesktopConnection[] = {
+    {.path = "/Applications/Remote Desktop Connection.app", .arguments = "", .beforePath = "-a"},
+    {.path = "/Applications/Windows App.app",
+     .arguments = "",
+     .note = "successor of Remote Desktop Connection",
+     .shownAs = "Windows App",
+     .beforePath = "-a"},
+    {.path = "/Applications/Microsoft Remote Desktop.app",
+     .arguments = "",
+     .note = "successor of Remote Desktop Connection",
+     .shownAs = "Microsoft Remote Desktop",
+     .beforePath = "-a"}};
+constexpr ClientProgram kMacQuendalApp[] = {{"/Applications/QuendalApp.app", "-n --args"}};
+// Terminal.app and iTerm2 run a .command file opened in them, in a new
+// window: no Apple Events, so no permission to ask for.
+constexpr ClientProgram kMacTerminal[] = {{.path = "/System/Applications/Utilities/Terminal.app",
+                                           .arguments = "",
+                                           .beforePath = "-a",
+                                           .opensScript = true}};
+constexpr ClientProgram kMacOpenSSH[] = {{"/usr/bin/ssh", ""}};
+constexpr ClientProgram kMacTelnet[] = {{"/usr/bin/telnet", ""}};
+
+}  // namespace
+
+constinit const ClientTable kMacOS{
     "macos",
     "open",
     false,
     {"FileZilla",
      "未检测到FileZilla\n请确保在\"应用程序(/Applications)\"目录有\"FileZilla.app\"程序",
-     // -n: a FileZilla already open would take no arguments, and connect nowhere.
-     {{"/Applications/FileZilla.app", "-n --args"}}},
+     kMacFileZilla},
     {"SecureCRT",
      "未检测到SecureCRT\n请确保在\"应用程序(/Applications)\"目录有\"SecureCRT.app\"程序",
-     {{"/Applications/SecureCRT.app", "-n --args"}}},
+     kMacSecureCRT},
     {"Microsoft Remote Desktop",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Microsoft Remote "
      "Desktop.app\"程序",
-     // The .rdp file opens in the client found, never in whatever the
-     // system opens .rdp files with.
-     {{.path = "/Applications/Microsoft Remote Desktop.app", .arguments = "", .beforePath = "-a"},
-      // Microsoft's new name for it since 2024.
-      {.path = "/Applications/Windows App.app",
-       .arguments = "",
-       .note = "successor of Microsoft Remote Desktop",
-       .shownAs = "Windows App",
-       .beforePath = "-a"}}},
+     kMacMicrosoftRemoteDesktop},
     {"Remote Desktop Connection",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"Remote Desktop "
      "Connection.app\"程序",
-     // A 32-bit program: no macOS since 10.15 runs it.
-     {{.path = "/Applications/Remote Desktop Connection.app", .arguments = "", .beforePath = "-a"},
-      {.path = "/Applications/Windows App.app",
-       .arguments = "",
-       .note = "successor of Remote Desktop Connection",
-       .shownAs = "Windows App",
-       .beforePath = "-a"},
-      {.path = "/Applications/Microsoft Remote Desktop.app",
-       .arguments = "",
-       .note = "successor of Remote Desktop Connection",
-       .shownAs = "Microsoft Remote Desktop",
-       .beforePath = "-a"}}},
+     kMacRemoteDesktopConnection},
     {"QuendalApp",
      "未检测到远程桌面连接程序\n请确保在\"应用程序(/Applications)\"目录有\"QuendalApp.app\"程序",
-     {{"/Applications/QuendalApp.app", "-n --args"}}},
-    // Terminal.app and iTerm2 run a .command file opened in them, in a new
-    // window: no Apple Events, so no permission to ask for.
-    {"Terminal",
-     "未检测到终端程序\n请确保\"/System/Applications/Utilities/Terminal.app\"程序存在",
-     {{.path = "/System/Applications/Utilities/Terminal.app",
-       .arguments = "",
-       .beforePath = "-a",
-       .opensScript = true}}},
-    {"OpenSSH", "未检测到ssh\n请确保\"/usr/bin/ssh\"程序存在", {{"/usr/bin/ssh", ""}}},
-    {"Telnet", "未检测到telnet\n请安装telnet程序，或改用SSH", {{"/usr/bin/telnet", ""}}},
+     kMacQuendalApp},
+    {"Terminal", "未检测到终端程序\n请确保\"/System/Applications/Utilities/Terminal.app\"程序存在",
+     kMacTerminal},
+    {"OpenSSH", "未检测到ssh\n请确保\"/usr/bin/ssh\"程序存在", kMacOpenSSH},
+    {"Telnet", "未检测到telnet\n请安装telnet程序，或改用SSH", kMacTelnet},
     false,
 };
 
@@ -75,42 +89,45 @@ constexpr ClientProgram FreeRdp(std::string_view path) {
             .asksOnTerminal = true};
 }
 
-const std::vector<ClientProgram> kLinuxRemoteDesktop = {
+constexpr ClientProgram kLinuxRemoteDesktop[] = {
     FreeRdp("xfreerdp3"),
     FreeRdp("sdl-freerdp3"),
     FreeRdp("xfreerdp"),
     {"remmina", "-c", "FreeRDP not found", RdpSwitch::Dropped, "Remmina", false},
 };
 
+constexpr ClientProgram kLinuxFileZilla[] = {{"filezilla", ""}};
+constexpr ClientProgram kLinuxSecureCRT[] = {{"/usr/bin/SecureCRT", ""}, {"SecureCRT", ""}};
+// There is no QuendalApp for Linux; a path configured for it is used.
+constexpr ClientProgram kLinuxQuendalApp[] = {{"", ""}};
+// Debian's alternative first: policy makes every x-terminal-emulator take
+// "-e COMMAND ARGS". Then each with the switch its own manual gives for a
+// command and its arguments (gnome-terminal's and xfce4-terminal's -e take
+// one string, to be split again: not ours to use).
+constexpr ClientProgram kLinuxTerminal[] = {{"x-terminal-emulator", "-e"},
+                                            {"gnome-terminal", "--"},
+                                            {"konsole", "-e"},
+                                            {"xfce4-terminal", "-x"},
+                                            {"xterm", "-e"}};
+constexpr ClientProgram kLinuxOpenSSH[] = {{"ssh", ""}};
+constexpr ClientProgram kLinuxTelnet[] = {{"telnet", ""}};
+
 }  // namespace
 
-const ClientTable kLinux{
+constinit const ClientTable kLinux{
     "linux",
     "",
     true,
-    {"FileZilla", "未检测到FileZilla\n请确保已安装\"filezilla\"程序", {{"filezilla", ""}}},
-    {"SecureCRT",
-     "未检测到SecureCRT\n请确保已安装\"SecureCRT\"程序",
-     {{"/usr/bin/SecureCRT", ""}, {"SecureCRT", ""}}},
+    {"FileZilla", "未检测到FileZilla\n请确保已安装\"filezilla\"程序", kLinuxFileZilla},
+    {"SecureCRT", "未检测到SecureCRT\n请确保已安装\"SecureCRT\"程序", kLinuxSecureCRT},
     {"Microsoft Remote Desktop", "未检测到远程桌面连接程序\n请确保已安装\"xfreerdp\"程序",
      kLinuxRemoteDesktop},
     {"Remote Desktop Connection", "未检测到远程桌面连接程序\n请确保已安装\"xfreerdp\"程序",
      kLinuxRemoteDesktop},
-    // There is no QuendalApp for Linux; a path configured for it is used.
-    {"QuendalApp", "未检测到远程桌面连接程序\n请确保已安装\"QuendalApp\"程序", {{"", ""}}},
-    // Debian's alternative first: policy makes every x-terminal-emulator
-    // take "-e COMMAND ARGS". Then each with the switch its own manual gives
-    // for a command and its arguments (gnome-terminal's and xfce4-terminal's
-    // -e take one string, to be split again: not ours to use).
-    {"Terminal",
-     "未检测到终端程序\n请确保已安装\"xterm\"等终端程序",
-     {{"x-terminal-emulator", "-e"},
-      {"gnome-terminal", "--"},
-      {"konsole", "-e"},
-      {"xfce4-terminal", "-x"},
-      {"xterm", "-e"}}},
-    {"OpenSSH", "未检测到ssh\n请确保已安装\"openssh-client\"程序（或SecureCRT）", {{"ssh", ""}}},
-    {"Telnet", "未检测到telnet\n请确保已安装\"telnet\"程序", {{"telnet", ""}}},
+    {"QuendalApp", "未检测到远程桌面连接程序\n请确保已安装\"QuendalApp\"程序", kLinuxQuendalApp},
+    {"Terminal", "未检测到终端程序\n请确保已安装\"xterm\"等终端程序", kLinuxTerminal},
+    {"OpenSSH", "未检测到ssh\n请确保已安装\"openssh-client\"程序（或SecureCRT）", kLinuxOpenSSH},
+    {"Telnet", "未检测到telnet\n请确保已安装\"telnet\"程序", kLinuxTelnet},
     true,
 };
 

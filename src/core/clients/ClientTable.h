@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace torvale {
 
@@ -48,7 +48,7 @@ struct ClientApp {
     std::string_view name;
     std::string_view notFoundText;
     // The client's own program first, then what may stand in for it, in order.
-    std::vector<ClientProgram> programs;
+    std::span<const ClientProgram> programs;
 };
 
 // The five clients as one front end starts them.
@@ -84,6 +84,8 @@ struct ClientTable {
     }
 };
 
+// Both tables are constant data: nothing is built as a process starts, or
+// torn down as it ends.
 namespace clients {
 // Bundles under /Applications, opened with `open`.
 extern const ClientTable kMacOS;

@@ -17,7 +17,7 @@
 namespace torvale {
 
 // Where the user's trusted hosts are kept among the preferences.
-inline const std::string kTrustedGateways = "TrustedGateways";
+inline constexpr char kTrustedGateways[] = "TrustedGateways";
 
 // What a launch shares of this machine with its host, as far as trust goes.
 struct Sharing {

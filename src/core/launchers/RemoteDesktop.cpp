@@ -12,7 +12,7 @@
 namespace torvale {
 namespace {
 
-const std::string kWriteFailed = "创建activex.rdp文件出错";
+constexpr char kWriteFailed[] = "创建activex.rdp文件出错";
 
 // Where an .rdp launch connects, and what it shares there, as the file says
 // them; nothing, with the plan refused, for an address that a client could

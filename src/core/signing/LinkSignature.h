@@ -67,7 +67,7 @@ struct LinkSignature {
 };
 
 // Where the used links are kept, as "NONCE EXP" entries.
-inline const std::string kUsedLinks = "UsedLinks";
+inline constexpr char kUsedLinks[] = "UsedLinks";
 
 // Checks the link's signature fields at `now` against the keys, the
 // policy's longest life and the links already used (read only for a link
