@@ -8,8 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,8 +29,16 @@ void Spawn(benchmark::State& state, std::vector<std::string> args,
     for (std::string& e : envCopy)
         envp.push_back(e.data());
     envp.push_back(nullptr);
+    // Output goes nowhere, as a launch's does when a browser starts it: a
+    // terminal that showed torvale's question would be timed with it.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
         state.SkipWithError("cannot spawn");
         return;
     }
@@ -35,12 +46,22 @@ void Spawn(benchmark::State& state, std::vector<std::string> args,
     waitpid(pid, &status, 0);
 }
 
+// The home made below, removed with all that the launches wrote in it.
+struct Home {
+    std::string root;
+    ~Home() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+};
+
 // A home whose configuration.ini names a SecureCRT there, and a PATH whose
 // `open` is /bin/true, made once.
 const std::vector<std::string>& Environment() {
     static const std::vector<std::string> env = [] {
         char dir[] = "/tmp/torvale-bench-XXXXXX";
-        const std::string root = mkdtemp(dir);
+        static const Home home{mkdtemp(dir)};
+        const std::string& root = home.root;
         for (const char* sub : {"/bin", "/SecureCRT.app", "/Documents", "/Documents/torvale"})
             mkdir((root + sub).c_str(), 0700);
         symlink("/bin/true", (root + "/bin/open").c_str());
@@ -54,13 +75,16 @@ const std::vector<std::string>& Environment() {
     return env;
 }
 
+// Processes are started at the pace of the whole machine: each figure is the
+// median of several runs, taken in random order with the others' runs
+// (bench/run), for a ratio that holds from run to run.
+constexpr int kRepetitions = 11;
+
 void BM_ShellTrue(benchmark::State& state) {
     for (auto _ : state)
         Spawn(state, {"/bin/sh", "-c", "/bin/true"}, Environment());
 }
-// Processes are started at the pace of the whole machine: the median of
-// several runs, each benchmark's, for a ratio that holds from run to run.
-BENCHMARK(BM_ShellTrue)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_ShellTrue)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(kRepetitions);
 
 void BM_TorvaleSecureCRT(benchmark::State& state) {
     const std::string url =
@@ -69,7 +93,10 @@ void BM_TorvaleSecureCRT(benchmark::State& state) {
     for (auto _ : state)
         Spawn(state, {TORVALE_PATH, "--confirm=yes", url}, Environment());
 }
-BENCHMARK(BM_TorvaleSecureCRT)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_TorvaleSecureCRT)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(kRepetitions);
 
 // The line that launch runs, started by a program that does nothing else.
 void BM_SpawnFloor(benchmark::State& state) {
@@ -80,6 +107,6 @@ void BM_SpawnFloor(benchmark::State& state) {
     for (auto _ : state)
         Spawn(state, {SPAWN_FLOOR_PATH, line}, Environment());
 }
-BENCHMARK(BM_SpawnFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_SpawnFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(kRepetitions);
 
 }  // namespace
