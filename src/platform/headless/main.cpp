@@ -109,8 +109,10 @@ void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
     if (!urls.empty()) return;
     // The resident loop of this build: one launch URL a line. A line may come
     // from a file saved on Windows, so a closing carriage return is dropped;
-    // lines of blanks alone are skipped.
-    for (std::string line; torvale::ReadLine(stdin, line);) {
+    // lines of blanks alone are skipped. What a URL printed is out before the
+    // next is read: a program that feeds URLs through a pipe one at a time
+    // waits for each answer.
+    for (std::string line; std::fflush(stdout) == 0 && torvale::ReadLine(stdin, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
     }
