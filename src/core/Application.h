@@ -127,7 +127,8 @@ class Application {
     // configuration.ini for a pass: an error is an alert, and its reason a
     // log line.
     Configuration LoadConfiguration();
-    // What earlier launches left in the user data directory a minute ago or more.
+    // What earlier launches left a minute ago or more in the user data
+    // directory and our own temporary one.
     void RemoveLeftovers();
     MachineFacts Facts();
 

@@ -47,7 +47,8 @@ struct ClientApp {
     // Its key under [clients] in configuration.ini.
     std::string_view name;
     std::string_view notFoundText;
-    // The client's own program first, then what may stand in for it, in order.
+    // The client's own program first, then what may stand in for it, in order:
+    // a static array (a span of a braced list would outlive it).
     std::span<const ClientProgram> programs;
 };
 

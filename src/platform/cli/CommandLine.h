@@ -35,11 +35,11 @@ std::optional<std::size_t> OptionValue(std::string_view argument, std::string_vi
                                        std::string& problem);
 
 // Writes `text` to a stdio stream. The front ends print with stdio alone:
-// a program that includes <iostream> builds every locale facet as it starts,
-// which each launch would pay for.
+// with GCC 12's libstdc++, a program that includes <iostream> builds every
+// locale facet as it starts, which each launch would pay for.
 void Print(std::FILE* stream, std::string_view text);
 // Reads the next line of `stream` into `line`, without its newline: false
-// at the end of input.
+// at the end of input, or where it cannot be read.
 bool ReadLine(std::FILE* stream, std::string& line);
 
 // Reports a usage error of `program` and answers its exit status, 2.
