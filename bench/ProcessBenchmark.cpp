@@ -3,12 +3,11 @@
 // adds to what any launch costs anyway.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +42,8 @@ void Spawn(benchmark::State& state, std::vector<std::string> args,
         return;
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        state.SkipWithError(("failed: " + args[0]).c_str());
 }
 
 // The home made below, removed with all that the launches wrote in it.
@@ -92,6 +92,16 @@ void BM_TorvaleSecureCRT(benchmark::State& state) {
         "10.0.0.1&";
     for (auto _ : state)
         Spawn(state, {TORVALE_PATH, "--confirm=yes", url}, Environment());
+    // Timed only if it launched: a refusal would be quicker.
+    const std::string log = Environment()[0].substr(5) + "/.local/state/torvale/torvale.log";
+    std::string last;
+    if (FILE* file = fopen(log.c_str(), "r")) {
+        for (char line[512]; fgets(line, sizeof line, file) != nullptr;)
+            last = line;
+        fclose(file);
+    }
+    if (last.find("| launched") == std::string::npos)
+        state.SkipWithError(("not launched: " + last).c_str());
 }
 BENCHMARK(BM_TorvaleSecureCRT)
     ->Unit(benchmark::kMillisecond)
