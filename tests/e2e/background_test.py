@@ -35,6 +35,15 @@ def ask(torvale, socket, prompt, user=USER):
     return result.returncode, result.stdout.decode()
 
 
+def hang_up(socket, prompt):
+    """A peer that asks, then goes away before the answer: writing it fails."""
+    return subprocess.run(["/usr/bin/python3", "-c",
+                           "import socket, sys; s = socket.socket(socket.AF_UNIX); "
+                           "s.connect(sys.argv[1]); s.sendall(sys.argv[2].encode()); s.close()",
+                           socket, prompt], user=USER, group=USER, extra_groups=[],
+                          timeout=30).returncode
+
+
 def remove_once_read(torvale, path, seconds):
     return start(torvale, "--remove-once-read", ("%s\n%s" % (seconds, path)).encode())
 
@@ -151,6 +160,7 @@ def run(torvale):
                 ("another user", ask(torvale, socket, PROMPT, user=0), nothing),
                 ("another prompt",
                  ask(torvale, socket, "Are you sure (yes/no/[fingerprint])? "), nothing),
+                ("a peer gone before its answer", hang_up(socket, PROMPT), 0),
                 ("the password prompt", ask(torvale, socket, PROMPT), (0, SECRET + "\n")),
                 ("a second request", ask(torvale, socket, PROMPT), nothing),
                 ("the server, once served", server.wait(timeout=30), 0),

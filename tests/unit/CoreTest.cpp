@@ -68,8 +68,9 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
          "no client is named 'Putty'; known: …", true},
         {"[clients]\nSSH = yes\n", 2, "SSH is \"openssh\" or the absolute path of a terminal",
          false},
-        {"[Gateway]\nallow = 10.0.0.1\n", 1,
-         "no section is named [Gateway]; did you mean [gateways]?", true},
+        // Two letters wrong count as two slips, not four.
+        {"[Gatewies]\nallow = 10.0.0.1\n", 1,
+         "no section is named [Gatewies]; did you mean [gateways]?", true},
         // Three slips in eight letters are more than a third: no guess.
         {"[gateways]\nallowxyz = 10.0.0.1\n", 2, "[gateways] has no key 'allowxyz'; known: 'allow'",
          true},
