@@ -79,7 +79,8 @@ run strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL:whe
     "$torvale" --confirm=yes "$mstsc"1\&password=secret\&entrust_password=1\&
 grep -qs 'domain:s:secret' .torvale-*-* ||
     { echo "leftover: the killed writer left nothing"; status=1; }
-touch ".torvale-$$-alive0" .torvale-fresh0 .torvale-notes.txt fresh.rdp fresh.command &&
+touch ".torvale-$$-alive0" .torvale-999999999-gone00 .torvale-fresh0 .torvale-notes.txt fresh.rdp \
+    fresh.command &&
     touch -d '-2 min' .torvale-stale0 old.rdp .rdp old.command
 run "$torvale"
 kept=$(ls -A | tr '\n' ' ')

@@ -76,6 +76,9 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
          true},
         {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte",
          true},
+        // A link may live a second; never none.
+        {"[signing]\nmax_age = 1\nmax_age = 0\n", 3,
+         "max_age is a number of seconds from 1 to 86400", false},
     };
     for (const auto& [text, line, why, closed] : cases) {
         InihParser parser;
