@@ -446,13 +446,12 @@ class Desktop(unittest.TestCase):
             free.bind(("127.0.0.1", 0))
             port = free.getsockname()[1]
         link = "&action=StartMstsc&localhost=127.0.0.1%%3A%d&username=u&" % port
-        passes = self.home + "/.local/state/torvale/torvale.log"
+        passes, log = self.home + "/.local/state/torvale/torvale.log", self.root + "/shadow.log"
         for keys, ended in ((["Escape"], b"cancelled: the server's certificate not trusted\n"),
                             (["Tab", "space"], None), (["Tab", "Tab", "space"], None), ([], None)):
             # A server for each session: one that saw a client killed may
             # never open the next session.
-            log = self.root + "/shadow.log"
-            with open(log, "w") as out:  # its log lines as they come
+            with open(log, "w") as out:  # its log lines as they come, this server's alone
                 server = self.spawn(["stdbuf", "-oL", "freerdp-shadow-cli",
                                      "/bind-address:127.0.0.1", "/port:%d" % port, "/sec:tls",
                                      "-auth"], stdout=out, env={"HOME": self.root,
