@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "base/Base64.h"
 #include "base/Text.h"
 #include "core/signing/Es256.h"
 #include "platform/crypto/SystemVerifier.h"
@@ -49,6 +50,17 @@ TEST(Signing, WycheproofVectorsVerifyExactlyAsPublished) {
 TEST(Signing, FingerprintsAreSha256) {
     EXPECT_EQ(FingerprintText(SystemVerifier().Sha256("abc")),
               "sha256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+// Keys and signatures arrive in base64: RFC 4648's vectors, in both alphabets
+// (the URL one unpadded). A whole last group, as in "Zm9v", ends on a full byte.
+TEST(Signing, Base64DecodesRfc4648sVectors) {
+    const std::string plain = "foobar";
+    const std::string encoded[] = {"", "Zg==", "Zm8=", "Zm9v", "Zm9vYg==", "Zm9vYmE=", "Zm9vYmFy"};
+    for (std::size_t n = 0; n <= plain.size(); ++n) {
+        EXPECT_EQ(DecodeBase64(encoded[n]), plain.substr(0, n)) << encoded[n];
+        EXPECT_EQ(DecodeBase64Url(encoded[n].substr(0, encoded[n].find('='))), plain.substr(0, n));
+    }
 }
 
 }  // namespace

@@ -107,7 +107,6 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
     const std::string rdc = "successor of Remote Desktop Connection", rem = "/b/remmina",
                       configured = "configured in configuration.ini:2";
     const Case cases[] = {
-        {mac, &T::microsoftRemoteDesktop, {win}, "", win, "successor of Microsoft Remote Desktop"},
         {mac, &T::microsoftRemoteDesktop, {win, mrd}, "", mrd, ""},
         {mac, &T::remoteDesktopConnection, {mrd}, "", mrd, rdc},
         {mac, &T::secureCRT, {"/h/S.app", crt}, "SecureCRT = ~/S.app", "/h/S.app", configured},
