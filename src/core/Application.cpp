@@ -165,12 +165,9 @@ void Application::RunPass(const Decoded& decoded) {
 
     // The history is shown to anyone at the screen. It holds no secret: its
     // host, detail and client are no place a secret stands.
-    // A client still starting is watched on: how it ends goes in its line.
-    std::string why;
-    if (!pass_.record.watched || !platform_.shell.TellWatcher(PassLineParts(pass_.record), &why)) {
-        if (!why.empty()) platform_.log.Write("Client watcher not told: " + why);
-        platform_.log.Pass(PassLine(pass_.record));
-    }
+    // A client still starting is watched on: its watcher writes the line
+    // once it knows how the client ended.
+    if (!pass_.record.watched) platform_.log.Pass(PassLine(pass_.record));
     history_.Add(pass_.record);
 }
 

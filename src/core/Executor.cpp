@@ -208,7 +208,12 @@ class Execution {
             record_.outcome = Outcome::NotRun;
             return;
         }
-        const CommandResult result = platform_.shell.Run(line, certificateHost);
+        // Its watcher is handed the pass line before the client starts: of a
+        // client that outlives this pass, it writes the line itself.
+        record_.outcome = fileMissing ? Outcome::LaunchedWithoutFile : Outcome::Launched;
+        record_.alertsSilenced = AlertsSuppressed(platform_);
+        const CommandResult result =
+            platform_.shell.Run(line, ClientWatch{certificateHost, PassLineParts(record_)});
         if (!result.notRun.empty()) {
             platform_.log.Write("Command not run: " + result.notRun);
             record_.outcome = Outcome::NotRun;
@@ -219,7 +224,6 @@ class Execution {
             record_.outcome = Outcome::ClientFailed;
             Alert(platform_, titles::kSorry, ClientFailedMessage(plan_.client, result.errorOutput));
         } else {
-            record_.outcome = fileMissing ? Outcome::LaunchedWithoutFile : Outcome::Launched;
             record_.watched = result.watched;
         }
     }

@@ -45,7 +45,7 @@ def hang_up(socket, prompt):
 
 
 def remove_once_read(torvale, path, seconds):
-    return start(torvale, "--remove-once-read", ("%s\n%s" % (seconds, path)).encode())
+    return start(torvale, "--remove-once-read", part(seconds) + part(path))
 
 
 def removals(torvale, directory):

@@ -15,9 +15,12 @@
 
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/PassLog.h"
+#include "platform/posix/ClientWatchWire.h"
+#include "platform/posix/HandoverWire.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/Process.h"
+#include "platform/posix/RemovalWire.h"
 #include "support/System.h"
 
 namespace torvale::test {
@@ -114,6 +117,45 @@ TEST(PosixShell, ADetachedLineThatFailsAtOnceIsReportedWithTheEndOfItsErrors) {
     EXPECT_EQ(shell.Run("printf %05000d 0 >&2; exit 1").errorOutput, std::string(2048, '0'));
     EXPECT_TRUE(shell.Run("kill -9 $$").failedAtOnce);
     EXPECT_FALSE(shell.Run("echo fine >&2; echo out").failedAtOnce);  // to /dev/null, writable
+}
+
+// What a background task is handed on its standard input reads back as it
+// was written, and nothing else reads at all: not a part cut short, not a
+// byte too many, not a number where none may stand.
+TEST(Wire, ATaskTakesOnlyWhatWasHandedToItWhole) {
+    const WatchOrder order{std::chrono::milliseconds(2000),
+                           "exec 'x'\n'y' 2>&1",
+                           {"gw:3389", {"2026-12-10 | a | ", "launched", " | end", "/bin/x"}}};
+    const std::string watch = EncodeWatchOrder(order);
+    const auto back = DecodeWatchOrder(watch);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(EncodeWatchOrder(*back), watch);
+    const std::string removal = EncodeRemoval({"/d/t.rdp", std::chrono::seconds(60)});
+    EXPECT_EQ(removal, "2\n608\n/d/t.rdp");
+    EXPECT_EQ(DecodeRemoval(removal)->path, "/d/t.rdp");
+    const std::string handover = EncodeHandover({"/d/a.sock", "pw", {"u@gw's password: "}});
+    EXPECT_EQ(DecodeHandover(handover)->secret, "pw");
+    const std::function<bool(const std::string&)> reads[] = {
+        [](const std::string& text) { return DecodeWatchOrder(text).has_value(); },
+        [](const std::string& text) { return DecodeRemoval(text).has_value(); },
+        [](const std::string& text) { return DecodeHandover(text).has_value(); }};
+    const std::string* wholes[] = {&watch, &removal, &handover};
+    for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t cut = 0; cut < wholes[i]->size(); ++cut)
+            EXPECT_FALSE(reads[i](wholes[i]->substr(0, cut))) << cut << " bytes of " << *wholes[i];
+        EXPECT_FALSE(reads[i](*wholes[i] + "0\n")) << *wholes[i];
+    }
+    const auto none = [&](const std::string& text) {
+        return !reads[0](text) && !reads[1](text) && !reads[2](text);
+    };
+    const std::string line(kLongestWatchOrder, 'x');
+    for (const std::string& bad : std::vector<std::string>{
+             "5\n60001" + watch.substr(6), "x\n", "-1\n1\n", "1\n9\n0\n", "1\n0\n8\n/d/t.rdp",
+             "2\n60\n0\n", "3\n1e3" + watch.substr(6),
+             EncodeWatchOrder({std::chrono::milliseconds(1), "", {}}),
+             EncodeWatchOrder({std::chrono::milliseconds(1), line, {}}), "99999999999999999999\nx"})
+        EXPECT_TRUE(none(bad)) << bad;
+    EXPECT_TRUE(DecodeWatchOrder("5\n60000" + watch.substr(6)).has_value());
 }
 
 TEST(CommandOutput, TakesWhatAProgramWroteOnceItEndsAndBoundsOneThatHangs) {

@@ -115,6 +115,36 @@ std::optional<CertificatePrompt> ReadCertificatePrompt(std::string_view output) 
     return prompt;
 }
 
+// How many lines of `text` begin with `prefix`.
+std::size_t LinesStartingWith(std::string_view text, std::string_view prefix) {
+    std::size_t count = 0;
+    for (std::size_t at = 0;; ++at) {
+        if (text.substr(at).starts_with(prefix)) ++count;
+        at = text.find('\n', at);
+        if (at == text.npos) return count;
+    }
+}
+
+std::size_t Occurrences(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != text.npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Whether what FreeRDP writes once for one question stands once in
+// `output`: its heading, each certificate's fingerprint, the question. A
+// common name that holds a certificate's details of its own adds some.
+bool WrittenOnce(std::string_view output, bool changed) {
+    const std::size_t headings =
+        LinesStartingWith(output, "Certificate details for ") + LinesStartingWith(output, "!!!");
+    const std::size_t parts = LinesStartingWith(output, "New Certificate details:") +
+                              LinesStartingWith(output, "Old Certificate details:");
+    return headings == 1 && parts == (changed ? 2u : 0u) &&
+           LinesStartingWith(output, "\tThumbprint:") == (changed ? 2u : 1u) &&
+           Occurrences(output, kTrustPrompt) == 1;
+}
+
 // The dialog "确认证书": its answers are once, always, and cancel, the default.
 Question CertificateQuestion(const std::string& host, const CertificatePrompt& prompt) {
     std::string message = prompt.changed ? "此主机的证书与上次不同，可能有人在冒充它。\n"
@@ -130,6 +160,13 @@ Question CertificateQuestion(const std::string& host, const CertificatePrompt& p
 
 }  // namespace
 
+std::string ForgedCertificateMessage(const std::string& host) {
+    return "此主机出示的证书中，由服务器选定的名称里夹带了另一份证书的内容，无法确定哪个指纹是真的"
+           "。"
+           "已拒绝此证书，没有连接。\n主机：" +
+           Printable(host) + "\n请将此事告知网关管理员：他们的服务器或通往它的网络可能已被人冒充。";
+}
+
 bool EndsWithPrompt(std::string_view output) {
     const std::string_view line = LastLine(output);
     return output.ends_with(kTrustPrompt) || YesOrNo(output) || line == "Username:" ||
@@ -144,6 +181,7 @@ std::optional<PromptReply> ReplyToPrompt(std::string_view output, const std::str
         // then shows FreeRDP's own words.
         const auto prompt = ReadCertificatePrompt(output);
         if (!prompt) return PromptReply{"N\n"};
+        if (!WrittenOnce(output, prompt->changed)) return PromptReply{"N\n", false, true};
         switch (ask(CertificateQuestion(host, *prompt))) {
             case Answer::Connect:
                 return PromptReply{"T\n"};

@@ -17,17 +17,25 @@ namespace torvale {
 // Whether FreeRDP, having written `output`, waits for an answer.
 bool EndsWithPrompt(std::string_view output);
 
-// What to type to FreeRDP, where `output` ends with a question of its: for a
-// certificate, the user's answer to our dialog "确认证书" (`ask`), which names
-// `host` ("HOST:PORT", as the trust question names it), or "N" where the
-// certificate cannot be read whole; "N" to any other yes-or-no question; an
-// end of input to any other question (its login name, its domain), as
-// standard input on /dev/null would give.
+// What to type to FreeRDP, where `output`, everything it wrote since it
+// started or since its last question was answered, ends with a question of
+// its: for a certificate, the user's answer to our dialog "确认证书" (`ask`),
+// which names `host` ("HOST:PORT", as the trust question names it); "N",
+// unasked, where the certificate cannot be read whole, or where what FreeRDP
+// writes once for a question stands there twice (the certificate's common
+// name, which FreeRDP writes unescaped, held a certificate of the server's
+// making); "N" to any other yes-or-no question; an end of input to any other
+// question (its login name, its domain), as standard input on /dev/null
+// would give.
 struct PromptReply {
     std::string typed;
     bool refused = false;  // the user did not trust the certificate
+    bool forged = false;   // the question held a certificate of the server's making
 };
 std::optional<PromptReply> ReplyToPrompt(std::string_view output, const std::string& host,
                                          const std::function<Answer(const Question&)>& ask);
+
+// The alert of a certificate question refused as forged, for `host`.
+std::string ForgedCertificateMessage(const std::string& host);
 
 }  // namespace torvale

@@ -19,7 +19,7 @@ struct CommandResult {
     // may still start, or wait on a question of the system's.
     bool stillStarting = false;
     // The line was started detached and still runs: a watcher of its own
-    // goes on watching it for kWatchedFor, to be told the pass (TellWatcher).
+    // goes on watching it for kWatchedFor, and writes the pass line.
     bool watched = false;
 };
 
@@ -37,22 +37,28 @@ struct WatchedPass {
     std::string client;
 };
 
+// What a detached line's watcher is handed with the line, before it starts
+// it: all it will ever be told.
+struct ClientWatch {
+    // Where the client asks on its terminal about the certificate of that
+    // host ("HOST:PORT", as the trust question names it), the user answers
+    // in a dialog of ours; empty for any other client.
+    std::string certificateHost;
+    // The pass line, for the watcher to write once it knows how a client
+    // still running ended.
+    WatchedPass pass;
+};
+
 // Runs one command line through "/bin/sh -c". Of the shell's output only the
 // end of what a client that fails writes is kept, and a question it asks on
 // its terminal read.
 class Shell {
   public:
     virtual ~Shell() = default;
-    // `certificateHost`: where the client asks on its terminal about the
-    // certificate of that host ("HOST:PORT", as the trust question names
-    // it), the user answers in a dialog of ours (detached lines only); empty
-    // for any other client.
-    virtual CommandResult Run(const std::string& commandLine,
-                              const std::string& certificateHost) = 0;
-    // Hands the pass of the line Run has just left `watched` to its watcher,
-    // which writes the pass line and, for a failure, the alert; false, with
-    // why, where it cannot: the caller writes the line itself.
-    virtual bool TellWatcher(const WatchedPass& pass, std::string* err) = 0;
+    // `watch` goes to the watcher of a detached line; of a line left
+    // `watched`, the watcher writes the pass line and, for a failure, the
+    // alert.
+    virtual CommandResult Run(const std::string& commandLine, const ClientWatch& watch) = 0;
     // What `program -V` writes on either stream, as OpenSSH says its release
     // ("OpenSSH_8.1p1, LibreSSL 2.7.3"); empty when it cannot say in time.
     virtual std::string VersionOf(const std::string& program) = 0;

@@ -54,7 +54,7 @@ Options:
                   ssh's askpass helper: started by torvale-desktop itself
       --remove-once-read  remove the connection file named on standard
                   input once a client has read it: started likewise
-      --watch-client MILLISECONDS LINE [--on-terminal HOST]  run LINE
+      --watch-client  run the command line named on standard input
                   through /bin/sh and watch it: started likewise
   -h, --help      print this help and exit
   -V, --version   print the version and exit
@@ -84,21 +84,17 @@ torvale::AlertPanel& WatcherAlerts() {
 }
 
 // The watcher of a client that outlived its pass, once it knows how the
-// client ended: the pass line, then, for a failure, the alert the pass would
-// have shown.
+// client ended: the pass line, then the alert, if any.
 void ReportLateEnd(const torvale::WatchedPass& pass, torvale::Outcome outcome,
-                   const std::string& detail, const std::string& output) {
+                   const std::string& detail, const std::string& alert) {
     const auto session = torvale::StartSession("torvale-desktop");
     if (!session) return;
-    const bool failed = outcome == torvale::Outcome::ClientFailed;
     torvale::StderrAlertPanel none;
-    torvale::CommandLinePlatform ports(*session, failed ? WatcherAlerts() : none,
+    torvale::CommandLinePlatform ports(*session, alert.empty() ? none : WatcherAlerts(),
                                        torvale::PosixShell::Mode::Detach);
     torvale::Platform platform = ports.Ports();
     platform.log.Pass(torvale::WatchedPassLine(pass, outcome, detail));
-    if (failed)
-        torvale::Alert(platform, torvale::titles::kSorry,
-                       torvale::ClientFailedMessage(pass.client, output));
+    if (!alert.empty()) torvale::Alert(platform, torvale::titles::kSorry, alert);
 }
 
 }  // namespace

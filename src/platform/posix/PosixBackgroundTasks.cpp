@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -24,8 +23,10 @@
 #endif
 
 #include "base/Printable.h"
+#include "platform/posix/BackgroundStart.h"
 #include "platform/posix/HandoverWire.h"
 #include "platform/posix/Process.h"
+#include "platform/posix/RemovalWire.h"
 
 namespace torvale {
 namespace {
@@ -44,14 +45,6 @@ constexpr std::chrono::minutes kLongestHandover{5};
 
 std::string Errno(std::string_view what) {
     return std::string(what) + ": " + std::strerror(errno);
-}
-
-// Overwritten before it is freed: the password lives no longer than it must.
-void Wipe(std::string& secret) {
-    volatile char* bytes = secret.data();
-    for (std::size_t i = 0; i < secret.size(); ++i)
-        bytes[i] = 0;
-    secret.clear();
 }
 
 bool SocketAddress(const std::string& path, sockaddr_un& address, std::string* err) {
@@ -243,27 +236,24 @@ int Ask(const char* socket, std::string_view prompt) {
     return written ? 0 : 1;
 }
 
-// The remover: reads "SECONDS\nPATH" from standard input, says "ready" once
+// The remover: reads the removal from standard input, says "ready" once
 // it watches the file, then removes it when a client has read it or its
 // time is up.
 int RemoveOnceRead() {
     std::string input;
     ReadAll(STDIN_FILENO, input, kPeerWait, kLimit);
-    const std::size_t newline = input.find('\n');
-    long long seconds = 0;
-    if (newline == std::string::npos ||
-        std::from_chars(input.data(), input.data() + newline, seconds).ec != std::errc() ||
-        seconds <= 0) {
+    const std::optional<Removal> removal = DecodeRemoval(input);
+    if (!removal) {
         WriteAll(STDOUT_FILENO, "what to remove could not be read\n");
         return 1;
     }
-    const std::string path = input.substr(newline + 1);
+    const std::string& path = removal->path;
     struct stat watched {};
     if (::lstat(path.c_str(), &watched) != 0) {
         WriteAll(STDOUT_FILENO, Errno("stat " + path) + "\n");
         return 1;
     }
-    const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    const auto deadline = Clock::now() + removal->limit;
     WriteAll(STDOUT_FILENO, "ready\n");
     ::close(STDOUT_FILENO);
     // Read: opened, then closed by everyone who opened it. Where nothing
@@ -303,46 +293,15 @@ int RemoveOnceRead() {
 }  // namespace
 
 bool PosixBackgroundTasks::Start(std::string_view option, std::string input, std::string* err) {
-    auto failed = [&](std::string why) {
-        if (err != nullptr) *err = std::move(why);
+    BackgroundAnswer answer;
+    if (!StartInBackground(program_, option, std::move(input), kPeerWait, &answer, err))
         return false;
-    };
-    if (program_.empty()) return failed("this program's path is not known");
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    if (::pipe(in) != 0 || ::pipe(out) != 0) {
-        for (const int fd : {in[0], in[1], out[0], out[1]})
-            if (fd >= 0) ::close(fd);
-        Wipe(input);
-        return failed(Errno("pipe"));
-    }
-    for (const int fd : {in[0], in[1], out[0], out[1]})
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    SpawnSetup setup;
-    std::string program = program_;
-    std::string mode(option);
-    char* argv[] = {program.data(), mode.data(), nullptr};
-    pid_t pid = 0;
-    // A session of its own: it outlives this process, and no signal meant
-    // for the front end's terminal ends it.
-    int error = setup.Prepare({in[0], out[1], SpawnSetup::kNull}, true);
-    if (error == 0) error = setup.Spawn(pid, argv);
-    ::close(in[0]);
-    ::close(out[1]);
-    const bool sent = error == 0 && WriteAll(in[1], input);
-    Wipe(input);
-    ::close(in[1]);
-    std::string said;
-    if (error == 0) ReadAll(out[0], said, kPeerWait, kLimit);
-    ::close(out[0]);
-    if (error != 0) return failed(program_ + ": " + std::strerror(error));
-    if (!sent) return failed("what to do could not be written to " + mode);
-    if (said != "ready\n") {
-        while (!said.empty() && said.back() == '\n')
-            said.pop_back();
-        return failed(said.empty() ? mode + " did not answer" : said);
-    }
-    return true;
+    std::string& said = answer.said;
+    if (said == "ready\n") return true;
+    while (!said.empty() && said.back() == '\n')
+        said.pop_back();
+    if (err != nullptr) *err = said.empty() ? std::string(option) + " did not answer" : said;
+    return false;
 }
 
 bool PosixBackgroundTasks::ServeHandover(const Handover& handover, std::string* err) {
@@ -351,7 +310,7 @@ bool PosixBackgroundTasks::ServeHandover(const Handover& handover, std::string* 
 
 bool PosixBackgroundTasks::RemoveOnceRead(const std::string& path, std::chrono::seconds limit,
                                           std::string* err) {
-    return Start(kRemoveOption, std::to_string(limit.count()) + "\n" + path, err);
+    return Start(kRemoveOption, EncodeRemoval({path, limit}), err);
 }
 
 std::optional<int> RunBackgroundMode(int argc, char** argv) {

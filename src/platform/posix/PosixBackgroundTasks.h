@@ -40,8 +40,8 @@ class PosixBackgroundTasks final : public BackgroundTasks {
                         std::string* err) override;
 
   private:
-    // Starts this program with `option`, writes `input` to its standard
-    // input, and waits for its "ready": false, with what it said instead.
+    // Starts this program in the mode `option` with `input`, and waits for
+    // its "ready": false, with what it said instead.
     bool Start(std::string_view option, std::string input, std::string* err);
 
     std::string program_;

@@ -14,9 +14,11 @@
 #include <cstring>
 #include <utility>
 
+#include "core/Alerts.h"
 #include "core/LaunchHistory.h"
 #include "core/clients/CertificatePrompt.h"
-#include "platform/posix/HandoverWire.h"
+#include "platform/posix/BackgroundStart.h"
+#include "platform/posix/ClientWatchWire.h"
 #include "platform/posix/Process.h"
 
 namespace torvale {
@@ -25,21 +27,51 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // What is kept of a client's output: FreeRDP's question about a
-// certificate fits, with its longest names. Of a client that failed, its
-// last lines are shown, up to kShownOutput.
-constexpr std::size_t kKeptOutput = 8192;
+// certificate, with everything it wrote before it, fits, even with the
+// longest names a certificate holds. Of a client that failed, its last
+// lines are shown, up to kShownOutput.
+constexpr std::size_t kKeptOutput = 64 * 1024;
 constexpr std::size_t kShownOutput = 2048;
 constexpr std::size_t kKeptLines = 5;
 
+// FreeRDP writes its question about a certificate in one go, one printf
+// after another with nothing to wait for between them, then waits for the
+// answer. A name of the server's in it is written in parts as long as the
+// terminal's buffer, so what was read so far may end with a question the
+// name holds; only a scheduler can pause FreeRDP there, on a busy machine
+// for tens of milliseconds. So a question is taken as asked once nothing
+// more has come for ten times that; a user does not notice it before a
+// dialog that follows a TLS handshake.
+constexpr std::chrono::milliseconds kQuiet{400};
+
+// What a watched line wrote, counted from its first byte: the end of it,
+// and how much of its beginning was let go.
+struct Output {
+    std::string text;
+    std::size_t dropped = 0;
+    bool open = true;  // whether it may still write
+
+    std::size_t End() const { return dropped + text.size(); }
+    // What it wrote from `from` on, where that is still held.
+    std::optional<std::string_view> From(std::size_t from) const {
+        if (from < dropped) return std::nullopt;
+        return std::string_view(text).substr(std::min(from - dropped, text.size()));
+    }
+};
+
 // Reads what there is now; false once every writer has closed the pipe.
-bool ReadSome(int fd, std::string& output) {
+bool ReadSome(int fd, Output& output) {
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n == 0) return false;
         if (n < 0) return errno == EINTR || errno == EAGAIN;
-        output.append(buffer, static_cast<std::size_t>(n));
-        if (output.size() > kKeptOutput) output.erase(0, output.size() - kKeptOutput);
+        output.text.append(buffer, static_cast<std::size_t>(n));
+        if (output.text.size() > kKeptOutput) {
+            const std::size_t over = output.text.size() - kKeptOutput;
+            output.text.erase(0, over);
+            output.dropped += over;
+        }
     }
 }
 
@@ -144,26 +176,40 @@ Detached StartDetached(const std::string& commandLine, bool onTerminal) {
 
 enum class Seen { Ended, Running, Prompted };
 
+// Whether what the line wrote from `from` on ends with a question.
+bool Asking(const Output& output, std::size_t from) {
+    const auto asked = output.From(from);
+    return asked ? EndsWithPrompt(*asked) : EndsWithPrompt(output.text);
+}
+
 // Watches a detached line until `deadline`, keeping the end of what it
 // writes: whether it ended by then, with its wait status, or, `prompts`,
-// stopped to ask a question. One still running, or reaped by someone else
+// stopped to ask a question: what it wrote from `from` on ends with one, and
+// nothing more came for kQuiet. One still running, or reaped by someone else
 // (SIGCHLD ignored after all), has not ended.
-Seen WatchUntil(const Detached& line, Clock::time_point deadline, bool prompts, bool& open,
-                std::string& output, int& status) {
+Seen WatchUntil(const Detached& line, Clock::time_point deadline, bool prompts, std::size_t from,
+                Output& output, int& status) {
     const ChildEnd end(line.pid);
+    using std::chrono::milliseconds;
+    std::optional<Clock::time_point> quietAt;
+    if (prompts && Asking(output, from)) quietAt = Clock::now() + kQuiet;
     for (;;) {
         const pid_t done = ::waitpid(line.pid, &status, WNOHANG);
         if (done == line.pid) break;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0 || (done < 0 && errno != EINTR)) return Seen::Running;
-        end.Wait(open ? line.output : -1, left);
-        if (!open) continue;
-        open = ReadSome(line.output, output);
-        if (prompts && EndsWithPrompt(output)) return Seen::Prompted;
+        const auto now = Clock::now();
+        if (quietAt && now >= *quietAt) return Seen::Prompted;
+        if (now >= deadline || (done < 0 && errno != EINTR)) return Seen::Running;
+        const auto until = quietAt ? std::min(deadline, *quietAt) : deadline;
+        end.Wait(output.open ? line.output : -1,
+                 std::chrono::duration_cast<milliseconds>(until - now) + milliseconds(1));
+        if (!output.open) continue;
+        const std::size_t before = output.End();
+        output.open = ReadSome(line.output, output);
+        if (prompts && output.End() != before)
+            quietAt = Asking(output, from) ? std::optional(Clock::now() + kQuiet) : std::nullopt;
     }
     // All there is now; a child the client left behind may still hold it.
-    if (open) open = ReadSome(line.output, output);
+    if (output.open) output.open = ReadSome(line.output, output);
     return Seen::Ended;
 }
 
@@ -171,8 +217,8 @@ Seen WatchUntil(const Detached& line, Clock::time_point deadline, bool prompts, 
 // holds it. A terminal is closed: a question the client asks later, with
 // nobody to answer it, gets an end of input at once, and what it writes
 // fails, as a write to /dev/null would not, but ends nothing.
-void LetGo(const Detached& line, bool open) {
-    if (open && !line.terminal) HandOver(line.output);
+void LetGo(const Detached& line, const Output& output) {
+    if (output.open && !line.terminal) HandOver(line.output);
     ::close(line.output);
 }
 
@@ -188,12 +234,11 @@ std::string HowItEnded(int status, Clock::duration after) {
            " after " + std::to_string(seconds) + " s";
 }
 
-// The watcher's first and only word to the front end.
+// The watcher's one word to the front end.
 constexpr std::string_view kRunning = "running\n";
 constexpr std::string_view kEnded = "ended\n";
 constexpr std::string_view kFailed = "failed\n";
 constexpr std::string_view kNotRun = "not run: ";
-constexpr std::size_t kLimit = 1 << 16;
 
 }  // namespace
 
@@ -204,11 +249,7 @@ std::string PosixShell::VersionOf(const std::string& program) {
         .value_or(std::string());
 }
 
-PosixShell::~PosixShell() {
-    if (watcher_ >= 0) ::close(watcher_);
-}
-
-CommandResult PosixShell::Run(const std::string& commandLine, const std::string& certificateHost) {
+CommandResult PosixShell::Run(const std::string& commandLine, const ClientWatch& watch) {
     // A shell (or a watcher) not waited for to its end, now ended: reaped,
     // not left a zombie.
     while (::waitpid(-1, nullptr, WNOHANG) > 0) {
@@ -216,7 +257,7 @@ CommandResult PosixShell::Run(const std::string& commandLine, const std::string&
     // Without this program's path there is no watcher: the line is watched
     // here, for `watch` alone, and nobody answers on a terminal.
     if (mode_ == Mode::Detach)
-        return watcherProgram_.empty() ? Watch(commandLine) : Hand(commandLine, certificateHost);
+        return watcherProgram_.empty() ? Watch(commandLine) : Hand(commandLine, watch);
     SpawnSetup setup;
     ShellWords words(commandLine);
     pid_t pid = 0;
@@ -244,58 +285,25 @@ CommandResult PosixShell::Run(const std::string& commandLine, const std::string&
 CommandResult PosixShell::Watch(const std::string& commandLine) {
     const Detached line = StartDetached(commandLine, false);
     if (!line.notRun.empty()) return {line.notRun, false, {}};
-    bool open = true;
-    std::string output;
+    Output output;
     int status = 0;
-    const Seen seen = WatchUntil(line, Clock::now() + watch_, false, open, output, status);
-    LetGo(line, open);
+    const Seen seen = WatchUntil(line, Clock::now() + watch_, false, 0, output, status);
+    LetGo(line, output);
     if (seen != Seen::Ended || !Failed(status)) return {};
-    return {{}, true, LastLines(output)};
+    return {{}, true, LastLines(output.text)};
 }
 
-CommandResult PosixShell::Hand(const std::string& commandLine, const std::string& certificateHost) {
-    if (watcher_ >= 0) ::close(std::exchange(watcher_, -1));
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    if (::pipe(in) != 0 || ::pipe(out) != 0) {
-        for (const int fd : {in[0], in[1], out[0], out[1]})
-            if (fd >= 0) ::close(fd);
-        return {std::string("pipe: ") + std::strerror(errno), false, {}};
-    }
-    for (const int fd : {in[0], in[1], out[0], out[1]})
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    SpawnSetup setup;
-    std::string program = watcherProgram_, option(kWatchOption);
-    std::string watch = std::to_string(watch_.count()), line = commandLine;
-    std::string terminal(kOnTerminal), host = certificateHost;
-    char* argv[] = {program.data(),
-                    option.data(),
-                    watch.data(),
-                    line.data(),
-                    host.empty() ? nullptr : terminal.data(),
-                    host.data(),
-                    nullptr};
-    pid_t pid = 0;
-    // A session of its own: it outlives this process, and no signal meant
-    // for the front end's terminal ends it.
-    int error = setup.Prepare({in[0], out[1], SpawnSetup::kNull}, true);
-    if (error == 0) error = setup.Spawn(pid, argv);
-    ::close(in[0]);
-    ::close(out[1]);
-    std::string said;
-    if (error == 0) ReadAll(out[0], said, watch_ + std::chrono::seconds(5), kLimit);
-    ::close(out[0]);
-    if (error != 0) {
-        ::close(in[1]);
-        return {program + ": " + std::strerror(error), false, {}};
-    }
-    if (said == kRunning) {
-        watcher_ = in[1];
-        return {{}, false, {}, false, true};
-    }
-    ::close(in[1]);
+CommandResult PosixShell::Hand(const std::string& commandLine, const ClientWatch& watch) {
+    BackgroundAnswer answer;
+    std::string why;
+    if (!StartInBackground(watcherProgram_, kWatchOption,
+                           EncodeWatchOrder({watch_, commandLine, watch}),
+                           watch_ + std::chrono::seconds(5), &answer, &why))
+        return {why, false, {}};
+    const std::string& said = answer.said;
+    if (said == kRunning) return {{}, false, {}, false, true};
     // It has said its word, and ends now.
-    if (!said.empty()) ::waitpid(pid, nullptr, 0);
+    if (!said.empty()) ::waitpid(answer.pid, nullptr, 0);
     if (said.starts_with(kNotRun)) return {said.substr(kNotRun.size()), false, {}};
     if (said.starts_with(kFailed)) return {{}, true, said.substr(kFailed.size())};
     if (said == kEnded) return {};
@@ -303,27 +311,43 @@ CommandResult PosixShell::Hand(const std::string& commandLine, const std::string
     return {{}, false, {}, true};
 }
 
-bool PosixShell::TellWatcher(const WatchedPass& pass, std::string* err) {
-    if (watcher_ < 0) {
-        if (err != nullptr) *err = "no client is watched";
-        return false;
-    }
-    const int watcher = std::exchange(watcher_, -1);
-    const bool told = WriteAll(watcher, EncodeWatchedPass(pass));
-    ::close(watcher);
-    if (!told && err != nullptr) *err = std::string("write: ") + std::strerror(errno);
-    return told;
+namespace {
+
+// How the certificate questions of a watched client were answered.
+struct Replies {
+    bool cancelled = false;  // the user refused a certificate
+    bool other = false;      // something else was typed too
+    bool forged = false;     // a question held a certificate of the server's making
+};
+
+// Answers the question the line stopped at, which it wrote from `from` on,
+// and types the answer. Where the client wrote more while the user was
+// asked, the question shown was not its last: its answer goes nowhere, and
+// the certificate is refused.
+void AnswerPrompt(const Detached& line, Output& output, std::size_t from, const std::string& host,
+                  const CertificateAsker& ask, Replies& answers) {
+    // Where its beginning was let go, what is left is read: a certificate's
+    // heading let go fails the reading.
+    const auto asked = output.From(from);
+    auto reply = ReplyToPrompt(asked ? *asked : output.text, host, ask);
+    if (!reply) return;
+    const std::size_t shown = output.End();
+    if (output.open) output.open = ReadSome(line.output, output);
+    const bool certificate = reply->refused || reply->typed == "T\n" || reply->typed == "Y\n";
+    if (certificate && output.End() != shown) *reply = {"N\n", false, true};
+    WriteAll(line.output, reply->typed);
+    answers.forged = answers.forged || reply->forged;
+    (reply->refused ? answers.cancelled : answers.other) = true;
 }
+
+}  // namespace
 
 std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
                                     const CertificateAsker& ask) {
-    if ((argc != 4 && argc != 6) || argv[1] != kWatchOption) return std::nullopt;
-    const bool prompts = argc == 6 && argv[4] == kOnTerminal;
-    const std::string host = prompts ? argv[5] : "";
+    if (argc != 2 || argv[1] != kWatchOption) return std::nullopt;
     // A front end gone fails one write; the client is watched all the same.
     std::signal(SIGPIPE, SIG_IGN);
     const auto start = Clock::now();
-    const Detached line = StartDetached(argv[3], prompts);
     bool frontEndTold = false;  // the front end has had our word
     auto say = [&frontEndTold](std::string_view word) {
         WriteAll(STDOUT_FILENO, word);
@@ -335,20 +359,34 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
         }
         frontEndTold = true;
     };
+    std::string input;
+    const bool whole = ReadAll(STDIN_FILENO, input, std::chrono::seconds(5), kLongestWatchOrder);
+    const std::optional<WatchOrder> order = whole ? DecodeWatchOrder(input) : std::nullopt;
+    Wipe(input);
+    if (!order) {
+        say(std::string(kNotRun) + "the watcher could not read what to watch");
+        return 1;
+    }
+    const std::string& host = order->client.certificateHost;
+    const WatchedPass& pass = order->client.pass;
+    const bool prompts = !host.empty();
+    const Detached line = StartDetached(order->commandLine, prompts);
     if (!line.notRun.empty()) {
         say(std::string(kNotRun) + line.notRun);
         return 1;
     }
-    bool open = true, refused = false;
-    std::string output;
+    Output output;
+    Replies answers;
+    std::size_t from = 0;  // where the question not answered yet begins
     int status = 0;
-    auto deadline = start + std::chrono::milliseconds(std::atoll(argv[2]));
+    auto deadline = start + order->watch;
     Seen seen;
     for (;;) {
-        seen = WatchUntil(line, deadline, prompts, open, output, status);
+        seen = WatchUntil(line, deadline, prompts, from, output, status);
         if (seen == Seen::Ended && !frontEndTold) {
-            LetGo(line, open);
-            say(Failed(status) ? std::string(kFailed) + LastLines(output) : std::string(kEnded));
+            LetGo(line, output);
+            say(Failed(status) ? std::string(kFailed) + LastLines(output.text)
+                               : std::string(kEnded));
             return 0;
         }
         if (seen == Seen::Ended || (seen == Seen::Running && frontEndTold)) break;
@@ -356,29 +394,25 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
         // waits for the user's answer.
         if (!frontEndTold) say(kRunning);
         deadline = start + kWatchedFor;
-        if (const auto reply =
-                seen == Seen::Prompted ? ReplyToPrompt(output, host, ask) : std::nullopt) {
-            WriteAll(line.output, reply->typed);
-            refused = refused || reply->refused;
+        if (seen == Seen::Prompted) {
+            AnswerPrompt(line, output, from, host, ask, answers);
             // Answered, the question is over; the watch runs on from here.
-            output += '\n';
+            from = output.End();
             deadline = Clock::now() + kWatchedFor;
         }
     }
     const auto endedAfter = Clock::now() - start;
-    LetGo(line, open);
-    // The pass, told the moment the front end has ended it; none where it
-    // went away first.
-    std::string told;
-    const bool whole = ReadAll(STDIN_FILENO, told, kWatchedFor, kLimit);
-    const auto pass = whole ? DecodeWatchedPass(told) : std::nullopt;
-    if (!pass) return 1;
-    if (seen != Seen::Ended || !Failed(status)) {
-        report(*pass, Outcome::Launched, {}, {});
-    } else if (refused) {
-        report(*pass, Outcome::Cancelled, "the server's certificate not trusted", {});
+    LetGo(line, output);
+    if (answers.forged) {
+        report(pass, Outcome::Refused, "a forged certificate question answered no",
+               ForgedCertificateMessage(host));
+    } else if (seen != Seen::Ended || !Failed(status)) {
+        report(pass, Outcome::Launched, {}, {});
+    } else if (answers.cancelled && !answers.other) {
+        report(pass, Outcome::Cancelled, "the server's certificate not trusted", {});
     } else {
-        report(*pass, Outcome::ClientFailed, HowItEnded(status, endedAfter), LastLines(output));
+        report(pass, Outcome::ClientFailed, HowItEnded(status, endedAfter),
+               ClientFailedMessage(pass.client, LastLines(output.text)));
     }
     return 0;
 }

@@ -27,14 +27,15 @@ class PosixShell final : public Shell {
         // on /dev/null (all three on a terminal of the watcher's, for a
         // client that asks about a certificate there), so the client it
         // becomes outlives us and writes nothing into the user's terminal.
-        // A watcher started for it (this program again, with kWatchOption)
-        // starts the line and watches it: a line that ends with a failure
-        // within `watch` is reported with the end of what it wrote; of one
-        // still running the watcher is told the pass (TellWatcher), and
-        // writes its line once the client has ended or kWatchedFor has
-        // passed, with the alert for a failure by then. Its standard error is
-        // drained all along, then by a process of its own; its terminal is
-        // closed, so that a question asked later gets an end of input.
+        // A watcher started for it (this program again, with kWatchOption
+        // alone on its command line and the ClientWatchWire order on its
+        // standard input) starts the line and watches it: a line that ends
+        // with a failure within `watch` is reported with the end of what it
+        // wrote; of one still running the watcher writes the pass line once
+        // the client has ended or kWatchedFor has passed, with the alert for
+        // a failure by then. Its standard error is drained all along, then by
+        // a process of its own; its terminal is closed, so that a question
+        // asked later gets an end of input.
         Detach,
     };
 
@@ -45,43 +46,36 @@ class PosixShell final : public Shell {
                         std::chrono::milliseconds wait = std::chrono::seconds(20),
                         std::string watcherProgram = {})
         : mode_(mode), watch_(watch), wait_(wait), watcherProgram_(std::move(watcherProgram)) {}
-    ~PosixShell() override;
-    PosixShell(const PosixShell&) = delete;
-    PosixShell& operator=(const PosixShell&) = delete;
 
-    CommandResult Run(const std::string& commandLine, const std::string& certificateHost) override;
+    CommandResult Run(const std::string& commandLine, const ClientWatch& watch) override;
     CommandResult Run(const std::string& commandLine) { return Run(commandLine, {}); }
-    bool TellWatcher(const WatchedPass& pass, std::string* err) override;
     std::string VersionOf(const std::string& program) override;
 
   private:
     CommandResult Watch(const std::string& commandLine);
-    CommandResult Hand(const std::string& commandLine, const std::string& certificateHost);
+    CommandResult Hand(const std::string& commandLine, const ClientWatch& watch);
 
     Mode mode_;
     std::chrono::milliseconds watch_;
     std::chrono::milliseconds wait_;
     std::string watcherProgram_;
-    int watcher_ = -1;  // where the pass of the line still watched is told
 };
 
 inline constexpr std::string_view kWatchOption = "--watch-client";
-inline constexpr std::string_view kOnTerminal = "--on-terminal";
 
 // How a watched client that outlived the front end's watch ended: launched
 // (still running after kWatchedFor, or ended well), cancelled (the user did
-// not trust the server's certificate) or failed, with `detail` ("exit status
-// 131 after 4 s") and the end of what it wrote.
+// not trust the server's certificate), refused (a certificate question of
+// the server's making) or failed, with `detail` ("exit status 131 after 4 s")
+// and the alert to show, if any.
 using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
-                                      const std::string& detail, const std::string& output)>;
+                                      const std::string& detail, const std::string& alert)>;
 // Asks the user the question of a client's certificate.
 using CertificateAsker = std::function<Answer(const Question& question)>;
 
-// The watcher's mode (kWatchOption, the watch in milliseconds, the line, and,
-// for a client that asks on a terminal, kOnTerminal and the host whose
-// certificate it asks about): its exit status, after
-// `report` where the front end told the pass. Nothing: the command line asks
-// for another mode.
+// The watcher's mode (kWatchOption alone; what to watch on standard input):
+// its exit status, after `report`. Nothing: the command line asks for
+// another mode.
 std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
                                     const CertificateAsker& ask);
 

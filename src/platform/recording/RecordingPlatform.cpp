@@ -47,9 +47,9 @@ void RecordingLog::Write(const std::string& line) {
     recorder_.events.push_back({Kind::Log, line, {}});
 }
 
-CommandResult RecordingShell::Run(const std::string& commandLine,
-                                  const std::string& /*certificateHost*/) {
+CommandResult RecordingShell::Run(const std::string& commandLine, const ClientWatch& watch) {
     recorder_.events.push_back({Kind::Command, commandLine, {}});
+    watches.push_back(watch);
     return {};
 }
 

@@ -79,18 +79,16 @@ class RecordingLog final : public Log {
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
-    CommandResult Run(const std::string& commandLine, const std::string& certificateHost) override;
     // Nothing it runs is ever left watched.
-    bool TellWatcher(const WatchedPass&, std::string* err) override {
-        if (err != nullptr) *err = "nothing is watched";
-        return false;
-    }
+    CommandResult Run(const std::string& commandLine, const ClientWatch& watch) override;
     std::string VersionOf(const std::string& program) override {
         return versionOf ? versionOf(program) : std::string();
     }
 
     // What a program says of its version; none: nothing.
     std::function<std::string(const std::string& program)> versionOf;
+    // What each line's watcher would have been handed, in order.
+    std::vector<ClientWatch> watches;
 
   private:
     Recorder& recorder_;
