@@ -4,7 +4,8 @@ from a file of transcripts, or from the examples of a Markdown reference.
 
 A transcript file:
   == name           a case: a fresh $HOME, torvale, torvale-desktop and a
-                    recording `open` first on PATH, $LOG for what it records
+                    recording `open` first on PATH, $LOG for what it records,
+                    $TESTS the tests' folder
   $ COMMAND         run with /bin/sh -c in $HOME
   > LINE / ! LINE   each line it must print on standard output / error
   ? STATUS          its exit status, when not 0
@@ -67,7 +68,7 @@ def run(case, programs):
         env = {"HOME": home, "XDG_CONFIG_HOME": home + "/.config", "PATH": bin + ":/usr/bin:/bin",
                "LOG": home + "/argv.log", "RECORD_ARGV_LOG": home + "/argv.log",
                "XDG_DATA_HOME": home + "/.local/share", "XDG_DATA_DIRS": home + "/none",
-               "LC_ALL": "C.UTF-8"}
+               "LC_ALL": "C.UTF-8", "TESTS": os.path.dirname(os.path.dirname(os.path.abspath(__file__)))}
         env.update((k, v) for k, v in os.environ.items() if k.endswith("SAN_OPTIONS"))
         for command in commands:
             with subprocess.Popen(["/bin/sh", "-c", 'cd "$HOME" && ' + command["$"]], env=env,

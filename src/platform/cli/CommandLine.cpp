@@ -1,5 +1,7 @@
 #include "platform/cli/CommandLine.h"
 
+#include <cstring>
+
 #include "base/Printable.h"
 
 namespace torvale {
@@ -12,6 +14,10 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
         const std::string_view argument = argv[i];
         if (optionsEnded || argument.empty() || argument.front() != '-') {
             line.urls.emplace_back(argument);
+            // A launch URL may carry a password, and our command line stands
+            // in /proc/PID/cmdline for any user of the machine to read while a
+            // dialog waits: once taken, it is cleared there.
+            std::memset(argv[i], 0, argument.size());
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "-h" || argument == "--help") {

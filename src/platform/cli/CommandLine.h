@@ -23,7 +23,8 @@ using OptionReader = std::function<std::optional<std::string>(std::string_view a
 
 // Reads the arguments of `program`: URLs, "--" before URLs that begin with
 // "-", -h/--help (prints `help`), -V/--version, and whatever `option`
-// takes. Anything else is a usage error, reported on standard error.
+// takes. Anything else is a usage error, reported on standard error. Each
+// URL taken is cleared from `argv`, where other users could read it.
 CommandLine ReadCommandLine(std::string_view program, std::string_view help, int argc, char** argv,
                             const OptionReader& option = {});
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "core/Alerts.h"
 #include "core/LaunchHistory.h"
@@ -20,6 +21,8 @@
 #include "platform/posix/BackgroundStart.h"
 #include "platform/posix/ClientWatchWire.h"
 #include "platform/posix/Process.h"
+
+extern char** environ;
 
 namespace torvale {
 namespace {
@@ -108,16 +111,30 @@ struct Detached {
     std::string notRun;     // why it could not be started
 };
 
-// "/bin/sh -c LINE", as every line runs.
+// Every line runs through /bin/sh, which reads it from its environment, not
+// from its command line: what stands in a process's argv any user of the
+// machine may read (ps, /proc/PID/cmdline), and a line may hold a password
+// its client takes on its own command line; a shell that forks for the
+// line's command would hold it there for as long as the client runs. The
+// shell parses the line as "sh -c LINE" would, and hands none of it on to
+// the client's environment.
 struct ShellWords {
-    explicit ShellWords(const std::string& commandLine) : line(commandLine) {}
+    explicit ShellWords(const std::string& commandLine) : variable("TORVALE_LINE=" + commandLine) {
+        for (char** entry = environ; *entry != nullptr; ++entry)
+            if (!std::string_view(*entry).starts_with("TORVALE_LINE="))
+                environment.push_back(*entry);
+        environment.push_back(variable.data());
+        environment.push_back(nullptr);
+    }
     char* const* argv() { return words; }
+    char* const* envp() { return environment.data(); }
 
   private:
-    std::string line;
-    char shell[8] = "/bin/sh";
-    char dashC[3] = "-c";
-    char* words[4] = {shell, dashC, line.data(), nullptr};
+    std::string variable;
+    std::vector<char*> environment;
+    std::string shell = "/bin/sh", dashC = "-c",
+                script = "torvale_line=$TORVALE_LINE; unset TORVALE_LINE; eval \"$torvale_line\"";
+    char* words[4] = {shell.data(), dashC.data(), script.data(), nullptr};
 };
 
 // A terminal for a client that asks on it: not its controlling one (no
@@ -164,7 +181,7 @@ Detached StartDetached(const std::string& commandLine, bool onTerminal) {
     pid_t pid = 0;
     const int in = onTerminal ? ends[1] : SpawnSetup::kNull;
     int error = setup.Prepare({in, in, ends[1]}, true);
-    if (error == 0) error = setup.Spawn(pid, words.argv());
+    if (error == 0) error = setup.Spawn(pid, words.argv(), words.envp());
     ::close(ends[1]);
     if (error != 0) {
         ::close(ends[0]);
@@ -263,7 +280,7 @@ CommandResult PosixShell::Run(const std::string& commandLine, const ClientWatch&
     pid_t pid = 0;
     int error =
         setup.Prepare({SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit}, false);
-    if (error == 0) error = setup.Spawn(pid, words.argv());
+    if (error == 0) error = setup.Spawn(pid, words.argv(), words.envp());
     if (error != 0) return {std::string("/bin/sh: ") + std::strerror(error), false, {}};
 
     const ChildEnd end(pid);

@@ -74,8 +74,9 @@ int SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession) {
     return posix_spawnattr_setflags(&attributes_, flags);
 }
 
-int SpawnSetup::Spawn(pid_t& pid, char* const argv[]) {
-    return posix_spawn(&pid, argv[0], &actions_, &attributes_, argv, environ);
+int SpawnSetup::Spawn(pid_t& pid, char* const argv[], char* const envp[]) {
+    return posix_spawn(&pid, argv[0], &actions_, &attributes_, argv,
+                       envp != nullptr ? envp : environ);
 }
 
 void PrepareProcess() {

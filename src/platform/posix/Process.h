@@ -37,8 +37,9 @@ class SpawnSetup {
     // 0, or the error number. `ownSession`: a session of its own, away from
     // our terminal.
     int Prepare(const std::array<int, 3>& stdio, bool ownSession);
-    // Starts `argv` (argv[0] a path) with our environment: 0, or the error number.
-    int Spawn(pid_t& pid, char* const argv[]);
+    // Starts `argv` (argv[0] a path) with `envp`, or our environment: 0, or
+    // the error number.
+    int Spawn(pid_t& pid, char* const argv[], char* const envp[] = nullptr);
 
   private:
     posix_spawnattr_t attributes_;
