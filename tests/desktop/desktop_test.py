@@ -476,6 +476,28 @@ class Desktop(unittest.TestCase):
             server.kill()
             server.wait()
 
+    def test_a_common_name_holding_a_forged_question_is_refused_and_never_shown(self):
+        """A stand-in FreeRDP whose certificate's common name holds a whole
+        question, its own fingerprint in it, before FreeRDP's real one: written
+        at once, or in two parts as a busy machine may write them. No
+        "确认证书" shows the forged fingerprint, "N" is typed, the user is told,
+        and no command line of ours names the launch while the client runs."""
+        self.write("Documents/torvale/configuration.ini",
+                   "[clients]\nRemote Desktop Connection = %s/tests/support/forged_freerdp.py\n"
+                   % SOURCE)
+        passes = self.home + "/.local/state/torvale/torvale.log"
+        for parts in ("1", "2"):
+            self.env["FORGED_PARTS"] = parts
+            self.torvale("&action=StartMstscAutoRun&localhost=127.0.0.1&password=pw&")
+            self.answer("抱歉", "Return")
+            poll(lambda: read(passes).endswith(b"| refused: a forged certificate question "
+                                               b"answered no\n"), "the pass line")
+            self.assertEqual(self.windows(lambda name: name == "确认证书"), [])
+            self.assertEqual(read(self.home + "/typed"), b"N\n")
+            ancestors = read(self.home + "/ancestors").split(b"\n")
+            self.assertIn(b"--watch-client|", ancestors)
+            self.assertFalse([a for a in ancestors if b"pw" in a or b"127.0.0.1" in a], ancestors)
+
     def test_a_client_that_fails_after_four_seconds_is_reported(self):
         with socket.create_server(("127.0.0.1", 0)) as server:
             self.assertEqual(self.torvale("&action=StartMstsc&localhost=127.0.0.1:%d&"
