@@ -43,19 +43,32 @@ def main(path):
         print(f"  256 KiB {quarter * 1e3:.2f} ms   4 MiB {whole * 1e3:.2f} ms   "
               f"ratio {whole / quarter:.1f}")
 
-    processes = ("BM_TorvaleSecureCRT", "BM_ShellTrue", "BM_SpawnFloor")
-    names = {run.split("/")[0]: run for run in runs if run.endswith("/real_time")}
+    names = {run.split("/")[0]: run for run in runs if "real_time" in run or "manual_time" in run}
+    processes = ("BM_TorvaleSecureCRT", "BM_SpawnFloor", "BM_ShellTrue")
     if all(name in names for name in processes):
-        torvale, shell, floor = (seconds(names[name]) for name in processes)
-        # The pass starts /bin/sh, which starts the client: one process more
-        # than the shell alone, and little else.
-        ok &= torvale / shell <= 1.5
-        print("whole torvale process vs /bin/sh -c /bin/true, medians (goal: at most 1.5 times)")
-        print(f"  torvale {torvale * 1e3:.2f} ms   sh {shell * 1e3:.2f} ms   "
-              f"ratio {torvale / shell:.2f}")
-        # What starting that one process more costs here, whoever starts it.
-        print(f"  a program that only starts the same line: {floor * 1e3:.2f} ms, ratio "
-              f"{floor / shell:.2f}; torvale's own part {(torvale - floor) * 1e3:.2f} ms")
+        torvale, floor, shell = (seconds(names[name]) for name in processes)
+        # The pass starts /bin/sh, which starts the client: against the shell
+        # alone that is one process more, which a program that only starts
+        # the line pays as well (1.3 to 1.5 times the shell on a 2-core
+        # machine). What torvale adds to that floor is its own part.
+        ok &= torvale / floor <= 1.15
+        print("whole torvale process vs spawn_floor, a program that only starts the same line, "
+              "medians (goal: at most 1.15 times)")
+        print(f"  torvale {torvale * 1e3:.2f} ms   floor {floor * 1e3:.2f} ms   "
+              f"ratio {torvale / floor:.2f}; torvale's own part {(torvale - floor) * 1e3:.2f} ms")
+        print(f"  /bin/sh -c /bin/true {shell * 1e3:.2f} ms: torvale {torvale / shell:.2f} times, "
+              f"the floor {floor / shell:.2f} times")
+
+    clicks = ("BM_ClickToClient", "BM_ShellToClient")
+    if all(name in names for name in clicks):
+        click, shell = (seconds(names[name]) for name in clicks)
+        # torvale-desktop, its watcher, /bin/sh, the client: two processes
+        # more than the shell's way.
+        ok &= click / shell <= 2
+        print("click to client: torvale-desktop started with an allowed link until its client "
+              "starts, vs /bin/sh -c starting the same line, medians (goal: at most 2 times)")
+        print(f"  torvale-desktop {click * 1e3:.2f} ms   sh {shell * 1e3:.2f} ms   "
+              f"ratio {click / shell:.2f}")
     print("all goals met" if ok else "SOME GOALS MISSED")
     return 0 if ok else 1
 

@@ -117,3 +117,9 @@ Answer GtkAlertPanel::Ask(const Question& question) {
 }
 
 }  // namespace torvale
+
+// The module's entry point, the one symbol it exports.
+extern "C" __attribute__((visibility("default"))) torvale::AlertPanel* torvale_open_gtk_dialogs() {
+    if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+    return new torvale::GtkAlertPanel();
+}

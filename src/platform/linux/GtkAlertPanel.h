@@ -14,4 +14,16 @@ class GtkAlertPanel final : public AlertPanel {
     Answer Ask(const Question& question) override;
 };
 
+// GtkAlertPanel is built as a module of its own, torvale-gtk.so, the one
+// part of torvale-desktop that links GTK: loaded only where a dialog is to be
+// shown (DesktopAlertPanel), it spares every other launch the loading of GTK
+// and the seventy-odd libraries it brings. Its one entry point, looked up by
+// this name: GTK initialised on the display, and a new panel; null where
+// GTK cannot open the display. Built with this program, by the same
+// compiler: the panel crosses as the C++ class it is.
+inline constexpr char kOpenGtkDialogs[] = "torvale_open_gtk_dialogs";
+using OpenGtkDialogs = AlertPanel* (*)();
+
 }  // namespace torvale
+
+extern "C" torvale::AlertPanel* torvale_open_gtk_dialogs();

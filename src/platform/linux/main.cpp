@@ -2,9 +2,6 @@
 // of the macOS application with the Linux clients (FileZilla, FreeRDP,
 // SecureCRT for Linux), alerts as dialogs, and each client started detached.
 
-#include <gtk/gtk.h>
-
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,7 +12,7 @@
 #include "platform/cli/DoctorCommand.h"
 #include "platform/cli/Session.h"
 #include "platform/cli/XdgFacts.h"
-#include "platform/linux/GtkAlertPanel.h"
+#include "platform/linux/DesktopAlertPanel.h"
 
 namespace {
 
@@ -37,8 +34,9 @@ verify a server's certificate, its question comes as the dialog "确认证书"
 (once, always, or cancel, the default); "always" keeps the certificate in
 FreeRDP's own store. Alerts are dialogs with a "don't show again" check
 button; without a display (DISPLAY and WAYLAND_DISPLAY unset, or one that
-cannot be opened) they go to standard error as one line each, and of a
-client that fails late only its pass line tells.
+cannot be opened), or where the dialogs' module cannot be loaded, they go to
+standard error as one line each, and of a client that fails late only its
+pass line tells.
 
 Unless configuration.ini lists the allowed hosts, a launch to a host not
 trusted yet first asks whether to connect (Cancel is the default; "always
@@ -74,13 +72,10 @@ path to an existing directory or --doctor finds a check failing, 2 for a
 usage error.
 )";
 
-// The dialogs of the client watcher, once it has one to show.
+// The dialogs of the client watcher: GTK loaded only for one it shows.
 torvale::AlertPanel& WatcherAlerts() {
-    static const std::unique_ptr<torvale::AlertPanel> alerts =
-        torvale::HasDisplay() && gtk_init_check(nullptr, nullptr)
-            ? std::unique_ptr<torvale::AlertPanel>(std::make_unique<torvale::GtkAlertPanel>())
-            : std::make_unique<torvale::StderrAlertPanel>();
-    return *alerts;
+    static torvale::DesktopAlertPanel alerts;
+    return alerts;
 }
 
 // The watcher of a client that outlived its pass, once it knows how the
@@ -135,15 +130,10 @@ int main(int argc, char** argv) {
         return torvale::Doctor(app, *session, "torvale-desktop");
     }
 
-    // gtk_init_check fails without a display it can open: alerts then go to
-    // standard error, as the headless command writes them.
-    std::unique_ptr<torvale::AlertPanel> alerts;
-    if (torvale::HasDisplay() && gtk_init_check(nullptr, nullptr)) {
-        alerts = std::make_unique<torvale::GtkAlertPanel>();
-    } else {
-        alerts = std::make_unique<torvale::StderrAlertPanel>();
-    }
-    torvale::CommandLinePlatform ports(*session, *alerts, torvale::PosixShell::Mode::Detach);
+    // Dialogs, GTK loaded for the first; without a display that can be
+    // opened alerts go to standard error, as the headless command writes them.
+    torvale::DesktopAlertPanel alerts;
+    torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Detach);
     torvale::Application app = ports.App(torvale::clients::kLinux);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)
