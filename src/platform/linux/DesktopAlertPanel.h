@@ -19,6 +19,8 @@ class DesktopAlertPanel final : public AlertPanel {
   public:
     bool Run(const std::string& title, const std::string& message) override;
     Answer Ask(const Question& question) override;
+    // Whether GTK may be loaded in this process: a dialog was to be shown.
+    bool Loaded() const { return tried_; }
 
   private:
     AlertPanel& Panel();

@@ -98,10 +98,10 @@ int main(int argc, char** argv) {
     // ssh's askpass helper, the server of a password for it and the watcher
     // of a client: a dialog only for a client that failed late.
     if (const auto status = torvale::RunBackgroundMode(argc, argv)) return *status;
-    if (const auto status = torvale::RunClientWatcher(
-            argc, argv, ReportLateEnd,
-            [](const torvale::Question& question) { return WatcherAlerts().Ask(question); }))
-        return *status;
+    const torvale::ClientWatcher watcher{ReportLateEnd, [](const torvale::Question& question) {
+                                             return WatcherAlerts().Ask(question);
+                                         }};
+    if (const auto status = torvale::RunClientWatcher(argc, argv, watcher)) return *status;
     bool doctor = false;
     bool showAlerts = false;
     const torvale::CommandLine line =
@@ -134,6 +134,9 @@ int main(int argc, char** argv) {
     // opened alerts go to standard error, as the headless command writes them.
     torvale::DesktopAlertPanel alerts;
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Detach);
+    // A fork of a process that has opened the display could not open it
+    // again: the watcher is then this program started anew.
+    ports.shell.WatchInFork(watcher, [&alerts] { return !alerts.Loaded(); });
     torvale::Application app = ports.App(torvale::clients::kLinux);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)

@@ -310,24 +310,6 @@ CommandResult PosixShell::Watch(const std::string& commandLine) {
     return {{}, true, LastLines(output.text)};
 }
 
-CommandResult PosixShell::Hand(const std::string& commandLine, const ClientWatch& watch) {
-    BackgroundAnswer answer;
-    std::string why;
-    if (!StartInBackground(watcherProgram_, kWatchOption,
-                           EncodeWatchOrder({watch_, commandLine, watch}),
-                           watch_ + std::chrono::seconds(5), &answer, &why))
-        return {why, false, {}};
-    const std::string& said = answer.said;
-    if (said == kRunning) return {{}, false, {}, false, true};
-    // It has said its word, and ends now.
-    if (!said.empty()) ::waitpid(answer.pid, nullptr, 0);
-    if (said.starts_with(kNotRun)) return {said.substr(kNotRun.size()), false, {}};
-    if (said.starts_with(kFailed)) return {{}, true, said.substr(kFailed.size())};
-    if (said == kEnded) return {};
-    // The watcher did not say: the line may run, unwatched.
-    return {{}, false, {}, true};
-}
-
 namespace {
 
 // How the certificate questions of a watched client were answered.
@@ -357,31 +339,26 @@ void AnswerPrompt(const Detached& line, Output& output, std::size_t from, const 
     (reply->refused ? answers.cancelled : answers.other) = true;
 }
 
-}  // namespace
+// Closes the front end's end of our word, so that it reads to its end at once.
+void Say(std::string_view word, bool& told) {
+    WriteAll(STDOUT_FILENO, word);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+    told = true;
+}
 
-std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
-                                    const CertificateAsker& ask) {
-    if (argc != 2 || argv[1] != kWatchOption) return std::nullopt;
+// The watcher, its word to the front end on standard output: starts the
+// order's line and watches it, as PosixShell::Mode::Detach says.
+int WatchClient(const WatchOrder* order, const ClientWatcher& watcher) {
     // A front end gone fails one write; the client is watched all the same.
     std::signal(SIGPIPE, SIG_IGN);
     const auto start = Clock::now();
     bool frontEndTold = false;  // the front end has had our word
-    auto say = [&frontEndTold](std::string_view word) {
-        WriteAll(STDOUT_FILENO, word);
-        // Closed, so that the front end reads to its end at once.
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (null >= 0) {
-            ::dup2(null, STDOUT_FILENO);
-            ::close(null);
-        }
-        frontEndTold = true;
-    };
-    std::string input;
-    const bool whole = ReadAll(STDIN_FILENO, input, std::chrono::seconds(5), kLongestWatchOrder);
-    const std::optional<WatchOrder> order = whole ? DecodeWatchOrder(input) : std::nullopt;
-    Wipe(input);
-    if (!order) {
-        say(std::string(kNotRun) + "the watcher could not read what to watch");
+    if (order == nullptr) {
+        Say(std::string(kNotRun) + "the watcher could not read what to watch", frontEndTold);
         return 1;
     }
     const std::string& host = order->client.certificateHost;
@@ -389,7 +366,7 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
     const bool prompts = !host.empty();
     const Detached line = StartDetached(order->commandLine, prompts);
     if (!line.notRun.empty()) {
-        say(std::string(kNotRun) + line.notRun);
+        Say(std::string(kNotRun) + line.notRun, frontEndTold);
         return 1;
     }
     Output output;
@@ -402,17 +379,18 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
         seen = WatchUntil(line, deadline, prompts, from, output, status);
         if (seen == Seen::Ended && !frontEndTold) {
             LetGo(line, output);
-            say(Failed(status) ? std::string(kFailed) + LastLines(output.text)
-                               : std::string(kEnded));
+            Say(Failed(status) ? std::string(kFailed) + LastLines(output.text)
+                               : std::string(kEnded),
+                frontEndTold);
             return 0;
         }
         if (seen == Seen::Ended || (seen == Seen::Running && frontEndTold)) break;
         // The front end goes on with its pass while the client runs, or
         // waits for the user's answer.
-        if (!frontEndTold) say(kRunning);
+        if (!frontEndTold) Say(kRunning, frontEndTold);
         deadline = start + kWatchedFor;
         if (seen == Seen::Prompted) {
-            AnswerPrompt(line, output, from, host, ask, answers);
+            AnswerPrompt(line, output, from, host, watcher.ask, answers);
             // Answered, the question is over; the watch runs on from here.
             from = output.End();
             deadline = Clock::now() + kWatchedFor;
@@ -421,17 +399,89 @@ std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& rep
     const auto endedAfter = Clock::now() - start;
     LetGo(line, output);
     if (answers.forged) {
-        report(pass, Outcome::Refused, "a forged certificate question answered no",
-               ForgedCertificateMessage(host));
+        watcher.report(pass, Outcome::Refused, "a forged certificate question answered no",
+                       ForgedCertificateMessage(host));
     } else if (seen != Seen::Ended || !Failed(status)) {
-        report(pass, Outcome::Launched, {}, {});
+        watcher.report(pass, Outcome::Launched, {}, {});
     } else if (answers.cancelled && !answers.other) {
-        report(pass, Outcome::Cancelled, "the server's certificate not trusted", {});
+        watcher.report(pass, Outcome::Cancelled, "the server's certificate not trusted", {});
     } else {
-        report(pass, Outcome::ClientFailed, HowItEnded(status, endedAfter),
-               ClientFailedMessage(pass.client, LastLines(output.text)));
+        watcher.report(pass, Outcome::ClientFailed, HowItEnded(status, endedAfter),
+                       ClientFailedMessage(pass.client, LastLines(output.text)));
     }
     return 0;
+}
+
+// The watcher as a fork of this process: a click does not pay for starting
+// this program again, most of what it costs beyond the shell where every
+// process start is dear. Its word is read as StartInBackground reads it.
+bool ForkWatcher(const WatchOrder& order, const ClientWatcher& watcher,
+                 std::chrono::milliseconds wait, BackgroundAnswer* answer, std::string* err) {
+    int out[2] = {-1, -1};
+    if (::pipe(out) != 0) {
+        if (err != nullptr) *err = std::string("pipe: ") + std::strerror(errno);
+        return false;
+    }
+    ::fcntl(out[0], F_SETFD, FD_CLOEXEC);
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        if (err != nullptr) *err = std::string("fork: ") + std::strerror(errno);
+        ::close(out[0]);
+        ::close(out[1]);
+        return false;
+    }
+    if (pid == 0) {
+        // As the started watcher: a session of its own (it outlives the
+        // front end, and no signal meant for the front end's terminal ends
+        // it), its word on standard output, nothing else of ours open.
+        ::setsid();
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        CloseFrom(3);
+        // Nothing of the front end's is flushed or torn down twice.
+        ::_exit(WatchClient(&order, watcher));
+    }
+    ::close(out[1]);
+    std::string said;
+    ReadAll(out[0], said, wait, 1 << 16);
+    ::close(out[0]);
+    if (answer != nullptr) *answer = {pid, std::move(said)};
+    return true;
+}
+
+}  // namespace
+
+CommandResult PosixShell::Hand(const std::string& commandLine, const ClientWatch& watch) {
+    const WatchOrder order{watch_, commandLine, watch};
+    const auto wait = watch_ + std::chrono::seconds(5);
+    BackgroundAnswer answer;
+    std::string why;
+    const bool forks = forked_.mayFork && forked_.mayFork();
+    if (forks ? !ForkWatcher(order, forked_.watcher, wait, &answer, &why)
+              : !StartInBackground(watcherProgram_, kWatchOption, EncodeWatchOrder(order), wait,
+                                   &answer, &why))
+        return {why, false, {}};
+    const std::string& said = answer.said;
+    if (said == kRunning) return {{}, false, {}, false, true};
+    // It has said its word, and ends now.
+    if (!said.empty()) ::waitpid(answer.pid, nullptr, 0);
+    if (said.starts_with(kNotRun)) return {said.substr(kNotRun.size()), false, {}};
+    if (said.starts_with(kFailed)) return {{}, true, said.substr(kFailed.size())};
+    if (said == kEnded) return {};
+    // The watcher did not say: the line may run, unwatched.
+    return {{}, false, {}, true};
+}
+
+std::optional<int> RunClientWatcher(int argc, char** argv, const ClientWatcher& watcher) {
+    if (argc != 2 || argv[1] != kWatchOption) return std::nullopt;
+    std::string input;
+    const bool whole = ReadAll(STDIN_FILENO, input, std::chrono::seconds(5), kLongestWatchOrder);
+    const std::optional<WatchOrder> order = whole ? DecodeWatchOrder(input) : std::nullopt;
+    Wipe(input);
+    return WatchClient(order ? &*order : nullptr, watcher);
 }
 
 }  // namespace torvale

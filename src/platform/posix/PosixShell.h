@@ -12,6 +12,21 @@
 
 namespace torvale {
 
+// How a watched client that outlived the front end's watch ended: launched
+// (still running after kWatchedFor, or ended well), cancelled (the user did
+// not trust the server's certificate), refused (a certificate question of
+// the server's making) or failed, with `detail` ("exit status 131 after 4 s")
+// and the alert to show, if any.
+using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
+                                      const std::string& detail, const std::string& alert)>;
+// Asks the user the question of a client's certificate.
+using CertificateAsker = std::function<Answer(const Question& question)>;
+// What a front end's watcher does with what it sees.
+struct ClientWatcher {
+    LateReport report;
+    CertificateAsker ask;
+};
+
 // Shell on posix_spawn, for macOS and Linux alike. The shell starts with
 // default signal handling, nothing blocked and only the three standard
 // descriptors.
@@ -51,6 +66,14 @@ class PosixShell final : public Shell {
     CommandResult Run(const std::string& commandLine) { return Run(commandLine, {}); }
     std::string VersionOf(const std::string& program) override;
 
+    // A detached line's watcher is then this process, forked, wherever
+    // `mayFork` says nothing it holds forbids that (a connection to the
+    // display, say): starting this program again costs a click as much as
+    // all its own work does.
+    void WatchInFork(ClientWatcher watcher, std::function<bool()> mayFork) {
+        forked_ = {std::move(watcher), std::move(mayFork)};
+    }
+
   private:
     CommandResult Watch(const std::string& commandLine);
     CommandResult Hand(const std::string& commandLine, const ClientWatch& watch);
@@ -59,24 +82,16 @@ class PosixShell final : public Shell {
     std::chrono::milliseconds watch_;
     std::chrono::milliseconds wait_;
     std::string watcherProgram_;
+    struct {
+        ClientWatcher watcher;
+        std::function<bool()> mayFork;
+    } forked_;
 };
 
 inline constexpr std::string_view kWatchOption = "--watch-client";
 
-// How a watched client that outlived the front end's watch ended: launched
-// (still running after kWatchedFor, or ended well), cancelled (the user did
-// not trust the server's certificate), refused (a certificate question of
-// the server's making) or failed, with `detail` ("exit status 131 after 4 s")
-// and the alert to show, if any.
-using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
-                                      const std::string& detail, const std::string& alert)>;
-// Asks the user the question of a client's certificate.
-using CertificateAsker = std::function<Answer(const Question& question)>;
-
 // The watcher's mode (kWatchOption alone; what to watch on standard input):
-// its exit status, after `report`. Nothing: the command line asks for
-// another mode.
-std::optional<int> RunClientWatcher(int argc, char** argv, const LateReport& report,
-                                    const CertificateAsker& ask);
+// its exit status. Nothing: the command line asks for another mode.
+std::optional<int> RunClientWatcher(int argc, char** argv, const ClientWatcher& watcher);
 
 }  // namespace torvale

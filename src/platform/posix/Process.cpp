@@ -297,6 +297,15 @@ bool ReadAll(int fd, std::string& out, std::chrono::milliseconds wait, std::size
     }
 }
 
+void CloseFrom(int first) {
+#if defined(__linux__)
+    ::close_range(static_cast<unsigned>(first), ~0U, 0);
+#else
+    for (long fd = first, end = ::sysconf(_SC_OPEN_MAX); fd < end && fd < (1 << 16); ++fd)
+        ::close(static_cast<int>(fd));
+#endif
+}
+
 int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());

@@ -81,6 +81,9 @@ std::optional<std::string> CommandOutput(
     const std::vector<std::string>& argv, std::size_t limit = 1 << 16, std::string* err = nullptr,
     std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
+// Closes every descriptor from `first` on.
+void CloseFrom(int first);
+
 // Writes all of `data`, going on after interruptions: false once a write fails.
 bool WriteAll(int fd, std::string_view data);
 
