@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/Configuration.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/PassLog.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -170,6 +171,47 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     EXPECT_FALSE(files.WriteFile(cut, "x", 0600, nullptr) || files.Exists(cut) ||
                  files.CreateDirectory(cut, 0700, nullptr) || files.ReadFile(cut, 10, nullptr));
     EXPECT_EQ(ReadFile(path), big);
+}
+
+// The way to a file as the kernel walks it: a link followed where it stands,
+// ".." after it taken from where it led; a missing step ends the way short.
+TEST(PosixFileSystem, WalksTheWayThroughTheFoldersALinkLeadsTo) {
+    TempDir dir;
+    fs::create_directories(dir / "real/inner");
+    WriteFile(dir / "real/inner/conf", "x");
+    fs::create_directory_symlink("real/inner", dir / "link");
+    fs::create_symlink("loop", dir / "loop");
+    PosixFileSystem files;
+    PathWay way;
+    std::string why;
+    ASSERT_TRUE(files.WayTo(dir / "link/../inner/./conf", &way, &why)) << why;
+    std::vector<std::string> steps;
+    for (const PathWay::Step& step : way.steps)
+        steps.push_back(step.path);
+    EXPECT_EQ(steps, (std::vector<std::string>{"/", "/tmp", dir.path(), dir / "real",
+                                               dir / "real/inner", dir / "real/inner/conf"}));
+    EXPECT_TRUE(way.reached);
+    EXPECT_TRUE(way.steps[0].info.rootOwned && way.steps[1].info.directory);
+    EXPECT_FALSE(way.steps.back().info.directory);
+
+    ASSERT_TRUE(files.WayTo(dir / "link/none/conf", &way, &why));
+    EXPECT_FALSE(way.reached);
+    EXPECT_EQ(way.steps.back().path, dir / "real/inner");
+    EXPECT_FALSE(files.WayTo(dir / "loop/conf", &way, &why));
+    EXPECT_EQ(why, dir / "loop: Too many levels of symbolic links");
+    EXPECT_FALSE(files.WayTo(dir / "link/conf/x", &way, &why));
+    EXPECT_EQ(why, dir / "real/inner/conf: Not a directory");
+
+    // /tmp, which everyone may write, may not lead to an administrator's file.
+    bool present = false;
+    FileFault fault;
+    EXPECT_FALSE(TrustSystemFile(files, dir / "link/conf", &present, &fault));
+    EXPECT_EQ(fault.why,
+              "its folder /tmp is mode 1777: only folders of root's that no one "
+              "else may write count");
+    EXPECT_EQ(fault.fix, "sudo chmod go-w /tmp");
+    EXPECT_TRUE(TrustSystemFile(files, dir / "none", &present, &fault));
+    EXPECT_FALSE(present);
 }
 
 TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {

@@ -11,10 +11,16 @@
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
 #include "core/config/Trust.h"
+#include "core/doctor/Findings.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {
 namespace {
+
+// A P-256 key whose point is off the curve: the last bit of Y flipped.
+const std::string kOffCurve =
+    "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
+    "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJg==";
 
 TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
     const std::pair<std::string, std::string> cases[] = {
@@ -82,13 +88,86 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
     };
     for (const auto& [text, line, why, closed] : cases) {
         InihParser parser;
-        const Configuration config = ParseConfiguration(text, parser, clients::kMacOS, "/h");
+        NoSignatureVerifier verifier;
+        const Configuration config =
+            ParseConfiguration(text, parser, verifier, clients::kMacOS, "/h");
         EXPECT_EQ(config.errorLine, line) << text;
         const std::size_t told = why.ends_with("…") ? why.size() - 3 : std::string::npos;
         EXPECT_EQ(config.error.substr(0, told), why.substr(0, told)) << text;
         EXPECT_EQ(config.gatewaysInError, closed) << text;
         EXPECT_TRUE(config.clients.empty()) << text;
     }
+}
+
+// An administrator's file no one but root could have written, or the
+// command that mends it, pasted as it is: macOS keeps the file in a folder
+// with a blank in its name.
+TEST(Core, AnAdministratorsFileIsTrustedOnlyWhereNoOneElseCouldHaveWrittenIt) {
+    const std::string folder = "/Library/Application Support/Torvale",
+                      file = folder + "/configuration.ini";
+    const std::string quotedFolder = "'" + folder + "'", quoted = "'" + file + "'";
+    const std::tuple<unsigned, bool, unsigned, std::string, std::string> cases[] = {
+        {0644, true, 0755, "", ""},
+        {0640, true, 0755, "mode 0640: this user may not read it", "sudo chmod a+r " + quoted},
+        {0666, false, 0755,
+         "not root's, mode 0666: only a file of root's that no one else may write counts",
+         "sudo chown root " + quoted + " && sudo chmod go-w " + quoted},
+        {0644, true, 0775,
+         "its folder " + folder +
+             " is mode 0775: only folders of root's that no one else may write count",
+         "sudo chmod go-w " + quotedFolder},
+    };
+    for (const auto& [mode, rootOwned, folderMode, why, fix] : cases) {
+        RecordingPlatform platform;
+        platform.files.Seed(file, "", mode, rootOwned);
+        platform.files.SeedFolder(folder, folderMode, true);
+        bool present = false;
+        FileFault fault;
+        EXPECT_EQ(TrustSystemFile(platform.files, file, &present, &fault), why.empty()) << why;
+        EXPECT_TRUE(present);
+        EXPECT_EQ(fault.why, why);
+        EXPECT_EQ(fault.fix, fix);
+    }
+}
+
+// The facts of a machine where every check but the configuration's passes.
+class QuietFacts final : public SystemFacts {
+  public:
+    HandlerFacts Handler() override { return {"torvale.desktop", "/b/torvale", "", "", ""}; }
+    std::string ExpectedHandler() override { return {}; }
+    std::optional<bool> ChineseFont(std::string*) override { return std::nullopt; }
+    std::optional<bool> Display() override { return std::nullopt; }
+    std::string PreferencesPlace() override { return "p"; }
+    std::string HowToShowAlerts() override { return "s"; }
+    std::string PassLogPlace() override { return {}; }
+    std::vector<std::string> LastPasses(std::size_t) override { return {}; }
+};
+
+// What the doctor says of an administrator's file in error and of a key
+// the platform cannot use, with the commands that mend them.
+TEST(Core, TheDoctorFailsAFileInErrorAndAKeyOffItsCurve) {
+    RecordingPlatform platform;
+    platform.files.Seed("/etc/torvale/configuration.ini", "[signing]\nrequire = yes\n", 0664, true);
+    platform.systemConfiguration = "/etc/torvale/configuration.ini";
+    Application& app = platform.Start(clients::kMacOS, "/h");
+    platform.files.WriteFile(app.ConfigurationPath(), "[signing]\nkey.gw = es256:" + kOffCurve,
+                             0644, nullptr);
+    QuietFacts facts;
+    std::vector<std::string> said;
+    for (const Finding& finding : Diagnose(app, facts))
+        if (finding.check.ends_with("configuration") || finding.check.ends_with(".ini"))
+            said.push_back(FindingLine(finding));
+    EXPECT_EQ(
+        said,
+        (std::vector<std::string>{
+            "fail  configuration.ini: /h/Documents/torvale/configuration.ini:2 cannot be read "
+            "(key.gw is not a usable P-256 key: no verifier is given); every launch that "
+            "connects is refused meanwhile; fix: mend that line: "
+            "[clients] or [gateways], \"key = value\", absolute paths, under 200 bytes",
+            "fail  system configuration: /etc/torvale/configuration.ini cannot be used (mode "
+            "0664: only a file of root's that no one else may write counts); every launch "
+            "that connects is refused until it is mended; fix: sudo chmod go-w "
+            "/etc/torvale/configuration.ini"}));
 }
 
 // Which program a launch finds, and why: the path configured, if it is there,
@@ -116,8 +195,9 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""}};
     for (const auto& [table, app, installed, line, path, reason] : cases) {
         InihParser parser;
+        NoSignatureVerifier verifier;
         const Configuration config =
-            ParseConfiguration("[clients]\n" + line + "\n", parser, *table, "/h");
+            ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, *table, "/h");
         const ClientChoice choice =
             ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
                 return std::find(installed.begin(), installed.end(), p) != installed.end();
