@@ -1,4 +1,5 @@
-// The verifier of signed links, the system's own, against published vectors.
+// The verifier of signed links, the system's own (OpenSSL, or Security.framework on a
+// Mac), against published vectors.
 
 #include <fstream>
 
@@ -31,6 +32,8 @@ TEST(Signing, WycheproofVectorsVerifyExactlyAsPublished) {
     for (const auto& group : vectors.at("testGroups")) {
         const std::string key = FromHex(group.at("publicKeyDer"));
         ASSERT_TRUE(IsP256PublicKey(key));
+        std::string unusable;
+        EXPECT_TRUE(SystemVerifier().UsableEs256Key(key, &unusable)) << unusable;
         // The point Security.framework takes, as the vectors give it.
         EXPECT_EQ(P256PointOf(key), FromHex(group.at("publicKey").at("uncompressed")));
         for (const auto& vector : group.at("tests")) {
@@ -44,6 +47,23 @@ TEST(Signing, WycheproofVectorsVerifyExactlyAsPublished) {
         }
     }
     EXPECT_EQ(counted, (std::map<std::string, int>{{"invalid", 89}, {"valid", 173}}));
+}
+
+// A key in the form of a P-256 key whose point is not on the curve (one bit
+// of Y flipped, or all zeros) is refused by the library as it is read.
+TEST(Signing, AKeyWhosePointIsOffTheCurveIsNotUsable) {
+    std::ifstream file(SOURCE_DIR "/third_party/wycheproof/ecdsa_secp256r1_sha256_p1363_test.json");
+    const nlohmann::json vectors = nlohmann::json::parse(file);
+    const std::string key = FromHex(vectors.at("testGroups").at(0).at("publicKeyDer"));
+    std::string flipped = key, zeros = key;
+    flipped.back() = static_cast<char>(flipped.back() ^ 1);
+    zeros.replace(zeros.size() - 64, 64, 64, '\0');
+    for (const std::string& broken : {flipped, zeros}) {
+        ASSERT_TRUE(IsP256PublicKey(broken));
+        std::string why;
+        EXPECT_FALSE(SystemVerifier().UsableEs256Key(broken, &why));
+        EXPECT_NE(why, "");
+    }
 }
 
 // A key's fingerprint is the SHA-256 of its DER form (FIPS 180-2's "abc").
