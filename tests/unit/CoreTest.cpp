@@ -82,6 +82,15 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
          true},
         {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte",
          true},
+        // Never "yes\nno", as a build of inih with multi-line entries reads it.
+        {"[signing]\nrequire = yes\n  no\n", 3,
+         "it is indented, as if it went on with the line above; [section] and key = value begin "
+         "their line",
+         false},
+        // A misnamed section with no key under it.
+        {"[Gateways]\n", 1, "no section is named [Gateways]; did you mean [gateways]?", true},
+        {"[clientz]\n\t; none yet\n[gateways]\n", 1,
+         "no section is named [clientz]; did you mean [clients]?", true},
         // A link may live a second; never none.
         {"[signing]\nmax_age = 1\nmax_age = 0\n", 3,
          "max_age is a number of seconds from 1 to 86400", false},

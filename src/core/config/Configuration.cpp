@@ -117,6 +117,9 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
     };
     int badSection = 0;
     auto onEntry = [&](const IniEntry& entry) -> std::string {
+        const bool known =
+            entry.section == "clients" || entry.section == "gateways" || entry.section == "signing";
+        if (entry.key.empty() && known) return {};  // a [section] line
         if (entry.section == "clients" && entry.key == "SSH") {
             config.preferOpenSSH = true;
             if (entry.value == "openssh") return {};
