@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config/Configuration.h"
+#include "core/signing/LinkSignature.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/PassLog.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -247,14 +248,26 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));  // and does not wait for a writer
-    // A file that cannot be read whole is left as it stands, never cut to the keys written.
+    // A file past the limit reads as empty, and a change reads it whole: no line is lost.
     fs::remove(path);
     const std::string large = "Other=1\n" + std::string(1 << 16, '#');
     WriteFile(path, large);
-    std::string why;
-    EXPECT_FALSE(preferences.SetBool("AlertSuppression", true, &why));
-    EXPECT_EQ(why, path + " cannot be read: larger than 65536 bytes");
-    EXPECT_EQ(ReadFile(path), large);
+    EXPECT_FALSE(preferences.GetBool("Other"));
+    EXPECT_TRUE(preferences.SetBool("AlertSuppression", true, nullptr));
+    EXPECT_EQ(ReadFile(path), large + "\nAlertSuppression=true\n");
+    // Used links past the limit: marking one used drops those expired, and
+    // a check sees the rest again.
+    FilePreferences used(files, dir / "conf/used-links", 40);
+    WriteFile(dir / "conf/used-links",
+              "UsedLinks=old 99\nUsedLinks=older 98\nUsedLinks=live 200\n");
+    EXPECT_EQ(used.GetList(kUsedLinks), std::vector<std::string>{});
+    LinkSignature link;
+    link.nonce = "new";
+    link.exp = 300;
+    link.checkedAt = 100;
+    bool usedBefore = true;
+    EXPECT_TRUE(ClaimLink(used, link, &usedBefore, nullptr));
+    EXPECT_EQ(used.GetList(kUsedLinks), (std::vector<std::string>{"live 200", "new 300"}));
     EXPECT_EQ(FilePreferences::DefaultPath("relative", "/h"), "/h/.config/torvale/torvale.conf");
 }
 

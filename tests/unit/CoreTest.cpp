@@ -150,6 +150,7 @@ class QuietFacts final : public SystemFacts {
     std::string HowToShowAlerts() override { return "s"; }
     std::string PassLogPlace() override { return {}; }
     std::vector<std::string> LastPasses(std::size_t) override { return {}; }
+    std::string UsedLinksPlace() override { return {}; }
 };
 
 // What the doctor says of an administrator's file in error and of a key

@@ -12,6 +12,7 @@
 #include "core/Application.h"
 #include "core/launchers/Launchers.h"
 #include "core/signing/Es256.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 namespace {
@@ -206,6 +207,18 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             "add the gateway's key.NAME under [signing]");
     } else {
         add(Finding::Ok, "signing", policy);
+    }
+
+    // Past the limit a check no longer sees the links used; marking one used
+    // still does, and drops those expired.
+    if (const std::string used = facts.UsedLinksPlace(); !used.empty()) {
+        std::string why;
+        if (!files.ReadFile(used, kUsedLinksLimit, &why))
+            add(Finding::Warn, "used links",
+                used + " cannot be read whole (" + why +
+                    "): the next signed link drops from it those expired",
+                "if this stays: lower max_age under [signing] in configuration.ini; or rm " +
+                    ShellQuote(used) + ", which lets the links used lately be used again");
     }
 
     bool certificatesTold = false;
