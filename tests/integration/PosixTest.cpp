@@ -257,7 +257,7 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     EXPECT_EQ(ReadFile(path), large + "\nAlertSuppression=true\n");
     // Used links past the limit: marking one used drops those expired, and
     // a check sees the rest again.
-    FilePreferences used(files, dir / "conf/used-links", 40);
+    FilePreferences used(files, dir / "conf/used-links", 44);
     WriteFile(dir / "conf/used-links",
               "UsedLinks=old 99\nUsedLinks=older 98\nUsedLinks=live 200\n");
     EXPECT_EQ(used.GetList(kUsedLinks), std::vector<std::string>{});
