@@ -177,40 +177,35 @@ const std::string& Application::SshRelease(const std::string& ssh) {
     return sshReleases_[ssh] = platform_.shell.VersionOf(ssh);
 }
 
-Configuration Application::ReadSystemConfiguration(std::string* ignored) {
-    ignored->clear();
-    if (systemConfiguration_.empty() || !platform_.files.Exists(systemConfiguration_)) return {};
-    *ignored = WhySystemFileIgnored(platform_.files, systemConfiguration_);
-    if (!ignored->empty()) return {};
-    return torvale::ReadConfiguration(platform_.files, platform_.ini, systemConfiguration_,
-                                      clients_, home_);
+Configuration Application::ReadSystemConfiguration(bool* present) {
+    return torvale::ReadSystemConfiguration(platform_.files, platform_.ini, platform_.verifier,
+                                            systemConfiguration_, clients_, home_, present);
 }
 
 Configuration Application::ReadConfiguration() {
-    std::string ignored;
-    return Combined(ReadSystemConfiguration(&ignored),
-                    torvale::ReadConfiguration(platform_.files, platform_.ini, ConfigurationPath(),
-                                               clients_, home_));
+    bool present = false;
+    return Combined(ReadSystemConfiguration(&present),
+                    torvale::ReadConfiguration(platform_.files, platform_.ini, platform_.verifier,
+                                               ConfigurationPath(), clients_, home_));
 }
 
 Configuration Application::LoadConfiguration() {
     auto report = [this](const Configuration& config, const std::string& path) {
-        // The alert says why on a line of its own, in the words --doctor uses.
-        if (config.unreadable) {
-            platform_.log.Write("Not read: " + path + ": " + config.error);
-            Alert(platform_, titles::kSorry, "配置文件有误：" + path + "\n" + config.error);
-        } else if (config.errorLine != 0) {
-            const std::string where = path + ":" + std::to_string(config.errorLine);
-            platform_.log.Write("Not read: " + where + ": " + config.error);
-            Alert(platform_, titles::kSorry, "配置文件有误：" + where + "\n" + config.error);
-        }
+        // The alert says why on a line of its own, in the words --doctor
+        // uses, and the command that mends an administrator's file.
+        const std::string where =
+            config.errorLine != 0 ? path + ":" + std::to_string(config.errorLine) : path;
+        if (!config.unreadable && config.errorLine == 0) return;
+        platform_.log.Write("Not read: " + where + ": " + config.error);
+        Alert(platform_, titles::kSorry,
+              "配置文件有误：" + where + "\n" + config.error +
+                  (config.fix.empty() ? "" : "\n修复命令：" + config.fix));
     };
-    std::string ignored;
-    const Configuration system = ReadSystemConfiguration(&ignored);
-    if (!ignored.empty()) platform_.log.Write("Not read: " + systemConfiguration_ + ": " + ignored);
+    bool present = false;
+    const Configuration system = ReadSystemConfiguration(&present);
     report(system, systemConfiguration_);
-    Configuration user = torvale::ReadConfiguration(platform_.files, platform_.ini,
-                                                    ConfigurationPath(), clients_, home_);
+    Configuration user = torvale::ReadConfiguration(
+        platform_.files, platform_.ini, platform_.verifier, ConfigurationPath(), clients_, home_);
     report(user, ConfigurationPath());
     return Combined(system, std::move(user));
 }

@@ -59,10 +59,10 @@ class Application {
     void handleURLEvent(const Field& urlText);
 
     // configuration.ini as it stands now, the administrator's over the
-    // user's, with no alert; and the administrator's alone, with why it is
-    // not read, where it is not.
+    // user's, with no alert; and the administrator's alone, in error where
+    // it cannot be trusted, and whether anything is there.
     Configuration ReadConfiguration();
-    Configuration ReadSystemConfiguration(std::string* ignored);
+    Configuration ReadSystemConfiguration(bool* present);
     // The client a launch of `app` would start, with this configuration.
     ClientChoice Choose(const ClientApp& app, const Configuration& config);
     // The launcher and programs a request on `route` would have.

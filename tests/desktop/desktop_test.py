@@ -16,6 +16,7 @@ import urllib.parse
 
 WAIT = 30  # seconds, for anything
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DOCS = {}  # docs/NAME: read before /tmp, where the clone may be, is laid over
 LOGIN = "ops--57"  # what username=ops--web&sid=57 makes; a user of the namespace alone
 # Chinese text, a space, "@", ":" and "'", percent-encoded in the links as a portal must.
 PASSWORD = "密码 p@ss:w0'rd"
@@ -320,8 +321,7 @@ class Desktop(unittest.TestCase):
                    "MimeType=x-scheme-handler/torvale;\n" % recorder)
         subprocess.run(["xdg-mime", "default", "recorder.desktop", "x-scheme-handler/torvale"],
                        env=self.env, check=True, timeout=WAIT)
-        with open(SOURCE + "/docs/launch-urls.md") as reference:
-            links = list(dict.fromkeys(re.findall(r"'(torvale://[^']*)'", reference.read())))
+        links = list(dict.fromkeys(re.findall(r"'(torvale://[^']*)'", DOCS["launch-urls.md"])))
         warned = [link for link in links if "which browsers block or rewrite" in subprocess.run(
             ["/usr/bin/torvale", "-n", link], env=self.env, capture_output=True, text=True,
             timeout=WAIT).stdout]
@@ -348,8 +348,7 @@ class Desktop(unittest.TestCase):
                          % base64.b64encode(public).decode())
         self.addCleanup(os.remove, "/etc/torvale/configuration.ini")
         # Signed by the Python example of the portal developers' guide.
-        with open(SOURCE + "/docs/signed-links.md") as guide:
-            example = guide.read().split("```python\n")[1].split("```")[0]
+        example = DOCS["signed-links.md"].split("```python\n")[1].split("```")[0]
         fields = ("&action=StartFileZilla&protocol=sftp&username=ops--web&sid=57&"
                   "entrust_password=1&password=%s&proxy_addr=127.0.0.1&sshport=%d&"
                   % (PASSWORD, port))
@@ -579,6 +578,9 @@ def main():
                     "/usr"], check=True)
     # A /tmp of its own, whose every file the SSH test can read through;
     # the overlay above keeps the package it was laid from.
+    for name in ("launch-urls.md", "signed-links.md"):
+        with open(SOURCE + "/docs/" + name) as doc:
+            DOCS[name] = doc.read()
     subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/tmp"], check=True)
     for etc in ("/etc/chromium", "/etc/firefox", "/etc/torvale"):
         os.makedirs(etc, exist_ok=True)

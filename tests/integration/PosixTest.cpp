@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/config/Configuration.h"
+#include "core/signing/LinkSignature.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/PassLog.h"
 #include "platform/posix/ClientWatchWire.h"
@@ -214,6 +216,43 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     EXPECT_EQ(ReadFile(path), big);
 }
 
+// The way to a file as the kernel walks it: a link followed where it stands,
+// ".." after it taken from where it led; a missing step ends the way short.
+TEST(PosixFileSystem, WalksTheWayThroughTheFoldersALinkLeadsTo) {
+    TempDir dir;
+    fs::create_directories(dir / "real/inner");
+    WriteFile(dir / "real/inner/conf", "x");
+    fs::create_directory_symlink("real/inner", dir / "link");
+    fs::create_symlink("loop", dir / "loop");
+    PosixFileSystem files;
+    PathWay way;
+    std::string why;
+    ASSERT_TRUE(files.WayTo(dir / "link/../inner/./conf", &way, &why)) << why;
+    std::vector<std::string> steps;
+    for (const PathWay::Step& step : way.steps)
+        steps.push_back(step.path);
+    EXPECT_EQ(steps, (std::vector<std::string>{"/", "/tmp", dir.path(), dir / "real",
+                                               dir / "real/inner", dir / "real/inner/conf"}));
+    EXPECT_TRUE(way.reached && !way.steps.back().info.directory);
+
+    ASSERT_TRUE(files.WayTo(dir / "link/none/conf", &way, &why));
+    EXPECT_FALSE(way.reached);
+    EXPECT_EQ(way.steps.back().path, dir / "real/inner");
+    EXPECT_FALSE(files.WayTo(dir / "loop/conf", &way, &why));
+    EXPECT_EQ(why, dir / "loop: Too many levels of symbolic links");
+
+    // /tmp, which everyone may write, may not lead to an administrator's file.
+    bool present = false;
+    FileFault fault;
+    EXPECT_FALSE(TrustSystemFile(files, dir / "link/conf", &present, &fault));
+    EXPECT_EQ(fault.why,
+              "its folder /tmp is mode 1777: only folders of root's that no one "
+              "else may write count");
+    EXPECT_EQ(fault.fix, "sudo chmod go-w /tmp");
+    EXPECT_TRUE(TrustSystemFile(files, dir / "none", &present, &fault));
+    EXPECT_FALSE(present);
+}
+
 TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     TempDir dir;
     PosixFileSystem files;
@@ -247,14 +286,26 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(preferences.GetBool("AlertSuppression"));  // and does not wait for a writer
-    // A file that cannot be read whole is left as it stands, never cut to the keys written.
+    // A file past the limit reads as empty, and a change reads it whole: no line is lost.
     fs::remove(path);
     const std::string large = "Other=1\n" + std::string(1 << 16, '#');
     WriteFile(path, large);
-    std::string why;
-    EXPECT_FALSE(preferences.SetBool("AlertSuppression", true, &why));
-    EXPECT_EQ(why, path + " cannot be read: larger than 65536 bytes");
-    EXPECT_EQ(ReadFile(path), large);
+    EXPECT_FALSE(preferences.GetBool("Other"));
+    EXPECT_TRUE(preferences.SetBool("AlertSuppression", true, nullptr));
+    EXPECT_EQ(ReadFile(path), large + "\nAlertSuppression=true\n");
+    // Used links past the limit: marking one used drops those expired, and
+    // a check sees the rest again.
+    FilePreferences used(files, dir / "conf/used-links", 44);
+    WriteFile(dir / "conf/used-links",
+              "UsedLinks=old 99\nUsedLinks=older 98\nUsedLinks=live 200\n");
+    EXPECT_EQ(used.GetList(kUsedLinks), std::vector<std::string>{});
+    LinkSignature link;
+    link.nonce = "new";
+    link.exp = 300;
+    link.checkedAt = 100;
+    bool usedBefore = true;
+    EXPECT_TRUE(ClaimLink(used, link, &usedBefore, nullptr));
+    EXPECT_EQ(used.GetList(kUsedLinks), (std::vector<std::string>{"live 200", "new 300"}));
     EXPECT_EQ(FilePreferences::DefaultPath("relative", "/h"), "/h/.config/torvale/torvale.conf");
 }
 

@@ -1,4 +1,5 @@
-// The verifier of signed links, the system's own, against published vectors.
+// The verifier of signed links, the system's own (OpenSSL, or Security.framework on a
+// Mac), against published vectors.
 
 #include <fstream>
 
@@ -24,13 +25,15 @@ std::string FromHex(const std::string& hex) {
 // conversion (that of macOS too) and the verifier: every valid signature verifies, and no
 // invalid one (r or s zero or beyond the order, wrong lengths, altered
 // bits, the point at infinity...) does.
-TEST(Signing, WycheproofVectorsVerifyExactlyAsPublished) {
+TEST(Signing, WycheproofVectorsVerifyExactlyAsPublishedAndKeysOffTheCurveAreRefused) {
     std::ifstream file(SOURCE_DIR "/third_party/wycheproof/ecdsa_secp256r1_sha256_p1363_test.json");
     const nlohmann::json vectors = nlohmann::json::parse(file);
     std::map<std::string, int> counted;
     for (const auto& group : vectors.at("testGroups")) {
         const std::string key = FromHex(group.at("publicKeyDer"));
         ASSERT_TRUE(IsP256PublicKey(key));
+        std::string unusable;
+        EXPECT_TRUE(SystemVerifier().UsableEs256Key(key, &unusable)) << unusable;
         // The point Security.framework takes, as the vectors give it.
         EXPECT_EQ(P256PointOf(key), FromHex(group.at("publicKey").at("uncompressed")));
         for (const auto& vector : group.at("tests")) {
@@ -44,6 +47,16 @@ TEST(Signing, WycheproofVectorsVerifyExactlyAsPublished) {
         }
     }
     EXPECT_EQ(counted, (std::map<std::string, int>{{"invalid", 89}, {"valid", 173}}));
+    // A key whose point is off the curve (a bit of Y flipped, or all zeros)
+    // is refused as the configuration is read.
+    std::string flipped = FromHex(vectors.at("testGroups").at(0).at("publicKeyDer")), zeros;
+    zeros = flipped.substr(0, flipped.size() - 64) + std::string(64, '\0');
+    flipped.back() = static_cast<char>(flipped.back() ^ 1);
+    for (const std::string& broken : {flipped, zeros}) {
+        std::string why;
+        EXPECT_TRUE(IsP256PublicKey(broken) && !SystemVerifier().UsableEs256Key(broken, &why));
+        EXPECT_NE(why, "");
+    }
 }
 
 // A key's fingerprint is the SHA-256 of its DER form (FIPS 180-2's "abc").

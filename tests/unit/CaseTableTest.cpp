@@ -16,7 +16,8 @@
 //   unserved WHY                every background task fails (handovers, removals), for that reason
 //   ssh RELEASE                 what every program says of its version (`ssh -V`)
 //   system LINE                 a line of the administrator's configuration.ini
-//   systemmode MODE             its mode, in octal (default 0644; it is root's)
+//   systemmode MODE [user's]    its mode, in octal (default 0644), and owner (default root)
+//   systemfolder PATH MODE [user's]   a folder on its way, and owner (default: root's, 0755)
 //   sign FIELDS                 what the next url's $SIG signs instead of its own fields
 //   url FIELDS                  a pass on "torvale://" FIELDS, at 1800000000 s; $SIG and
 //                               $SIG2 sign it with $KEY and $KEY2, which config and
@@ -81,6 +82,12 @@ std::string StandInSignature(std::string_view key, std::string_view message) {
 
 class StandInVerifier final : public SignatureVerifier {
   public:
+    // The keys of the cases, and no other.
+    bool UsableEs256Key(std::string_view key, std::string* err) override {
+        *err = "not a key of the cases";
+        return std::any_of(std::begin(kKeys), std::end(kKeys),
+                           [&](const auto& known) { return *DecodeBase64(known.second) == key; });
+    }
     bool VerifyEs256(std::string_view key, std::string_view message, std::string_view signature,
                      std::string* err) override {
         std::string expected;
@@ -109,9 +116,9 @@ std::string Substituted(std::string text, std::string_view sign = {}) {
 }
 
 // What sets a case up, and what it compares: the kinds "ignore" may name.
-const std::set<std::string> kSetUp = {"table",  "installed", "config", "fail",       "tick",
-                                      "answer", "trusted",   "url",    "ssh",        "unkept",
-                                      "system", "sign",      "ignore", "systemmode", "unserved"};
+const std::set<std::string> kSetUp = {
+    "table", "installed", "config", "fail", "tick",   "answer",     "trusted",  "url",
+    "ssh",   "unkept",    "system", "sign", "ignore", "systemmode", "unserved", "systemfolder"};
 const std::set<std::string> kCompared = {"alert",   "question", "run",    "askpass", "log",
                                          "wrote",   "removes",  "action", "client",  "reason",
                                          "gateway", "outcome",  "detail"};
@@ -174,10 +181,17 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     std::string system;
     for (const std::string& line : all("system"))
         system += line + "\n";
-    const auto mode = all("systemmode");
-    if (!system.empty())
-        platform.files.Seed(kSystemFile, Substituted(system),
-                            mode.empty() ? 0644u : unsigned(std::stoul(mode[0], nullptr, 8)), true);
+    // "MODE" or "MODE user's", and whether root owns it then.
+    auto modeOf = [](const std::string& text) {
+        return std::pair{unsigned(std::stoul(text, nullptr, 8)), !text.ends_with(" user's")};
+    };
+    const auto [mode, rootOwned] =
+        modeOf(all("systemmode").empty() ? "0644" : all("systemmode")[0]);
+    if (!system.empty()) platform.files.Seed(kSystemFile, Substituted(system), mode, rootOwned);
+    for (const std::string& folder : all("systemfolder")) {
+        const auto [folderMode, rootsFolder] = modeOf(folder.substr(folder.find(' ') + 1));
+        platform.files.SeedFolder(folder.substr(0, folder.find(' ')), folderMode, rootsFolder);
+    }
     platform.systemConfiguration = kSystemFile;
     platform.now = [] { return std::int64_t{1800000000}; };
     StandInVerifier verifier;

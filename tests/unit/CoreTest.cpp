@@ -11,10 +11,16 @@
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
 #include "core/config/Trust.h"
+#include "core/doctor/Findings.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {
 namespace {
+
+// A P-256 key whose point is off the curve: the last bit of Y flipped.
+const std::string kOffCurve =
+    "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
+    "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJg==";
 
 TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
     const std::pair<std::string, std::string> cases[] = {
@@ -76,19 +82,74 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
          true},
         {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte",
          true},
+        // Never "yes\nno", as a build of inih with multi-line entries reads it.
+        {"[signing]\nrequire = yes\n  no\n", 3,
+         "it is indented, as if it went on with the line above; [section] and key = value begin "
+         "their line",
+         false},
+        // A misnamed section with no key under it.
+        {"[Gateways]\n", 1, "no section is named [Gateways]; did you mean [gateways]?", true},
+        {"[clientz]\n\t; none yet\n[gateways]\n", 1,
+         "no section is named [clientz]; did you mean [clients]?", true},
         // A link may live a second; never none.
         {"[signing]\nmax_age = 1\nmax_age = 0\n", 3,
          "max_age is a number of seconds from 1 to 86400", false},
     };
     for (const auto& [text, line, why, closed] : cases) {
         InihParser parser;
-        const Configuration config = ParseConfiguration(text, parser, clients::kMacOS, "/h");
+        NoSignatureVerifier verifier;
+        const Configuration config =
+            ParseConfiguration(text, parser, verifier, clients::kMacOS, "/h");
         EXPECT_EQ(config.errorLine, line) << text;
         const std::size_t told = why.ends_with("…") ? why.size() - 3 : std::string::npos;
         EXPECT_EQ(config.error.substr(0, told), why.substr(0, told)) << text;
         EXPECT_EQ(config.gatewaysInError, closed) << text;
         EXPECT_TRUE(config.clients.empty()) << text;
     }
+}
+
+// The facts of a machine where every check but the configuration's passes.
+class QuietFacts final : public SystemFacts {
+  public:
+    HandlerFacts Handler() override { return {"torvale.desktop", "/b/torvale", "", "", ""}; }
+    std::string ExpectedHandler() override { return {}; }
+    std::optional<bool> ChineseFont(std::string*) override { return std::nullopt; }
+    std::optional<bool> Display() override { return std::nullopt; }
+    std::string PreferencesPlace() override { return "p"; }
+    std::string HowToShowAlerts() override { return "s"; }
+    std::string PassLogPlace() override { return {}; }
+    std::vector<std::string> LastPasses(std::size_t) override { return {}; }
+    std::string UsedLinksPlace() override { return {}; }
+};
+
+// What the doctor says of an administrator's file in error and of a key
+// the platform cannot use, with the commands that mend them: pasted as they
+// are, the folder at fault named (macOS's has a blank in its name).
+TEST(Core, TheDoctorFailsAFileInErrorAndAKeyOffItsCurve) {
+    const std::string folder = "/Library/Application Support/Torvale";
+    RecordingPlatform platform;
+    platform.files.Seed(folder + "/configuration.ini", "[signing]\nrequire = yes\n", 0644, true);
+    platform.files.SeedFolder(folder, 0775, true);
+    platform.systemConfiguration = folder + "/configuration.ini";
+    Application& app = platform.Start(clients::kMacOS, "/h");
+    platform.files.WriteFile(app.ConfigurationPath(), "[signing]\nkey.gw = es256:" + kOffCurve,
+                             0644, nullptr);
+    QuietFacts facts;
+    std::vector<std::string> said;
+    for (const Finding& finding : Diagnose(app, facts))
+        if (finding.check.ends_with("configuration") || finding.check.ends_with(".ini"))
+            said.push_back(FindingLine(finding));
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "fail  configuration.ini: /h/Documents/torvale/configuration.ini:2 cannot "
+                        "be read (key.gw is not a usable P-256 key: no verifier is given); every "
+                        "launch that connects is refused meanwhile; fix: mend that line: "
+                        "[clients] or [gateways], \"key = value\", absolute paths, under 200 bytes",
+                        "fail  system configuration: " + folder +
+                            "/configuration.ini cannot be used (its folder " + folder +
+                            " is mode 0775: only folders of root's that no one else may write "
+                            "count); every launch that connects is refused until it is mended; "
+                            "fix: sudo chmod go-w '" +
+                            folder + "'"}));
 }
 
 // Which program a launch finds, and why: the path configured, if it is there,
@@ -116,8 +177,9 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""}};
     for (const auto& [table, app, installed, line, path, reason] : cases) {
         InihParser parser;
+        NoSignatureVerifier verifier;
         const Configuration config =
-            ParseConfiguration("[clients]\n" + line + "\n", parser, *table, "/h");
+            ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, *table, "/h");
         const ClientChoice choice =
             ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
                 return std::find(installed.begin(), installed.end(), p) != installed.end();
@@ -144,8 +206,7 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         {"xn--fiq228c.example", "xn--fiq228c.example", ""},
         {"a_b-c.1x", "a_b-c.1x", ""},
         {"a.0xg", "a.0xg", ""},
-        {name + ":22", name, "22"},
-        {"10.0.0.1.:22", "10.0.0.1.", "22"}};
+        {name + ":22", name, "22"}};
     std::vector<std::string> refused = {
         // Ports: leading zeros, out of range, signs, more than one.
         "127.0.0.1:03389", "h:0", "h:65536", "h:", "h:1 x", "h:+1", "h:1:2", "h:01",
@@ -154,6 +215,8 @@ TEST(Core, AddressesAreTakenOnlyInTheFormEveryClientReadsAlike) {
         // IPv4 in the forms inet_aton alone reads.
         "0177.0.0.1", "2130706433", "127.1", "0x7f.0.0.1", "0X7f.0.0.1", "1.2.3.0x4",
         "010.000.000.001", "10.0.0.256", "1.2.3.4.5",
+        // A closing dot makes a dotted quad a name to glibc, which /etc/hosts or DNS answers.
+        "10.0.0.1.", "10.0.0.1.:22", "[::ffff:10.0.0.1.]",
         // Names no client reads alike.
         "x.123", "a..b", ".a", "a.b..", "-x.example", "a b", "gw@evil.com", "gw/x", "h%41", "::1%",
         // Any character but ASCII: other scripts (a Cyrillic "а"), fullwidth

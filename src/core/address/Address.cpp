@@ -107,9 +107,10 @@ bool IsHost(std::string_view host) {
     if (host.size() > 253) return false;
     if (host.starts_with("[")) return host.ends_with("]") && IsIPv6(Unbracketed(host));
     if (host.find(':') != std::string_view::npos) return IsIPv6(host);
-    std::string_view quad = host;
-    if (quad.ends_with(".")) quad.remove_suffix(1);
-    return IsDottedQuad(quad) || IsName(host);
+    // "10.0.0.1." is no address to glibc: it looks it up as a name, which
+    // /etc/hosts or DNS may answer with any address. A name's closing dot
+    // stays a name's.
+    return IsDottedQuad(host) || IsName(host);
 }
 
 std::string Lowered(std::string_view address) {

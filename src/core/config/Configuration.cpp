@@ -4,6 +4,7 @@
 
 #include "base/Base64.h"
 #include "base/Path.h"
+#include "base/ShellQuote.h"
 #include "base/Text.h"
 #include "core/address/Address.h"
 #include "core/signing/Es256.h"
@@ -29,7 +30,8 @@ bool Mentions(std::string_view text, std::initializer_list<std::string_view> wor
 }
 
 // A [signing] line, into `signing`; why not, when it cannot be read.
-std::string ReadSigning(const IniEntry& entry, std::string_view path, SigningPolicy& signing) {
+std::string ReadSigning(const IniEntry& entry, std::string_view path, SignatureVerifier& verifier,
+                        SigningPolicy& signing) {
     const std::string from = std::string(path) + ":" + std::to_string(entry.line);
     if (entry.key.starts_with("key.")) {
         const std::string_view name = entry.key.substr(4);
@@ -41,6 +43,10 @@ std::string ReadSigning(const IniEntry& entry, std::string_view path, SigningPol
             return std::string(entry.key) +
                    " is not \"es256:\" and a P-256 public key in base64 (what `openssl pkey "
                    "-pubout -outform DER | base64 -w0` prints)";
+        // Its bytes are a key's; whether its point is one of the curve only
+        // the platform's library can say.
+        if (std::string why; !verifier.UsableEs256Key(*der, &why))
+            return std::string(entry.key) + " is not a usable P-256 key: " + why;
         for (const SigningKey& key : signing.keys)
             if (key.name == name) return std::string(entry.key) + " is given twice";
         signing.keys.push_back({std::string(name), *der, from});
@@ -72,7 +78,8 @@ std::string ReadSigning(const IniEntry& entry, std::string_view path, SigningPol
 
 }  // namespace
 
-Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
+Configuration ParseConfiguration(std::string_view text, IniParser& parser,
+                                 SignatureVerifier& verifier, const ClientTable& table,
                                  const std::string& home, std::string_view path) {
     Configuration config;
     auto isClient = [&](std::string_view name) {
@@ -110,6 +117,9 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
     };
     int badSection = 0;
     auto onEntry = [&](const IniEntry& entry) -> std::string {
+        const bool known =
+            entry.section == "clients" || entry.section == "gateways" || entry.section == "signing";
+        if (entry.key.empty() && known) return {};  // a [section] line
         if (entry.section == "clients" && entry.key == "SSH") {
             config.preferOpenSSH = true;
             if (entry.value == "openssh") return {};
@@ -129,7 +139,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
             }
             return {};
         }
-        if (entry.section == "signing") return ReadSigning(entry, path, config.signing);
+        if (entry.section == "signing") return ReadSigning(entry, path, verifier, config.signing);
         // A misnamed section is the fault of its own line, not its first key's.
         if (entry.section != "gateways" && badSection == 0) badSection = entry.sectionLine;
         if (entry.section != "gateways")
@@ -154,31 +164,85 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser, const
     return config;
 }
 
-Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
-                                const ClientTable& table, const std::string& home) {
+Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
+                                const std::string& path, const ClientTable& table,
+                                const std::string& home) {
     Configuration config;
     const auto text = files.ReadFile(path, kConfigurationLimit, &config.error);
-    if (text) return ParseConfiguration(*text, parser, table, home, path);
+    if (text) return ParseConfiguration(*text, parser, verifier, table, home, path);
     // Every host is refused then, signed or not.
     config.unreadable = config.gatewaysInError = true;
     return config;
 }
 
-std::string WhySystemFileIgnored(FileSystem& files, const std::string& path) {
-    const auto info = files.Inspect(path);
-    if (!info) return {};
-    if (info->directory) return "a directory";
+bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, FileFault* fault) {
+    *present = true;
+    auto fail = [fault](std::string why, std::string fix) {
+        *fault = {std::move(why), std::move(fix)};
+        return false;
+    };
+    PathWay way;
+    std::string why;
+    if (!files.WayTo(path, &way, &why)) {
+        // The step that could not be looked at is in the last folder reached,
+        // which this user may not search.
+        const bool inFolder = !way.steps.empty() && way.steps.back().info.directory;
+        return fail(why, inFolder ? "sudo chmod 755 " + ShellQuote(way.steps.back().path) : "");
+    }
+    if (!way.reached) {
+        *present = false;
+        return true;
+    }
+    // Whoever may write a folder on the way may put another file in its place.
     auto unsafe = [](const PathInfo& what) { return !what.rootOwned || (what.mode & 022) != 0; };
-    if (unsafe(*info))
-        return std::string(info->rootOwned ? "" : "not owned by root, ") + "mode " +
-               Octal(info->mode) + ": only a file of root's that no one else may write counts";
-    // Whoever may write the folder may put another file in its place.
-    const std::string folder(DirectoryOf(path));
-    if (const auto holder = files.Inspect(folder); holder && unsafe(*holder))
-        return "its folder has mode " + Octal(holder->mode) +
-               (holder->rootOwned ? "" : " and is not root's") +
-               ": only a folder of root's that no one else may write counts";
-    return {};
+    auto mend = [](const PathInfo& what, const std::string& at) {
+        const std::string quoted = ShellQuote(at);
+        const std::string chown = what.rootOwned ? "" : "sudo chown root " + quoted;
+        const std::string chmod = (what.mode & 022) == 0 ? "" : "sudo chmod go-w " + quoted;
+        return chown + (chown.empty() || chmod.empty() ? "" : " && ") + chmod;
+    };
+    auto state = [](const PathInfo& what) {
+        return std::string(what.rootOwned ? "" : "not root's, ") + "mode " + Octal(what.mode);
+    };
+    for (std::size_t i = 0; i + 1 < way.steps.size(); ++i) {
+        const PathWay::Step& folder = way.steps[i];
+        if (unsafe(folder.info))
+            return fail("its folder " + folder.path + " is " + state(folder.info) +
+                            ": only folders of root's that no one else may write count",
+                        mend(folder.info, folder.path));
+    }
+    const PathWay::Step& file = way.steps.back();
+    if (file.info.directory)
+        return fail(file.path + " is a directory",
+                    "sudo mv " + ShellQuote(file.path) + " " + ShellQuote(file.path + ".old"));
+    if (unsafe(file.info))
+        return fail(state(file.info) + ": only a file of root's that no one else may write counts",
+                    mend(file.info, file.path));
+    if (!file.info.readable)
+        return fail("mode " + Octal(file.info.mode) + ": this user may not read it",
+                    "sudo chmod a+r " + ShellQuote(file.path));
+    return true;
+}
+
+Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
+                                      SignatureVerifier& verifier, const std::string& path,
+                                      const ClientTable& table, const std::string& home,
+                                      bool* present) {
+    *present = false;
+    if (path.empty()) return {};
+    FileFault fault;
+    Configuration config;
+    if (!TrustSystemFile(files, path, present, &fault)) {
+        config.error = std::move(fault.why);
+        config.fix = std::move(fault.fix);
+        config.unreadable = config.gatewaysInError = true;
+        return config;
+    }
+    if (!*present) return {};
+    config = ReadConfiguration(files, parser, verifier, path, table, home);
+    // Only root may mend it, with an editor run as root.
+    if (config.unreadable || config.errorLine != 0) config.fix = "sudo -e " + ShellQuote(path);
+    return config;
 }
 
 Configuration Combined(const Configuration& system, Configuration user) {

@@ -8,6 +8,7 @@
 #include "core/clients/ClientTable.h"
 #include "core/ports/FileSystem.h"
 #include "core/ports/IniParser.h"
+#include "core/ports/SignatureVerifier.h"
 #include "core/signing/LinkSignature.h"
 
 namespace torvale {
@@ -53,26 +54,47 @@ struct Configuration {
     int errorLine = 0;
     // Why the file or that line could not be read.
     std::string error;
+    // For an administrator's file in error: the command that mends it.
+    std::string fix;
 };
 
 // Reads the text of configuration.ini. Unknown sections and keys, lines that
 // are not "key = value" and client paths that are not absolute are errors:
 // the first one is reported in `errorLine`, and then no client path is used
 // and, if the file may hold an allow-list, no host is allowed.
-Configuration ParseConfiguration(std::string_view text, IniParser& parser, const ClientTable& table,
+// The platform's library tells whether a signing key's point is on its curve.
+Configuration ParseConfiguration(std::string_view text, IniParser& parser,
+                                 SignatureVerifier& verifier, const ClientTable& table,
                                  const std::string& home, std::string_view path = {});
 
 // Reads configuration.ini from `path`: a missing file is an empty one, and
 // one that cannot be read may hold an allow-list that we cannot see, so it
 // allows no host.
-Configuration ReadConfiguration(FileSystem& files, IniParser& parser, const std::string& path,
-                                const ClientTable& table, const std::string& home);
+Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
+                                const std::string& path, const ClientTable& table,
+                                const std::string& home);
 
-// Why an administrator's file at `path` is not read: it must be a regular
-// file of root's that no one else may change, since the user's own
-// processes must not be able to weaken it. Empty when it is read, or when
-// nothing is there.
-std::string WhySystemFileIgnored(FileSystem& files, const std::string& path);
+// What is wrong with a file that cannot be trusted, and the command that
+// mends it, as a user may paste it.
+struct FileFault {
+    std::string why;
+    std::string fix;
+};
+
+// Whether the administrator's file at `path` can be trusted: a file of
+// root's that no one else may write, reached (every symbolic link followed)
+// through folders of root's that no one else may write, all of which this
+// user may look at, and the file read. Whoever could write it otherwise
+// could turn its allow-list and signing off. True when it can be trusted,
+// or nothing is there (`*present` false); false, saying why, when it cannot.
+bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, FileFault* fault);
+
+// The administrator's file at `path`: an empty one where nothing is there,
+// and one in error (every host refused) where it cannot be trusted or read.
+Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
+                                      SignatureVerifier& verifier, const std::string& path,
+                                      const ClientTable& table, const std::string& home,
+                                      bool* present);
 
 // The administrator's file over the user's: a host must be allowed by every
 // allow-list there is, and either file in error closes it; the keys of

@@ -7,10 +7,12 @@
 #include <utility>
 
 #include "base/Printable.h"
+#include "base/ShellQuote.h"
 #include "base/Text.h"
 #include "core/Application.h"
 #include "core/launchers/Launchers.h"
 #include "core/signing/Es256.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 namespace {
@@ -100,15 +102,16 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             ConfigDir + " is not made yet: the first launch makes it (mode 0700)");
     } else if (!directory || !directory->directory) {
         add(Finding::Fail, "data directory", ConfigDir + " is not a directory",
-            "move what stands there away, then start torvale once");
+            "mv " + ShellQuote(ConfigDir) + " " + ShellQuote(ConfigDir + ".old") +
+                ", then start torvale once");
     } else if (!directory->writable) {
         add(Finding::Fail, "data directory", ConfigDir + " cannot be written",
-            "chmod u+w " + ConfigDir);
+            "chmod u+w " + ShellQuote(ConfigDir));
     } else if ((directory->mode & 0777) != 0700) {
         add(Finding::Warn, "data directory",
             ConfigDir + " has mode " + Octal(directory->mode & 0777) +
                 ": others may see its connection files",
-            "chmod 700 " + ConfigDir);
+            "chmod 700 " + ShellQuote(ConfigDir));
     } else {
         add(Finding::Ok, "data directory", ConfigDir + " (0700, writable)");
     }
@@ -129,7 +132,8 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             std::to_string(connectionFiles) +
                 " there; they may hold passwords until the next launch or start removes them "
                 "(those a minute old)",
-            "start torvale once, or delete the *.rdp and *.command files in " + ConfigDir);
+            "start torvale once, or: rm -f " + ShellQuote(ConfigDir) + "/*.rdp " +
+                ShellQuote(ConfigDir) + "/*.command");
     } else {
         add(Finding::Ok, "connection files",
             "none left: each is removed once its client has read it");
@@ -138,7 +142,8 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
         add(Finding::Warn, "temporaries",
             std::to_string(leftovers) +
                 " left behind by writers that ended halfway; they may hold passwords",
-            "start torvale once (start-up removes them), or delete " + ConfigDir + "/.torvale-*");
+            "start torvale once (start-up removes them), or: rm " + ShellQuote(ConfigDir) +
+                "/.torvale-*");
     } else {
         add(Finding::Ok, "temporaries", "none left behind");
     }
@@ -168,18 +173,16 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
 
     // The administrator's file, and the signing keys and policy of both.
-    std::string ignored;
     const std::string& systemPath = app.SystemConfigurationPath();
-    const Configuration system = app.ReadSystemConfiguration(&ignored);
-    if (!ignored.empty()) {
-        add(Finding::Fail, "system configuration", systemPath + " is ignored: " + ignored,
-            "chown root: " + systemPath + "; chmod 644 " + systemPath);
-    } else if (system.unreadable || system.errorLine != 0) {
+    bool systemPresent = false;
+    const Configuration system = app.ReadSystemConfiguration(&systemPresent);
+    if (system.unreadable || system.errorLine != 0) {
         add(Finding::Fail, "system configuration",
             systemPath + (system.errorLine != 0 ? ":" + std::to_string(system.errorLine) : "") +
-                " cannot be read (" + system.error + ")",
-            "mend it: [clients], [gateways] or [signing], \"key = value\"");
-    } else if (!systemPath.empty() && app.Ports().files.Exists(systemPath)) {
+                " cannot be used (" + system.error +
+                "); every launch that connects is refused until it is mended",
+            system.fix);
+    } else if (systemPresent) {
         add(Finding::Ok, "system configuration", systemPath + " holds over the user's");
     }
     const SigningPolicy& signing = config.signing;
@@ -204,6 +207,18 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
             "add the gateway's key.NAME under [signing]");
     } else {
         add(Finding::Ok, "signing", policy);
+    }
+
+    // Past the limit a check no longer sees the links used; marking one used
+    // still does, and drops those expired.
+    if (const std::string used = facts.UsedLinksPlace(); !used.empty()) {
+        std::string why;
+        if (!files.ReadFile(used, kUsedLinksLimit, &why))
+            add(Finding::Warn, "used links",
+                used + " cannot be read whole (" + why +
+                    "): the next signed link drops from it those expired",
+                "if this stays: lower max_age under [signing] in configuration.ini; or rm " +
+                    ShellQuote(used) + ", which lets the links used lately be used again");
     }
 
     bool certificatesTold = false;

@@ -15,6 +15,20 @@ struct PathInfo {
     unsigned mode;  // the permission bits
     bool writable;  // by this process
     bool rootOwned;
+    bool readable;  // by this process
+};
+
+// The way to a path once every symbolic link in it is followed: "/", each
+// folder down, and what the path names, each with what stands there.
+struct PathWay {
+    struct Step {
+        std::string path;  // resolved
+        PathInfo info;
+    };
+    std::vector<Step> steps;
+    // Whether the last step is what the path names; false: something on the
+    // way is not there, and the steps end before it.
+    bool reached = false;
 };
 
 // The few file operations the application needs. None throws. An operation
@@ -65,6 +79,10 @@ class FileSystem {
     // What stands at the path, following a symbolic link; nothing when
     // nothing does.
     virtual std::optional<PathInfo> Inspect(const std::string& path) = 0;
+    // The way to an absolute path, into `way`. False where a step cannot be
+    // looked at for any reason but its not being there, saying which and
+    // why ("/etc/x: Permission denied"); the steps before it are kept.
+    virtual bool WayTo(const std::string& path, PathWay* way, std::string* err) = 0;
     // Where the path leads once every symbolic link in it is followed (an
     // alternative such as /usr/bin/x-terminal-emulator to the terminal it
     // names); the path itself where that cannot be told.

@@ -15,7 +15,10 @@ struct IniEntry {
 };
 
 // Reads INI text: [section] lines, "key = value" lines (blanks around "="
-// dropped), ";" and "#" comments.
+// dropped), ";" and "#" comments, blank lines. Any other line is an error,
+// an indented one below a key too (no line goes on with another).
+// Each [section] line is handed over as an entry of its own, with an empty
+// key, before the entries under it.
 class IniParser {
   public:
     virtual ~IniParser() = default;

@@ -41,6 +41,8 @@ class SystemFacts {
     // the last `count` of them, oldest first.
     virtual std::string PassLogPlace() = 0;
     virtual std::vector<std::string> LastPasses(std::size_t count) = 0;
+    // Where the signed links used already are kept; empty: nowhere.
+    virtual std::string UsedLinksPlace() = 0;
 };
 
 }  // namespace torvale

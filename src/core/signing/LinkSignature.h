@@ -68,6 +68,10 @@ struct LinkSignature {
 
 // Where the used links are kept, as "NONCE EXP" entries.
 inline constexpr char kUsedLinks[] = "UsedLinks";
+// The most of them a check reads at once: ten thousand links a day and
+// more, at max_age's longest. Marking a link used reads them whole, and
+// drops those expired, whatever their size.
+inline constexpr std::size_t kUsedLinksLimit = 1 << 20;
 
 // Checks the link's signature fields at `now` against the keys, the
 // policy's longest life and the links already used (read only for a link

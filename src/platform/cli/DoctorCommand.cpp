@@ -8,7 +8,7 @@ namespace torvale {
 
 int Doctor(Application& app, const Session& session, const std::string& handler) {
     app.Locate(session.home, session.searchPath);
-    XdgFacts facts(handler, session.preferencesPath, session.passLogPath);
+    XdgFacts facts(handler, session.preferencesPath, session.passLogPath, session.usedLinksPath);
     const std::vector<Finding> findings = Diagnose(app, facts);
     for (const Finding& finding : findings)
         Print(stdout, FindingLine(finding) + "\n");

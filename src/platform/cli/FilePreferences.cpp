@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "base/Path.h"
@@ -139,9 +140,11 @@ bool FilePreferences::Rewrite(const std::string& key, const ListChange& change, 
     // A file kept as a symbolic link (a dotfiles manager's) is written where
     // the link points: replacing the link would silently part the two.
     const std::string path = LinkTarget(path_);
-    // A file too large or unreadable stays as it is: rewriting it from what
-    // could be read would lose every other line in it.
-    const auto old = files_.ReadFile(path, limit_, &why);
+    // Read whole, whatever its size: a change is how a file past the limit
+    // comes back under it (marking a link used drops those expired). One
+    // that cannot be read stays as it is: rewriting it from what could be
+    // read would lose every other line in it.
+    const auto old = files_.ReadFile(path, std::numeric_limits<std::size_t>::max(), &why);
     if (!old) return fail(path + " cannot be read: " + why);
     std::string text;
     std::vector<std::string> values;

@@ -17,7 +17,8 @@ namespace torvale {
 // concurrent change is lost, and writes through a symbolic link.
 class FilePreferences final : public Preferences {
   public:
-    // A file larger than `limit` is read as empty and never rewritten.
+    // A file larger than `limit` is read as empty; a change reads it whole,
+    // whatever its size, and writes what the change leaves.
     FilePreferences(FileSystem& files, std::string path, std::size_t limit = 1 << 16)
         : files_(files), path_(std::move(path)), limit_(limit) {}
 

@@ -44,8 +44,7 @@ class CommandLinePlatform {
   public:
     CommandLinePlatform(const Session& session, AlertPanel& alerts, PosixShell::Mode mode)
         : preferences(files, session.preferencesPath),
-          // Ten thousand links a day and more, at max_age's longest.
-          usedLinks(files, session.usedLinksPath, 1 << 20),
+          usedLinks(files, session.usedLinksPath, kUsedLinksLimit),
           shell(mode, std::chrono::seconds(2), std::chrono::seconds(20), session.program),
           log(session.passLogPath),
           background(session.program),

@@ -17,11 +17,13 @@ class XdgFacts final : public SystemFacts {
   public:
     // `handler`: the program that should handle the links, by name, beside
     // this one ("torvale-desktop"). `preferences`: the preferences file;
-    // `passLog`: the log of passes.
-    XdgFacts(std::string handler, std::string preferences, std::string passLog)
+    // `passLog`: the log of passes; `usedLinks`: the signed links used.
+    XdgFacts(std::string handler, std::string preferences, std::string passLog,
+             std::string usedLinks)
         : handler_(std::move(handler)),
           preferences_(std::move(preferences)),
-          passLog_(std::move(passLog)) {}
+          passLog_(std::move(passLog)),
+          usedLinks_(std::move(usedLinks)) {}
 
     HandlerFacts Handler() override;
     std::string ExpectedHandler() override;
@@ -34,11 +36,13 @@ class XdgFacts final : public SystemFacts {
 
     std::string PassLogPlace() override { return passLog_; }
     std::vector<std::string> LastPasses(std::size_t count) override;
+    std::string UsedLinksPlace() override { return usedLinks_; }
 
   private:
     std::string handler_;
     std::string preferences_;
     std::string passLog_;
+    std::string usedLinks_;
 };
 
 }  // namespace torvale

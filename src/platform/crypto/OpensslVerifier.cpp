@@ -12,6 +12,9 @@ namespace {
 struct FreeKey {
     void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
 };
+struct FreeKeyContext {
+    void operator()(EVP_PKEY_CTX* context) const { EVP_PKEY_CTX_free(context); }
+};
 struct FreeContext {
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
@@ -34,29 +37,46 @@ std::string OpensslError(std::string_view what) {
 // Signed links verified by OpenSSL's libcrypto, as Linux has it.
 class OpensslVerifier final : public SignatureVerifier {
   public:
+    bool UsableEs256Key(std::string_view publicKey, std::string* err) override;
     bool VerifyEs256(std::string_view publicKey, std::string_view message,
                      std::string_view signature, std::string* err) override;
     std::string Sha256(std::string_view data) override;
 };
 
-bool OpensslVerifier::VerifyEs256(std::string_view publicKey, std::string_view message,
-                                  std::string_view signature, std::string* err) {
+// The key, where OpenSSL reads it whole as a P-256 key whose point passes
+// its public-key check (on the curve, and not the point at infinity).
+std::unique_ptr<EVP_PKEY, FreeKey> P256Key(std::string_view publicKey, std::string* err) {
+    auto fail = [err](std::string why) {
+        if (err != nullptr) *err = std::move(why);
+        return nullptr;
+    };
     const unsigned char* der = Bytes(publicKey);
-    const std::unique_ptr<EVP_PKEY, FreeKey> key(
+    std::unique_ptr<EVP_PKEY, FreeKey> key(
         d2i_PUBKEY(nullptr, &der, static_cast<long>(publicKey.size())));
-    if (!key || der != Bytes(publicKey) + publicKey.size()) {
-        *err = OpensslError("the key cannot be read");
-        return false;
-    }
+    if (!key || der != Bytes(publicKey) + publicKey.size())
+        return fail(OpensslError("the key cannot be read"));
     // A key of another curve or kind would verify another algorithm.
     char curve[64] = "";
     if (EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_EC ||
         EVP_PKEY_get_group_name(key.get(), curve, sizeof curve, nullptr) != 1 ||
         std::string_view(curve) != "prime256v1") {
         ERR_clear_error();
-        *err = "the key is not a P-256 key";
-        return false;
+        return fail("the key is not a P-256 key");
     }
+    const std::unique_ptr<EVP_PKEY_CTX, FreeKeyContext> check(EVP_PKEY_CTX_new(key.get(), nullptr));
+    if (!check || EVP_PKEY_public_check(check.get()) != 1)
+        return fail(OpensslError("the key's point is not on the curve"));
+    return key;
+}
+
+bool OpensslVerifier::UsableEs256Key(std::string_view publicKey, std::string* err) {
+    return P256Key(publicKey, err) != nullptr;
+}
+
+bool OpensslVerifier::VerifyEs256(std::string_view publicKey, std::string_view message,
+                                  std::string_view signature, std::string* err) {
+    const std::unique_ptr<EVP_PKEY, FreeKey> key = P256Key(publicKey, err);
+    if (!key) return false;
     const std::unique_ptr<EVP_MD_CTX, FreeContext> context(EVP_MD_CTX_new());
     if (!context ||
         EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1) {

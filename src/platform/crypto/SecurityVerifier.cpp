@@ -36,33 +36,46 @@ std::string Described(CFErrorRef error, std::string what) {
     return what + ": " + buffer;
 }
 
+// The key as Security.framework reads it, which the caller releases; null,
+// saying why, where it cannot.
+SecKeyRef CreateP256Key(std::string_view publicKey, std::string* err) {
+    // SecKeyCreateWithData takes the bare point of an elliptic-curve key
+    // (X9.63), not the SubjectPublicKeyInfo around it.
+    const std::string_view point = P256PointOf(publicKey);
+    if (point.empty()) {
+        if (err != nullptr) *err = "the key is not a P-256 key";
+        return nullptr;
+    }
+    const void* keys[] = {kSecAttrKeyType, kSecAttrKeyClass, kSecAttrKeySizeInBits};
+    int bits = 256;
+    Owned<CFNumberRef> size{CFNumberCreate(kCFAllocatorDefault, kCFNumberIntType, &bits)};
+    const void* values[] = {kSecAttrKeyTypeECSECPrimeRandom, kSecAttrKeyClassPublic, size.ref};
+    Owned<CFDictionaryRef> attributes{CFDictionaryCreate(kCFAllocatorDefault, keys, values, 3,
+                                                         &kCFTypeDictionaryKeyCallBacks,
+                                                         &kCFTypeDictionaryValueCallBacks)};
+    Owned<CFDataRef> pointData;
+    Owned<CFErrorRef> error;
+    SecKeyRef key = SecKeyCreateWithData(Fill(pointData, point)->ref, attributes.ref, &error.ref);
+    if (key == nullptr && err != nullptr) *err = Described(error.ref, "the key cannot be read");
+    return key;
+}
+
 // Signed links verified by Security.framework, as macOS has it.
 class SecurityVerifier final : public SignatureVerifier {
   public:
+    // Whatever Security.framework refuses to make a key of is refused; the
+    // portable signing test gives it keys whose point is off the curve.
+    bool UsableEs256Key(std::string_view publicKey, std::string* err) override {
+        Owned<SecKeyRef> key{CreateP256Key(publicKey, err)};
+        return key.ref != nullptr;
+    }
+
     bool VerifyEs256(std::string_view publicKey, std::string_view message,
                      std::string_view signature, std::string* err) override {
-        // SecKeyCreateWithData takes the bare point of an elliptic-curve key
-        // (X9.63), not the SubjectPublicKeyInfo around it.
-        const std::string_view point = P256PointOf(publicKey);
-        if (point.empty()) {
-            *err = "the key is not a P-256 key";
-            return false;
-        }
-        const void* keys[] = {kSecAttrKeyType, kSecAttrKeyClass, kSecAttrKeySizeInBits};
-        int bits = 256;
-        Owned<CFNumberRef> size{CFNumberCreate(kCFAllocatorDefault, kCFNumberIntType, &bits)};
-        const void* values[] = {kSecAttrKeyTypeECSECPrimeRandom, kSecAttrKeyClassPublic, size.ref};
-        Owned<CFDictionaryRef> attributes{CFDictionaryCreate(kCFAllocatorDefault, keys, values, 3,
-                                                             &kCFTypeDictionaryKeyCallBacks,
-                                                             &kCFTypeDictionaryValueCallBacks)};
-        Owned<CFDataRef> pointData, messageData, signatureData;
+        Owned<SecKeyRef> key{CreateP256Key(publicKey, err)};
+        if (key.ref == nullptr) return false;
+        Owned<CFDataRef> messageData, signatureData;
         Owned<CFErrorRef> error;
-        Owned<SecKeyRef> key{
-            SecKeyCreateWithData(Fill(pointData, point)->ref, attributes.ref, &error.ref)};
-        if (key.ref == nullptr) {
-            *err = Described(error.ref, "the key cannot be read");
-            return false;
-        }
         // Verifies X9.62's DER signature of the message, hashing it with SHA-256.
         if (SecKeyVerifySignature(key.ref, kSecKeyAlgorithmECDSASignatureMessageX962SHA256,
                                   Fill(messageData, message)->ref,

@@ -77,8 +77,9 @@ Files:
       hosts launches may connect to (then nothing is asked), [signing] the
       gateway's keys for signed links (docs/signed-links.md); read for every URL
   /etc/torvale/configuration.ini
-      an administrator's, when root's and writable by no one else: its
-      allow-list and [signing] hold over the user's
+      an administrator's: its allow-list and [signing] hold over the user's;
+      one not root's, or that others could write (it or a folder on its
+      way), refuses every launch that connects until it is mended
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
       "AlertSuppression=true" replaces every alert with the log line
       "Alert suppressed"; "TrustedGateways=HOST[,clipboard][,drives]"

@@ -13,9 +13,9 @@
 #import "platform/macos/CocoaPorts.h"
 #import "platform/macos/MainViewController.h"
 #include "platform/posix/PosixBackgroundTasks.h"
-#include "platform/posix/Process.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
+#include "platform/posix/Process.h"
 
 @implementation AppDelegate {
     torvale::TVAlertPanel _alerts;
@@ -42,11 +42,8 @@
     if ((self = [super init])) {
         const std::string program = torvale::ThisProgram();
         _background = std::make_unique<torvale::PosixBackgroundTasks>(program);
-        _usedLinks = std::make_unique<torvale::FilePreferences>(
-            _files,
-            std::string(NSHomeDirectory().fileSystemRepresentation) +
-                "/Library/Application Support/Torvale/used-links",
-            1 << 20);
+        _usedLinks = std::make_unique<torvale::FilePreferences>(_files, torvale::UsedLinksPath(),
+                                                                torvale::kUsedLinksLimit);
         _core = std::make_unique<torvale::Application>(
             torvale::Platform{_alerts, _preferences, _files, _shell, _log, _ini, *_background,
                               torvale::SystemVerifier(), *_usedLinks});

@@ -39,6 +39,9 @@ class TVUserDefaults final : public Preferences {
     bool Remove(const std::string& key, std::string* _Nullable err) override;
 };
 
+// Where the signed links used already are kept.
+std::string UsedLinksPath();
+
 // What LaunchServices says: the application it opens torvale:// links with,
 // as this application sees it.
 class TVSystemFacts final : public SystemFacts {
@@ -55,6 +58,7 @@ class TVSystemFacts final : public SystemFacts {
     // The window's history shows the passes.
     std::string PassLogPlace() override { return {}; }
     std::vector<std::string> LastPasses(std::size_t) override { return {}; }
+    std::string UsedLinksPlace() override { return UsedLinksPath(); }
 };
 
 class TVSystemLog final : public Log {

@@ -94,6 +94,11 @@ bool TVUserDefaults::Remove(const std::string& key, std::string* _Nullable) {
     return true;
 }
 
+std::string UsedLinksPath() {
+    return std::string(NSHomeDirectory().fileSystemRepresentation) +
+           "/Library/Application Support/Torvale/used-links";
+}
+
 HandlerFacts TVSystemFacts::Handler() {
     HandlerFacts facts;
     facts.howToRegister = "move Torvale to /Applications and open it once";

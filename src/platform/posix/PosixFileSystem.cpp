@@ -171,11 +171,86 @@ bool PosixFileSystem::RemoveLeftovers(const std::string& directory,
     return removed;
 }
 
+namespace {
+
+PathInfo InfoOf(const std::string& path, const struct stat& info) {
+    return PathInfo{S_ISDIR(info.st_mode), static_cast<unsigned>(info.st_mode) & 07777u,
+                    ::access(path.c_str(), W_OK) == 0, info.st_uid == 0,
+                    ::access(path.c_str(), R_OK) == 0};
+}
+
+// The components of a path, in order: "" and "." left out.
+void PushComponents(std::string_view path, std::vector<std::string>& pending) {
+    std::vector<std::string> components;
+    for (std::size_t at = 0; at <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', at), path.size());
+        const std::string_view part = path.substr(at, slash - at);
+        if (!part.empty() && part != ".") components.emplace_back(part);
+        at = slash + 1;
+    }
+    // `pending` is taken from its back.
+    pending.insert(pending.end(), components.rbegin(), components.rend());
+}
+
+}  // namespace
+
 std::optional<PathInfo> PosixFileSystem::Inspect(const std::string& path) {
     struct stat info;
     if (!IsUsable(path) || ::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return PathInfo{S_ISDIR(info.st_mode), static_cast<unsigned>(info.st_mode) & 07777u,
-                    ::access(path.c_str(), W_OK) == 0, info.st_uid == 0};
+    return InfoOf(path, info);
+}
+
+bool PosixFileSystem::WayTo(const std::string& path, PathWay* way, std::string* err) {
+    *way = PathWay{};
+    if (!IsUsable(path) || !path.starts_with('/')) {
+        if (err != nullptr) *err = path + ": not an absolute path";
+        return false;
+    }
+    auto failed = [&](const std::string& where) {
+        if (err != nullptr) *err = where + ": " + std::strerror(errno);
+        return false;
+    };
+    // Each component is looked at by itself, so that a symbolic link is
+    // followed where it stands and every folder the path really goes
+    // through is a step, the folders a link leads through too.
+    struct stat info;
+    if (::lstat("/", &info) != 0) return failed("/");
+    way->steps.push_back({"/", InfoOf("/", info)});
+    std::vector<std::string> pending;
+    PushComponents(path, pending);
+    int links = 0;
+    while (!pending.empty()) {
+        const std::string part = std::move(pending.back());
+        pending.pop_back();
+        const std::string& here = way->steps.back().path;
+        if (part == "..") {
+            if (way->steps.size() > 1) way->steps.pop_back();
+            continue;
+        }
+        if (!way->steps.back().info.directory) {
+            errno = ENOTDIR;
+            return failed(here);
+        }
+        const std::string next = JoinPath(here, part);
+        if (::lstat(next.c_str(), &info) != 0) {
+            if (errno == ENOENT) return true;
+            return failed(next);
+        }
+        if (S_ISLNK(info.st_mode)) {
+            char target[4096];
+            const ssize_t n = ::readlink(next.c_str(), target, sizeof target);
+            if (n < 0) return failed(next);
+            errno = ++links > 40 ? ELOOP : ENAMETOOLONG;
+            if (links > 40 || static_cast<std::size_t>(n) == sizeof target) return failed(next);
+            const std::string_view to(target, static_cast<std::size_t>(n));
+            if (to.starts_with('/')) way->steps.resize(1);
+            PushComponents(to, pending);
+            continue;
+        }
+        way->steps.push_back({next, InfoOf(next, info)});
+    }
+    way->reached = true;
+    return true;
 }
 
 std::string PosixFileSystem::Resolved(const std::string& path) {

@@ -20,6 +20,7 @@ class PosixFileSystem final : public FileSystem {
     bool RemoveLeftovers(const std::string& directory, std::span<const std::string_view> suffixes,
                          std::string* err) override;
     std::optional<PathInfo> Inspect(const std::string& path) override;
+    bool WayTo(const std::string& path, PathWay* way, std::string* err) override;
     std::string Resolved(const std::string& path) override;
     std::optional<std::vector<std::string>> List(const std::string& directory,
                                                  std::string* err) override;

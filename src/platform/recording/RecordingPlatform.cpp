@@ -15,7 +15,7 @@ bool IsUsable(const std::string& path) {
 constexpr std::size_t kLongestName = 255;
 
 // Says why, as the real file system would.
-bool Fail(std::string* err, const char* why) {
+bool Fail(std::string* err, const std::string& why) {
     if (err != nullptr) *err = why;
     return false;
 }
@@ -167,10 +167,38 @@ bool RecordingFileSystem::CreateEmptyFile(const std::string& path, unsigned mode
 }
 
 std::optional<PathInfo> RecordingFileSystem::Inspect(const std::string& path) {
-    if (directories_.count(path) != 0) return PathInfo{true, 0700, true, false};
+    if (const auto it = folders_.find(path); it != folders_.end())
+        return PathInfo{true, it->second.mode, !it->second.rootOwned, it->second.rootOwned, true};
+    if (directories_.count(path) != 0) return PathInfo{true, 0700, true, false, true};
     if (const auto it = written_.find(path); it != written_.end())
-        return PathInfo{false, it->second.mode, !it->second.rootOwned, it->second.rootOwned};
+        return PathInfo{
+            false, it->second.mode, !it->second.rootOwned, it->second.rootOwned,
+            failing.count(path) == 0 && (!it->second.rootOwned || (it->second.mode & 04) != 0)};
     return lookThrough_ != nullptr ? lookThrough_->Inspect(path) : std::nullopt;
+}
+
+bool RecordingFileSystem::WayTo(const std::string& path, PathWay* way, std::string* err) {
+    *way = PathWay{};
+    if (lookThrough_ != nullptr && written_.count(path) == 0)
+        return lookThrough_->WayTo(path, way, err);
+    if (!IsUsable(path) || !path.starts_with('/'))
+        return Fail(err, path + ": not an absolute path");
+    std::vector<std::string> prefixes = {path};
+    while (prefixes.back() != "/")
+        prefixes.emplace_back(DirectoryOf(prefixes.back()));
+    for (auto step = prefixes.rbegin(); step != prefixes.rend(); ++step) {
+        if (failing.count(*step) != 0) return Fail(err, *step + ": " + kDenied);
+        const bool last = step + 1 == prefixes.rend();
+        if (last && written_.count(*step) == 0 && folders_.count(*step) == 0) return true;
+        // A folder not seeded stands as a system's do, root's, mode 0755,
+        // whatever a pass made below it.
+        const auto written = written_.find(*step);
+        way->steps.push_back({*step, folders_.count(*step) != 0 || written != written_.end()
+                                         ? *Inspect(*step)
+                                         : PathInfo{true, 0755, false, true, true}});
+    }
+    way->reached = true;
+    return true;
 }
 
 std::optional<std::vector<std::string>> RecordingFileSystem::List(const std::string& directory,
@@ -190,6 +218,10 @@ std::optional<std::vector<std::string>> RecordingFileSystem::List(const std::str
 void RecordingFileSystem::Seed(const std::string& path, std::string contents, unsigned mode,
                                bool rootOwned) {
     written_[path] = {std::move(contents), mode, rootOwned};
+}
+
+void RecordingFileSystem::SeedFolder(const std::string& path, unsigned mode, bool rootOwned) {
+    folders_[path] = {{}, mode, rootOwned};
 }
 
 Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,

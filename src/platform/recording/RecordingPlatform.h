@@ -167,8 +167,12 @@ class RecordingFileSystem final : public FileSystem {
         return true;
     }
     // Reads look through; what was made or written here reads as a private
-    // directory or file.
+    // directory or file, as a user who is not root and in none of root's
+    // groups sees it.
     std::optional<PathInfo> Inspect(const std::string& path) override;
+    // Through what was seeded; a folder not seeded is root's, mode 0755. A
+    // path in `failing` cannot be looked at.
+    bool WayTo(const std::string& path, PathWay* way, std::string* err) override;
     std::string Resolved(const std::string& path) override {
         return lookThrough_ != nullptr ? lookThrough_->Resolved(path) : path;
     }
@@ -184,17 +188,25 @@ class RecordingFileSystem final : public FileSystem {
     // A file that stands there before any pass, with no event recorded.
     void Seed(const std::string& path, std::string contents, unsigned mode = 0644,
               bool rootOwned = false);
+    // A folder with its mode and owner, which no pass made.
+    void SeedFolder(const std::string& path, unsigned mode, bool rootOwned);
 
   private:
     Recorder& recorder_;
     FileSystem* lookThrough_;
     std::map<std::string, File> written_;
-    std::set<std::string> directories_;  // made by CreateDirectory, parents included
+    std::map<std::string, File> folders_;  // seeded, with no contents
+    std::set<std::string> directories_;    // made by CreateDirectory, parents included
 };
 
-// Verifies nothing: every signature fails, and nothing has a fingerprint.
+// Verifies nothing: no key is usable, every signature fails, and nothing
+// has a fingerprint.
 class NoSignatureVerifier final : public SignatureVerifier {
   public:
+    bool UsableEs256Key(std::string_view, std::string* err) override {
+        if (err != nullptr) *err = "no verifier is given";
+        return false;
+    }
     bool VerifyEs256(std::string_view, std::string_view, std::string_view,
                      std::string* err) override {
         *err = "no verifier is given";
