@@ -25,8 +25,9 @@ links open ssh in a terminal (the configured one, x-terminal-emulator, or
 the first of gnome-terminal, konsole, xfce4-terminal and xterm); a password
 the link entrusts reaches ssh through its askpass helper, this program, and
 is served once from a copy of it (--serve-askpass), never on a command line.
-Each client is started and watched by this program in the background
-(--watch-client) for its first 30 seconds: one that fails by then is
+Each client is started and watched in the background for its first 30
+seconds, by a fork of this program (or, once a dialog was shown, by this
+program again, --watch-client): one that fails by then is
 reported in an alert that ends with what it wrote on standard error, and
 the pass log says how each ended (for one that failed after the first 2
 seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot
