@@ -37,6 +37,12 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
                   .notRun,
               "");
     EXPECT_EQ(ReadFile(dir / "out"), "/bin/sh|0|");
+    // The line reaches the shell in its environment, and nothing of it the
+    // client's, whatever the caller's environment held.
+    ::setenv("torvale_line", "caller's", 1);
+    PosixShell().Run("exec env > '" + (dir / "env") + "'");
+    ::unsetenv("torvale_line");
+    EXPECT_EQ(ReadFile(dir / "env").find("_line="), std::string::npos);
     // A signal that interrupts the wait (no SA_RESTART): the wait goes on.
     struct sigaction wake = {}, before = {};
     wake.sa_handler = [](int) {};

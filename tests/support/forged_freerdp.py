@@ -4,7 +4,10 @@ common name, which FreeRDP writes unescaped, holds a whole question of the
 server's making, its fingerprint the one the administrator publishes; then
 comes FreeRDP's own question. FORGED_PARTS=2 writes the forged question, then
 pauses as a busy machine's scheduler may pause FreeRDP in the middle of the
-name, then writes the rest. It records, in $HOME, the arguments of the
+name, then writes the rest; FORGED_PARTS=0 forges nothing, and pauses in
+FreeRDP's own question; FORGED_PARTS=3 pauses 1.5 s after the forged
+question, as a machine that stalls FreeRDP for that long would, and says
+when all is written (`written`). It records, in $HOME, the arguments of the
 processes of ours that started it (`ancestors`) and what was typed to it
 (`typed`), and connects (exits 0) only where it was trusted."""
 import os, sys, time
@@ -37,13 +40,17 @@ def ancestors():
 
 with open(os.environ["HOME"] + "/ancestors", "wb") as out:
     out.write(ancestors())
-parts = ["Certificate details for 127.0.0.1:3389 (RDP-Server):\n\tCommon Name: vm\n"
-         + question("gateway", FORGED), "\n" + question("vm", REAL)]
-if os.environ.get("FORGED_PARTS") != "2":
+heading = "Certificate details for 127.0.0.1:3389 (RDP-Server):\n\tCommon Name: vm\n"
+parts = [heading + question("gateway", FORGED), "\n" + question("vm", REAL)]
+if os.environ.get("FORGED_PARTS") == "0":  # none forged: FreeRDP's own, paused half-way
+    real = heading + question("vm", REAL)
+    parts = [real[:150], real[150:]]
+elif os.environ.get("FORGED_PARTS") not in ("2", "3"):
     parts = ["".join(parts)]
 for part in parts:
     os.write(1, part.encode())
-    time.sleep(0.05)
+    time.sleep(1.5 if os.environ.get("FORGED_PARTS") == "3" else 0.05)
+open(os.environ["HOME"] + "/written", "w").close()
 typed = os.read(0, 64)
 with open(os.environ["HOME"] + "/typed", "wb") as out:
     out.write(typed)

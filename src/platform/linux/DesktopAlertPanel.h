@@ -19,8 +19,9 @@ class DesktopAlertPanel final : public AlertPanel {
   public:
     bool Run(const std::string& title, const std::string& message) override;
     Answer Ask(const Question& question) override;
-    // Whether GTK may be loaded in this process: a dialog was to be shown.
-    bool Loaded() const { return tried_; }
+    // Whether a dialog was to be shown: GTK may then be loaded, with a
+    // connection to the display.
+    bool Tried() const { return tried_; }
 
   private:
     AlertPanel& Panel();

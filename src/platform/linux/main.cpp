@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Detach);
     // A fork of a process that has opened the display could not open it
     // again: the watcher is then this program started anew.
-    ports.shell.WatchInFork(watcher, [&alerts] { return !alerts.Loaded(); });
+    ports.shell.WatchInFork(watcher, [&alerts] { return !alerts.Tried(); });
     torvale::Application app = ports.App(torvale::clients::kLinux);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     for (const std::string& url : line.urls)

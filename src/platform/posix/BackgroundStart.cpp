@@ -9,13 +9,6 @@
 #include "platform/posix/Process.h"
 
 namespace torvale {
-namespace {
-
-// Large enough for any answer of a background mode.
-constexpr std::size_t kAnswerLimit = 1 << 16;
-
-}  // namespace
-
 void Wipe(std::string& secret) {
     volatile char* bytes = secret.data();
     for (std::size_t i = 0; i < secret.size(); ++i)
@@ -51,13 +44,13 @@ bool StartInBackground(const std::string& program, std::string_view mode, std::s
     ::close(in[0]);
     ::close(out[1]);
     const bool sent = error == 0 && WriteAll(in[1], input);
+    Wipe(input);
     ::close(in[1]);
     std::string said;
-    if (error == 0) ReadAll(out[0], said, wait, kAnswerLimit);
+    if (error == 0) ReadAll(out[0], said, wait, kLongestAnswer);
     ::close(out[0]);
     if (error != 0) return failed(program + ": " + std::strerror(error));
     if (!sent) return failed("what to do could not be written to " + option);
-    Wipe(input);
     if (answer != nullptr) *answer = {pid, std::move(said)};
     return true;
 }

@@ -16,6 +16,9 @@
 
 namespace torvale {
 
+// The most a background mode says.
+inline constexpr std::size_t kLongestAnswer = 1 << 16;
+
 // What a background mode answered, and the process it runs in.
 struct BackgroundAnswer {
     pid_t pid = 0;

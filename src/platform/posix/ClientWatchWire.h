@@ -15,15 +15,15 @@
 namespace torvale {
 
 struct WatchOrder {
-    // How long the front end waits for the watcher's word on a line that
-    // fails at once.
+    // How long the watcher watches before it says "running": a line that
+    // fails by then is the front end's to report.
     std::chrono::milliseconds watch{0};
     std::string commandLine;
     ClientWatch client;
 };
 
-// The most a watch order may hold: a command line, at most what one
-// argument may be on Linux (128 KiB), and its pass line.
+// The most a watch order may hold: a command line, which the shell gets as
+// one environment string of at most 128 KiB on Linux, and its pass line.
 inline constexpr std::size_t kLongestWatchOrder = 256 * 1024;
 
 std::string EncodeWatchOrder(const WatchOrder& order);

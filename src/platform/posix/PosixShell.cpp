@@ -55,10 +55,10 @@ struct Output {
     bool open = true;  // whether it may still write
 
     std::size_t End() const { return dropped + text.size(); }
-    // What it wrote from `from` on, where that is still held.
-    std::optional<std::string_view> From(std::size_t from) const {
-        if (from < dropped) return std::nullopt;
-        return std::string_view(text).substr(std::min(from - dropped, text.size()));
+    // What it wrote from `from` on; where the beginning of that was let go,
+    // what is left.
+    std::string_view From(std::size_t from) const {
+        return std::string_view(text).substr(from > dropped ? from - dropped : 0);
     }
 };
 
@@ -121,7 +121,8 @@ struct Detached {
 struct ShellWords {
     explicit ShellWords(const std::string& commandLine) : variable("TORVALE_LINE=" + commandLine) {
         for (char** entry = environ; *entry != nullptr; ++entry)
-            if (!std::string_view(*entry).starts_with("TORVALE_LINE="))
+            if (!std::string_view(*entry).starts_with("TORVALE_LINE=") &&
+                !std::string_view(*entry).starts_with("torvale_line="))
                 environment.push_back(*entry);
         environment.push_back(variable.data());
         environment.push_back(nullptr);
@@ -195,8 +196,7 @@ enum class Seen { Ended, Running, Prompted };
 
 // Whether what the line wrote from `from` on ends with a question.
 bool Asking(const Output& output, std::size_t from) {
-    const auto asked = output.From(from);
-    return asked ? EndsWithPrompt(*asked) : EndsWithPrompt(output.text);
+    return EndsWithPrompt(output.From(from));
 }
 
 // Watches a detached line until `deadline`, keeping the end of what it
@@ -327,8 +327,7 @@ void AnswerPrompt(const Detached& line, Output& output, std::size_t from, const 
                   const CertificateAsker& ask, Replies& answers) {
     // Where its beginning was let go, what is left is read: a certificate's
     // heading let go fails the reading.
-    const auto asked = output.From(from);
-    auto reply = ReplyToPrompt(asked ? *asked : output.text, host, ask);
+    auto reply = ReplyToPrompt(output.From(from), host, ask);
     if (!reply) return;
     const std::size_t shown = output.End();
     if (output.open) output.open = ReadSome(line.output, output);
@@ -339,9 +338,10 @@ void AnswerPrompt(const Detached& line, Output& output, std::size_t from, const 
     (reply->refused ? answers.cancelled : answers.other) = true;
 }
 
-// Closes the front end's end of our word, so that it reads to its end at once.
-void Say(std::string_view word, bool& told) {
-    WriteAll(STDOUT_FILENO, word);
+// Our one word to the front end; then its end is closed, so that it reads to
+// its end at once. `heard`: whether the word reached it.
+void Say(std::string_view word, bool& told, bool& heard) {
+    heard = WriteAll(STDOUT_FILENO, word);
     const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (null >= 0) {
         ::dup2(null, STDOUT_FILENO);
@@ -356,9 +356,12 @@ int WatchClient(const WatchOrder* order, const ClientWatcher& watcher) {
     // A front end gone fails one write; the client is watched all the same.
     std::signal(SIGPIPE, SIG_IGN);
     const auto start = Clock::now();
-    bool frontEndTold = false;  // the front end has had our word
+    bool frontEndTold = false;  // we have said our word
+    // A front end that no longer waited for it has written the pass line
+    // itself ("still starting"): the watcher then writes none.
+    bool heard = false;
     if (order == nullptr) {
-        Say(std::string(kNotRun) + "the watcher could not read what to watch", frontEndTold);
+        Say(std::string(kNotRun) + "the watcher could not read what to watch", frontEndTold, heard);
         return 1;
     }
     const std::string& host = order->client.certificateHost;
@@ -366,7 +369,7 @@ int WatchClient(const WatchOrder* order, const ClientWatcher& watcher) {
     const bool prompts = !host.empty();
     const Detached line = StartDetached(order->commandLine, prompts);
     if (!line.notRun.empty()) {
-        Say(std::string(kNotRun) + line.notRun, frontEndTold);
+        Say(std::string(kNotRun) + line.notRun, frontEndTold, heard);
         return 1;
     }
     Output output;
@@ -381,13 +384,13 @@ int WatchClient(const WatchOrder* order, const ClientWatcher& watcher) {
             LetGo(line, output);
             Say(Failed(status) ? std::string(kFailed) + LastLines(output.text)
                                : std::string(kEnded),
-                frontEndTold);
+                frontEndTold, heard);
             return 0;
         }
         if (seen == Seen::Ended || (seen == Seen::Running && frontEndTold)) break;
         // The front end goes on with its pass while the client runs, or
         // waits for the user's answer.
-        if (!frontEndTold) Say(kRunning, frontEndTold);
+        if (!frontEndTold) Say(kRunning, frontEndTold, heard);
         deadline = start + kWatchedFor;
         if (seen == Seen::Prompted) {
             AnswerPrompt(line, output, from, host, watcher.ask, answers);
@@ -398,6 +401,9 @@ int WatchClient(const WatchOrder* order, const ClientWatcher& watcher) {
     }
     const auto endedAfter = Clock::now() - start;
     LetGo(line, output);
+    // Of a front end that wrote the pass line itself, only a forged
+    // question is said once more: the user must hear why nothing connected.
+    if (!heard && !answers.forged) return 0;
     if (answers.forged) {
         watcher.report(pass, Outcome::Refused, "a forged certificate question answered no",
                        ForgedCertificateMessage(host));
@@ -437,6 +443,7 @@ bool ForkWatcher(const WatchOrder& order, const ClientWatcher& watcher,
         // it), its word on standard output, nothing else of ours open.
         ::setsid();
         const int null = ::open("/dev/null", O_RDWR);
+        if (null < 0) ::_exit(1);
         ::dup2(null, STDIN_FILENO);
         ::dup2(out[1], STDOUT_FILENO);
         ::dup2(null, STDERR_FILENO);
@@ -446,7 +453,7 @@ bool ForkWatcher(const WatchOrder& order, const ClientWatcher& watcher,
     }
     ::close(out[1]);
     std::string said;
-    ReadAll(out[0], said, wait, 1 << 16);
+    ReadAll(out[0], said, wait, kLongestAnswer);
     ::close(out[0]);
     if (answer != nullptr) *answer = {pid, std::move(said)};
     return true;
@@ -459,10 +466,16 @@ CommandResult PosixShell::Hand(const std::string& commandLine, const ClientWatch
     const auto wait = watch_ + std::chrono::seconds(5);
     BackgroundAnswer answer;
     std::string why;
-    const bool forks = forked_.mayFork && forked_.mayFork();
-    if (forks ? !ForkWatcher(order, forked_.watcher, wait, &answer, &why)
-              : !StartInBackground(watcherProgram_, kWatchOption, EncodeWatchOrder(order), wait,
-                                   &answer, &why))
+    std::string encoded = EncodeWatchOrder(order);
+    // What the started watcher would refuse to read, a forked one does not
+    // take either.
+    if (encoded.size() > kLongestWatchOrder)
+        return {"the command line is longer than a watcher takes", false, {}};
+    // Where a fork fails, the watcher started anew says why it cannot start.
+    const bool forked = forked_.mayFork && forked_.mayFork() &&
+                        ForkWatcher(order, forked_.watcher, wait, &answer, nullptr);
+    if (!forked &&
+        !StartInBackground(watcherProgram_, kWatchOption, std::move(encoded), wait, &answer, &why))
         return {why, false, {}};
     const std::string& said = answer.said;
     if (said == kRunning) return {{}, false, {}, false, true};
