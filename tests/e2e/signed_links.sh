@@ -33,7 +33,7 @@ example() {
 example python >"$dir/sign.py" && example js >"$dir/sign.js" && example go >"$dir/sign.go"
 example bash >"$dir/sign.sh"
 before=0
-used="抱歉: 此链接的网关签名无效：已被使用过"  # the alert of a link used before
+used='抱歉: 此链接已被使用过\n请从门户页面重新打开链接'  # a link used before
 for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" \
     "bash $dir/sign.sh"; do
     link=$($signer "$dir/key.pem" portal "$fields") || { fail "$signer: failed"; continue; }
