@@ -18,6 +18,7 @@ const std::vector<std::string_view>& KnownKeys() {
         std::vector<std::string_view> all;
         for (const LaunchParameter& parameter : kLaunchParameters)
             all.push_back(parameter.key);
+        all.insert(all.end(), kSigningFields.begin(), kSigningFields.end());
         return all;
     }();
     return keys;
@@ -89,7 +90,8 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
                                "\"&\"");
             continue;
         }
-        // Keys are found whole and in their exact case: any other is never read.
+        // Keys are found whole and in their exact case: any other is never
+        // read. A signed link's own fields are read, by the signature check.
         const auto& keys = KnownKeys();
         if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
             std::string warning = Printable(key) + " is no launch parameter and is never read";

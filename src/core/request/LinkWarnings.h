@@ -14,7 +14,8 @@ namespace torvale {
 // browser blocks or rewrites before the handler sees it (a raw non-ASCII
 // character, space, ":" or "@"), by its key; a key given more than once,
 // whose first value is the one read; a key that is none of the launch
-// parameters (or one in another case), with the one it may mean; an encoded
+// parameters nor a signing field (or one in another case), with the one it
+// may mean; an encoded
 // "&" that ends a value, with the text lost.
 std::vector<std::string> LinkWarnings(std::string_view urlText);
 

@@ -85,18 +85,17 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
     link.checkedAt = now;
     if (!fieldText) return link;
     const std::string& text = *fieldText;
-    constexpr std::string_view kFields[] = {"&kid=", "&exp=", "&nonce=", "&sig="};
-    if (std::none_of(std::begin(kFields), std::end(kFields),
-                     [&](std::string_view key) { return text.find(key) != text.npos; }))
+    auto field = [](std::string_view key) { return "&" + std::string(key) + "="; };
+    if (std::none_of(kSigningFields.begin(), kSigningFields.end(),
+                     [&](std::string_view key) { return text.find(field(key)) != text.npos; }))
         return link;
 
     // Every launch parameter is read from the signed part: nothing but the
     // signature may follow it.
-    for (const std::string_view key : kFields) {
-        if (Count(text, key) != 1)
+    for (const std::string_view key : kSigningFields) {
+        if (Count(text, field(key)) != 1)
             return Forged(link, "格式有误",
-                          "malformed: " + std::string(key.substr(1, key.size() - 2)) +
-                              " is not given exactly once");
+                          "malformed: " + std::string(key) + " is not given exactly once");
     }
     const std::size_t sigAt = text.find("&sig=");
     const std::size_t sigEnd = std::min(text.find('&', sigAt + 1), text.size());
