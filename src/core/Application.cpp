@@ -10,6 +10,7 @@
 #include "core/Executor.h"
 #include "core/config/Trust.h"
 #include "core/launchers/Launchers.h"
+#include "core/request/LinkWarnings.h"
 
 namespace torvale {
 
@@ -132,6 +133,12 @@ void Application::RunPass(const Decoded& decoded) {
     // from the next launch URL on.
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
+    // The dry run warns of it too; in the pass only the log can say why a
+    // link (a signed one, which verifies all the same) misses its first field.
+    if (decoded.fieldText) {
+        if (const std::string unread = UnreadHeadWarning(*decoded.fieldText); !unread.empty())
+            platform_.log.Write("Launch URL: " + unread);
+    }
     pass_.signature = CheckLinkSignature(pass_.request.url, config.signing, platform_.verifier,
                                          platform_.usedLinks, now_());
     pass_.unsignedLinks = config.signing.Required();

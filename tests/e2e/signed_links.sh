@@ -17,8 +17,7 @@ public=$(openssl pkey -in "$dir/key.pem" -pubout -outform DER | base64 -w0)
 printf '[clients]\nSecureCRT = %s\n[signing]\nkey.portal = es256:%s\nrequire = yes\n' \
     "$dir/SecureCRT.app" "$public" \
     >"$HOME/Documents/torvale/configuration.ini"
-# A password of every kind of character a portal must encode: each example must sign
-# the decoded text and encode it so that torvale decodes it back.
+# A password of every character a portal encodes: each example signs it decoded, encoded.
 secret="p w+%中:/@'"
 fields="&action=StartSecureCRT&username=alice&entrust_password=1&password=$secret&\
 proxy_addr=gw.example.com&sshport=2222&"

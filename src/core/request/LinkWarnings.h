@@ -19,4 +19,8 @@ namespace torvale {
 // "&" that ends a value, with the text lost.
 std::vector<std::string> LinkWarnings(std::string_view urlText);
 
+// Of a field text, as written or decoded: the warning that a field stands
+// before its first "&", where it is never read; empty when none does.
+std::string UnreadHeadWarning(std::string_view fieldText);
+
 }  // namespace torvale
