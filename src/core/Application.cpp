@@ -133,12 +133,10 @@ void Application::RunPass(const Decoded& decoded) {
     // from the next launch URL on.
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
-    // The dry run warns of it too; in the pass only the log can say why a
-    // link (a signed one, which verifies all the same) misses its first field.
-    if (decoded.fieldText) {
-        if (const std::string unread = UnreadHeadWarning(*decoded.fieldText); !unread.empty())
-            platform_.log.Write("Launch URL: " + unread);
-    }
+    // What the dry run warns of, the pass says too: a link (a signed one,
+    // which verifies all the same) that misses its first field.
+    const std::string unread = decoded.fieldText ? UnreadHeadWarning(*decoded.fieldText) : "";
+    if (!unread.empty()) platform_.log.Write("Launch URL: " + unread);
     pass_.signature = CheckLinkSignature(pass_.request.url, config.signing, platform_.verifier,
                                          platform_.usedLinks, now_());
     pass_.unsignedLinks = config.signing.Required();
@@ -168,6 +166,7 @@ void Application::RunPass(const Decoded& decoded) {
     if (const auto& failure = pass_.decodeFailure; failure && pass_.record.detail.empty())
         pass_.record.detail = "not decoded: " + std::string(failure->reason) + " at byte " +
                               std::to_string(failure->offset);
+    if (pass_.record.detail.empty()) pass_.record.detail = unread;
     pass_.record.alertsSilenced = torvale::AlertsSuppressed(platform_);
 
     // The history is shown to anyone at the screen. It holds no secret: its
