@@ -10,6 +10,7 @@
 #include "core/Executor.h"
 #include "core/config/Trust.h"
 #include "core/launchers/Launchers.h"
+#include "core/request/LinkWarnings.h"
 
 namespace torvale {
 
@@ -132,6 +133,10 @@ void Application::RunPass(const Decoded& decoded) {
     // from the next launch URL on.
     const Configuration config = LoadConfiguration();
     pass_.request = ReadRequest(decoded.fieldText);
+    // What the dry run warns of, the pass says too: a link (a signed one,
+    // which verifies all the same) that misses its first field.
+    const std::string unread = decoded.fieldText ? UnreadHeadWarning(*decoded.fieldText) : "";
+    if (!unread.empty()) platform_.log.Write("Launch URL: " + unread);
     pass_.signature = CheckLinkSignature(pass_.request.url, config.signing, platform_.verifier,
                                          platform_.usedLinks, now_());
     pass_.unsignedLinks = config.signing.Required();
@@ -161,6 +166,7 @@ void Application::RunPass(const Decoded& decoded) {
     if (const auto& failure = pass_.decodeFailure; failure && pass_.record.detail.empty())
         pass_.record.detail = "not decoded: " + std::string(failure->reason) + " at byte " +
                               std::to_string(failure->offset);
+    if (pass_.record.detail.empty()) pass_.record.detail = unread;
     pass_.record.alertsSilenced = torvale::AlertsSuppressed(platform_);
 
     // The history is shown to anyone at the screen. It holds no secret: its

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "base/Path.h"
-#include "base/Printable.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/config/Trust.h"
@@ -28,13 +27,13 @@ class Execution {
 
     LaunchRecord Run() {
         const bool debug = plan_.debugUrl.has_value();
-        // Whatever else a link holds, a forged signature or none where one
-        // is required is all there is to say of it.
+        // Whatever else a link holds, a signature that fails, has expired or
+        // was used, or none where one is required, is all there is to say of it.
         // Nor does such a link get its debug alert: nothing of its text is shown.
         urlShown_ = true;
         if (signature_.verdict == LinkSignature::Invalid)
             return Refuse(Outcome::Refused, "signature: " + signature_.why, titles::kSorry,
-                          "此链接的网关签名无效：" + Printable(signature_.reason));
+                          signature_.alert);
         if (signature_.verdict == LinkSignature::None &&
             config_.signing.Required() == Unsigned::Refuse)
             return Refuse(Outcome::Refused, "signature: none, and one is required", titles::kSorry,
@@ -155,7 +154,7 @@ class Execution {
         record_.outcome = Outcome::Refused;
         if (usedBefore) {
             record_.detail = "signature: used before";
-            Alert(platform_, titles::kSorry, "此链接的网关签名无效：已被使用过");
+            Alert(platform_, titles::kSorry, kUsedLinkAlert);
         } else {
             // Not marked, it could be replayed: it does not launch.
             platform_.log.Write("Signed link not marked used: " + why);

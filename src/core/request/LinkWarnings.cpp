@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "base/Masking.h"
 #include "base/Printable.h"
@@ -18,6 +19,7 @@ const std::vector<std::string_view>& KnownKeys() {
         std::vector<std::string_view> all;
         for (const LaunchParameter& parameter : kLaunchParameters)
             all.push_back(parameter.key);
+        all.insert(all.end(), kSigningFields.begin(), kSigningFields.end());
         return all;
     }();
     return keys;
@@ -50,6 +52,14 @@ std::string RawTrouble(std::string_view value) {
 
 }  // namespace
 
+std::string UnreadHeadWarning(std::string_view fieldText) {
+    const std::string_view head = fieldText.substr(0, fieldText.find('&'));
+    const std::size_t equals = head.find('=');
+    if (equals == head.npos) return {};
+    return Printable(head.substr(0, equals)) +
+           " stands before the first \"&\" and is never read: begin the link with torvale://&";
+}
+
 std::vector<std::string> LinkWarnings(std::string_view urlText) {
     std::vector<std::string> warnings;
     if (!urlText.starts_with(kScheme)) {
@@ -64,11 +74,8 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
     std::map<std::string, int, std::less<>> seen;
     std::string_view rest = urlText.substr(std::min(urlText.size(), kScheme.size()));
     const std::size_t first = rest.find('&');
-    if (const std::string_view head = rest.substr(0, first); head.find('=') != head.npos) {
-        warnings.push_back(Printable(head.substr(0, head.find('='))) +
-                           " stands before the first \"&\" and is never read: begin the link "
-                           "with torvale://&");
-    }
+    if (std::string unread = UnreadHeadWarning(rest); !unread.empty())
+        warnings.push_back(std::move(unread));
     rest = first == std::string_view::npos ? std::string_view() : rest.substr(first + 1);
     while (!rest.empty()) {
         const std::size_t amp = rest.find('&');
@@ -89,7 +96,8 @@ std::vector<std::string> LinkWarnings(std::string_view urlText) {
                                "\"&\"");
             continue;
         }
-        // Keys are found whole and in their exact case: any other is never read.
+        // Keys are found whole and in their exact case: any other is never
+        // read. A signed link's own fields are read, by the signature check.
         const auto& keys = KnownKeys();
         if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
             std::string warning = Printable(key) + " is no launch parameter and is never read";

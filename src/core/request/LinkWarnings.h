@@ -14,8 +14,13 @@ namespace torvale {
 // browser blocks or rewrites before the handler sees it (a raw non-ASCII
 // character, space, ":" or "@"), by its key; a key given more than once,
 // whose first value is the one read; a key that is none of the launch
-// parameters (or one in another case), with the one it may mean; an encoded
+// parameters nor a signing field (or one in another case), with the one it
+// may mean; an encoded
 // "&" that ends a value, with the text lost.
 std::vector<std::string> LinkWarnings(std::string_view urlText);
+
+// Of a field text, as written or decoded: the warning that a field stands
+// before its first "&", where it is never read; empty when none does.
+std::string UnreadHeadWarning(std::string_view fieldText);
 
 }  // namespace torvale

@@ -69,6 +69,10 @@ struct LaunchParameter {
 // In the order they are read.
 extern const std::array<LaunchParameter, kLaunchParameterCount> kLaunchParameters;
 
+// The fields a gateway appends to a link it signs, "sig" last: keys of the
+// field text that are no launch parameters, read by the signature check.
+inline constexpr std::array<std::string_view, 4> kSigningFields = {"kid", "exp", "nonce", "sig"};
+
 // All 31 parameters from the field text, each looked up afresh, then an empty
 // or "0" sshport made "22". Every parameter is absent when the text is.
 Request ReadRequest(const Field& fieldText);

@@ -30,11 +30,16 @@ std::size_t Count(std::string_view text, std::string_view what) {
     return count;
 }
 
-LinkSignature Refused(LinkSignature link, std::string reason, std::string why) {
+LinkSignature Refused(LinkSignature link, std::string alert, std::string why) {
     link.verdict = LinkSignature::Invalid;
-    link.reason = std::move(reason);
+    link.alert = std::move(alert);
     link.why = std::move(why);
     return link;
+}
+
+// A signature that fails, for `reason`: the link may not be the gateway's.
+LinkSignature Forged(LinkSignature link, std::string_view reason, std::string why) {
+    return Refused(std::move(link), "此链接的网关签名无效：" + std::string(reason), std::move(why));
 }
 
 // The entries of the used links that have not expired at `now`.
@@ -80,23 +85,22 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
     link.checkedAt = now;
     if (!fieldText) return link;
     const std::string& text = *fieldText;
-    constexpr std::string_view kFields[] = {"&kid=", "&exp=", "&nonce=", "&sig="};
-    if (std::none_of(std::begin(kFields), std::end(kFields),
-                     [&](std::string_view key) { return text.find(key) != text.npos; }))
+    auto field = [](std::string_view key) { return "&" + std::string(key) + "="; };
+    if (std::none_of(kSigningFields.begin(), kSigningFields.end(),
+                     [&](std::string_view key) { return text.find(field(key)) != text.npos; }))
         return link;
 
     // Every launch parameter is read from the signed part: nothing but the
     // signature may follow it.
-    for (const std::string_view key : kFields) {
-        if (Count(text, key) != 1)
-            return Refused(link, "格式有误",
-                           "malformed: " + std::string(key.substr(1, key.size() - 2)) +
-                               " is not given exactly once");
+    for (const std::string_view key : kSigningFields) {
+        if (Count(text, field(key)) != 1)
+            return Forged(link, "格式有误",
+                          "malformed: " + std::string(key) + " is not given exactly once");
     }
     const std::size_t sigAt = text.find("&sig=");
     const std::size_t sigEnd = std::min(text.find('&', sigAt + 1), text.size());
     if (text.substr(sigEnd) != "&" && sigEnd != text.size())
-        return Refused(link, "格式有误", "malformed: the signature is not the last field");
+        return Forged(link, "格式有误", "malformed: the signature is not the last field");
     link.kid = Str(GetFromUrl(fieldText, "kid"));
     link.nonce = Str(GetFromUrl(fieldText, "nonce"));
     const std::string exp = Str(GetFromUrl(fieldText, "exp"));
@@ -111,25 +115,27 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
         link.kid.clear();
         link.nonce.clear();
         link.exp = 0;
-        return Refused(link, "格式有误", "malformed: kid, exp, nonce or sig");
+        return Forged(link, "格式有误", "malformed: kid, exp, nonce or sig");
     }
 
     const auto key = std::find_if(policy.keys.begin(), policy.keys.end(),
                                   [&](const SigningKey& k) { return k.name == link.kid; });
+    // The kid is a key name by now: nothing in it to escape.
     if (key == policy.keys.end())
-        return Refused(link, "未知的密钥 " + link.kid, "no key is named " + link.kid);
+        return Forged(link, "未知的密钥 " + link.kid, "no key is named " + link.kid);
     const std::string message = std::string(kSignedHead) + text.substr(0, sigAt + 1);
     std::string why;
     if (!verifier.VerifyEs256(key->der, message, der, &why))
-        return Refused(link, "签名不符", "the signature does not match: " + why);
+        return Forged(link, "签名不符", "the signature does not match: " + why);
     if (now > link.exp)
-        return Refused(link, "已过期", "expired " + std::to_string(now - link.exp) + " s ago");
+        return Refused(link, kExpiredLinkAlert,
+                       "expired " + std::to_string(now - link.exp) + " s ago");
     if (link.exp - now > policy.MaxAge() + kClockDifference)
-        return Refused(link, "有效期过长",
-                       "valid for " + std::to_string(link.exp - now) + " s, beyond max_age " +
-                           std::to_string(policy.MaxAge()));
+        return Forged(link, "有效期过长",
+                      "valid for " + std::to_string(link.exp - now) + " s, beyond max_age " +
+                          std::to_string(policy.MaxAge()));
     if (Holds(Unexpired(usedLinks.GetList(kUsedLinks), now), link.nonce))
-        return Refused(link, "已被使用过", "used before");
+        return Refused(link, kUsedLinkAlert, "used before");
     link.verdict = LinkSignature::Valid;
     return link;
 }

@@ -61,10 +61,16 @@ struct LinkSignature {
     std::int64_t exp = 0;
     std::string nonce;
     std::int64_t checkedAt = 0;  // seconds since 1970
-    // Invalid: why, for the alert ("已过期") and for the log ("expired").
-    std::string reason;
+    // Invalid: the alert's message, and why for the log ("expired 5 s ago").
+    std::string alert;
     std::string why;
 };
+
+// The alerts of a link whose signature holds but which can no longer be
+// used: the signature is not at fault, and the portal page hands out a new
+// link.
+inline constexpr char kExpiredLinkAlert[] = "此链接已过期\n请从门户页面重新打开链接";
+inline constexpr char kUsedLinkAlert[] = "此链接已被使用过\n请从门户页面重新打开链接";
 
 // Where the used links are kept, as "NONCE EXP" entries.
 inline constexpr char kUsedLinks[] = "UsedLinks";
