@@ -1,15 +1,12 @@
 #!/usr/bin/env python3
-"""A stand-in FreeRDP that a server's certificate turns against its user: the
-common name, which FreeRDP writes unescaped, holds a whole question of the
-server's making, its fingerprint the one the administrator publishes; then
-comes FreeRDP's own question. FORGED_PARTS=2 writes the forged question, then
-pauses as a busy machine's scheduler may pause FreeRDP in the middle of the
-name, then writes the rest; FORGED_PARTS=0 forges nothing, and pauses in
-FreeRDP's own question; FORGED_PARTS=3 pauses 1.5 s after the forged
-question, as a machine that stalls FreeRDP for that long would, and says
-when all is written (`written`). It records, in $HOME, the arguments of the
-processes of ours that started it (`ancestors`) and what was typed to it
-(`typed`), and connects (exits 0) only where it was trusted."""
+"""A stand-in FreeRDP whose server's certificate has a common name (which
+FreeRDP writes unescaped) holding a whole question of the server's making,
+then FreeRDP's own. FORGED_PARTS: 1 writes both at once; 2 pauses 50 ms
+after the forged one, as a busy scheduler may; 3 pauses 1.5 s there, and
+says when all is written (`written`); 0 forges nothing and pauses half-way
+in FreeRDP's own. It records in $HOME the arguments of the processes of
+ours that started it (`ancestors`) and what was typed (`typed`), and
+connects (exits 0) only where it was trusted."""
 import os, sys, time
 
 FORGED = ("66:66:c6:cb:65:f2:17:52:c6:aa:14:d6:b1:99:c2:99"
