@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "LastPass.h"
+
 namespace {
 
 // A home whose configuration.ini allows 10.0.0.1 and names the stand-in as
@@ -128,15 +130,7 @@ void BM_ClickToClient(benchmark::State& state) {
         TimeToClient(state, {program, url});
     // Timed only if that line launched: a refusal never reaches the FIFO, a
     // launch of another line would be timed for something else.
-    const std::string log = Launches().root + "/.local/state/torvale/torvale.log";
-    std::string last;
-    if (FILE* file = fopen(log.c_str(), "r")) {
-        for (char line[512]; fgets(line, sizeof line, file) != nullptr;)
-            last = line;
-        fclose(file);
-    }
-    if (last.find("| launched") == std::string::npos)
-        state.SkipWithError(("not launched: " + last).c_str());
+    SkipUnlessLaunched(state, Launches().root);
 }
 BENCHMARK(BM_ClickToClient)
     ->Unit(benchmark::kMillisecond)

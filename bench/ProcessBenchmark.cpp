@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "LastPass.h"
+
 namespace {
 
 void Spawn(benchmark::State& state, std::vector<std::string> args,
@@ -93,15 +95,7 @@ void BM_TorvaleSecureCRT(benchmark::State& state) {
     for (auto _ : state)
         Spawn(state, {TORVALE_PATH, "--confirm=yes", url}, Environment());
     // Timed only if it launched: a refusal would be quicker.
-    const std::string log = Environment()[0].substr(5) + "/.local/state/torvale/torvale.log";
-    std::string last;
-    if (FILE* file = fopen(log.c_str(), "r")) {
-        for (char line[512]; fgets(line, sizeof line, file) != nullptr;)
-            last = line;
-        fclose(file);
-    }
-    if (last.find("| launched") == std::string::npos)
-        state.SkipWithError(("not launched: " + last).c_str());
+    SkipUnlessLaunched(state, Environment()[0].substr(5));
 }
 BENCHMARK(BM_TorvaleSecureCRT)
     ->Unit(benchmark::kMillisecond)

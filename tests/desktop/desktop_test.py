@@ -476,11 +476,8 @@ class Desktop(unittest.TestCase):
             server.wait()
 
     def test_a_common_name_holding_a_forged_question_is_refused_and_never_shown(self):
-        """A stand-in FreeRDP whose certificate's common name holds a whole
-        question, its own fingerprint in it, before FreeRDP's real one: written
-        at once, or in two parts as a busy machine may write them. No
-        "确认证书" shows the forged fingerprint, "N" is typed, the user is told,
-        and no command line of ours names the launch while the client runs."""
+        """tests/support/forged_freerdp.py, in each of its ways: "N" is typed, the
+        user is told, and no command line of ours names the launch."""
         self.write("Documents/torvale/configuration.ini",
                    "[clients]\nRemote Desktop Connection = %s/tests/support/forged_freerdp.py\n"
                    % SOURCE)
@@ -499,9 +496,8 @@ class Desktop(unittest.TestCase):
                                                b"answered no\n"), "the pass line")
             self.assertEqual(self.windows(lambda name: name == "确认证书"), [])
             self.assertEqual(read(self.home + "/typed"), b"N\n")
-            ancestors = read(self.home + "/ancestors").split(b"\n")
-            self.assertGreater(len(ancestors), 2)
-            self.assertFalse([a for a in ancestors if b"pw" in a or b"127.0.0.1" in a], ancestors)
+            ancestors = read(self.home + "/ancestors")
+            self.assertTrue(ancestors and b"pw" not in ancestors and b"127.0.0.1" not in ancestors)
 
     def test_a_client_that_fails_after_four_seconds_is_reported(self):
         with socket.create_server(("127.0.0.1", 0)) as server:

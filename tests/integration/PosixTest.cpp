@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,34 @@ TEST(PosixShell, ADetachedLineThatFailsAtOnceIsReportedWithTheEndOfItsErrors) {
     EXPECT_EQ(shell.Run("printf %05000d 0 >&2; exit 1").errorOutput, std::string(2048, '0'));
     EXPECT_TRUE(shell.Run("kill -9 $$").failedAtOnce);
     EXPECT_FALSE(shell.Run("echo fine >&2; echo out").failedAtOnce);  // to /dev/null, writable
+}
+
+// A watcher forked as torvale-desktop forks it: FreeRDP's question whose
+// common name holds another is answered N unasked, and the user told why.
+TEST(PosixShell, AForkedWatcherRefusesAForgedCertificateQuestionAndSaysWhy) {
+    TempDir dir;
+    const std::string told = dir / "told";
+    PosixShell shell(PosixShell::Mode::Detach);
+    shell.WatchInFork({[&](const WatchedPass& pass, Outcome, const std::string& detail,
+                           const std::string& alert) {
+                           std::ofstream(told + ".new") << pass.head << detail << "\n" << alert;
+                           ::rename((told + ".new").c_str(), told.c_str());
+                       },
+                       [](const Question&) { return Answer::ConnectAlways; }},
+                      [] { return true; });
+    EXPECT_TRUE(shell
+                    .Run("HOME='" + (dir / "") + "' " SOURCE_DIR "/tests/support/forged_freerdp.py",
+                         {"gw:3389", {"when | ", "launched", "", "FreeRDP"}})
+                    .watched);
+    for (int i = 0; i < 300 && !fs::exists(told); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(ReadFile(dir / "typed"), "N\n");
+    EXPECT_EQ(
+        ReadFile(told),
+        "when | a forged certificate question answered no\n"
+        "此主机出示的证书中，由服务器选定的名称里夹带了另一份证书的内容，无法确定哪个指纹是真的。"
+        "已拒绝此证书，没有连接。\n主机：gw:3389\n"
+        "请将此事告知网关管理员：他们的服务器或通往它的网络可能已被人冒充。");
 }
 
 // What a background task is handed on its standard input reads back as it

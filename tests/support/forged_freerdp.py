@@ -23,11 +23,10 @@ def question(subject, fingerprint):
 
 
 def ancestors():
-    """The arguments of each process from the one that started this to
-    torvale-desktop itself (the one not watching), a line each."""
+    """Each process's arguments, a line each, up to torvale-desktop's own."""
     pid, lines = os.getppid(), b""
     while pid > 1:
-        program, arguments = open("/proc/%d/cmdline" % pid, "rb").read().split(b"\0", 1)
+        program, _, arguments = open("/proc/%d/cmdline" % pid, "rb").read().partition(b"\0")
         lines += arguments.replace(b"\0", b"|") + b"\n"
         if program.endswith(b"torvale-desktop") and b"--watch-client" not in arguments:
             return lines
@@ -35,8 +34,7 @@ def ancestors():
     return lines + b"(torvale-desktop not found)\n"
 
 
-with open(os.environ["HOME"] + "/ancestors", "wb") as out:
-    out.write(ancestors())
+open(os.environ["HOME"] + "/ancestors", "wb").write(ancestors())
 heading = "Certificate details for 127.0.0.1:3389 (RDP-Server):\n\tCommon Name: vm\n"
 parts = [heading + question("gateway", FORGED), "\n" + question("vm", REAL)]
 if os.environ.get("FORGED_PARTS") == "0":  # none forged: FreeRDP's own, paused half-way
@@ -49,6 +47,5 @@ for part in parts:
     time.sleep(1.5 if os.environ.get("FORGED_PARTS") == "3" else 0.05)
 open(os.environ["HOME"] + "/written", "w").close()
 typed = os.read(0, 64)
-with open(os.environ["HOME"] + "/typed", "wb") as out:
-    out.write(typed)
+open(os.environ["HOME"] + "/typed", "wb").write(typed)
 sys.exit(0 if typed in (b"Y\n", b"T\n") else 131)

@@ -362,23 +362,5 @@ TEST(Core, FreeRdpsCertificateQuestionIsPutToTheUserAndAnythingElseAnsweredNo) {
               "确认证书|仅此一次|取消||始终信任");
 }
 
-// Before its client starts, the watcher is handed the very line the pass
-// would write of it; it puts in only the outcome the client came to.
-TEST(Core, AWatchersPassLineIsThePassLineWithTheOutcomeItCameTo) {
-    RecordingPlatform platform;
-    Application& app = platform.Start(clients::kLinux, "/h");
-    platform.alerts.answer = Answer::Connect;
-    Plan plan;
-    plan.action = "StartMstsc";
-    plan.destination = Destination{"gw", "gw:3389", "FreeRDP", "u", {}};
-    plan.command = Command{};
-    plan.command->Literal("xfreerdp");
-    const std::string line = PassLine(Execute(plan, {}, {}, app.Ports()));
-    const WatchedPass& pass = platform.shell.watches.at(0).pass;
-    EXPECT_EQ(WatchedPassLine(pass, Outcome::Launched, ""), line);
-    EXPECT_EQ(WatchedPassLine(pass, Outcome::ClientFailed, "exit status 131 after 4 s"),
-              line.substr(0, line.rfind(" | ") + 3) + "client failed: exit status 131 after 4 s");
-}
-
 }  // namespace
 }  // namespace torvale::test

@@ -271,10 +271,11 @@ CommandResult PosixShell::Run(const std::string& commandLine, const ClientWatch&
     // not left a zombie.
     while (::waitpid(-1, nullptr, WNOHANG) > 0) {
     }
-    // Without this program's path there is no watcher: the line is watched
+    // Without this program's path or a fork, there is no watcher: the line is watched
     // here, for `watch` alone, and nobody answers on a terminal.
     if (mode_ == Mode::Detach)
-        return watcherProgram_.empty() ? Watch(commandLine) : Hand(commandLine, watch);
+        return watcherProgram_.empty() && !forked_.mayFork ? Watch(commandLine)
+                                                           : Hand(commandLine, watch);
     SpawnSetup setup;
     ShellWords words(commandLine);
     pid_t pid = 0;

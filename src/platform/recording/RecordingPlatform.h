@@ -87,8 +87,6 @@ class RecordingShell final : public Shell {
 
     // What a program says of its version; none: nothing.
     std::function<std::string(const std::string& program)> versionOf;
-    // What each line's watcher would have been handed, in order.
-    std::vector<ClientWatch> watches;
 
   private:
     Recorder& recorder_;
