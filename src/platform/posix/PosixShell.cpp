@@ -1,6 +1,7 @@
 #include "platform/posix/PosixShell.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -331,9 +332,16 @@ void AnswerPrompt(const Detached& line, Output& output, std::size_t from, const 
     auto reply = ReplyToPrompt(output.From(from), host, ask);
     if (!reply) return;
     const std::size_t shown = output.End();
+    const bool trusted = reply->typed == "T\n" || reply->typed == "Y\n";
+    // Before an answer that trusts is typed, FreeRDP must stay silent a while
+    // more: one stalled longer than kQuiet in the middle of its question
+    // writes the rest now, and its real question would read our answer.
+    if (trusted && output.open) {
+        pollfd more{line.output, POLLIN, 0};
+        ::poll(&more, 1, static_cast<int>(kQuiet.count()));
+    }
     if (output.open) output.open = ReadSome(line.output, output);
-    const bool certificate = reply->refused || reply->typed == "T\n" || reply->typed == "Y\n";
-    if (certificate && output.End() != shown) *reply = {"N\n", false, true};
+    if ((trusted || reply->refused) && output.End() != shown) *reply = {"N\n", false, true};
     WriteAll(line.output, reply->typed);
     answers.forged = answers.forged || reply->forged;
     (reply->refused ? answers.cancelled : answers.other) = true;
