@@ -148,12 +148,13 @@ TEST(PosixShell, AForkedWatcherRefusesAForgedCertificateQuestionAndSaysWhy) {
     for (int i = 0; i < 300 && !fs::exists(told); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(ReadFile(dir / "typed"), "N\n");
-    EXPECT_EQ(
-        ReadFile(told),
-        "when | a forged certificate question answered no\n"
-        "此主机出示的证书中，由服务器选定的名称里夹带了另一份证书的内容，无法确定哪个指纹是真的。"
-        "已拒绝此证书，没有连接。\n主机：gw:3389\n"
-        "请将此事告知网关管理员：他们的服务器或通往它的网络可能已被人冒充。");
+    EXPECT_EQ(ReadFile(told),
+              "when | a forged certificate question answered no\n"
+              "此主机出示的证书中，由服务器选定的名称里"
+              "夹带了另一份证书的内容，无法确定哪个指纹是真的。"
+              "已拒绝此证书，没有连接。\n主机：gw:3389\n"
+              "请将此事告知网关管理员：他们的服务器"
+              "或通往它的网络可能已被人冒充。");
 }
 
 // What a background task is handed on its standard input reads back as it
