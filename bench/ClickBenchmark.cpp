@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "LastPass.h"
+#include "Launch.h"
 
 namespace {
 
@@ -71,23 +71,9 @@ const Setup& Launches() {
 // end, with its output on /dev/null as a browser's launch has it.
 void TimeToClient(benchmark::State& state, std::vector<std::string> args) {
     const Setup& setup = Launches();
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envCopy = setup.env;
-    std::vector<char*> envp;
-    for (std::string& e : envCopy)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const int error = StartQuietly(args, setup.env, &pid);
     if (error != 0) {
         state.SkipWithError("cannot spawn");
         return;

@@ -15,30 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "LastPass.h"
+#include "Launch.h"
 
 namespace {
 
 void Spawn(benchmark::State& state, std::vector<std::string> args,
            const std::vector<std::string>& env) {
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envCopy = env;
-    std::vector<char*> envp;
-    for (std::string& e : envCopy)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    // Output goes nowhere, as a launch's does when a browser starts it: a
-    // terminal that showed torvale's question would be timed with it.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const int error = StartQuietly(args, env, &pid);
     if (error != 0) {
         state.SkipWithError("cannot spawn");
         return;
