@@ -12,6 +12,7 @@
 #include "core/config/Configuration.h"
 #include "core/config/Trust.h"
 #include "core/doctor/Findings.h"
+#include "core/doctor/Overview.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {
@@ -117,10 +118,39 @@ class QuietFacts final : public SystemFacts {
     std::optional<bool> Display() override { return std::nullopt; }
     std::string PreferencesPlace() override { return "p"; }
     std::string HowToShowAlerts() override { return "s"; }
-    std::string PassLogPlace() override { return {}; }
-    std::vector<std::string> LastPasses(std::size_t) override { return {}; }
+    std::string PassLogPlace() override { return log; }
+    std::vector<std::string> LastPasses(std::size_t) override { return passes; }
     std::string UsedLinksPlace() override { return {}; }
+    std::string log = "/s/torvale.log";
+    std::vector<std::string> passes;
 };
+
+// The Torvale window of torvale-desktop: the lines --doctor prints, the last
+// passes escaped, and a button that shows alerts again or says why it cannot.
+TEST(Core, TheWindowSaysWhatTheDoctorFindsAndItsButtonShowsAlertsAgain) {
+    RecordingPlatform platform;
+    Application& app = platform.Start(clients::kLinux, "/h");
+    QuietFacts facts;
+    facts.passes = {"t | Nope | refused", "t | \x1b[2J | alerts silenced"};
+    ASSERT_TRUE(platform.preferences.SetBool("AlertSuppression", true, nullptr));
+    platform.preferences.failure = "read-only";
+    const Overview kept = ShowAlertsFromOverview(app, facts);
+    EXPECT_TRUE(kept.silenced);
+    EXPECT_EQ(kept.alerts, "无法重新显示提醒：read-only");
+    platform.preferences.failure.reset();
+    const auto checks = [&] {
+        std::string lines = "检查（torvale-desktop --doctor）：\n";
+        for (const Finding& finding : Diagnose(app, facts))
+            lines += FindingLine(finding) + "\n";
+        return lines + "\n最近的启动（/s/torvale.log）：\n";
+    };
+    const Overview shown = ShowAlertsFromOverview(app, facts);
+    EXPECT_FALSE(shown.silenced);
+    EXPECT_EQ(shown.alerts, "提醒已开启。");
+    EXPECT_EQ(shown.report, checks() + "t | Nope | refused\nt | \\x1b[2J | alerts silenced\n");
+    facts.passes.clear();
+    EXPECT_EQ(ReadOverview(app, facts).report, checks() + "还没有记录。\n");
+}
 
 // What the doctor says of an administrator's file in error and of a key
 // the platform cannot use, with the commands that mend them: pasted as they
