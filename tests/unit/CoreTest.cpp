@@ -152,6 +152,25 @@ TEST(Core, TheDoctorFailsAFileInErrorAndAKeyOffItsCurve) {
                             folder + "'"}));
 }
 
+// A pass line reads back as the record it was written from, though its
+// client's path and its detail hold " | " and an outcome's name; "-" is
+// none. Other lines read as none.
+TEST(Core, PassLinesReadBackAsTheirRecords) {
+    const std::string lines[] = {
+        "2026-12-09 05:00:20 UTC | StartMstsc | gw: allowed, listed | /a | launched/x | "
+        "launched, a file not written: t.rdp | launched | alerts silenced",
+        "2026-12-09 05:00:20 UTC |  | - | - | unknown action"};
+    for (const std::string& line : lines) {
+        const auto read = ReadPassLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ(PassLine(*read), line);
+        EXPECT_EQ(read->client, line == lines[0] ? "/a | launched/x" : "");
+    }
+    for (const char* line : {"", "2026-12-09 05:00:20 UTC | StartPutty | - | - | done",
+                             "2026-13-09 05:00:20 UTC | StartPutty | - | - | launched"})
+        EXPECT_FALSE(ReadPassLine(line)) << line;
+}
+
 // Which program a launch finds, and why: the path configured, if it is there,
 // then the table's programs in order, each name in PATH.
 TEST(Core, ClientsAreFoundInTheirOrder) {
