@@ -31,7 +31,8 @@ class XdgFacts final : public SystemFacts {
     std::optional<bool> Display() override;
     std::string PreferencesPlace() override { return preferences_; }
     std::string HowToShowAlerts() override {
-        return handler_ + " --show-alerts (or remove AlertSuppression from " + preferences_ + ")";
+        return "press 重新显示提醒 in the Torvale window (the applications menu), or run " +
+               handler_ + " --show-alerts, or remove AlertSuppression from " + preferences_;
     }
 
     std::string PassLogPlace() override { return passLog_; }
