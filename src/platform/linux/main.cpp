@@ -32,12 +32,13 @@ reported in an alert that ends with what it wrote on standard error, and
 the pass log says how each ended (for one that failed after the first 2
 seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot
 verify a server's certificate, its question comes as the dialog "确认证书"
-(once, always, or cancel, the default); "always" keeps the certificate in
-FreeRDP's own store. Alerts are dialogs with a "don't show again" check
-button; without a display (DISPLAY and WAYLAND_DISPLAY unset, or one that
-cannot be opened), or where the dialogs' module cannot be loaded, they go to
-standard error as one line each, and of a client that fails late only its
-pass line tells.
+with its SHA-256 fingerprint (and the one trusted before, where it changed):
+connect, or cancel, the default; with "always trust this certificate"
+ticked, FreeRDP keeps it in its own store. Alerts are dialogs with a
+"don't show again" check button; without a display (DISPLAY and
+WAYLAND_DISPLAY unset, or one that cannot be opened), or where the
+dialogs' module cannot be loaded, they go to standard error as one line
+each, and of a client that fails late only its pass line tells.
 
 Unless configuration.ini lists the allowed hosts, a launch to a host not
 trusted yet first asks whether to connect (Cancel is the default; "always
