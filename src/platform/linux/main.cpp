@@ -28,7 +28,8 @@ is served once from a copy of it (--serve-askpass), never on a command line.
 Each client is started and watched in the background for its first 30
 seconds, by a fork of this program (or, once a dialog was shown, by this
 program again, --watch-client): one that fails by then is
-reported in an alert that ends with what it wrote on standard error, and
+reported in an alert that ends with what it wrote on standard error (of
+FreeRDP that reached no server, said first with the host and port), and
 the pass log says how each ended (for one that failed after the first 2
 seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot
 verify a server's certificate, its question comes as the dialog "确认证书"
