@@ -9,7 +9,7 @@ bounded, every process ended by its id, nothing outside the namespace changed.
 
   desktop_test.py --deb PACKAGE | --build BUILD_DIR
 """
-import base64, html, http.server, os, pwd, re, shutil, signal, socket, subprocess, sys
+import base64, html, http.server, json, os, pwd, re, shutil, signal, socket, subprocess, sys
 import tempfile, threading, time
 import unittest
 import urllib.parse
@@ -23,6 +23,22 @@ PASSWORD = "密码 p@ss:w0'rd"
 # The desktop user of the SSH test, of the namespace alone: ssh keeps known
 # hosts in the home the user database gives, never in $HOME.
 DESKTOP_UID = 54322
+# The texts AT-SPI reads in the window named argv[1], in order, as JSON.
+ATSPI = """import gi, json, sys
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi
+def kids(node):
+    return [c for c in map(node.get_child_at_index, range(node.get_child_count())) if c]
+def texts(node):
+    if node.get_role_name() == "text":
+        yield Atspi.Text.get_text(node, 0, -1)
+    elif node.get_role_name() in ("label", "check box", "push button"):
+        yield node.get_name()
+    for child in kids(node):
+        yield from texts(child)
+print(json.dumps([text for app in kids(Atspi.get_desktop(0)) for window in kids(app)
+                  if window.get_name() == sys.argv[1] for text in texts(window)]))
+"""
 
 
 def wait_for(check, seconds):
@@ -511,12 +527,42 @@ class Desktop(unittest.TestCase):
         line = read(self.home + "/.local/state/torvale/torvale.log").decode()
         self.assertRegex(line, r"\| client failed: exit status \d+ after [4-9] s\n$")
 
-    def test_dont_show_again_through_xdg_open(self):
+    def shown(self, title):
+        result = subprocess.run(["/usr/bin/python3", "-c", ATSPI, title], env=self.env,
+                                capture_output=True, text=True, timeout=WAIT)
+        return json.loads(result.stdout or "[]")
+
+    def test_dont_show_again_through_xdg_open_and_the_menu_entrys_window_brings_alerts_back(self):
+        # A session bus, where AT-SPI reads what the windows show.
+        bus = self.spawn(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                         stdout=subprocess.PIPE, text=True)
+        self.addCleanup(bus.stdout.close)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
         opener = self.spawn(["xdg-open", "torvale://&action=Nope&"])
         # OK has the focus, the check button stands before it.
         self.answer("错误", "shift+Tab", "space", "Escape")
         self.assertEqual(opener.wait(timeout=WAIT), 0)
         self.assertTrue(read(self.preferences).endswith(b"\nAlertSuppression=true\n"))
+        self.assertEqual(self.torvale("&action=Nope&"), "Alert suppressed\n")
+        # As a menu starts it: the entry's Exec line, its %u given no link.
+        entry = read("/usr/share/applications/torvale.desktop").decode()
+        self.assertNotIn("NoDisplay", entry)
+        self.spawn([re.search(r"^Exec=(\S+) %u$", entry, re.M).group(1)])
+        off = ["提醒已关闭：启动失败时不会有任何提示。", "重新显示提醒"]
+        poll(lambda: self.shown("Torvale")[:2] == off, "the window, alerts off")
+        self.answer("Torvale", "Return")  # the button has the focus
+        poll(lambda: b"AlertSuppression" not in read(self.preferences), "the setting removed")
+        doctor = subprocess.run(["/usr/bin/torvale-desktop", "--doctor"], env=self.env,
+                                capture_output=True, text=True, timeout=WAIT).stdout
+        log = self.home + "/.local/state/torvale/torvale.log"
+        report = "检查（torvale-desktop --doctor）：\n%s\n最近的启动（%s）：\n%s" % (
+            doctor, log, read(log).decode())
+        on = ["提醒已开启。", "重新显示提醒", report]
+        poll(lambda: self.shown("Torvale") == on, "the window, alerts on")
+        self.spawn(["/usr/bin/torvale-desktop", "torvale://&action=Nope&"])
+        box = "不再显示任何提醒（可从应用程序菜单打开 Torvale 恢复）"
+        poll(lambda: self.shown("错误") == ["错误", "未知接口", box, "确定"], "the alert")
+        self.answer("错误", "Return")
 
     def test_on_a_small_screen_the_question_shows_the_whole_host_and_its_buttons(self):
         # A display of its own, 1024x600, as a small laptop's.
@@ -547,7 +593,7 @@ def main():
             return 77
         missing = [p for p in ("Xvfb", "openbox", "xdotool", "import", "xdg-open", "filezilla",
                                "xfreerdp", "freerdp-shadow-cli", "remmina", "xterm",
-                               "x-terminal-emulator", "ssh",
+                               "x-terminal-emulator", "ssh", "dbus-daemon",
                                "chromium", "firefox-esr", "/usr/sbin/sshd", "openssl", "dpkg-deb")
                    if not shutil.which(p)]
         if missing:

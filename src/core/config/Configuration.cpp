@@ -274,7 +274,10 @@ Configuration Combined(const Configuration& system, Configuration user) {
     }
     signing.keys = std::move(keys);
     const Unsigned systemRequired = system.signing.Required();
-    if (systemRequired > userRequired) {
+    // The stricter holds; of two alike, where the user's file says none,
+    // the administrator's says why.
+    if (systemRequired > userRequired ||
+        (systemRequired == userRequired && signing.requireFrom.empty())) {
         signing.require = systemRequired;
         signing.requireFrom = system.signing.requireFrom;
     } else if (!signing.require) {

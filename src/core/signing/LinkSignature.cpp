@@ -78,6 +78,18 @@ std::string_view RequireName(Unsigned require) {
     return "yes";
 }
 
+std::string_view UnsignedLinkFate(Unsigned require) {
+    switch (require) {
+        case Unsigned::Launch:
+            return "accepted";
+        case Unsigned::Ask:
+            return "asked";
+        case Unsigned::Refuse:
+            return "refused";
+    }
+    return "refused";
+}
+
 LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& policy,
                                  SignatureVerifier& verifier, Preferences& usedLinks,
                                  std::int64_t now) {

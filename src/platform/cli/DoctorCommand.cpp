@@ -2,13 +2,16 @@
 
 #include "core/doctor/Findings.h"
 #include "platform/cli/CommandLine.h"
-#include "platform/cli/XdgFacts.h"
 
 namespace torvale {
 
-int Doctor(Application& app, const Session& session, const std::string& handler) {
+XdgFacts LocateForDoctor(Application& app, const Session& session, const std::string& handler) {
     app.Locate(session.home, session.searchPath);
-    XdgFacts facts(handler, session.preferencesPath, session.passLogPath, session.usedLinksPath);
+    return XdgFacts(handler, session.preferencesPath, session.passLogPath, session.usedLinksPath);
+}
+
+int Doctor(Application& app, const Session& session, const std::string& handler) {
+    XdgFacts facts = LocateForDoctor(app, session, handler);
     const std::vector<Finding> findings = Diagnose(app, facts);
     for (const Finding& finding : findings)
         Print(stdout, FindingLine(finding) + "\n");

@@ -18,6 +18,8 @@ GtkWidget* NewDialog(const std::string& title, const std::string& message, GtkBu
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s",
                                              ForDialog(message).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), shownTitle.c_str());
+    // A screen reader names it by its title, not by GTK's "Warning".
+    atk_object_set_name(gtk_widget_get_accessible(dialog), shownTitle.c_str());
     // It answers a click in the browser: it must not open behind it.
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
@@ -95,7 +97,9 @@ bool GtkAlertPanel::Run(const std::string& title, const std::string& message) {
     GtkWidget* dialog = NewDialog(title, message, GTK_BUTTONS_NONE);
     gtk_dialog_add_button(GTK_DIALOG(dialog), "确定", GTK_RESPONSE_OK);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-    GtkWidget* check = AddCheckButton(dialog, "不再显示");
+    // One tick silences every later alert, not this one's kind alone: the
+    // box says so, and where they come back.
+    GtkWidget* check = AddCheckButton(dialog, kSilenceAlertsBox);
     // Return closes it, as with any alert; the check button is one Tab away.
     return RunDialog(dialog, check, GTK_RESPONSE_OK).second;
 }

@@ -4,10 +4,14 @@
 
 namespace torvale {
 
+// The alert's check button: "show no alert any more (open Torvale from the
+// applications menu to bring them back)".
+inline constexpr char kSilenceAlertsBox[] = "不再显示任何提醒（可从应用程序菜单打开 Torvale 恢复）";
+
 // The alert as a GTK 3 message dialog: the title as the window's title and
-// bold first line, the message below it, and a "不再显示" (don't show again)
-// check button. The question the same way, with its two buttons and its
-// check button. Modal; each returns when closed. Needs gtk_init first.
+// bold first line, the message below it, and the check button below. The
+// question the same way, with its two buttons and its check button. Modal;
+// each returns when closed. Needs gtk_init first.
 class GtkAlertPanel final : public AlertPanel {
   public:
     bool Run(const std::string& title, const std::string& message) override;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Printable.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Application.h"
@@ -13,10 +14,12 @@
 #include "platform/cli/Session.h"
 #include "platform/cli/XdgFacts.h"
 #include "platform/linux/DesktopAlertPanel.h"
+#include "platform/linux/DesktopOverview.h"
 
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: torvale-desktop [URL]...
+constexpr std::string_view kHelp = R"(Usage: torvale-desktop URL...
+  or:  torvale-desktop
 Handle torvale:// launch URLs on a Linux desktop: decode each URL, read its
 launch parameters and start the client it names (FileZilla, FreeRDP or
 Remmina, SecureCRT for Linux) through /bin/sh, detached from this process.
@@ -35,8 +38,9 @@ seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot
 verify a server's certificate, its question comes as the dialog "确认证书"
 with its SHA-256 fingerprint (and the one trusted before, where it changed):
 connect, or cancel, the default; with "always trust this certificate"
-ticked, FreeRDP keeps it in its own store. Alerts are dialogs with a
-"don't show again" check button; without a display (DISPLAY and
+ticked, FreeRDP keeps it in its own store. Alerts are dialogs with a check
+button that silences every later alert, until they are shown again from
+the Torvale window or with --show-alerts; without a display (DISPLAY and
 WAYLAND_DISPLAY unset, or one that cannot be opened), or where the
 dialogs' module cannot be loaded, they go to standard error as one line
 each, and of a client that fails late only its pass line tells.
@@ -46,11 +50,17 @@ trusted yet first asks whether to connect (Cancel is the default; "always
 trust this host" remembers it). Without a display the answer is no.
 `torvale --forget-gateways` forgets the trusted hosts.
 
+With no URL, as the applications menu's "Torvale" starts it: the Torvale
+window, with whether alerts are shown and a button that shows them again,
+what --doctor finds and the last passes. Where no window can be shown:
+why, on standard error, then what --doctor prints, with its exit status.
+
 Options:
       --doctor    check how the handler is set up here, one line per check
                   ("ok", "warn" or "fail", with the fix), and exit: 1 when
                   any check fails
-      --show-alerts  show alerts again after "don't show again", and exit
+      --show-alerts  show alerts again after a tick in an alert's box, and
+                  exit
       --serve-askpass  serve one password, read from standard input, to
                   ssh's askpass helper: started by torvale-desktop itself
       --remove-once-read  remove the connection file named on standard
@@ -66,12 +76,14 @@ Files:
       [clients] paths of client programs ("SSH = openssh": SSH links in a
       terminal), [gateways] the allowed hosts
   ${XDG_CONFIG_HOME:-$HOME/.config}/torvale/torvale.conf
-      "AlertSuppression=true" after "don't show again" (--show-alerts, or
-      deleting the line, shows alerts again); "TrustedGateways=HOST[,clipboard][,drives]"
-      lines, the trusted hosts and what they may be shared
+      "AlertSuppression=true" after a tick in an alert's box (the window's
+      button, --show-alerts or deleting the line shows alerts again);
+      "TrustedGateways=HOST[,clipboard][,drives]" lines, the trusted hosts
+      and what they may be shared
 
-Exit status: 0 once every URL was handled, 1 when HOME is not an absolute
-path to an existing directory or --doctor finds a check failing, 2 for a
+Exit status: 0 once every URL was handled or the window was closed, 1 when
+HOME is not an absolute path to an existing directory or --doctor (or what
+it prints where no window can be shown) finds a check failing, 2 for a
 usage error.
 )";
 
@@ -125,11 +137,20 @@ int main(int argc, char** argv) {
                                    "--doctor and --show-alerts go alone, without URLs");
     const auto session = torvale::StartSession("torvale-desktop");
     if (!session) return 1;
-    if (doctor || showAlerts) {
+    if (doctor || showAlerts || line.urls.empty()) {
         torvale::StderrAlertPanel alerts;
         torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Detach);
         torvale::Application app = ports.App(torvale::clients::kLinux);
         if (showAlerts) return torvale::ShowAlertsAgain(app);
+        // No link (the applications menu's entry): the Torvale window; where
+        // none can be shown, why, then what --doctor prints.
+        if (!doctor) {
+            std::string why;
+            auto facts = torvale::LocateForDoctor(app, *session, "torvale-desktop");
+            if (torvale::ShowOverview(app, facts, &why)) return 0;
+            torvale::Print(stderr, "torvale-desktop: no window: " + torvale::Printable(why) +
+                                       "; what --doctor finds follows\n");
+        }
         return torvale::Doctor(app, *session, "torvale-desktop");
     }
 

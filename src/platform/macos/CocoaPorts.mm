@@ -26,6 +26,10 @@ bool TVAlertPanel::Run(const std::string& title, const std::string& message) {
     alert.messageText = ToNSString(ForDialog(title));
     alert.informativeText = ToNSString(ForDialog(message));
     alert.showsSuppressionButton = YES;
+    // AppKit's own title reads as "this message" alone; one tick silences
+    // every later alert, and the window's button brings them back. "Show no
+    // alert any more (bring them back in the Torvale window)".
+    alert.suppressionButton.title = @"不再显示任何提醒（可在 Torvale 窗口中恢复）";
     [alert runModal];
     return alert.suppressionButton.state == NSControlStateValueOn;
 }
