@@ -16,8 +16,11 @@ void Alert(Platform& platform, const std::string& title, const std::string& mess
 bool AlertsSuppressed(Platform& platform);
 
 // The alert of a client that ended with a failure, with the last lines it
-// wrote to standard error, if any.
-std::string ClientFailedMessage(const std::string& client, const std::string& output);
+// wrote to standard error, if any. Of FreeRDP, given the .rdp file's
+// `rdpAddress`, lines that say it never reached the server are first said
+// plainly, with that address.
+std::string ClientFailedMessage(const std::string& client, const std::string& output,
+                                const std::string& rdpAddress);
 
 // Shows alerts again after "don't show again"; false, with the reason, when
 // the setting could not be changed.

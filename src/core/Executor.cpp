@@ -221,7 +221,8 @@ class Execution {
             record_.outcome = Outcome::StillStarting;
         } else if (result.failedAtOnce) {
             record_.outcome = Outcome::ClientFailed;
-            Alert(platform_, titles::kSorry, ClientFailedMessage(plan_.client, result.errorOutput));
+            Alert(platform_, titles::kSorry,
+                  ClientFailedMessage(plan_.client, result.errorOutput, certificateHost));
         } else {
             record_.watched = result.watched;
         }

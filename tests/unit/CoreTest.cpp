@@ -389,8 +389,8 @@ const std::string kChangedAsked =
     "\tCommon Name: vm\n\tSubject:     CN = new\n\tIssuer:      CN = vm\n\tThumbprint:  " +
     kPrint +
     "\n\nOld Certificate details:\n\tSubject:     CN = old\n\tIssuer:      CN = vm\n"
-    "\tThumbprint:  " +
-    std::string(95, '0') +
+    "\tThumbprint:  e2:83" +
+    kPrint.substr(5) +
     "\nThe above X.509 certificate does not match the "
     "certificate used for previous connections.\nThis may indicate that the certificate has been "
     "tampered with.\nPlease contact the administrator of the RDP server and clarify.\n"
@@ -431,27 +431,37 @@ TEST(Core, FreeRdpsCertificateQuestionIsPutToTheUserAndAnythingElseAnsweredNo) {
     EXPECT_EQ(reply(kChangedAsked.substr(0, kChangedAsked.find("\n\nOld")) + kChangedAsked,
                     Answer::Connect),
               "N\n forged");
-    // A fingerprint cut short, a prompt not last: nothing to ask about, so no.
+    // A fingerprint cut short (the known one's too), a prompt not last: no.
     EXPECT_EQ(reply(Asked("vm", kPrint.substr(3)), Answer::Connect), "N\n");
+    std::string oldCut = kChangedAsked;
+    EXPECT_EQ(reply(oldCut.erase(oldCut.find("e2:83"), 3), Answer::Connect), "N\n");
     EXPECT_EQ(reply(Asked("vm") + "Y\n", Answer::Connect), "none");
     EXPECT_EQ(reply("connecting\nDomain:   ", Answer::Connect), "\x04");
     EXPECT_EQ(reply("I understand and agree to the terms of this policy (Y/N) \n", Answer::Connect),
               "N\n");
     ASSERT_EQ(asked.size(), 5u);
+    // Each fingerprint as openssl writes one, on lines no dialog wraps.
+    const std::string details =
+        "\n主机：gw:3389\n以下是服务器出示的证书，"
+        "其中的名称由服务器自己选定：\n主体：CN = ";
+    const std::string print =
+        "28:18:C6:CB:65:F2:17:52:C6:AA:14:D6:B1:99:C2:99:\n"
+        "96:D5:60:F4:1C:86:16:5B:EE:D0:69:06:0D:05:79:1E\n";
+    const std::string trust = "只有在指纹与网关管理员给您的相符时才信任它。";
+    const std::string unverified = "FreeRDP 无法验证此主机出示的证书。";
+    const std::string issuer = "\n颁发者：CN = ";
     EXPECT_EQ(asked[0].message,
-              "FreeRDP 无法验证此主机出示的证书。\n主机：gw:3389\n"
-              "以下是服务器出示的证书，其中的名称由服务器自己选定：\n"
-              "主体：CN = vm\n颁发者：CN = ca\nSHA-256 指纹：" +
-                  kPrint + "\n只有在指纹与网关管理员给您的相符时才信任它。");
-    // Of a changed certificate, the warning, and the new one's details.
-    const std::string& changed = asked[1].message;
-    const std::string warning = "此主机的证书与上次不同，可能有人在冒充它。";
-    EXPECT_EQ(changed.substr(0, changed.find('\n')), warning);
-    EXPECT_NE(changed.find("\n主体：CN = new\n"), std::string::npos);
-    EXPECT_NE(asked[4].message.find("SHA-256 指纹：" + fakePrint + "\n"), std::string::npos);
+              unverified + details + "vm" + issuer + "ca\nSHA-256 指纹：\n" + print + trust);
+    // Of a changed certificate, the one trusted before beside it.
+    const std::string changed = "此主机的证书与上次不同，可能有人在冒充它。";
+    const std::string now = "SHA-256 指纹（这次出示的）：\n";
+    const std::string before = "SHA-256 指纹（上次信任的）：\nE2:83";
+    EXPECT_EQ(asked[1].message, changed + details + "new" + issuer + "vm\n" + now + print + before +
+                                    print.substr(5) + trust);
+    EXPECT_NE(asked[4].message.find("指纹：\n66:18:C6:CB:"), std::string::npos);
     const Question& q = asked[0];
-    EXPECT_EQ(q.title + "|" + q.connect + "|" + q.cancel + "|" + q.always + "|" + q.connectAlways,
-              "确认证书|仅此一次|取消||始终信任");
+    EXPECT_EQ(q.title + "|" + q.connect + "|" + q.cancel + "|" + q.always,
+              "确认证书|连接|取消|始终信任此证书");
 }
 
 }  // namespace

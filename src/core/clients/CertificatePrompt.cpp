@@ -12,7 +12,9 @@ struct CertificatePrompt {
     std::string subject;  // as FreeRDP prints them
     std::string issuer;
     std::string fingerprint;  // SHA-256, "aa:bb:…"
-    bool changed = false;     // FreeRDP knew another certificate for the host
+    // Of a changed certificate, the fingerprint of the one FreeRDP knew for
+    // the host; empty for one it cannot verify.
+    std::string oldFingerprint;
 };
 
 // A name the server chose may be long: shown whole up to here.
@@ -65,7 +67,7 @@ std::optional<CertificatePrompt> PopDetails(std::string_view& text) {
     const auto issuer = PopField(text, "Issuer");
     const auto subject = PopField(text, "Subject");
     if (!subject || !issuer || !fingerprint) return std::nullopt;
-    return CertificatePrompt{*subject, *issuer, *fingerprint};
+    return CertificatePrompt{*subject, *issuer, *fingerprint, {}};
 }
 
 // 32 bytes as FreeRDP writes them: two hexadecimal digits each, ':' between.
@@ -105,13 +107,19 @@ std::optional<CertificatePrompt> ReadCertificatePrompt(std::string_view output) 
     output.remove_suffix((changed ? kChanged : kUnverified).size());
     if (!output.ends_with('\n')) return std::nullopt;
     DropBlankLines(output);
-    // Of a changed certificate, the one FreeRDP knew comes last.
-    if (changed && (!PopDetails(output) || PopLine(output) != "Old Certificate details:"))
-        return std::nullopt;
+    // Of a changed certificate, the one FreeRDP knew comes last: it is shown
+    // beside the new one, so it too must be read whole.
+    std::optional<CertificatePrompt> known;
+    if (changed) {
+        known = PopDetails(output);
+        if (!known || !IsSha256Fingerprint(known->fingerprint) ||
+            PopLine(output) != "Old Certificate details:")
+            return std::nullopt;
+    }
     DropBlankLines(output);
     auto prompt = PopDetails(output);
     if (!prompt || !IsSha256Fingerprint(prompt->fingerprint)) return std::nullopt;
-    prompt->changed = changed;
+    if (known) prompt->oldFingerprint = known->fingerprint;
     return prompt;
 }
 
@@ -145,17 +153,37 @@ bool WrittenOnce(std::string_view output, bool changed) {
            Occurrences(output, kTrustPrompt) == 1;
 }
 
-// The dialog "确认证书": its answers are once, always, and cancel, the default.
+// A fingerprint as `openssl x509 -noout -fingerprint -sha256` writes it,
+// in capitals, on two lines of 16 bytes: each far narrower than the dialog's
+// 80 characters, so the dialog never wraps one inside a byte.
+std::string FingerprintLines(std::string_view fingerprint) {
+    std::string lines;
+    for (std::size_t i = 0; i < fingerprint.size(); ++i) {
+        const char c = fingerprint[i];
+        lines += c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+        if (i == 16 * 3 - 1) lines += '\n';
+    }
+    return lines;
+}
+
+// The dialog "确认证书": connect once, or with the box ticked always, and
+// cancel, the default. Trusting from now on is the box's, not a button's of
+// its own beside "取消": a key pressed by habit does not reach it.
 Question CertificateQuestion(const std::string& host, const CertificatePrompt& prompt) {
-    std::string message = prompt.changed ? "此主机的证书与上次不同，可能有人在冒充它。\n"
-                                         : "FreeRDP 无法验证此主机出示的证书。\n";
+    const bool changed = !prompt.oldFingerprint.empty();
+    std::string message = changed ? "此主机的证书与上次不同，可能有人在冒充它。\n"
+                                  : "FreeRDP 无法验证此主机出示的证书。\n";
     message += "主机：" + Printable(host) + "\n";
     message += "以下是服务器出示的证书，其中的名称由服务器自己选定：\n";
     message += "主体：" + Printable(prompt.subject, kNameLimit) + "\n";
     message += "颁发者：" + Printable(prompt.issuer, kNameLimit) + "\n";
-    message += "SHA-256 指纹：" + prompt.fingerprint + "\n";
+    message += changed ? "SHA-256 指纹（这次出示的）：\n" : "SHA-256 指纹：\n";
+    message += FingerprintLines(prompt.fingerprint) + "\n";
+    if (changed)
+        message +=
+            "SHA-256 指纹（上次信任的）：\n" + FingerprintLines(prompt.oldFingerprint) + "\n";
     message += "只有在指纹与网关管理员给您的相符时才信任它。";
-    return {"确认证书", message, "仅此一次", "取消", "", "始终信任"};
+    return {"确认证书", message, "连接", "取消", "始终信任此证书"};
 }
 
 }  // namespace
@@ -181,7 +209,8 @@ std::optional<PromptReply> ReplyToPrompt(std::string_view output, const std::str
         // then shows FreeRDP's own words.
         const auto prompt = ReadCertificatePrompt(output);
         if (!prompt) return PromptReply{"N\n"};
-        if (!WrittenOnce(output, prompt->changed)) return PromptReply{"N\n", false, true};
+        if (!WrittenOnce(output, !prompt->oldFingerprint.empty()))
+            return PromptReply{"N\n", false, true};
         switch (ask(CertificateQuestion(host, *prompt))) {
             case Answer::Connect:
                 return PromptReply{"T\n"};

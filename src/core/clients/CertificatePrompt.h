@@ -20,13 +20,16 @@ bool EndsWithPrompt(std::string_view output);
 // What to type to FreeRDP, where `output`, everything it wrote since it
 // started or since its last question was answered, ends with a question of
 // its: for a certificate, the user's answer to our dialog "确认证书" (`ask`),
-// which names `host` ("HOST:PORT", as the trust question names it); "N",
-// unasked, where the certificate cannot be read whole, or where what FreeRDP
-// writes once for a question stands there twice (the certificate's common
-// name, which FreeRDP writes unescaped, held a certificate of the server's
-// making); "N" to any other yes-or-no question; an end of input to any other
-// question (its login name, its domain), as standard input on /dev/null
-// would give.
+// which names `host` ("HOST:PORT", as the trust question names it) and shows
+// the certificate's SHA-256 fingerprint as openssl writes one, and of a
+// certificate that replaces one FreeRDP knew, that one's fingerprint too:
+// "T" for its connect button, "Y" with its box "始终信任此证书" ticked, "N"
+// for cancel; "N", unasked, where a certificate cannot be read whole, or
+// where what FreeRDP writes once for a question stands there twice (the
+// certificate's common name, which FreeRDP writes unescaped, held a
+// certificate of the server's making); "N" to any other yes-or-no question;
+// an end of input to any other question (its login name, its domain), as
+// standard input on /dev/null would give.
 struct PromptReply {
     std::string typed;
     bool refused = false;  // the user did not trust the certificate

@@ -147,7 +147,7 @@ Question TrustQuestion(const Destination& destination, const std::optional<Shari
         message += "共享的驱动器：" + DrivesLine(*destination.shares) + "\n";
     }
     message += "只有在您信任这台主机时才连接。";
-    return {"确认连接", message, "连接", "取消", unsignedLink ? "" : "始终信任此主机", ""};
+    return {"确认连接", message, "连接", "取消", unsignedLink ? "" : "始终信任此主机"};
 }
 
 }  // namespace torvale

@@ -325,7 +325,7 @@ void Clients(Application& app, const Configuration& config,
                 {Finding::Ok,
                  "certificates",
                  "FreeRDP asks in the dialog 确认证书 about a server's certificate it cannot "
-                 "verify; one trusted with 始终信任 stays in FreeRDP's own store: delete its "
+                 "verify; one trusted with 始终信任此证书 stays in FreeRDP's own store: delete its "
                  "host's line from ~/.config/freerdp/known_hosts2 (FreeRDP 2), or its file in "
                  "~/.config/freerdp/server/ (FreeRDP 3), to be asked again",
                  {}});

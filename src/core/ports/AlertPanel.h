@@ -4,26 +4,25 @@
 
 namespace torvale {
 
-// The question asked before a launch connects to a host the user has not
-// trusted yet. The core writes every text; a front end only shows them.
+// A question asked before a launch connects: to a host the user has not
+// trusted yet, or through a certificate its client cannot verify. The core
+// writes every text; a front end only shows them.
 struct Question {
     std::string title;
     std::string message;
     std::string connect;  // the button that goes on with the launch
     std::string cancel;   // the default button, also what Escape answers
-    std::string always;   // the check box that trusts the host from now on
-    // A third button, instead of the box: go on, and trust from now on.
-    std::string connectAlways;
+    std::string always;   // the check box that trusts from now on
 };
 
 enum class Answer {
     Cancel,
     Connect,
-    ConnectAlways,  // connect, and trust the host from now on
+    ConnectAlways,  // connect, and trust from now on
 };
 
 // Modal dialogs: the alert with a "don't show again" checkbox, and the
-// question of two buttons and a check box, or of three buttons.
+// question of two buttons and a check box.
 class AlertPanel {
   public:
     virtual ~AlertPanel() = default;

@@ -42,7 +42,8 @@ struct WatchedPass {
 struct ClientWatch {
     // Where the client asks on its terminal about the certificate of that
     // host ("HOST:PORT", as the trust question names it), the user answers
-    // in a dialog of ours; empty for any other client.
+    // in a dialog of ours, and the alert of a failure that says it reached
+    // no server names it; empty for any other client.
     std::string certificateHost;
     // The pass line, for the watcher to write once it knows how a client
     // still running ended.

@@ -108,14 +108,11 @@ Answer GtkAlertPanel::Ask(const Question& question) {
     GtkWidget* dialog = NewDialog(question.title, question.message, GTK_BUTTONS_NONE);
     gtk_dialog_add_buttons(GTK_DIALOG(dialog), question.cancel.c_str(), GTK_RESPONSE_CANCEL,
                            question.connect.c_str(), GTK_RESPONSE_ACCEPT, nullptr);
-    if (!question.connectAlways.empty())
-        gtk_dialog_add_button(GTK_DIALOG(dialog), question.connectAlways.c_str(), GTK_RESPONSE_YES);
     GtkWidget* check = AddCheckButton(dialog, question.always.c_str());
     // Cancel is the default, and Escape (or closing the window) cancels too:
     // a key pressed by habit must not connect.
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
     const auto [response, ticked] = RunDialog(dialog, check, GTK_RESPONSE_CANCEL);
-    if (response == GTK_RESPONSE_YES) return Answer::ConnectAlways;
     if (response != GTK_RESPONSE_ACCEPT) return Answer::Cancel;
     return ticked ? Answer::ConnectAlways : Answer::Connect;
 }

@@ -31,17 +31,19 @@ is served once from a copy of it (--serve-askpass), never on a command line.
 Each client is started and watched in the background for its first 30
 seconds, by a fork of this program (or, once a dialog was shown, by this
 program again, --watch-client): one that fails by then is
-reported in an alert that ends with what it wrote on standard error, and
+reported in an alert that ends with what it wrote on standard error (of
+FreeRDP that reached no server, said first with the host and port), and
 the pass log says how each ended (for one that failed after the first 2
 seconds: "client failed: exit status 131 after 4 s"). Where FreeRDP cannot
 verify a server's certificate, its question comes as the dialog "确认证书"
-(once, always, or cancel, the default); "always" keeps the certificate in
-FreeRDP's own store. Alerts are dialogs with a check button that silences
-every later alert, until they are shown again from the Torvale window or
-with --show-alerts; without a display (DISPLAY and WAYLAND_DISPLAY unset,
-or one that cannot be opened), or where the dialogs' module cannot be
-loaded, they go to standard error as one line each, and of a client that
-fails late only its pass line tells.
+with its SHA-256 fingerprint (and the one trusted before, where it changed):
+connect, or cancel, the default; with "always trust this certificate"
+ticked, FreeRDP keeps it in its own store. Alerts are dialogs with a check
+button that silences every later alert, until they are shown again from
+the Torvale window or with --show-alerts; without a display (DISPLAY and
+WAYLAND_DISPLAY unset, or one that cannot be opened), or where the
+dialogs' module cannot be loaded, they go to standard error as one line
+each, and of a client that fails late only its pass line tells.
 
 Unless configuration.ini lists the allowed hosts, a launch to a host not
 trusted yet first asks whether to connect (Cancel is the default; "always

@@ -44,8 +44,6 @@ Answer TVAlertPanel::Ask(const Question& question) {
     NSButton* cancel = [alert addButtonWithTitle:ToNSString(question.cancel)];
     NSButton* connect = [alert addButtonWithTitle:ToNSString(question.connect)];
     connect.keyEquivalent = @"";
-    if (!question.connectAlways.empty())
-        [alert addButtonWithTitle:ToNSString(question.connectAlways)].keyEquivalent = @"";
     // No box for a question that offers no trust from now on (an unsigned link).
     alert.showsSuppressionButton = !question.always.empty();
     alert.suppressionButton.title = ToNSString(question.always);
@@ -59,7 +57,6 @@ Answer TVAlertPanel::Ask(const Question& question) {
     const NSModalResponse response = [alert runModal];
     // Nil where AppKit could not add the monitor: nothing to remove then.
     if (escape != nil) [NSEvent removeMonitor:escape];
-    if (response == NSAlertThirdButtonReturn) return Answer::ConnectAlways;
     if (response != NSAlertSecondButtonReturn) return Answer::Cancel;
     return alert.suppressionButton.state == NSControlStateValueOn ? Answer::ConnectAlways
                                                                   : Answer::Connect;

@@ -422,7 +422,7 @@ int WatchClient(const WatchOrder* order, const ClientWatcher& watcher) {
         watcher.report(pass, Outcome::Cancelled, "the server's certificate not trusted", {});
     } else {
         watcher.report(pass, Outcome::ClientFailed, HowItEnded(status, endedAfter),
-                       ClientFailedMessage(pass.client, LastLines(output.text)));
+                       ClientFailedMessage(pass.client, LastLines(output.text), host));
     }
     return 0;
 }
