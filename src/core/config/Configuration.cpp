@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "base/Base64.h"
+#include "base/Es256.h"
 #include "base/Path.h"
 #include "base/ShellQuote.h"
 #include "base/Text.h"
 #include "core/address/Address.h"
-#include "core/signing/Es256.h"
 
 namespace torvale {
 namespace {

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Es256.h"
 #include "base/Printable.h"
 #include "base/ShellQuote.h"
 #include "base/Text.h"
 #include "core/Application.h"
 #include "core/launchers/Launchers.h"
-#include "core/signing/Es256.h"
 #include "core/signing/LinkSignature.h"
 
 namespace torvale {

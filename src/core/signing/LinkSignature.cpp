@@ -4,8 +4,8 @@
 #include <charconv>
 
 #include "base/Base64.h"
+#include "base/Es256.h"
 #include "base/Text.h"
-#include "core/signing/Es256.h"
 
 namespace torvale {
 namespace {
