@@ -19,6 +19,7 @@
 #include "core/plan/Plan.h"
 #include "core/request/Request.h"
 #include "core/request/UrlDecoding.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 

@@ -7,6 +7,7 @@
 #include "core/Platform.h"
 #include "core/config/Configuration.h"
 #include "core/plan/Plan.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 

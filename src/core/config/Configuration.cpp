@@ -78,6 +78,22 @@ std::string ReadSigning(const IniEntry& entry, std::string_view path, SignatureV
 
 }  // namespace
 
+bool IsKeyName(std::string_view name) {
+    return IsToken(name, 1, 64);
+}
+
+std::string_view RequireName(Unsigned require) {
+    switch (require) {
+        case Unsigned::Launch:
+            return "no";
+        case Unsigned::Ask:
+            return "ask";
+        case Unsigned::Refuse:
+            return "yes";
+    }
+    return "yes";
+}
+
 Configuration ParseConfiguration(std::string_view text, IniParser& parser,
                                  SignatureVerifier& verifier, const ClientTable& table,
                                  const std::string& home, std::string_view path) {

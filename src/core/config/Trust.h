@@ -13,6 +13,7 @@
 #include "core/plan/Plan.h"
 #include "core/ports/AlertPanel.h"
 #include "core/ports/Preferences.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 
