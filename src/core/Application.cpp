@@ -8,7 +8,7 @@
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Executor.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 #include "core/launchers/Launchers.h"
 #include "core/request/LinkWarnings.h"
 

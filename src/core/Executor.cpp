@@ -6,7 +6,7 @@
 #include "base/Path.h"
 #include "core/AlertTitles.h"
 #include "core/Alerts.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 
 namespace torvale {
 namespace {

@@ -48,7 +48,7 @@
 #include "base/Base64.h"
 #include "base/Es256.h"
 #include "base/Text.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 #include "core/request/UrlDecoding.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"

@@ -10,8 +10,8 @@
 #include "core/clients/CertificatePrompt.h"
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
-#include "core/config/Trust.h"
 #include "core/doctor/Findings.h"
+#include "core/gateway/Gateway.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {

@@ -1,4 +1,4 @@
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 
 #include <algorithm>
 
