@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "base/Text.h"
-#include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Executor.h"
 #include "core/gateway/Gateway.h"
 #include "core/launchers/Launchers.h"
+#include "core/plan/AlertTitles.h"
 #include "core/request/LinkWarnings.h"
 
 namespace torvale {

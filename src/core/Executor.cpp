@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "base/Path.h"
-#include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/gateway/Gateway.h"
+#include "core/plan/AlertTitles.h"
 
 namespace torvale {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Application.h"
+#include "core/plan/AlertTitles.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
 #include "platform/cli/Session.h"
