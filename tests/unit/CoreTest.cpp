@@ -99,7 +99,7 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
         InihParser parser;
         NoSignatureVerifier verifier;
         const Configuration config =
-            ParseConfiguration(text, parser, verifier, clients::kMacOS, "/h");
+            ParseConfiguration(text, parser, verifier, clients::kMacOS.Names(), "/h");
         EXPECT_EQ(config.errorLine, line) << text;
         const std::size_t told = why.ends_with("…") ? why.size() - 3 : std::string::npos;
         EXPECT_EQ(config.error.substr(0, told), why.substr(0, told)) << text;
@@ -179,7 +179,7 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         InihParser parser;
         NoSignatureVerifier verifier;
         const Configuration config =
-            ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, *table, "/h");
+            ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, table->Names(), "/h");
         const ClientChoice choice =
             ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
                 return std::find(installed.begin(), installed.end(), p) != installed.end();

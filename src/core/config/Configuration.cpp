@@ -95,13 +95,12 @@ std::string_view RequireName(Unsigned require) {
 }
 
 Configuration ParseConfiguration(std::string_view text, IniParser& parser,
-                                 SignatureVerifier& verifier, const ClientTable& table,
+                                 SignatureVerifier& verifier,
+                                 std::span<const std::string_view> clientNames,
                                  const std::string& home, std::string_view path) {
     Configuration config;
     auto isClient = [&](std::string_view name) {
-        const auto all = table.All();
-        return std::any_of(all.begin(), all.end(),
-                           [&](const ClientApp* app) { return app->name == name; });
+        return std::find(clientNames.begin(), clientNames.end(), name) != clientNames.end();
     };
     // An unknown name is told with the known one it may have meant.
     auto unknown = [](std::string what, std::string_view name,
@@ -118,10 +117,8 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
             message += (i == 0 ? " " : ", ") + quoted(known[i]);
         return message;
     };
-    std::vector<std::string_view> clientNames;
-    for (const ClientApp* app : table.All())
-        clientNames.push_back(app->name);
-    clientNames.push_back("SSH");
+    std::vector<std::string_view> keys(clientNames.begin(), clientNames.end());
+    keys.push_back("SSH");
     // A client's path, "~/" for the home folder.
     auto keepPath = [&](std::string_view name, std::string_view value, int line) -> std::string {
         std::string client(value);
@@ -146,7 +143,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
         }
         if (entry.section == "clients") {
             if (!isClient(entry.key))
-                return unknown("no client is named", entry.key, clientNames, "'", "'");
+                return unknown("no client is named", entry.key, keys, "'", "'");
             return keepPath(entry.key, entry.value, entry.line);
         }
         if (entry.section == "gateways" && entry.key == "allow") {
@@ -181,11 +178,12 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
 }
 
 Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
-                                const std::string& path, const ClientTable& table,
+                                const std::string& path,
+                                std::span<const std::string_view> clientNames,
                                 const std::string& home) {
     Configuration config;
     const auto text = files.ReadFile(path, kConfigurationLimit, &config.error);
-    if (text) return ParseConfiguration(*text, parser, verifier, table, home, path);
+    if (text) return ParseConfiguration(*text, parser, verifier, clientNames, home, path);
     // Every host is refused then, signed or not.
     config.unreadable = config.gatewaysInError = true;
     return config;
@@ -242,8 +240,8 @@ bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, 
 
 Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
                                       SignatureVerifier& verifier, const std::string& path,
-                                      const ClientTable& table, const std::string& home,
-                                      bool* present) {
+                                      std::span<const std::string_view> clientNames,
+                                      const std::string& home, bool* present) {
     *present = false;
     if (path.empty()) return {};
     FileFault fault;
@@ -255,7 +253,7 @@ Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
         return config;
     }
     if (!*present) return {};
-    config = ReadConfiguration(files, parser, verifier, path, table, home);
+    config = ReadConfiguration(files, parser, verifier, path, clientNames, home);
     // Only root may mend it, with an editor run as root.
     if (config.unreadable || config.errorLine != 0) config.fix = "sudo -e " + ShellQuote(path);
     return config;

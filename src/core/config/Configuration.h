@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/clients/ClientTable.h"
 #include "core/ports/FileSystem.h"
 #include "core/ports/IniParser.h"
 #include "core/ports/SignatureVerifier.h"
@@ -96,17 +96,20 @@ struct Configuration {
 // Reads the text of configuration.ini. Unknown sections and keys, lines that
 // are not "key = value" and client paths that are not absolute are errors:
 // the first one is reported in `errorLine`, and then no client path is used
-// and, if the file may hold an allow-list, no host is allowed.
+// and, if the file may hold an allow-list, no host is allowed. `clientNames`
+// are the keys [clients] may hold, besides "SSH".
 // The platform's library tells whether a signing key's point is on its curve.
 Configuration ParseConfiguration(std::string_view text, IniParser& parser,
-                                 SignatureVerifier& verifier, const ClientTable& table,
+                                 SignatureVerifier& verifier,
+                                 std::span<const std::string_view> clientNames,
                                  const std::string& home, std::string_view path = {});
 
 // Reads configuration.ini from `path`: a missing file is an empty one, and
 // one that cannot be read may hold an allow-list that we cannot see, so it
 // allows no host.
 Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
-                                const std::string& path, const ClientTable& table,
+                                const std::string& path,
+                                std::span<const std::string_view> clientNames,
                                 const std::string& home);
 
 // What is wrong with a file that cannot be trusted, and the command that
@@ -128,8 +131,8 @@ bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, 
 // and one in error (every host refused) where it cannot be trusted or read.
 Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
                                       SignatureVerifier& verifier, const std::string& path,
-                                      const ClientTable& table, const std::string& home,
-                                      bool* present);
+                                      std::span<const std::string_view> clientNames,
+                                      const std::string& home, bool* present);
 
 // The administrator's file over the user's: a host must be allowed by every
 // allow-list there is, and either file in error closes it; the keys of
