@@ -1,7 +1,12 @@
 #pragma once
 
-// Carrying out a plan: the one part of a request pass that connects, writes
-// or runs anything.
+// Carrying out a plan: the one part of a request pass that does what a link
+// asks for, once the gateway's verdict allows it: it asks the trust
+// question, writes the plan's files, hands the password over and runs the
+// command, its watcher handed the pass line. Around it the pass only gets
+// ready and keeps count: it removes what earlier launches left, reads
+// configuration.ini, asks the terminal's ssh its release (`ssh -V`), and
+// writes the pass log and the history.
 
 #include "core/LaunchHistory.h"
 #include "core/Platform.h"
