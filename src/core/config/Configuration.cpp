@@ -94,7 +94,7 @@ std::string_view RequireName(Unsigned require) {
     return "yes";
 }
 
-Configuration ParseConfiguration(std::string_view text, IniParser& parser,
+Configuration ParseConfiguration(std::string_view text, IniReader& parser,
                                  SignatureVerifier& verifier,
                                  std::span<const std::string_view> clientNames,
                                  const std::string& home, std::string_view path) {
@@ -177,7 +177,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
     return config;
 }
 
-Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
+Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureVerifier& verifier,
                                 const std::string& path,
                                 std::span<const std::string_view> clientNames,
                                 const std::string& home) {
@@ -238,7 +238,7 @@ bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, 
     return true;
 }
 
-Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
+Configuration ReadSystemConfiguration(FileSystem& files, IniReader& parser,
                                       SignatureVerifier& verifier, const std::string& path,
                                       std::span<const std::string_view> clientNames,
                                       const std::string& home, bool* present) {

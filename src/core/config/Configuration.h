@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/ports/FileSystem.h"
-#include "core/ports/IniParser.h"
+#include "core/ports/IniReader.h"
 #include "core/ports/SignatureVerifier.h"
 
 namespace torvale {
@@ -99,7 +99,7 @@ struct Configuration {
 // and, if the file may hold an allow-list, no host is allowed. `clientNames`
 // are the keys [clients] may hold, besides "SSH".
 // The platform's library tells whether a signing key's point is on its curve.
-Configuration ParseConfiguration(std::string_view text, IniParser& parser,
+Configuration ParseConfiguration(std::string_view text, IniReader& parser,
                                  SignatureVerifier& verifier,
                                  std::span<const std::string_view> clientNames,
                                  const std::string& home, std::string_view path = {});
@@ -107,7 +107,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
 // Reads configuration.ini from `path`: a missing file is an empty one, and
 // one that cannot be read may hold an allow-list that we cannot see, so it
 // allows no host.
-Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
+Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureVerifier& verifier,
                                 const std::string& path,
                                 std::span<const std::string_view> clientNames,
                                 const std::string& home);
@@ -129,7 +129,7 @@ bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, 
 
 // The administrator's file at `path`: an empty one where nothing is there,
 // and one in error (every host refused) where it cannot be trusted or read.
-Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
+Configuration ReadSystemConfiguration(FileSystem& files, IniReader& parser,
                                       SignatureVerifier& verifier, const std::string& path,
                                       std::span<const std::string_view> clientNames,
                                       const std::string& home, bool* present);
