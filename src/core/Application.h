@@ -77,7 +77,7 @@ class Application {
     std::vector<std::string> TrustedGateways();
     bool ForgetGateways();
 
-    Platform& Ports() { return platform_; }
+    Platform& platform() { return platform_; }
     const ClientTable& Clients() const { return clients_; }
     const std::string& SearchPath() const { return searchPath_; }
 

@@ -248,7 +248,7 @@ TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
     runs.command->Literal("open x");
     writes.files.push_back({"/home/demo/x.rdp", "text", "text", 0600, "", true});
     for (const Plan* plan : {&runs, &writes})
-        EXPECT_EQ(Execute(*plan, {}, {}, app.Ports()).outcome, Outcome::NotRun);
+        EXPECT_EQ(Execute(*plan, {}, {}, app.platform()).outcome, Outcome::NotRun);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>(2, "Not run: the plan names no destination"));
     EXPECT_EQ(platform.recorder.events.size(), 2u);  // the log lines alone

@@ -62,7 +62,7 @@ bool AnyFails(const std::vector<Finding>& findings) {
 
 std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     const std::string& ConfigDir = app.ConfigDir;
-    FileSystem& files = app.Ports().files;
+    FileSystem& files = app.platform().files;
     std::vector<Finding> found;
     auto add = [&](Finding::Level level, std::string check, std::string detail,
                    std::string fix = {}) {
@@ -187,7 +187,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     }
     const SigningPolicy& signing = config.signing;
     for (const SigningKey& key : signing.keys) {
-        const std::string digest = app.Ports().verifier.Sha256(key.der);
+        const std::string digest = app.platform().verifier.Sha256(key.der);
         if (digest.empty()) {
             add(Finding::Warn, "signing key " + key.name,
                 "no fingerprint: the system's SHA-256 failed (" + key.from + ")",

@@ -88,7 +88,7 @@ void ReportLateEnd(const torvale::WatchedPass& pass, torvale::Outcome outcome,
     torvale::StderrAlertPanel none;
     torvale::CommandLinePlatform ports(*session, alert.empty() ? none : WatcherAlerts(),
                                        torvale::PosixShell::Mode::Detach);
-    torvale::Platform platform = ports.Ports();
+    torvale::Platform platform = ports.platform();
     platform.log.Pass(torvale::WatchedPassLine(pass, outcome, detail));
     if (!alert.empty()) torvale::Alert(platform, torvale::titles::kSorry, alert);
 }
