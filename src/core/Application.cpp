@@ -218,8 +218,14 @@ Configuration Application::LoadConfiguration() {
 }
 
 MachineFacts Application::Facts() {
+    // A script that starts a terminal is short; what is not read whole in
+    // 64 KiB is taken for the program itself.
     return {searchPath_, [this](const std::string& path) { return appInstalled(path); },
-            [this](const std::string& path) { return platform_.files.Resolved(path); }};
+            [this](const std::string& path) { return platform_.files.Resolved(path); },
+            [this](const std::string& path) {
+                const auto text = platform_.files.ReadFile(path, 64 * 1024, nullptr);
+                return text && text->starts_with("#!");
+            }};
 }
 
 ClientChoice Application::Choose(const ClientApp& app, const Configuration& config) {

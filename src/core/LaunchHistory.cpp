@@ -1,5 +1,6 @@
 #include "core/LaunchHistory.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/Printable.h"
@@ -19,6 +20,54 @@ std::string OutcomeText(Outcome outcome, const std::string& detail) {
 std::string PassLine(const LaunchRecord& record) {
     const WatchedPass parts = PassLineParts(record);
     return parts.head + parts.launched + parts.tail;
+}
+
+std::optional<LaunchRecord> ReadPassLine(std::string_view line) {
+    using namespace std::chrono;
+    const std::string stamp(line.substr(0, 23));
+    int y = 0, h = 0, min = 0, s = 0, length = 0;
+    unsigned m = 0, d = 0;
+    if (std::sscanf(stamp.c_str(), "%4d-%2u-%2u %2d:%2d:%2d UTC%n", &y, &m, &d, &h, &min, &s,
+                    &length) != 6 ||
+        length != 23)
+        return std::nullopt;
+    const year_month_day date{year{y}, month{m}, day{d}};
+    if (!date.ok()) return std::nullopt;
+    LaunchRecord record;
+    record.time = sys_days{date} + hours{h} + minutes{min} + seconds{s};
+    std::string_view rest = line.substr(23);
+    // The action and the host hold no " | ": one is an action's name, the
+    // other a host checked before its decision.
+    auto field = [&rest](std::string* into) {
+        if (!rest.starts_with(" | ")) return false;
+        const std::size_t end = std::min(rest.find(" | ", 3), rest.size());
+        *into = rest.substr(3, end - 3);
+        rest.remove_prefix(end);
+        return true;
+    };
+    if (!field(&record.action) || !field(&record.gateway)) return std::nullopt;
+    const std::string silenced = std::string(" | ") + kAlertsSilenced;
+    record.alertsSilenced = rest.ends_with(silenced);
+    if (record.alertsSilenced) rest.remove_suffix(silenced.size());
+    // A client's path may hold one: the outcome is what follows the first
+    // " | " that an outcome's name follows.
+    if (!rest.starts_with(" | ")) return std::nullopt;
+    for (std::size_t at = 3; (at = rest.find(" | ", at)) != rest.npos; at += 3) {
+        const std::string_view said = rest.substr(at + 3);
+        for (int i = 0; i <= static_cast<int>(Outcome::UnknownAction); ++i) {
+            const std::string_view name = OutcomeName(static_cast<Outcome>(i));
+            if (!said.starts_with(name) ||
+                (said.size() != name.size() && !said.substr(name.size()).starts_with(": ")))
+                continue;
+            record.client = rest.substr(3, at - 3);
+            record.outcome = static_cast<Outcome>(i);
+            record.detail = said.substr(std::min(said.size(), name.size() + 2));
+            for (std::string* dash : {&record.gateway, &record.client})
+                if (*dash == "-") dash->clear();
+            return record;
+        }
+    }
+    return std::nullopt;
 }
 
 WatchedPass PassLineParts(const LaunchRecord& record) {

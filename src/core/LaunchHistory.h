@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,10 @@ struct LaunchRecord {
 // and the decision, the client, the outcome and its detail, " | " between;
 // then "alerts silenced" where they were.
 std::string PassLine(const LaunchRecord& record);
+// A pass line read back: its time, action, host and decision, client,
+// outcome and detail, as the line has them (escaped, perhaps cut short);
+// nothing where the line is not one PassLine writes.
+std::optional<LaunchRecord> ReadPassLine(std::string_view line);
 // The same line in parts, for the watcher of a client still starting; and
 // the line it writes once it knows the outcome: launched, as the pass had it,
 // or another with its detail ("client failed: exit status 131 after 4 s").

@@ -38,7 +38,8 @@ for signer in "python3 $dir/sign.py" "node $dir/sign.js" "go run $dir/sign.go" \
     link=$($signer "$dir/key.pem" portal "$fields") || { fail "$signer: failed"; continue; }
     # A dry run says what it finds, warns of nothing (kid, sig...) and leaves the link unused.
     dry=$("$torvale" -n "$link")
-    echo "$dry" | grep -Eq '^signature valid; key portal; expires at .* \((2..|300) s from' &&
+    echo "$dry" | grep -Eq '^signature valid; key portal; expires at .* \((2..|300) s from now\); '\
+'unsigned links: refused$' &&
         ! echo "$dry" | grep -q '^warning' || fail "$signer: the dry run of $link: $dry"
     out=$("$torvale" --confirm=no "$link" 2>&1)
     [ "$(launches)" = $((before + 1)) ] || fail "$signer: $link did not launch: $out"
@@ -61,5 +62,9 @@ wait $first $second
 
 out=$("$torvale" --confirm=yes "torvale://$fields" 2>&1)
 [ "$out" = '抱歉: 此链接没有网关签名，已拒绝' ] || fail "unsigned: $out"
+sed -i /^require/d "$HOME/Documents/torvale/configuration.ini"
+out=$("$torvale" --doctor | grep '^[a-z]* *signing: ')
+[ "$out" = "ok    signing: unsigned links: asked (the default once a key is known); signed links \
+live 600 s at most" ] || fail "the doctor's signing line with a key: $out"
 [ $failed = 0 ] && echo "every example signs links torvale launches once"
 exit $failed

@@ -122,34 +122,96 @@ class QuietFacts final : public SystemFacts {
     std::string UsedLinksPlace() override { return {}; }
 };
 
-// What the doctor says of an administrator's file in error and of a key
-// the platform cannot use, with the commands that mend them: pasted as they
-// are, the folder at fault named (macOS's has a blank in its name).
-TEST(Core, TheDoctorFailsAFileInErrorAndAKeyOffItsCurve) {
+// What the doctor says becomes of an unsigned link, and why; a file in error
+// is blamed, with the command that mends it: an administrator's pasted as
+// it is (the folder at fault named; macOS's has a blank in its name).
+TEST(Core, TheDoctorSaysWhatBecomesOfAnUnsignedLinkAndBlamesAFileInError) {
     const std::string folder = "/Library/Application Support/Torvale";
-    RecordingPlatform platform;
-    platform.files.Seed(folder + "/configuration.ini", "[signing]\nrequire = yes\n", 0644, true);
-    platform.files.SeedFolder(folder, 0775, true);
-    platform.systemConfiguration = folder + "/configuration.ini";
-    Application& app = platform.Start(clients::kMacOS, "/h");
-    platform.files.WriteFile(app.ConfigurationPath(), "[signing]\nkey.gw = es256:" + kOffCurve,
-                             0644, nullptr);
-    QuietFacts facts;
-    std::vector<std::string> said;
-    for (const Finding& finding : Diagnose(app, facts))
-        if (finding.check.ends_with("configuration") || finding.check.ends_with(".ini"))
-            said.push_back(FindingLine(finding));
-    EXPECT_EQ(said, (std::vector<std::string>{
-                        "fail  configuration.ini: /h/Documents/torvale/configuration.ini:2 cannot "
-                        "be read (key.gw is not a usable P-256 key: no verifier is given); every "
-                        "launch that connects is refused meanwhile; fix: mend that line: "
-                        "[clients] or [gateways], \"key = value\", absolute paths, under 200 bytes",
-                        "fail  system configuration: " + folder +
-                            "/configuration.ini cannot be used (its folder " + folder +
-                            " is mode 0775: only folders of root's that no one else may write "
-                            "count); every launch that connects is refused until it is mended; "
-                            "fix: sudo chmod go-w '" +
-                            folder + "'"}));
+    const std::string system = folder + "/configuration.ini", sudo = "fix: sudo -e '" + system;
+    const std::string user = "/h/Documents/torvale/configuration.ini", yse = "require = yse\n";
+    const std::string bad = " (require is \"no\", \"ask\" or \"yes\"); ";
+    const std::string mend =
+        "fix: mend that line: [clients], [gateways] or [signing], \"key = "
+        "value\", absolute paths, under 200 bytes";
+    const std::string refused = "fail  signing: unsigned links: refused (while ";
+    const std::string why =
+        ":2 is in error, as it may require them); signed links live 600 s "
+        "at most; ";
+    struct Case {
+        std::string system, user;
+        unsigned folderMode;
+        std::vector<std::string> said;
+    };
+    const Case cases[] = {
+        {"",
+         "require = ask\n",
+         0755,
+         {"ok    signing: unsigned links: asked (require = ask, " + user +
+          ":2); signed links live 600 s at most"}},
+        {"require = no\n",
+         "",
+         0755,
+         {"ok    system configuration: " + system + " holds over the user's",
+          "ok    signing: unsigned links: accepted (require = no, " + system +
+              ":2); signed links live 600 s at most"}},
+        {yse,
+         "",
+         0755,
+         {"fail  system configuration: " + system + ":2 cannot be used" + bad + sudo + "'",
+          refused + system + why + sudo + "'"}},
+        {"",
+         yse,
+         0755,
+         {"fail  configuration.ini: " + user + ":2 cannot be read" + bad + mend,
+          refused + user + why + mend}},
+        {"require = yes\n",
+         "key.gw = es256:" + kOffCurve,
+         0775,
+         {"fail  configuration.ini: " + user +
+              ":2 cannot be read (key.gw is not a usable P-256 key: no verifier is given); every "
+              "launch that connects is refused meanwhile; " +
+              mend,
+          "fail  system configuration: " + system + " cannot be used (its folder " + folder +
+              " is mode 0775: only folders of root's that no one else may write count); every "
+              "launch that connects is refused until it is mended; fix: sudo chmod go-w '" +
+              folder + "'",
+          refused + user + why + mend}},
+    };
+    for (const auto& [systemText, userText, folderMode, said] : cases) {
+        RecordingPlatform platform;
+        if (!systemText.empty())
+            platform.files.Seed(system, "[signing]\n" + systemText, 0644, true);
+        platform.files.SeedFolder(folder, folderMode, true);
+        platform.systemConfiguration = system;
+        Application& app = platform.Start(clients::kMacOS, "/h");
+        platform.files.WriteFile(user, "[signing]\n" + userText, 0644, nullptr);
+        QuietFacts facts;
+        std::vector<std::string> lines;
+        for (const Finding& finding : Diagnose(app, facts))
+            if (finding.check == "signing" || finding.check.ends_with("configuration") ||
+                (finding.check.ends_with(".ini") && finding.level != Finding::Ok))
+                lines.push_back(FindingLine(finding));
+        EXPECT_EQ(lines, said) << userText << systemText;
+    }
+}
+
+// A pass line reads back as the record it was written from, though its
+// client's path and its detail hold " | " and an outcome's name; "-" is
+// none. Other lines read as none.
+TEST(Core, PassLinesReadBackAsTheirRecords) {
+    const std::string lines[] = {
+        "2026-12-09 05:00:20 UTC | StartMstsc | gw: allowed, listed | /a | launched/x | "
+        "launched, a file not written: t.rdp | launched | alerts silenced",
+        "2026-12-09 05:00:20 UTC |  | - | - | unknown action"};
+    for (const std::string& line : lines) {
+        const auto read = ReadPassLine(line);
+        ASSERT_TRUE(read) << line;
+        EXPECT_EQ(PassLine(*read), line);
+        EXPECT_EQ(read->client, line == lines[0] ? "/a | launched/x" : "");
+    }
+    for (const char* line : {"", "2026-12-09 05:00:20 UTC | StartPutty | - | - | done",
+                             "2026-13-09 05:00:20 UTC | StartPutty | - | - | launched"})
+        EXPECT_FALSE(ReadPassLine(line)) << line;
 }
 
 // Which program a launch finds, and why: the path configured, if it is there,

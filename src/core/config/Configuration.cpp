@@ -94,6 +94,18 @@ std::string_view RequireName(Unsigned require) {
     return "yes";
 }
 
+std::string_view UnsignedLinkFate(Unsigned require) {
+    switch (require) {
+        case Unsigned::Launch:
+            return "accepted";
+        case Unsigned::Ask:
+            return "asked";
+        case Unsigned::Refuse:
+            return "refused";
+    }
+    return "refused";
+}
+
 Configuration ParseConfiguration(std::string_view text, IniReader& parser,
                                  SignatureVerifier& verifier,
                                  std::span<const std::string_view> clientNames,
@@ -288,7 +300,10 @@ Configuration Combined(const Configuration& system, Configuration user) {
     }
     signing.keys = std::move(keys);
     const Unsigned systemRequired = system.signing.Required();
-    if (systemRequired > userRequired) {
+    // The stricter holds; of two alike, where the user's file says none,
+    // the administrator's says why.
+    if (systemRequired > userRequired ||
+        (systemRequired == userRequired && signing.requireFrom.empty())) {
         signing.require = systemRequired;
         signing.requireFrom = system.signing.requireFrom;
     } else if (!signing.require) {

@@ -47,6 +47,9 @@ bool IsKeyName(std::string_view name);
 
 // "no", "ask" or "yes", as the file writes them.
 std::string_view RequireName(Unsigned require);
+// What becomes of an unsigned link, as --doctor and the dry run say it:
+// "accepted", "asked" or "refused".
+std::string_view UnsignedLinkFate(Unsigned require);
 
 // configuration.ini, as the request pass uses it:
 //

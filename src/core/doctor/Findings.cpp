@@ -1,21 +1,40 @@
 // The checks of `--doctor` and of the macOS window: how Torvale is set up
-// here, judged from what the ports can see.
+// here, judged from what the ports can see, one function a check.
 
 #include "core/doctor/Findings.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "base/Es256.h"
+#include "base/Path.h"
 #include "base/Printable.h"
 #include "base/ShellQuote.h"
 #include "base/Text.h"
 #include "core/Application.h"
+#include "core/LaunchHistory.h"
 #include "core/launchers/Launchers.h"
 #include "core/signing/LinkSignature.h"
 
 namespace torvale {
 namespace {
+
+using Findings = std::vector<Finding>;
+
+// More lines than the pass log holds (64 KiB): every pass it keeps.
+constexpr std::size_t kPassesRead = 2000;
+
+// The fix of a line of the user's configuration.ini that cannot be read.
+constexpr char kMendLine[] =
+    "mend that line: [clients], [gateways] or [signing], \"key = value\", absolute paths, under "
+    "200 bytes";
+
+// A pass as the log keeps it: the line, as the user knows it, and what it says.
+struct LoggedPass {
+    std::string line;
+    LaunchRecord record;
+};
 
 std::string Joined(const std::vector<std::string>& items) {
     std::string text;
@@ -33,16 +52,446 @@ std::string LookedFor(const ClientApp& client, const Configuration& config) {
     return places.empty() ? "no place is known for it" : "looked for " + Joined(places);
 }
 
-// How a pass ended, as the pass log says it (its fifth field): a launch, a
-// cancel or a refusal is what it should be; anything else failed.
-Finding::Level PassLevel(std::string_view pass) {
-    std::size_t at = 0;
-    for (int field = 0; field < 4 && at != pass.npos; ++field)
-        at = pass.find(" | ", at == 0 ? 0 : at + 3);
-    const std::string_view outcome = at == pass.npos ? pass : pass.substr(at + 3);
-    for (const std::string_view fine : {"launched", "cancelled", "still starting"})
-        if (outcome.starts_with(fine)) return Finding::Ok;
-    return outcome.starts_with("refused") ? Finding::Warn : Finding::Fail;
+Finding Handler(Application& app, SystemFacts& facts) {
+    const HandlerFacts handler = facts.Handler();
+    const std::string expected = facts.ExpectedHandler();
+    if (!handler.unknown.empty())
+        return {Finding::Warn, "handler",
+                "cannot tell what opens torvale:// links: " + handler.unknown,
+                "check that xdg-utils is installed and answers: xdg-mime query default "
+                "x-scheme-handler/torvale"};
+    if (handler.entry.empty() && !handler.howToRestore.empty())
+        return {Finding::Fail, "handler",
+                "nothing opens torvale:// links, and torvale.desktop is installed nowhere",
+                handler.howToRestore};
+    if (handler.entry.empty())
+        return {Finding::Fail, "handler", "nothing opens torvale:// links", handler.howToRegister};
+    if (handler.program.empty())
+        return {Finding::Fail, "handler", handler.entry + " names no program",
+                handler.howToRegister};
+    if (!app.appInstalled(handler.program))
+        return {Finding::Fail, "handler",
+                handler.entry + " runs " + handler.program + ", which is not there",
+                "reinstall torvale, or " + handler.howToRegister};
+    if (!expected.empty() && handler.program != expected)
+        return {Finding::Warn, "handler",
+                handler.entry + " runs " + handler.program + ", not " + expected,
+                handler.howToRegister};
+    return {Finding::Ok, "handler", handler.entry + " runs " + handler.program, {}};
+}
+
+Finding DataDirectory(Application& app) {
+    const std::string& folder = app.ConfigDir;
+    FileSystem& files = app.platform().files;
+    const auto directory = files.Inspect(folder);
+    // The state of every user before the first click.
+    if (!directory && !files.Exists(folder))
+        return {Finding::Ok,
+                "data directory",
+                folder + " is not made yet: the first launch makes it (mode 0700)",
+                {}};
+    if (!directory || !directory->directory)
+        return {Finding::Fail, "data directory", folder + " is not a directory",
+                "mv " + ShellQuote(folder) + " " + ShellQuote(folder + ".old") +
+                    ", then start torvale once"};
+    if (!directory->writable)
+        return {Finding::Fail, "data directory", folder + " cannot be written",
+                "chmod u+w " + ShellQuote(folder)};
+    if ((directory->mode & 0777) != 0700)
+        return {Finding::Warn, "data directory",
+                folder + " has mode " + Octal(directory->mode & 0777) +
+                    ": others may see its connection files",
+                "chmod 700 " + ShellQuote(folder)};
+    return {Finding::Ok, "data directory", folder + " (0700, writable)", {}};
+}
+
+// What launches left in the data directory: connection files and the
+// temporaries of writers that ended halfway.
+void Leftovers(Application& app, Findings& found) {
+    const std::string& folder = app.ConfigDir;
+    // One that cannot be read is said by the data directory's check.
+    const auto names =
+        app.platform().files.List(folder, nullptr).value_or(std::vector<std::string>{});
+    // A launch removes its .rdp files once they are read, or a minute on; a
+    // pass that ended before (killed, or a machine switched off) leaves them
+    // to the next launch or start.
+    const auto connectionFiles =
+        std::count_if(names.begin(), names.end(), [](const std::string& name) {
+            return name.ends_with(".rdp") || name.ends_with(".command");
+        });
+    if (connectionFiles > 0) {
+        found.push_back({Finding::Warn, "connection files",
+                         std::to_string(connectionFiles) +
+                             " there; they may hold passwords until the next launch or start "
+                             "removes them (those a minute old)",
+                         "start torvale once, or: rm -f " + ShellQuote(folder) + "/*.rdp " +
+                             ShellQuote(folder) + "/*.command"});
+    } else {
+        found.push_back({Finding::Ok,
+                         "connection files",
+                         "none left: each is removed once its client has read it",
+                         {}});
+    }
+    const auto temporaries = std::count_if(names.begin(), names.end(), [](const std::string& name) {
+        return name.starts_with(".torvale-");
+    });
+    if (temporaries > 0) {
+        found.push_back({Finding::Warn, "temporaries",
+                         std::to_string(temporaries) +
+                             " left behind by writers that ended halfway; they may hold passwords",
+                         "start torvale once (start-up removes them), or: rm " +
+                             ShellQuote(folder) + "/.torvale-*"});
+    } else {
+        found.push_back({Finding::Ok, "temporaries", "none left behind", {}});
+    }
+}
+
+// The user's configuration.ini, as `config` (the administrator's over it)
+// says of it.
+Finding UserConfiguration(Application& app, const Configuration& config) {
+    const std::string path = app.ConfigurationPath();
+    const std::string refusing =
+        config.gatewaysInError ? "; every launch that connects is refused meanwhile" : "";
+    if (config.unreadable)
+        return {Finding::Fail, "configuration.ini",
+                path + " cannot be read (" + config.error + ")" + refusing,
+                "make it a readable file, or delete it"};
+    if (config.errorLine != 0)
+        return {Finding::Fail, "configuration.ini",
+                path + ":" + std::to_string(config.errorLine) + " cannot be read (" + config.error +
+                    ")" + refusing,
+                kMendLine};
+    if (!config.allow.empty())
+        return {Finding::Ok,
+                "configuration.ini",
+                "allow-list: " + Joined(config.allow) + "; nothing is asked",
+                {}};
+    const auto trusted = app.TrustedGateways();
+    return {Finding::Ok,
+            "configuration.ini",
+            "no allow-list: a host not trusted yet is asked about; trusted: " +
+                (trusted.empty() ? std::string("none") : Joined(trusted)),
+            {}};
+}
+
+// The administrator's file, where there is one.
+std::optional<Finding> SystemConfiguration(Application& app, const Configuration& system,
+                                           bool present) {
+    const std::string& path = app.SystemConfigurationPath();
+    if (system.unreadable || system.errorLine != 0)
+        return Finding{Finding::Fail, "system configuration",
+                       path +
+                           (system.errorLine != 0 ? ":" + std::to_string(system.errorLine) : "") +
+                           " cannot be used (" + system.error + ")" +
+                           (system.gatewaysInError
+                                ? "; every launch that connects is refused until it is mended"
+                                : ""),
+                       system.fix};
+    if (!present) return std::nullopt;
+    return Finding{Finding::Ok, "system configuration", path + " holds over the user's", {}};
+}
+
+// The keys links may be signed with, what becomes of a link without a
+// signature and why, and the links used already.
+void Signing(Application& app, SystemFacts& facts, const Configuration& config,
+             const Configuration& system, Findings& found) {
+    const SigningPolicy& signing = config.signing;
+    for (const SigningKey& key : signing.keys) {
+        const std::string digest = app.platform().verifier.Sha256(key.der);
+        if (digest.empty()) {
+            found.push_back({Finding::Warn, "signing key " + key.name,
+                             "no fingerprint: the system's SHA-256 failed (" + key.from + ")",
+                             "check the system's OpenSSL"});
+        } else {
+            found.push_back({Finding::Ok,
+                             "signing key " + key.name,
+                             FingerprintText(digest) + " (" + key.from + ")",
+                             {}});
+        }
+    }
+    const Unsigned required = signing.Required();
+    std::string why;
+    std::string fix;
+    if (!signing.requireFrom.empty()) {
+        why = "require = " + std::string(RequireName(required)) + ", " + signing.requireFrom;
+    } else if (required != Unsigned::Refuse) {
+        why = signing.keys.empty() ? "the default while no key is known"
+                                   : "the default once a key is known";
+    } else {
+        // No default refuses: a file in error that may have required
+        // signatures does, until it is mended.
+        const bool administrator = system.signing.require == Unsigned::Refuse;
+        const Configuration& file = administrator ? system : config;
+        why = "while " + (administrator ? app.SystemConfigurationPath() : app.ConfigurationPath()) +
+              ":" + std::to_string(file.errorLine) + " is in error, as it may require them";
+        fix = administrator ? system.fix : std::string(kMendLine);
+    }
+    const std::string policy = "unsigned links: " + std::string(UnsignedLinkFate(required)) + " (" +
+                               why + "); signed links live " + std::to_string(signing.MaxAge()) +
+                               " s at most";
+    if (!fix.empty()) {
+        found.push_back({Finding::Fail, "signing", policy, fix});
+    } else if (signing.keys.empty() && required == Unsigned::Refuse) {
+        found.push_back({Finding::Fail, "signing",
+                         policy + "; no key is known: every link is refused",
+                         "add the gateway's key.NAME under [signing]"});
+    } else {
+        found.push_back({Finding::Ok, "signing", policy, {}});
+    }
+
+    // Past the limit a check no longer sees the links used; marking one used
+    // still does, and drops those expired.
+    if (const std::string used = facts.UsedLinksPlace(); !used.empty()) {
+        std::string err;
+        if (!app.platform().files.ReadFile(used, kUsedLinksLimit, &err))
+            found.push_back(
+                {Finding::Warn, "used links",
+                 used + " cannot be read whole (" + err +
+                     "): the next signed link drops from it those expired",
+                 "if this stays: lower max_age under [signing] in configuration.ini; or rm " +
+                     ShellQuote(used) + ", which lets the links used lately be used again"});
+    }
+}
+
+// Whether a logged pass needed the client: it names the client where the
+// client was missing, and the path it started otherwise.
+bool Needed(const ClientApp& client, const LaunchRecord& pass) {
+    return pass.client == client.name ||
+           std::any_of(
+               client.programs.begin(), client.programs.end(), [&](const ClientProgram& program) {
+                   return !program.path.empty() && BaseName(program.path) == BaseName(pass.client);
+               });
+}
+
+// A client as a launch would find it now. One not found is a warning where
+// it is needed: its path is configured, or a pass logged needed it; where
+// no log is read, nobody can tell that it is not.
+Finding Client(Application& app, const Configuration& config, const ClientApp& client,
+               const std::optional<std::vector<LoggedPass>>& passes) {
+    const std::string check = "client " + std::string(client.name);
+    const ClientChoice choice = app.Choose(client, config);
+    const auto configured = config.clients.find(std::string(client.name));
+    const bool isConfigured = configured != config.clients.end();
+    const auto& where = choice.found;
+    // A path given and not found is no silent fallback.
+    if (where && isConfigured && where->path != configured->second.path)
+        return {Finding::Warn, check,
+                configured->second.path +
+                    " (configuration.ini:" + std::to_string(configured->second.line) +
+                    ") is not there; " + where->path + " is used instead",
+                "mend the path under [clients] in configuration.ini, or remove the line"};
+    if (where)
+        return {
+            Finding::Ok,
+            check,
+            where->path + " (" + (where->reason.empty() ? "its usual place" : where->reason) + ")",
+            {}};
+    if (&client == &app.Clients().secureCRT && app.Clients().sshWithoutSecureCRT)
+        return {Finding::Ok,
+                check,
+                "not installed: SSH and Telnet links open in a terminal instead",
+                {}};
+    if (client.programs.empty() || client.programs.front().path.empty())
+        return {Finding::Ok,
+                check,
+                "none is known for this system: its links say so, unless its path is given "
+                "under [clients] in configuration.ini",
+                {}};
+    const bool needed = isConfigured || !passes ||
+                        std::any_of(passes->begin(), passes->end(), [&](const LoggedPass& pass) {
+                            return Needed(client, pass.record);
+                        });
+    if (!needed)
+        return {
+            Finding::Ok,
+            check,
+            "not found (" + LookedFor(client, config) + "); no link in the pass log has needed it",
+            {}};
+    return {Finding::Warn, check,
+            "not found (" + LookedFor(client, config) + "): its links cannot open",
+            "install it, or give its path under [clients] in configuration.ini"};
+}
+
+// Each client, and FreeRDP's question about a certificate, where "always"
+// keeps it.
+void Clients(Application& app, const Configuration& config,
+             const std::optional<std::vector<LoggedPass>>& passes, Findings& found) {
+    bool certificatesTold = false;
+    for (const ClientApp* client : app.Clients().All()) {
+        found.push_back(Client(app, config, *client, passes));
+        const ClientChoice choice = app.Choose(*client, config);
+        if (choice.found && choice.found->form->asksOnTerminal &&
+            !std::exchange(certificatesTold, true))
+            found.push_back(
+                {Finding::Ok,
+                 "certificates",
+                 "FreeRDP asks in the dialog 确认证书 about a server's certificate it cannot "
+                 "verify; one trusted with 始终信任 stays in FreeRDP's own store: delete its "
+                 "host's line from ~/.config/freerdp/known_hosts2 (FreeRDP 2), or its file in "
+                 "~/.config/freerdp/server/ (FreeRDP 3), to be asked again",
+                 {}});
+    }
+}
+
+// Where a click on the most common link goes.
+Finding SshLinks(Application& app, const Configuration& config) {
+    const Routing ssh = app.Resolve(FindRoute("StartSecureCRT"), Request{}, config);
+    const std::string why(ssh.inTerminalBecause);
+    if (!ssh.terminal)
+        return {ssh.client.found ? Finding::Ok : Finding::Fail, "ssh links",
+                ssh.client.found ? "open in SecureCRT" : "SecureCRT not found: they cannot open",
+                "install SecureCRT, or set \"SSH = openssh\" under [clients] in "
+                "configuration.ini"};
+    const ClientChoice& terminal = *ssh.terminal;
+    if (!ssh.client.found || !terminal.found)
+        return {Finding::Fail, "ssh links",
+                why + ", and " + (ssh.client.found ? "no terminal" : "no ssh") +
+                    " found: they cannot open",
+                app.Clients().sshWithoutSecureCRT ? "apt-get install openssh-client xterm"
+                : ssh.client.found
+                    ? "give the terminal's path (\"SSH = /Applications/iTerm.app\") "
+                      "under [clients] in configuration.ini"
+                    : "give ssh's path (\"OpenSSH = /usr/local/bin/ssh\") under [clients] "
+                      "in configuration.ini"};
+    const std::string opens =
+        "open " + ssh.client.found->path + " in " + terminal.found->path + " (" + why + ")";
+    const std::string_view old = SshWithoutForcedAskpass(app.SshRelease(ssh.client.found->path));
+    if (old.empty()) return {Finding::Ok, "ssh links", opens, {}};
+    return {Finding::Warn, "ssh links",
+            opens + ", but " + std::string(old) +
+                " takes no password from Torvale (OpenSSH 8.4 and later do): a password "
+                "a link entrusts is to be typed",
+            "install OpenSSH 8.4 or later, and give its path (\"OpenSSH = "
+            "/usr/local/bin/ssh\") under [clients] in configuration.ini"};
+}
+
+// Whether the dialogs can be read, and shown at all.
+void FontAndDisplay(SystemFacts& facts, Findings& found) {
+    std::string fontUnknown;
+    if (const auto font = facts.ChineseFont(&fontUnknown); !fontUnknown.empty()) {
+        found.push_back({Finding::Warn, "font",
+                         "cannot tell whether a font has Chinese glyphs: " + fontUnknown,
+                         "check that fontconfig answers: fc-list :lang=zh family"});
+    } else if (font && !*font) {
+        found.push_back({Finding::Warn, "font",
+                         "no font with Chinese glyphs: the dialogs would show boxes",
+                         "apt-get install fonts-wqy-microhei"});
+    } else if (font) {
+        found.push_back({Finding::Ok, "font", "a font with Chinese glyphs is installed", {}});
+    }
+    if (const auto display = facts.Display(); display && !*display) {
+        found.push_back({Finding::Warn, "display",
+                         "none: torvale-desktop would write its alerts on standard error and "
+                         "answer the trust question no",
+                         "run it from a desktop session"});
+    } else if (display) {
+        found.push_back({Finding::Ok, "display", "dialogs can be shown", {}});
+    }
+}
+
+// The passes the log keeps, oldest first; nothing where no log is read.
+std::optional<std::vector<LoggedPass>> Logged(SystemFacts& facts) {
+    if (facts.PassLogPlace().empty()) return std::nullopt;
+    std::vector<LoggedPass> passes;
+    for (std::string& line : facts.LastPasses(kPassesRead)) {
+        if (auto record = ReadPassLine(line))
+            passes.push_back({std::move(line), std::move(*record)});
+    }
+    return passes;
+}
+
+// The latest pass of each action (those of no action as one), oldest first:
+// a later click of the same link is news, an earlier one is not.
+std::vector<LoggedPass> LatestOfEach(const std::vector<LoggedPass>& passes) {
+    std::vector<LoggedPass> latest;
+    for (auto pass = passes.rbegin(); pass != passes.rend(); ++pass) {
+        if (std::none_of(latest.begin(), latest.end(), [&](const LoggedPass& later) {
+                return later.record.action == pass->record.action;
+            }))
+            latest.push_back(*pass);
+    }
+    std::reverse(latest.begin(), latest.end());
+    return latest;
+}
+
+// A logged pass judged against the set-up as it stands: a client missing
+// then may be found now. A placeholder action or a link with no action is
+// the portal's to mend, not this machine's.
+Finding JudgedPass(Application& app, const Configuration& config, const LoggedPass& pass) {
+    const LaunchRecord& record = pass.record;
+    Finding judged{Finding::Fail, "pass", pass.line,
+                   "mend what its outcome says; the next click tries anew"};
+    switch (record.outcome) {
+        case Outcome::Launched:
+        case Outcome::Cancelled:
+        case Outcome::StillStarting:
+            judged.level = Finding::Ok;
+            break;
+        case Outcome::Refused:
+            judged.level = Finding::Warn;
+            break;
+        case Outcome::NotImplemented:
+            judged.level = Finding::Warn;
+            judged.fix = "nothing to mend on this machine: " + record.action +
+                         " is a placeholder action Torvale does not implement; the portal's "
+                         "administrator may hide its links";
+            break;
+        case Outcome::UnknownAction:
+            judged.level = Finding::Warn;
+            judged.fix =
+                "nothing to mend on this machine: the portal's link names no action Torvale "
+                "knows; torvale -n LINK shows what it holds";
+            break;
+        case Outcome::ClientMissing: {
+            const auto all = app.Clients().All();
+            const auto client = std::find_if(all.begin(), all.end(), [&](const ClientApp* c) {
+                return c->name == record.client;
+            });
+            if (client == all.end()) break;
+            if (const auto& now = app.Choose(**client, config).found) {
+                judged.level = Finding::Ok;
+                judged.detail += " (" + record.client + " is found now: " + now->path + ")";
+            } else {
+                judged.fix = "install " + record.client +
+                             ", or give its path under [clients] in configuration.ini";
+            }
+            break;
+        }
+        case Outcome::LaunchedWithoutFile:
+        case Outcome::WriteFailed:
+        case Outcome::NotRun:
+        case Outcome::ClientFailed:
+            break;
+    }
+    return judged;
+}
+
+// Where to look when a click did nothing: the log, and the latest pass of
+// each action in it.
+void PastPasses(Application& app, const Configuration& config, const std::string& log,
+                const std::vector<LoggedPass>& latest, Findings& found) {
+    found.push_back({Finding::Ok,
+                     "log",
+                     log + (latest.empty() ? ": no pass logged yet"
+                                           : ": the latest pass of each action follows"),
+                     {}});
+    for (const LoggedPass& pass : latest)
+        found.push_back(JudgedPass(app, config, pass));
+}
+
+// Silenced alerts fail a launch in silence: that is a failure once a pass
+// that still counts had one.
+Finding Alerts(Application& app, SystemFacts& facts, const Configuration& config,
+               const std::vector<LoggedPass>& latest) {
+    const std::string place = facts.PreferencesPlace();
+    if (!app.AlertsSuppressed()) return {Finding::Ok, "alerts", "shown (" + place + ")", {}};
+    const bool unseen = std::any_of(latest.begin(), latest.end(), [&](const LoggedPass& pass) {
+        return pass.record.alertsSilenced && JudgedPass(app, config, pass).level != Finding::Ok;
+    });
+    return {unseen ? Finding::Fail : Finding::Warn, "alerts",
+            "silenced by \"don't show again\" (" + place + ")" +
+                (unseen ? ", and a pass since ended without launching, its alert unseen" : ""),
+            facts.HowToShowAlerts()};
 }
 
 }  // namespace
@@ -61,283 +510,24 @@ bool AnyFails(const std::vector<Finding>& findings) {
 }
 
 std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
-    const std::string& ConfigDir = app.ConfigDir;
-    FileSystem& files = app.platform().files;
-    std::vector<Finding> found;
-    auto add = [&](Finding::Level level, std::string check, std::string detail,
-                   std::string fix = {}) {
-        found.push_back({level, std::move(check), std::move(detail), std::move(fix)});
-    };
-
-    const HandlerFacts handler = facts.Handler();
-    const std::string expected = facts.ExpectedHandler();
-    if (!handler.unknown.empty()) {
-        add(Finding::Warn, "handler", "cannot tell what opens torvale:// links: " + handler.unknown,
-            "check that xdg-utils is installed and answers: xdg-mime query default "
-            "x-scheme-handler/torvale");
-    } else if (handler.entry.empty() && !handler.howToRestore.empty()) {
-        add(Finding::Fail, "handler",
-            "nothing opens torvale:// links, and torvale.desktop is installed nowhere",
-            handler.howToRestore);
-    } else if (handler.entry.empty()) {
-        add(Finding::Fail, "handler", "nothing opens torvale:// links", handler.howToRegister);
-    } else if (handler.program.empty()) {
-        add(Finding::Fail, "handler", handler.entry + " names no program", handler.howToRegister);
-    } else if (!app.appInstalled(handler.program)) {
-        add(Finding::Fail, "handler",
-            handler.entry + " runs " + handler.program + ", which is not there",
-            "reinstall torvale, or " + handler.howToRegister);
-    } else if (!expected.empty() && handler.program != expected) {
-        add(Finding::Warn, "handler",
-            handler.entry + " runs " + handler.program + ", not " + expected,
-            handler.howToRegister);
-    } else {
-        add(Finding::Ok, "handler", handler.entry + " runs " + handler.program);
-    }
-
-    const auto directory = files.Inspect(ConfigDir);
-    if (!directory && !files.Exists(ConfigDir)) {
-        // The state of every user before the first click.
-        add(Finding::Ok, "data directory",
-            ConfigDir + " is not made yet: the first launch makes it (mode 0700)");
-    } else if (!directory || !directory->directory) {
-        add(Finding::Fail, "data directory", ConfigDir + " is not a directory",
-            "mv " + ShellQuote(ConfigDir) + " " + ShellQuote(ConfigDir + ".old") +
-                ", then start torvale once");
-    } else if (!directory->writable) {
-        add(Finding::Fail, "data directory", ConfigDir + " cannot be written",
-            "chmod u+w " + ShellQuote(ConfigDir));
-    } else if ((directory->mode & 0777) != 0700) {
-        add(Finding::Warn, "data directory",
-            ConfigDir + " has mode " + Octal(directory->mode & 0777) +
-                ": others may see its connection files",
-            "chmod 700 " + ShellQuote(ConfigDir));
-    } else {
-        add(Finding::Ok, "data directory", ConfigDir + " (0700, writable)");
-    }
-    // One that cannot be read is said above.
-    const auto names = files.List(ConfigDir, nullptr).value_or(std::vector<std::string>{});
-    const auto leftovers = std::count_if(names.begin(), names.end(), [](const std::string& name) {
-        return name.starts_with(".torvale-");
-    });
-    // A launch removes its .rdp files once they are read, or a minute on; a
-    // pass that ended before (killed, or a machine switched off) leaves them
-    // to the next launch or start.
-    const auto connectionFiles =
-        std::count_if(names.begin(), names.end(), [](const std::string& name) {
-            return name.ends_with(".rdp") || name.ends_with(".command");
-        });
-    if (connectionFiles > 0) {
-        add(Finding::Warn, "connection files",
-            std::to_string(connectionFiles) +
-                " there; they may hold passwords until the next launch or start removes them "
-                "(those a minute old)",
-            "start torvale once, or: rm -f " + ShellQuote(ConfigDir) + "/*.rdp " +
-                ShellQuote(ConfigDir) + "/*.command");
-    } else {
-        add(Finding::Ok, "connection files",
-            "none left: each is removed once its client has read it");
-    }
-    if (leftovers > 0) {
-        add(Finding::Warn, "temporaries",
-            std::to_string(leftovers) +
-                " left behind by writers that ended halfway; they may hold passwords",
-            "start torvale once (start-up removes them), or: rm " + ShellQuote(ConfigDir) +
-                "/.torvale-*");
-    } else {
-        add(Finding::Ok, "temporaries", "none left behind");
-    }
-
+    Findings found = {Handler(app, facts), DataDirectory(app)};
+    Leftovers(app, found);
+    // Read for the purpose, never the one a pass uses.
     const Configuration config = app.ReadConfiguration();
-    const std::string configuration = ConfigDir + "/configuration.ini";
-    const std::string refusing =
-        config.gatewaysInError ? "; every launch that connects is refused meanwhile" : "";
-    if (config.unreadable) {
-        add(Finding::Fail, "configuration.ini",
-            configuration + " cannot be read (" + config.error + ")" + refusing,
-            "make it a readable file, or delete it");
-    } else if (config.errorLine != 0) {
-        add(Finding::Fail, "configuration.ini",
-            configuration + ":" + std::to_string(config.errorLine) + " cannot be read (" +
-                config.error + ")" + refusing,
-            "mend that line: [clients] or [gateways], \"key = value\", absolute paths, under 200 "
-            "bytes");
-    } else if (!config.allow.empty()) {
-        add(Finding::Ok, "configuration.ini",
-            "allow-list: " + Joined(config.allow) + "; nothing is asked");
-    } else {
-        const auto trusted = app.TrustedGateways();
-        add(Finding::Ok, "configuration.ini",
-            "no allow-list: a host not trusted yet is asked about; trusted: " +
-                (trusted.empty() ? std::string("none") : Joined(trusted)));
-    }
-
-    // The administrator's file, and the signing keys and policy of both.
-    const std::string& systemPath = app.SystemConfigurationPath();
+    found.push_back(UserConfiguration(app, config));
     bool systemPresent = false;
     const Configuration system = app.ReadSystemConfiguration(&systemPresent);
-    if (system.unreadable || system.errorLine != 0) {
-        add(Finding::Fail, "system configuration",
-            systemPath + (system.errorLine != 0 ? ":" + std::to_string(system.errorLine) : "") +
-                " cannot be used (" + system.error +
-                "); every launch that connects is refused until it is mended",
-            system.fix);
-    } else if (systemPresent) {
-        add(Finding::Ok, "system configuration", systemPath + " holds over the user's");
-    }
-    const SigningPolicy& signing = config.signing;
-    for (const SigningKey& key : signing.keys) {
-        const std::string digest = app.platform().verifier.Sha256(key.der);
-        if (digest.empty()) {
-            add(Finding::Warn, "signing key " + key.name,
-                "no fingerprint: the system's SHA-256 failed (" + key.from + ")",
-                "check the system's OpenSSL");
-        } else {
-            add(Finding::Ok, "signing key " + key.name,
-                FingerprintText(digest) + " (" + key.from + ")");
-        }
-    }
-    const std::string from =
-        signing.requireFrom.empty() ? std::string("the default") : signing.requireFrom;
-    const std::string policy = "unsigned links: " + std::string(RequireName(signing.Required())) +
-                               " (" + from + "); signed links live " +
-                               std::to_string(signing.MaxAge()) + " s at most";
-    if (signing.keys.empty() && signing.Required() == Unsigned::Refuse) {
-        add(Finding::Fail, "signing", policy + ", and no key is known: every link is refused",
-            "add the gateway's key.NAME under [signing]");
-    } else {
-        add(Finding::Ok, "signing", policy);
-    }
-
-    // Past the limit a check no longer sees the links used; marking one used
-    // still does, and drops those expired.
-    if (const std::string used = facts.UsedLinksPlace(); !used.empty()) {
-        std::string why;
-        if (!files.ReadFile(used, kUsedLinksLimit, &why))
-            add(Finding::Warn, "used links",
-                used + " cannot be read whole (" + why +
-                    "): the next signed link drops from it those expired",
-                "if this stays: lower max_age under [signing] in configuration.ini; or rm " +
-                    ShellQuote(used) + ", which lets the links used lately be used again");
-    }
-
-    bool certificatesTold = false;
-    for (const ClientApp* client : app.Clients().All()) {
-        const ClientChoice choice = app.Choose(*client, config);
-        const auto configured = config.clients.find(std::string(client->name));
-        if (const auto& where = choice.found;
-            where && configured != config.clients.end() && where->path != configured->second.path) {
-            // A path given and not found is no silent fallback.
-            add(Finding::Warn, "client " + std::string(client->name),
-                configured->second.path +
-                    " (configuration.ini:" + std::to_string(configured->second.line) +
-                    ") is not there; " + where->path + " is used instead",
-                "mend the path under [clients] in configuration.ini, or remove the line");
-        } else if (where) {
-            add(Finding::Ok, "client " + std::string(client->name),
-                where->path + " (" + (where->reason.empty() ? "its usual place" : where->reason) +
-                    ")");
-        } else if (client == &app.Clients().secureCRT && app.Clients().sshWithoutSecureCRT) {
-            add(Finding::Ok, "client SecureCRT",
-                "not installed: SSH and Telnet links open in a terminal instead");
-        } else if (client->programs.empty() || client->programs.front().path.empty()) {
-            add(Finding::Ok, "client " + std::string(client->name),
-                "none is known for this system: its links say so, unless its path is given "
-                "under [clients] in configuration.ini");
-        } else {
-            add(Finding::Warn, "client " + std::string(client->name),
-                "not found (" + LookedFor(*client, config) + "): its links cannot open",
-                "install it, or give its path under [clients] in configuration.ini");
-        }
-        // FreeRDP's question about a certificate, and where "always" keeps it.
-        if (choice.found && choice.found->form->asksOnTerminal &&
-            !std::exchange(certificatesTold, true))
-            add(Finding::Ok, "certificates",
-                "FreeRDP asks in the dialog 确认证书 about a server's certificate it cannot "
-                "verify; one trusted with 始终信任 stays in FreeRDP's own store: delete its "
-                "host's line from ~/.config/freerdp/known_hosts2 (FreeRDP 2), or its file in "
-                "~/.config/freerdp/server/ (FreeRDP 3), to be asked again");
-    }
-
-    // Where a click on the most common link goes.
-    const Routing ssh = app.Resolve(FindRoute("StartSecureCRT"), Request{}, config);
-    const std::string why(ssh.inTerminalBecause);
-    if (!ssh.terminal) {
-        add(ssh.client.found ? Finding::Ok : Finding::Fail, "ssh links",
-            ssh.client.found ? "open in SecureCRT" : "SecureCRT not found: they cannot open",
-            "install SecureCRT, or set \"SSH = openssh\" under [clients] in configuration.ini");
-    } else {
-        const ClientChoice& terminal = *ssh.terminal;
-        const std::string_view old =
-            ssh.client.found ? SshWithoutForcedAskpass(app.SshRelease(ssh.client.found->path))
-                             : std::string_view();
-        if (ssh.client.found && terminal.found) {
-            const std::string opens =
-                "open " + ssh.client.found->path + " in " + terminal.found->path + " (" + why + ")";
-            if (old.empty()) {
-                add(Finding::Ok, "ssh links", opens);
-            } else {
-                add(Finding::Warn, "ssh links",
-                    opens + ", but " + std::string(old) +
-                        " takes no password from Torvale (OpenSSH 8.4 and later do): a password "
-                        "a link entrusts is to be typed",
-                    "install OpenSSH 8.4 or later, and give its path (\"OpenSSH = "
-                    "/usr/local/bin/ssh\") under [clients] in configuration.ini");
-            }
-        } else {
-            add(Finding::Fail, "ssh links",
-                why + ", and " + (ssh.client.found ? "no terminal" : "no ssh") +
-                    " found: they cannot open",
-                app.Clients().sshWithoutSecureCRT ? "apt-get install openssh-client xterm"
-                : ssh.client.found
-                    ? "give the terminal's path (\"SSH = /Applications/iTerm.app\") "
-                      "under [clients] in configuration.ini"
-                    : "give ssh's path (\"OpenSSH = /usr/local/bin/ssh\") under [clients] "
-                      "in configuration.ini");
-        }
-    }
-
-    std::string fontUnknown;
-    if (const auto font = facts.ChineseFont(&fontUnknown); !fontUnknown.empty()) {
-        add(Finding::Warn, "font", "cannot tell whether a font has Chinese glyphs: " + fontUnknown,
-            "check that fontconfig answers: fc-list :lang=zh family");
-    } else if (font && !*font) {
-        add(Finding::Warn, "font", "no font with Chinese glyphs: the dialogs would show boxes",
-            "apt-get install fonts-wqy-microhei");
-    } else if (font) {
-        add(Finding::Ok, "font", "a font with Chinese glyphs is installed");
-    }
-    if (const auto display = facts.Display(); display && !*display) {
-        add(Finding::Warn, "display",
-            "none: torvale-desktop would write its alerts on standard error and answer the trust "
-            "question no",
-            "run it from a desktop session");
-    } else if (display) {
-        add(Finding::Ok, "display", "dialogs can be shown");
-    }
-    // Where to look when a click did nothing: the last passes.
-    const std::string log = facts.PassLogPlace();
-    const std::vector<std::string> passes =
-        log.empty() ? std::vector<std::string>() : facts.LastPasses(3);
-    if (!log.empty()) {
-        add(Finding::Ok, "log",
-            log + (passes.empty() ? ": no pass logged yet" : ": the last passes follow"));
-        for (const std::string& pass : passes)
-            add(PassLevel(pass), "pass", pass,
-                "mend what its outcome says; the next click tries anew");
-    }
-    // Silenced alerts fail a launch in silence: that is a failure once one has.
-    const bool unseen = std::any_of(passes.begin(), passes.end(), [](std::string_view pass) {
-        return pass.ends_with(kAlertsSilenced) && PassLevel(pass) != Finding::Ok;
-    });
-    if (app.AlertsSuppressed()) {
-        add(unseen ? Finding::Fail : Finding::Warn, "alerts",
-            "silenced by \"don't show again\" (" + facts.PreferencesPlace() + ")" +
-                (unseen ? ", and a pass since ended without launching, its alert unseen" : ""),
-            facts.HowToShowAlerts());
-    } else {
-        add(Finding::Ok, "alerts", "shown (" + facts.PreferencesPlace() + ")");
-    }
+    if (auto administrator = SystemConfiguration(app, system, systemPresent))
+        found.push_back(std::move(*administrator));
+    Signing(app, facts, config, system, found);
+    const auto logged = Logged(facts);
+    Clients(app, config, logged, found);
+    found.push_back(SshLinks(app, config));
+    FontAndDisplay(facts, found);
+    const std::vector<LoggedPass> latest =
+        logged ? LatestOfEach(*logged) : std::vector<LoggedPass>();
+    if (logged) PastPasses(app, config, facts.PassLogPlace(), latest, found);
+    found.push_back(Alerts(app, facts, config, latest));
     return found;
 }
 

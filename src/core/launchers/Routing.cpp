@@ -13,6 +13,34 @@ std::string_view WhyInTerminal(const ClientTable& table, const Configuration& co
     return !secureCRT.found && table.sshWithoutSecureCRT ? "SecureCRT not found" : "";
 }
 
+// The terminal whose window the user will see, where `path` runs: the
+// program its links lead to (Debian's /usr/bin/x-terminal-emulator to the
+// alternative chosen), and where that is a script, the terminal the script
+// starts, which Debian's scripts name in their own names:
+// gnome-terminal.wrapper, xfce4-terminal.wrapper, mate-terminal.wrapper and
+// tilix.wrapper start the program named before the dot; lxterm, uxterm and
+// koi8rxterm the xterm their names end in, which draws each of their
+// windows. Only a program beside the script is followed, and a name's end
+// only where it is a terminal of the table: "terminator" ends in "tor".
+std::string ShownTerminal(const std::string& path, const ClientApp& terminals,
+                          const MachineFacts& facts) {
+    std::string program = facts.resolved(path);
+    // A few steps: a link back to a script must not go round for ever.
+    for (int step = 0; step < 4 && facts.script && facts.script(program); ++step) {
+        const std::string_view name = BaseName(program);
+        std::string_view started = name.substr(0, name.find('.'));
+        for (const ClientProgram& terminal : terminals.programs) {
+            const std::string_view known = BaseName(terminal.path);
+            if (started == name && known.size() < name.size() && name.ends_with(known))
+                started = known;
+        }
+        const std::string beside = JoinPath(DirectoryOf(program), started);
+        if (started.empty() || started == name || !facts.exists(beside)) break;
+        program = facts.resolved(beside);
+    }
+    return std::string(BaseName(program));
+}
+
 }  // namespace
 
 Routing Resolve(const Route* route, const Request& request, const Configuration& config,
@@ -34,10 +62,10 @@ Routing Resolve(const Route* route, const Request& request, const Configuration&
     routing.client = choose(telnet ? &ClientTable::telnet : &ClientTable::openSSH);
     routing.terminal = choose(&ClientTable::terminal);
     // The question names the terminal the user will see, not the
-    // alternative standing for it.
+    // alternative or the script standing for it.
     if (auto& found = routing.terminal->found; found && facts.resolved) {
-        const std::string program(BaseName(facts.resolved(found->path)));
-        if (program != BaseName(found->path)) found->program = program;
+        std::string program = ShownTerminal(found->path, table.terminal, facts);
+        if (program != BaseName(found->path)) found->program = std::move(program);
     }
     return routing;
 }

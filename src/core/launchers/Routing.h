@@ -23,6 +23,8 @@ struct MachineFacts {
     std::function<bool(const std::string&)> exists;  // whether anything stands at a path
     // Where a path leads once its links are followed; unset: nowhere else.
     std::function<std::string(const std::string&)> resolved = {};
+    // Whether the program at a path is a script ("#!"); unset: none is.
+    std::function<bool(const std::string&)> script = {};
 };
 
 struct Routing {

@@ -148,7 +148,7 @@ struct Printer {
         if (link.exp != 0)
             text += "; expires at " + std::to_string(link.exp) + " (" +
                     std::to_string(link.exp - link.checkedAt) + " s from now)";
-        return text + "; unsigned links: " + std::string(RequireName(pass.unsignedLinks));
+        return text + "; unsigned links: " + std::string(UnsignedLinkFate(pass.unsignedLinks));
     }
 
     void Text(std::size_t number, std::ostream& out) const {
@@ -248,7 +248,7 @@ struct Printer {
                     {"key", orNull(!link.kid.empty(), link.kid)},
                     {"expires", orNull(link.exp != 0, link.exp)},
                     {"seconds_left", orNull(link.exp != 0, link.exp - link.checkedAt)},
-                    {"unsigned_links", RequireName(pass.unsignedLinks)}});
+                    {"unsigned_links", UnsignedLinkFate(pass.unsignedLinks)}});
         JsonValue happened = JsonValue::array();
         for (const RecordedEvent& event : events)
             happened.push_back(EventJson(event));
