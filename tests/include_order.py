@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Fails on an include in src/base or src/core against the order README.md states."""
 import pathlib, re, sys
 
