@@ -27,6 +27,14 @@ inline bool IsAsciiAlnum(char c) {
     return IsDigit(c) || IsAsciiLetter(c);
 }
 
+// Letters, digits, "-" and "_", from `least` to `most` of them: text that
+// needs no escaping wherever it is shown or kept.
+inline bool IsToken(std::string_view text, std::size_t least, std::size_t most) {
+    return text.size() >= least && text.size() <= most &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return IsAsciiAlnum(c) || c == '-' || c == '_'; });
+}
+
 // The value of a hexadecimal digit in either case, or -1 for any other byte.
 inline int HexValue(char c) {
     if (IsDigit(c)) return c - '0';

@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "base/Text.h"
-#include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Executor.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 #include "core/launchers/Launchers.h"
+#include "core/plan/AlertTitles.h"
 #include "core/request/LinkWarnings.h"
 
 namespace torvale {
@@ -185,14 +185,14 @@ const std::string& Application::SshRelease(const std::string& ssh) {
 
 Configuration Application::ReadSystemConfiguration(bool* present) {
     return torvale::ReadSystemConfiguration(platform_.files, platform_.ini, platform_.verifier,
-                                            systemConfiguration_, clients_, home_, present);
+                                            systemConfiguration_, clients_.Names(), home_, present);
 }
 
 Configuration Application::ReadConfiguration() {
     bool present = false;
     return Combined(ReadSystemConfiguration(&present),
                     torvale::ReadConfiguration(platform_.files, platform_.ini, platform_.verifier,
-                                               ConfigurationPath(), clients_, home_));
+                                               ConfigurationPath(), clients_.Names(), home_));
 }
 
 Configuration Application::LoadConfiguration() {
@@ -210,8 +210,9 @@ Configuration Application::LoadConfiguration() {
     bool present = false;
     const Configuration system = ReadSystemConfiguration(&present);
     report(system, systemConfiguration_);
-    Configuration user = torvale::ReadConfiguration(
-        platform_.files, platform_.ini, platform_.verifier, ConfigurationPath(), clients_, home_);
+    Configuration user =
+        torvale::ReadConfiguration(platform_.files, platform_.ini, platform_.verifier,
+                                   ConfigurationPath(), clients_.Names(), home_);
     report(user, ConfigurationPath());
     return Combined(system, std::move(user));
 }

@@ -14,11 +14,12 @@
 #include "core/Platform.h"
 #include "core/clients/ClientTable.h"
 #include "core/clients/Resolution.h"
-#include "core/clients/Routing.h"
 #include "core/config/Configuration.h"
+#include "core/launchers/Routing.h"
 #include "core/plan/Plan.h"
 #include "core/request/Request.h"
 #include "core/request/UrlDecoding.h"
+#include "core/signing/LinkSignature.h"
 
 namespace torvale {
 
@@ -76,7 +77,7 @@ class Application {
     std::vector<std::string> TrustedGateways();
     bool ForgetGateways();
 
-    Platform& Ports() { return platform_; }
+    Platform& platform() { return platform_; }
     const ClientTable& Clients() const { return clients_; }
     const std::string& SearchPath() const { return searchPath_; }
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "base/Path.h"
-#include "core/AlertTitles.h"
 #include "core/Alerts.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
+#include "core/plan/AlertTitles.h"
 
 namespace torvale {
 namespace {
@@ -27,17 +27,12 @@ class Execution {
 
     LaunchRecord Run() {
         const bool debug = plan_.debugUrl.has_value();
-        // Whatever else a link holds, a signature that fails, has expired or
-        // was used, or none where one is required, is all there is to say of it.
-        // Nor does such a link get its debug alert: nothing of its text is shown.
+        // A link refused for its signature gets no debug alert: nothing of
+        // its text is shown.
         urlShown_ = true;
-        if (signature_.verdict == LinkSignature::Invalid)
-            return Refuse(Outcome::Refused, "signature: " + signature_.why, titles::kSorry,
-                          signature_.alert);
-        if (signature_.verdict == LinkSignature::None &&
-            config_.signing.Required() == Unsigned::Refuse)
-            return Refuse(Outcome::Refused, "signature: none, and one is required", titles::kSorry,
-                          "此链接没有网关签名，已拒绝");
+        if (const GatewayDecision link = DecideLink(config_.signing, signature_);
+            link.verdict == GatewayDecision::Refused)
+            return Refuse(link);
         urlShown_ = !debug;
         if (plan_.refusal)
             return Refuse(plan_.refusal->outcome, plan_.refusal->detail, plan_.refusal->title,
@@ -89,6 +84,12 @@ class Execution {
         return record_;
     }
 
+    LaunchRecord Refuse(const GatewayDecision& refused) {
+        ShowUrl();
+        if (!refused.log.empty()) platform_.log.Write(refused.log);
+        return Refuse(Outcome::Refused, refused.detail, titles::kSorry, refused.alert);
+    }
+
     // The debug alert of the URL, once. When the launch asks the trust
     // question it comes after a yes: a dialog whose text the link chooses,
     // shown first, could tell the user how to answer ("tick always trust").
@@ -96,29 +97,19 @@ class Execution {
         if (!std::exchange(urlShown_, true)) Alert(platform_, titles::kDebug, *plan_.debugUrl);
     }
 
-    // Whether the launch may connect: the host allowed, or, when nothing
-    // decides for it, the user answers the trust question with connect.
+    // Whether the launch may connect: the gateway decision allows it, or
+    // asks, and the user answers the trust question with connect.
     bool Permitted(const Destination& destination) {
         const std::string& host = destination.host;
-        const GatewayDecision gateway = DecideGateway(
-            config_, TrustedGateways(platform_.preferences), destination, signature_.verdict);
+        const GatewayDecision gateway = DecideGateway(config_, destination, signature_,
+                                                      platform_.preferences, platform_.usedLinks);
         std::string& decided = record_.gateway;
-        decided =
-            (host.empty() ? std::string("(no host)") : host) + ": " + std::string(gateway.reason);
-        if (signature_.verdict == LinkSignature::Valid) decided += " by " + signature_.kid;
+        decided = gateway.line;
         if (gateway.verdict == GatewayDecision::Refused) {
-            ShowUrl();
-            record_.outcome = Outcome::Refused;
-            record_.detail = host;
-            // A broken file closed the list: the host may well be on it.
-            Alert(platform_, titles::kSorry,
-                  (config_.gatewaysInError ? "配置文件有误，信任列表在修正之前不可用，已拒绝连接："
-                                           : "网关不在信任列表中：") +
-                      host);
+            Refuse(gateway);
             return false;
         }
-        if (gateway.verdict == GatewayDecision::Allowed)
-            return signature_.verdict != LinkSignature::Valid || Claim();
+        if (gateway.verdict == GatewayDecision::Allowed) return true;
 
         // Asked even when alerts are silenced: "don't show again" on some
         // alert must never hand a new host the user's drives unasked.
@@ -141,27 +132,6 @@ class Execution {
             }
         }
         return true;
-    }
-
-    // A signed link launches once: marked used before anything is written,
-    // in one step with the check, so that of two passes of one link (a
-    // double click, a replay) exactly one goes on.
-    bool Claim() {
-        bool usedBefore = false;
-        std::string why;
-        if (ClaimLink(platform_.usedLinks, signature_, &usedBefore, &why)) return true;
-        ShowUrl();
-        record_.outcome = Outcome::Refused;
-        if (usedBefore) {
-            record_.detail = "signature: used before";
-            Alert(platform_, titles::kSorry, kUsedLinkAlert);
-        } else {
-            // Not marked, it could be replayed: it does not launch.
-            platform_.log.Write("Signed link not marked used: " + why);
-            record_.detail = "signature: not marked used: " + why;
-            Alert(platform_, titles::kSorry, "无法记下此链接已被使用，为防重放已拒绝");
-        }
-        return false;
     }
 
     bool Write(const FileToWrite& file) {

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "core/plan/Outcome.h"
-#include "core/ports/Shell.h"
 
 namespace torvale {
 

@@ -3,7 +3,7 @@
 #include "core/ports/AlertPanel.h"
 #include "core/ports/BackgroundTasks.h"
 #include "core/ports/FileSystem.h"
-#include "core/ports/IniParser.h"
+#include "core/ports/IniReader.h"
 #include "core/ports/Log.h"
 #include "core/ports/Preferences.h"
 #include "core/ports/Shell.h"
@@ -18,7 +18,7 @@ struct Platform {
     FileSystem& files;
     Shell& shell;
     Log& log;
-    IniParser& ini;
+    IniReader& ini;
     BackgroundTasks& background;
     SignatureVerifier& verifier;
     // The signed links used already, kept apart from the preferences: in

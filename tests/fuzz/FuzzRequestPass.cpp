@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/address/Address.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "base/Base64.h"
+#include "base/Es256.h"
 #include "base/Text.h"
-#include "core/signing/Es256.h"
 #include "platform/crypto/SystemVerifier.h"
 
 namespace torvale::test {

@@ -46,10 +46,10 @@
 #include <set>
 
 #include "base/Base64.h"
+#include "base/Es256.h"
 #include "base/Text.h"
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 #include "core/request/UrlDecoding.h"
-#include "core/signing/Es256.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "support/DataFile.h"
 

@@ -10,9 +10,9 @@
 #include "core/clients/CertificatePrompt.h"
 #include "core/clients/Resolution.h"
 #include "core/config/Configuration.h"
-#include "core/config/Trust.h"
 #include "core/doctor/Findings.h"
 #include "core/doctor/Overview.h"
+#include "core/gateway/Gateway.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale::test {
@@ -100,7 +100,7 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
         InihParser parser;
         NoSignatureVerifier verifier;
         const Configuration config =
-            ParseConfiguration(text, parser, verifier, clients::kMacOS, "/h");
+            ParseConfiguration(text, parser, verifier, clients::kMacOS.Names(), "/h");
         EXPECT_EQ(config.errorLine, line) << text;
         const std::size_t told = why.ends_with("…") ? why.size() - 3 : std::string::npos;
         EXPECT_EQ(config.error.substr(0, told), why.substr(0, told)) << text;
@@ -271,7 +271,7 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         InihParser parser;
         NoSignatureVerifier verifier;
         const Configuration config =
-            ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, *table, "/h");
+            ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, table->Names(), "/h");
         const ClientChoice choice =
             ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
                 return std::find(installed.begin(), installed.end(), p) != installed.end();
@@ -340,7 +340,7 @@ TEST(Core, APlanWithoutADestinationWritesAndRunsNothing) {
     runs.command->Literal("open x");
     writes.files.push_back({"/home/demo/x.rdp", "text", "text", 0600, "", true});
     for (const Plan* plan : {&runs, &writes})
-        EXPECT_EQ(Execute(*plan, {}, {}, app.Ports()).outcome, Outcome::NotRun);
+        EXPECT_EQ(Execute(*plan, {}, {}, app.platform()).outcome, Outcome::NotRun);
     EXPECT_EQ(platform.recorder.Texts(RecordedEvent::Kind::Log),
               std::vector<std::string>(2, "Not run: the plan names no destination"));
     EXPECT_EQ(platform.recorder.events.size(), 2u);  // the log lines alone

@@ -83,6 +83,14 @@ struct ClientTable {
                 &openSSH,
                 &telnet};
     }
+    // Their keys under [clients], in that order.
+    std::array<std::string_view, 8> Names() const {
+        std::array<std::string_view, 8> names;
+        const auto all = All();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            names[i] = all[i]->name;
+        return names;
+    }
 };
 
 // Both tables are constant data: nothing is built as a process starts, or

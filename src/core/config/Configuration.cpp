@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "base/Base64.h"
+#include "base/Es256.h"
 #include "base/Path.h"
 #include "base/ShellQuote.h"
 #include "base/Text.h"
 #include "core/address/Address.h"
-#include "core/signing/Es256.h"
 
 namespace torvale {
 namespace {
@@ -78,14 +78,41 @@ std::string ReadSigning(const IniEntry& entry, std::string_view path, SignatureV
 
 }  // namespace
 
-Configuration ParseConfiguration(std::string_view text, IniParser& parser,
-                                 SignatureVerifier& verifier, const ClientTable& table,
+bool IsKeyName(std::string_view name) {
+    return IsToken(name, 1, 64);
+}
+
+std::string_view RequireName(Unsigned require) {
+    switch (require) {
+        case Unsigned::Launch:
+            return "no";
+        case Unsigned::Ask:
+            return "ask";
+        case Unsigned::Refuse:
+            return "yes";
+    }
+    return "yes";
+}
+
+std::string_view UnsignedLinkFate(Unsigned require) {
+    switch (require) {
+        case Unsigned::Launch:
+            return "accepted";
+        case Unsigned::Ask:
+            return "asked";
+        case Unsigned::Refuse:
+            return "refused";
+    }
+    return "refused";
+}
+
+Configuration ParseConfiguration(std::string_view text, IniReader& parser,
+                                 SignatureVerifier& verifier,
+                                 std::span<const std::string_view> clientNames,
                                  const std::string& home, std::string_view path) {
     Configuration config;
     auto isClient = [&](std::string_view name) {
-        const auto all = table.All();
-        return std::any_of(all.begin(), all.end(),
-                           [&](const ClientApp* app) { return app->name == name; });
+        return std::find(clientNames.begin(), clientNames.end(), name) != clientNames.end();
     };
     // An unknown name is told with the known one it may have meant.
     auto unknown = [](std::string what, std::string_view name,
@@ -102,10 +129,8 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
             message += (i == 0 ? " " : ", ") + quoted(known[i]);
         return message;
     };
-    std::vector<std::string_view> clientNames;
-    for (const ClientApp* app : table.All())
-        clientNames.push_back(app->name);
-    clientNames.push_back("SSH");
+    std::vector<std::string_view> keys(clientNames.begin(), clientNames.end());
+    keys.push_back("SSH");
     // A client's path, "~/" for the home folder.
     auto keepPath = [&](std::string_view name, std::string_view value, int line) -> std::string {
         std::string client(value);
@@ -130,7 +155,7 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
         }
         if (entry.section == "clients") {
             if (!isClient(entry.key))
-                return unknown("no client is named", entry.key, clientNames, "'", "'");
+                return unknown("no client is named", entry.key, keys, "'", "'");
             return keepPath(entry.key, entry.value, entry.line);
         }
         if (entry.section == "gateways" && entry.key == "allow") {
@@ -164,12 +189,13 @@ Configuration ParseConfiguration(std::string_view text, IniParser& parser,
     return config;
 }
 
-Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
-                                const std::string& path, const ClientTable& table,
+Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureVerifier& verifier,
+                                const std::string& path,
+                                std::span<const std::string_view> clientNames,
                                 const std::string& home) {
     Configuration config;
     const auto text = files.ReadFile(path, kConfigurationLimit, &config.error);
-    if (text) return ParseConfiguration(*text, parser, verifier, table, home, path);
+    if (text) return ParseConfiguration(*text, parser, verifier, clientNames, home, path);
     // Every host is refused then, signed or not.
     config.unreadable = config.gatewaysInError = true;
     return config;
@@ -224,10 +250,10 @@ bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, 
     return true;
 }
 
-Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
+Configuration ReadSystemConfiguration(FileSystem& files, IniReader& parser,
                                       SignatureVerifier& verifier, const std::string& path,
-                                      const ClientTable& table, const std::string& home,
-                                      bool* present) {
+                                      std::span<const std::string_view> clientNames,
+                                      const std::string& home, bool* present) {
     *present = false;
     if (path.empty()) return {};
     FileFault fault;
@@ -239,7 +265,7 @@ Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
         return config;
     }
     if (!*present) return {};
-    config = ReadConfiguration(files, parser, verifier, path, table, home);
+    config = ReadConfiguration(files, parser, verifier, path, clientNames, home);
     // Only root may mend it, with an editor run as root.
     if (config.unreadable || config.errorLine != 0) config.fix = "sudo -e " + ShellQuote(path);
     return config;

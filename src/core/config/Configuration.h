@@ -1,17 +1,55 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/clients/ClientTable.h"
 #include "core/ports/FileSystem.h"
-#include "core/ports/IniParser.h"
+#include "core/ports/IniReader.h"
 #include "core/ports/SignatureVerifier.h"
-#include "core/signing/LinkSignature.h"
 
 namespace torvale {
+
+// A key links may be signed with: its name (the links' "kid"), the DER
+// public key, and where it was configured ("PATH:LINE").
+struct SigningKey {
+    std::string name;
+    std::string der;
+    std::string from;
+};
+
+// What becomes of a link without a signature, strictest last.
+enum class Unsigned { Launch, Ask, Refuse };
+
+// configuration.ini's [signing] section: "key.NAME = es256:BASE64",
+// "require = no|ask|yes", "max_age = SECONDS".
+struct SigningPolicy {
+    std::vector<SigningKey> keys;
+    std::optional<Unsigned> require;  // as a file says it
+    std::string requireFrom;
+    std::optional<std::int64_t> maxAge;
+    std::string maxAgeFrom;
+
+    // Once a key is known, an unsigned link is always asked about.
+    Unsigned Required() const {
+        return require ? *require : keys.empty() ? Unsigned::Launch : Unsigned::Ask;
+    }
+    std::int64_t MaxAge() const { return maxAge.value_or(600); }
+};
+
+// A key's name, as configuration.ini and a link's "kid" give it: letters,
+// digits, "-" and "_", at most 64 of them.
+bool IsKeyName(std::string_view name);
+
+// "no", "ask" or "yes", as the file writes them.
+std::string_view RequireName(Unsigned require);
+// What becomes of an unsigned link, as --doctor and the dry run say it:
+// "accepted", "asked" or "refused".
+std::string_view UnsignedLinkFate(Unsigned require);
 
 // configuration.ini, as the request pass uses it:
 //
@@ -61,17 +99,20 @@ struct Configuration {
 // Reads the text of configuration.ini. Unknown sections and keys, lines that
 // are not "key = value" and client paths that are not absolute are errors:
 // the first one is reported in `errorLine`, and then no client path is used
-// and, if the file may hold an allow-list, no host is allowed.
+// and, if the file may hold an allow-list, no host is allowed. `clientNames`
+// are the keys [clients] may hold, besides "SSH".
 // The platform's library tells whether a signing key's point is on its curve.
-Configuration ParseConfiguration(std::string_view text, IniParser& parser,
-                                 SignatureVerifier& verifier, const ClientTable& table,
+Configuration ParseConfiguration(std::string_view text, IniReader& parser,
+                                 SignatureVerifier& verifier,
+                                 std::span<const std::string_view> clientNames,
                                  const std::string& home, std::string_view path = {});
 
 // Reads configuration.ini from `path`: a missing file is an empty one, and
 // one that cannot be read may hold an allow-list that we cannot see, so it
 // allows no host.
-Configuration ReadConfiguration(FileSystem& files, IniParser& parser, SignatureVerifier& verifier,
-                                const std::string& path, const ClientTable& table,
+Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureVerifier& verifier,
+                                const std::string& path,
+                                std::span<const std::string_view> clientNames,
                                 const std::string& home);
 
 // What is wrong with a file that cannot be trusted, and the command that
@@ -91,10 +132,10 @@ bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, 
 
 // The administrator's file at `path`: an empty one where nothing is there,
 // and one in error (every host refused) where it cannot be trusted or read.
-Configuration ReadSystemConfiguration(FileSystem& files, IniParser& parser,
+Configuration ReadSystemConfiguration(FileSystem& files, IniReader& parser,
                                       SignatureVerifier& verifier, const std::string& path,
-                                      const ClientTable& table, const std::string& home,
-                                      bool* present);
+                                      std::span<const std::string_view> clientNames,
+                                      const std::string& home, bool* present);
 
 // The administrator's file over the user's: a host must be allowed by every
 // allow-list there is, and either file in error closes it; the keys of

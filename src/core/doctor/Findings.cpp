@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/Es256.h"
 #include "base/Path.h"
 #include "base/Printable.h"
 #include "base/ShellQuote.h"
@@ -14,7 +15,6 @@
 #include "core/Application.h"
 #include "core/LaunchHistory.h"
 #include "core/launchers/Launchers.h"
-#include "core/signing/Es256.h"
 #include "core/signing/LinkSignature.h"
 
 namespace torvale {
@@ -82,7 +82,7 @@ Finding Handler(Application& app, SystemFacts& facts) {
 
 Finding DataDirectory(Application& app) {
     const std::string& folder = app.ConfigDir;
-    FileSystem& files = app.Ports().files;
+    FileSystem& files = app.platform().files;
     const auto directory = files.Inspect(folder);
     // The state of every user before the first click.
     if (!directory && !files.Exists(folder))
@@ -110,7 +110,8 @@ Finding DataDirectory(Application& app) {
 void Leftovers(Application& app, Findings& found) {
     const std::string& folder = app.ConfigDir;
     // One that cannot be read is said by the data directory's check.
-    const auto names = app.Ports().files.List(folder, nullptr).value_or(std::vector<std::string>{});
+    const auto names =
+        app.platform().files.List(folder, nullptr).value_or(std::vector<std::string>{});
     // A launch removes its .rdp files once they are read, or a minute on; a
     // pass that ended before (killed, or a machine switched off) leaves them
     // to the next launch or start.
@@ -196,7 +197,7 @@ void Signing(Application& app, SystemFacts& facts, const Configuration& config,
              const Configuration& system, Findings& found) {
     const SigningPolicy& signing = config.signing;
     for (const SigningKey& key : signing.keys) {
-        const std::string digest = app.Ports().verifier.Sha256(key.der);
+        const std::string digest = app.platform().verifier.Sha256(key.der);
         if (digest.empty()) {
             found.push_back({Finding::Warn, "signing key " + key.name,
                              "no fingerprint: the system's SHA-256 failed (" + key.from + ")",
@@ -242,7 +243,7 @@ void Signing(Application& app, SystemFacts& facts, const Configuration& config,
     // still does, and drops those expired.
     if (const std::string used = facts.UsedLinksPlace(); !used.empty()) {
         std::string err;
-        if (!app.Ports().files.ReadFile(used, kUsedLinksLimit, &err))
+        if (!app.platform().files.ReadFile(used, kUsedLinksLimit, &err))
             found.push_back(
                 {Finding::Warn, "used links",
                  used + " cannot be read whole (" + err +

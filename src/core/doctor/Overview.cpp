@@ -30,7 +30,7 @@ Overview ReadOverview(Application& app, SystemFacts& facts) {
 
 Overview ShowAlertsFromOverview(Application& app, SystemFacts& facts) {
     std::string why;
-    const bool shown = TurnAlertsBackOn(app.Ports(), &why);
+    const bool shown = TurnAlertsBackOn(app.platform(), &why);
     Overview overview = ReadOverview(app, facts);
     if (!shown) overview.alerts = "无法重新显示提醒：" + Printable(why);
     return overview;

@@ -1,6 +1,6 @@
 #include "core/launchers/Launchers.h"
 
-#include "core/AlertTitles.h"
+#include "core/plan/AlertTitles.h"
 
 namespace torvale {
 namespace {

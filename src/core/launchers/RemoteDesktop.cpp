@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
-#include "core/AlertTitles.h"
 #include "core/address/Address.h"
 #include "core/launchers/Checks.h"
 #include "core/launchers/Launchers.h"
 #include "core/launchers/RdpFile.h"
+#include "core/plan/AlertTitles.h"
 
 namespace torvale {
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace torvale {
 
 // How a launch URL ended.
@@ -15,6 +17,15 @@ enum class Outcome {
     StillStarting,        // the shell had not returned when we stopped waiting
     NotImplemented,       // a placeholder action
     UnknownAction,
+};
+
+// What the watcher of a client needs of its pass to tell how it ended: the
+// pass line around its outcome, and the client the alert names.
+struct WatchedPass {
+    std::string head;      // the pass line up to its outcome
+    std::string launched;  // the outcome, where the client does not fail
+    std::string tail;      // the pass line after its outcome
+    std::string client;
 };
 
 }  // namespace torvale

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <string>
 
+#include "core/plan/Outcome.h"
+
 namespace torvale {
 
 // What became of one command line.
@@ -27,15 +29,6 @@ struct CommandResult {
 // one that failed to start: one refused by the server a few seconds in
 // (FreeRDP's exit status 131) shows the user no window and nothing else.
 inline constexpr std::chrono::seconds kWatchedFor{30};
-
-// What the watcher of a client needs of its pass to tell how it ended: the
-// pass line around its outcome, and the client the alert names.
-struct WatchedPass {
-    std::string head;      // the pass line up to its outcome
-    std::string launched;  // the outcome, where the client does not fail
-    std::string tail;      // the pass line after its outcome
-    std::string client;
-};
 
 // What a detached line's watcher is handed with the line, before it starts
 // it: all it will ever be told.

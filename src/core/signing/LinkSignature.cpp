@@ -4,8 +4,8 @@
 #include <charconv>
 
 #include "base/Base64.h"
+#include "base/Es256.h"
 #include "base/Text.h"
-#include "core/signing/Es256.h"
 
 namespace torvale {
 namespace {
@@ -13,15 +13,6 @@ namespace {
 constexpr std::string_view kSignedHead = "torvale-link-v1\n";
 // How far the gateway's clock may run ahead of this one's.
 constexpr std::int64_t kClockDifference = 60;
-
-bool IsTokenChar(char c) {
-    return IsAsciiAlnum(c) || c == '-' || c == '_';
-}
-
-bool IsToken(std::string_view text, std::size_t least, std::size_t most) {
-    return text.size() >= least && text.size() <= most &&
-           std::all_of(text.begin(), text.end(), IsTokenChar);
-}
 
 std::size_t Count(std::string_view text, std::string_view what) {
     std::size_t count = 0;
@@ -61,34 +52,6 @@ bool Holds(const std::vector<std::string>& used, std::string_view nonce) {
 }
 
 }  // namespace
-
-bool IsKeyName(std::string_view name) {
-    return IsToken(name, 1, 64);
-}
-
-std::string_view RequireName(Unsigned require) {
-    switch (require) {
-        case Unsigned::Launch:
-            return "no";
-        case Unsigned::Ask:
-            return "ask";
-        case Unsigned::Refuse:
-            return "yes";
-    }
-    return "yes";
-}
-
-std::string_view UnsignedLinkFate(Unsigned require) {
-    switch (require) {
-        case Unsigned::Launch:
-            return "accepted";
-        case Unsigned::Ask:
-            return "asked";
-        case Unsigned::Refuse:
-            return "refused";
-    }
-    return "refused";
-}
 
 LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& policy,
                                  SignatureVerifier& verifier, Preferences& usedLinks,

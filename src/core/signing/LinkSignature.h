@@ -8,53 +8,15 @@
 // and fails it never launches.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "core/config/Configuration.h"
 #include "core/ports/Preferences.h"
 #include "core/ports/SignatureVerifier.h"
 #include "core/request/Request.h"
 
 namespace torvale {
-
-// A key links may be signed with: its name (the links' "kid"), the DER
-// public key, and where it was configured ("PATH:LINE").
-struct SigningKey {
-    std::string name;
-    std::string der;
-    std::string from;
-};
-
-// What becomes of a link without a signature, strictest last.
-enum class Unsigned { Launch, Ask, Refuse };
-
-// configuration.ini's [signing] section: "key.NAME = es256:BASE64",
-// "require = no|ask|yes", "max_age = SECONDS".
-struct SigningPolicy {
-    std::vector<SigningKey> keys;
-    std::optional<Unsigned> require;  // as a file says it
-    std::string requireFrom;
-    std::optional<std::int64_t> maxAge;
-    std::string maxAgeFrom;
-
-    // Once a key is known, an unsigned link is always asked about.
-    Unsigned Required() const {
-        return require ? *require : keys.empty() ? Unsigned::Launch : Unsigned::Ask;
-    }
-    std::int64_t MaxAge() const { return maxAge.value_or(600); }
-};
-
-// A key's name, as configuration.ini and a link's "kid" give it: letters,
-// digits, "-" and "_", at most 64 of them.
-bool IsKeyName(std::string_view name);
-
-// "no", "ask" or "yes", as the file writes them.
-std::string_view RequireName(Unsigned require);
-// What becomes of an unsigned link, as --doctor and the dry run say it:
-// "accepted", "asked" or "refused".
-std::string_view UnsignedLinkFate(Unsigned require);
 
 // What a link's signature fields say, checked.
 struct LinkSignature {

@@ -59,13 +59,13 @@ class CommandLinePlatform {
     InihParser ini;
     PosixBackgroundTasks background;
 
-    Platform Ports() {
+    Platform platform() {
         return {alerts_,    preferences,      files,    shell, log, ini,
                 background, SystemVerifier(), usedLinks};
     }
     // The application of a front end on these ports.
     Application App(const ClientTable& clients) {
-        Application app(Ports(), clients);
+        Application app(platform(), clients);
         app.SetSystemConfiguration(kSystemConfiguration);
         app.SetProcess(session_.program, session_.processName);
         app.SetTemporaryDirectory(session_.temporaryDir);

@@ -2,7 +2,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <Security/Security.h>
 
-#include "core/signing/Es256.h"
+#include "base/Es256.h"
 #include "platform/crypto/SystemVerifier.h"
 
 namespace torvale {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/ports/IniParser.h"
+#include "core/ports/IniReader.h"
 
 namespace torvale {
 
-// IniParser on inih (https://github.com/benhoyt/inih), as Debian and Homebrew
+// IniReader on inih (https://github.com/benhoyt/inih), as Debian and Homebrew
 // package it: multi-line values, ";" comments after a value, a UTF-8 BOM.
-class InihParser final : public IniParser {
+class InihParser final : public IniReader {
   public:
     bool Parse(std::string_view text, const std::function<std::string(const IniEntry&)>& onEntry,
                int* errorLine, std::string* err) override;

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "base/Printable.h"
-#include "core/AlertTitles.h"
 #include "core/Alerts.h"
 #include "core/Application.h"
+#include "core/plan/AlertTitles.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
 #include "platform/cli/Session.h"
@@ -102,7 +102,7 @@ void ReportLateEnd(const torvale::WatchedPass& pass, torvale::Outcome outcome,
     torvale::StderrAlertPanel none;
     torvale::CommandLinePlatform ports(*session, alert.empty() ? none : WatcherAlerts(),
                                        torvale::PosixShell::Mode::Detach);
-    torvale::Platform platform = ports.Ports();
+    torvale::Platform platform = ports.platform();
     platform.log.Pass(torvale::WatchedPassLine(pass, outcome, detail));
     if (!alert.empty()) torvale::Alert(platform, torvale::titles::kSorry, alert);
 }

@@ -225,7 +225,7 @@ void RecordingFileSystem::SeedFolder(const std::string& path, unsigned mode, boo
 
 Application& RecordingPlatform::Start(const ClientTable& clients, const std::string& home,
                                       std::string_view searchPath) {
-    app_.emplace(Ports(), clients);
+    app_.emplace(platform(), clients);
     app_->SetProcess(askpassHelper);
     app_->SetTemporaryDirectory(temporaryDir);
     app_->SetSystemConfiguration(systemConfiguration);

@@ -245,7 +245,7 @@ class RecordingPlatform {
     // The time the application is given; unset: the system's.
     std::function<std::int64_t()> now;
 
-    Platform Ports() {
+    Platform platform() {
         return {alerts, preferences, files, shell, log, ini, background, *verifier, usedLinks};
     }
 

@@ -1,4 +1,4 @@
-#include "core/clients/Routing.h"
+#include "core/launchers/Routing.h"
 
 #include "base/Path.h"
 

@@ -19,9 +19,9 @@ struct IniEntry {
 // an indented one below a key too (no line goes on with another).
 // Each [section] line is handed over as an entry of its own, with an empty
 // key, before the entries under it.
-class IniParser {
+class IniReader {
   public:
-    virtual ~IniParser() = default;
+    virtual ~IniReader() = default;
 
     // Hands every entry to `onEntry` in order; `onEntry` answers why it
     // refuses one, or the empty string when it takes it. True when every line

@@ -1,4 +1,4 @@
-#include "core/signing/Es256.h"
+#include "base/Es256.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "core/config/Trust.h"
+#include "core/gateway/Gateway.h"
 
 #include <algorithm>
 
@@ -70,6 +70,48 @@ std::optional<Sharing> TrustedWith(const std::vector<std::string>& trusted, std:
     return granted;
 }
 
+// Whether the host may be reached, from the configuration, the user's
+// trusted hosts and the link's signature alone.
+GatewayDecision Decide(const Configuration& config, const std::vector<std::string>& trusted,
+                       const Destination& destination, LinkSignature::Verdict signature) {
+    if (config.gatewaysInError)
+        return {GatewayDecision::Refused, "refused, configuration.ini has an error"};
+    const std::string& host = destination.host;
+    const bool listed =
+        std::any_of(config.allow.begin(), config.allow.end(),
+                    [&](const std::string& entry) { return SameHost(entry, host); });
+    if (!config.allow.empty() && !listed) return {GatewayDecision::Refused, "refused, not listed"};
+    if (signature == LinkSignature::Valid) return {GatewayDecision::Allowed, "allowed, signed"};
+    if (config.signing.Required() == Unsigned::Ask)
+        return {GatewayDecision::Ask, "unsigned, asked", {}, true};
+    if (listed) return {GatewayDecision::Allowed, "allowed, listed"};
+    const std::optional<Sharing> granted = TrustedWith(trusted, host);
+    if (!granted) return {GatewayDecision::Ask, "not trusted, asked", granted};
+    const Sharing more = Beyond(SharingOf(destination), *granted);
+    if (more.clipboard || more.drives)
+        return {GatewayDecision::Ask, "trusted to share less, asked", granted};
+    return {GatewayDecision::Allowed, "allowed, trusted", granted};
+}
+
+// A signed link launches once: marked used before anything is written.
+GatewayDecision Claimed(GatewayDecision decision, Preferences& usedLinks,
+                        const LinkSignature& link) {
+    bool usedBefore = false;
+    std::string why;
+    if (ClaimLink(usedLinks, link, &usedBefore, &why)) return decision;
+    decision.verdict = GatewayDecision::Refused;
+    if (usedBefore) {
+        decision.detail = "signature: used before";
+        decision.alert = kUsedLinkAlert;
+    } else {
+        // Not marked, it could be replayed: it does not launch.
+        decision.log = "Signed link not marked used: " + why;
+        decision.detail = "signature: not marked used: " + why;
+        decision.alert = "无法记下此链接已被使用，为防重放已拒绝";
+    }
+    return decision;
+}
+
 }  // namespace
 
 Sharing SharingOf(const Destination& destination) {
@@ -81,26 +123,41 @@ std::vector<std::string> TrustedGateways(Preferences& preferences) {
     return preferences.GetList(kTrustedGateways);
 }
 
-GatewayDecision DecideGateway(const Configuration& config, const std::vector<std::string>& trusted,
-                              const Destination& destination, LinkSignature::Verdict signature) {
-    if (config.gatewaysInError)
-        return {GatewayDecision::Refused, "refused, configuration.ini has an error", {}};
+GatewayDecision DecideLink(const SigningPolicy& policy, const LinkSignature& link) {
+    // Whatever else a link holds, its failing signature is all there is to
+    // say of it.
+    if (link.verdict == LinkSignature::Invalid)
+        return {.verdict = GatewayDecision::Refused,
+                .detail = "signature: " + link.why,
+                .alert = link.alert};
+    if (link.verdict == LinkSignature::None && policy.Required() == Unsigned::Refuse)
+        return {.verdict = GatewayDecision::Refused,
+                .detail = "signature: none, and one is required",
+                .alert = "此链接没有网关签名，已拒绝"};
+    return {GatewayDecision::Allowed};
+}
+
+GatewayDecision DecideGateway(const Configuration& config, const Destination& destination,
+                              const LinkSignature& link, Preferences& preferences,
+                              Preferences& usedLinks) {
+    GatewayDecision decision =
+        Decide(config, TrustedGateways(preferences), destination, link.verdict);
     const std::string& host = destination.host;
-    const bool listed =
-        std::any_of(config.allow.begin(), config.allow.end(),
-                    [&](const std::string& entry) { return SameHost(entry, host); });
-    if (!config.allow.empty() && !listed)
-        return {GatewayDecision::Refused, "refused, not listed", {}};
-    if (signature == LinkSignature::Valid) return {GatewayDecision::Allowed, "allowed, signed", {}};
-    if (config.signing.Required() == Unsigned::Ask)
-        return {GatewayDecision::Ask, "unsigned, asked", {}, true};
-    if (listed) return {GatewayDecision::Allowed, "allowed, listed", {}};
-    const std::optional<Sharing> granted = TrustedWith(trusted, host);
-    if (!granted) return {GatewayDecision::Ask, "not trusted, asked", granted};
-    const Sharing more = Beyond(SharingOf(destination), *granted);
-    if (more.clipboard || more.drives)
-        return {GatewayDecision::Ask, "trusted to share less, asked", granted};
-    return {GatewayDecision::Allowed, "allowed, trusted", granted};
+    decision.line =
+        (host.empty() ? std::string("(no host)") : host) + ": " + std::string(decision.reason);
+    if (link.verdict == LinkSignature::Valid) decision.line += " by " + link.kid;
+    if (decision.verdict == GatewayDecision::Refused) {
+        decision.detail = host;
+        // A broken file closed the list: the host may well be on it.
+        decision.alert =
+            (config.gatewaysInError ? "配置文件有误，信任列表在修正之前不可用，已拒绝连接："
+                                    : "网关不在信任列表中：") +
+            host;
+        return decision;
+    }
+    if (decision.verdict == GatewayDecision::Allowed && link.verdict == LinkSignature::Valid)
+        return Claimed(std::move(decision), usedLinks, link);
+    return decision;
 }
 
 bool TrustAlways(Preferences& preferences, const Destination& destination, std::string* err) {
