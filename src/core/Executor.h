@@ -19,8 +19,9 @@ namespace torvale {
 // In order: the debug alert of the URL; the gateway's refusal of the link
 // itself (DecideLink); the plan's refusal, or the gateway's verdict on its
 // host (DecideGateway) carried out: refused, allowed, or the trust question
-// asked; the files; the debug alert of the line; the command. Nothing is written or run before the
-// decision, nor for a plan that names no destination. Answers the record of it.
+// asked; the files; the debug alert of the line; the command. Nothing is
+// written or run before the decision, nor for a plan that names no
+// destination. Answers the record of it.
 LaunchRecord Execute(const Plan& plan, const Configuration& config, const LinkSignature& signature,
                      Platform& platform);
 

@@ -82,28 +82,17 @@ bool IsKeyName(std::string_view name) {
     return IsToken(name, 1, 64);
 }
 
+// Each value of Unsigned, in its order: as a file writes it, and what
+// becomes of an unsigned link then.
+constexpr std::string_view kUnsignedWords[][2] = {
+    {"no", "accepted"}, {"ask", "asked"}, {"yes", "refused"}};
+
 std::string_view RequireName(Unsigned require) {
-    switch (require) {
-        case Unsigned::Launch:
-            return "no";
-        case Unsigned::Ask:
-            return "ask";
-        case Unsigned::Refuse:
-            return "yes";
-    }
-    return "yes";
+    return kUnsignedWords[static_cast<int>(require)][0];
 }
 
 std::string_view UnsignedLinkFate(Unsigned require) {
-    switch (require) {
-        case Unsigned::Launch:
-            return "accepted";
-        case Unsigned::Ask:
-            return "asked";
-        case Unsigned::Refuse:
-            return "refused";
-    }
-    return "refused";
+    return kUnsignedWords[static_cast<int>(require)][1];
 }
 
 Configuration ParseConfiguration(std::string_view text, IniReader& parser,

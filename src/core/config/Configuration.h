@@ -22,7 +22,8 @@ struct SigningKey {
     std::string from;
 };
 
-// What becomes of a link without a signature, strictest last.
+// What becomes of a link without a signature, strictest last (the words of
+// each, in Configuration.cpp, follow this order).
 enum class Unsigned { Launch, Ask, Refuse };
 
 // configuration.ini's [signing] section: "key.NAME = es256:BASE64",

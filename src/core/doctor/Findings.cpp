@@ -267,9 +267,8 @@ bool Needed(const ClientApp& client, const LaunchRecord& pass) {
 // it is needed: its path is configured, or a pass logged needed it; where
 // no log is read, nobody can tell that it is not.
 Finding Client(Application& app, const Configuration& config, const ClientApp& client,
-               const std::optional<std::vector<LoggedPass>>& passes) {
+               const ClientChoice& choice, const std::optional<std::vector<LoggedPass>>& passes) {
     const std::string check = "client " + std::string(client.name);
-    const ClientChoice choice = app.Choose(client, config);
     const auto configured = config.clients.find(std::string(client.name));
     const bool isConfigured = configured != config.clients.end();
     const auto& where = choice.found;
@@ -318,8 +317,8 @@ void Clients(Application& app, const Configuration& config,
              const std::optional<std::vector<LoggedPass>>& passes, Findings& found) {
     bool certificatesTold = false;
     for (const ClientApp* client : app.Clients().All()) {
-        found.push_back(Client(app, config, *client, passes));
         const ClientChoice choice = app.Choose(*client, config);
+        found.push_back(Client(app, config, *client, choice, passes));
         if (choice.found && choice.found->form->asksOnTerminal &&
             !std::exchange(certificatesTold, true))
             found.push_back(
