@@ -62,7 +62,7 @@ std::string_view UnsignedLinkFate(Unsigned require);
 //   allow = 10.0.0.1, gw.example.com             ; the only hosts launches may go to
 //   [signing]
 //   key.gw2026 = es256:MFkwEwYHKoZIzj0CAQYI...   ; a key the gateway signs links with
-//   require = ask                                ; unsigned links: no, ask or yes
+//   require = ask                                ; signatures required: no, ask or yes
 //   max_age = 600                                ; the longest a link may live, seconds
 //
 // An administrator's file (/etc/torvale/configuration.ini) holds over the
