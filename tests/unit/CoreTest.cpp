@@ -88,6 +88,8 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
          "it is indented, as if it went on with the line above; [section] and key = value begin "
          "their line",
          false},
+        {"[signing]\nkey.g.w = es256:AA\n", 2,
+         "a key's name is letters, digits, '-' and '_', at most 64 of them", false},
         // A misnamed section with no key under it.
         {"[Gateways]\n", 1, "no section is named [Gateways]; did you mean [gateways]?", true},
         {"[clientz]\n\t; none yet\n[gateways]\n", 1,
