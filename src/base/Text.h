@@ -71,6 +71,13 @@ inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 // is near enough to be a slip.
 std::string_view Nearest(std::string_view word, const std::vector<std::string_view>& known);
 
+// A kept list entry (a host from a launch URL) as printable ASCII with no
+// blank: every byte that could end a line, hide in the blanks around "=" or
+// not be text (blanks, controls, "%", bytes 0x7F and above) is written
+// "%XX". EntryDecoded reads it back, and any other "%" as it stands.
+std::string EntryEncoded(std::string_view value);
+std::string EntryDecoded(std::string_view text);
+
 // A file mode as "ls -l" and chmod write it in octal: "0600".
 inline std::string Octal(unsigned mode) {
     std::string text(4, '0');

@@ -31,37 +31,6 @@ std::optional<std::string_view> ValueOf(std::string_view line, const std::string
     return Trim(line.substr(equals + 1));
 }
 
-// A list entry comes from a launch URL: every byte that could end the line,
-// hide in the blanks around "=" or not be text is written "%XX".
-std::string Encoded(std::string_view value) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7f || c == '%') {
-            out += {'%', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::string Decoded(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
-        if (low < 0) {
-            out += text[i];
-        } else {
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-        }
-    }
-    return out;
-}
-
 // The file a chain of symbolic links ends at, or the path itself.
 std::string LinkTarget(std::string path) {
     for (int hops = 0; hops < 16; ++hops) {
@@ -101,7 +70,7 @@ bool FilePreferences::SetBool(const std::string& key, bool value, std::string* e
 std::vector<std::string> FilePreferences::GetList(const std::string& key) {
     std::vector<std::string> values;
     for (const std::string& line : ReadLines(files_, path_, limit_)) {
-        if (const auto text = ValueOf(line, key)) values.push_back(Decoded(*text));
+        if (const auto text = ValueOf(line, key)) values.push_back(EntryDecoded(*text));
     }
     return values;
 }
@@ -150,13 +119,13 @@ bool FilePreferences::Rewrite(const std::string& key, const ListChange& change, 
     std::vector<std::string> values;
     for (const std::string_view line : Lines(*old)) {
         if (const auto value = ValueOf(line, key)) {
-            values.push_back(Decoded(*value));
+            values.push_back(EntryDecoded(*value));
         } else {
             text += std::string(line) + "\n";
         }
     }
     for (const std::string& value : change(std::move(values)))
-        text += key + "=" + Encoded(value) + "\n";
+        text += key + "=" + EntryEncoded(value) + "\n";
     if (!files_.WriteFile(path, text, 0644, &why)) return fail(path + " cannot be written: " + why);
     return true;
 }
