@@ -466,5 +466,61 @@ TEST(Core, FreeRdpsCertificateQuestionIsPutToTheUserAndAnythingElseAnsweredNo) {
               "确认证书|连接|取消|始终信任此证书");
 }
 
+// The Windows administrator's file: what its owner and list allow, read by
+// the Win32 front end, judged here.
+TEST(Core, OnlyAnAdministratorsFileNoOneElseMayChangeCounts) {
+    const std::string admins = "S-1-5-32-544", users = "S-1-5-32-545", user = "S-1-5-21-7-100";
+    const std::string ti = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    const AccessList safe{admins,
+                          false,
+                          false,
+                          false,
+                          {{admins, 0x1f01ff, true, false},
+                           {"S-1-5-18", 0x1f01ff, true, false},
+                           {users, 0x1200a9, true, false},
+                           {ti, 0x1f01ff, true, false},
+                           {"S-1-3-0", 0x10000000, true, true},
+                           {users, 0x2, false, false}}};
+    const std::string path = "C:/ProgramData/Torvale/configuration.ini";
+    FileFault fault;
+    AccessList list = safe;
+    EXPECT_TRUE(TrustAccessList(list, path, &fault));
+    list.entries[2].rights =
+        0x1200a9 | 0x40;  // FILE_EXECUTE on a file, FILE_DELETE_CHILD on a folder
+    EXPECT_TRUE(TrustAccessList(list, path, &fault));
+    list.directory = true;
+    ASSERT_FALSE(TrustAccessList(list, "C:/ProgramData/Torvale", &fault));
+    EXPECT_EQ(fault.why,
+              "its folder C:/ProgramData/Torvale is changeable by Users (S-1-5-32-545): "
+              "only a folder of the administrators' that no one else may change counts");
+    const std::string folder = "icacls \"C:\\ProgramData\\Torvale\"";
+    EXPECT_EQ(fault.fix, folder + " /inheritance:r && " + folder +
+                             " /remove:g *S-1-5-32-545 *S-1-3-0"
+                             " && " +
+                             folder +
+                             " /grant:r *S-1-5-32-544:(OI)(CI)F"
+                             " *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX");
+    list = safe;
+    list.entries.push_back({user + "1", 0x40000, true, false});  // WRITE_DAC
+    list.entries.push_back({user, 0x4, true, false});            // FILE_APPEND_DATA
+    list.entries.push_back({user, 0x4, true, false});
+    ASSERT_FALSE(TrustAccessList(list, path, &fault));
+    EXPECT_NE(fault.why.find(" is changeable by S-1-5-21-7-1001, S-1-5-21-7-100: "),
+              std::string::npos);
+    list = {user, false, false, true, {}};
+    ASSERT_FALSE(TrustAccessList(list, path, &fault));
+    const std::string file = "icacls \"C:\\ProgramData\\Torvale\\configuration.ini\"";
+    EXPECT_EQ(fault.why, path +
+                             " is owned by S-1-5-21-7-100, without an access-control list: anyone "
+                             "may change it: only a file of the administrators' that no one else "
+                             "may change counts");
+    EXPECT_EQ(fault.fix, file + " /setowner *S-1-5-32-544 && " + file + " /inheritance:r && " +
+                             file + " /grant:r *S-1-5-32-544:F *S-1-5-18:F *S-1-5-32-545:RX");
+    list = safe;
+    list.link = true;
+    ASSERT_FALSE(TrustAccessList(list, path, &fault));
+    EXPECT_EQ(fault.fix, "del " + file.substr(7));
+}
+
 }  // namespace
 }  // namespace torvale::test

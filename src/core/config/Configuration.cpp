@@ -190,8 +190,129 @@ Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureV
     return config;
 }
 
+namespace {
+
+// The accounts and groups that may change the administrator's file on
+// Windows: the system owns what it installs with TrustedInstaller's SID.
+constexpr std::string_view kAdministrators = "S-1-5-32-544";
+constexpr std::string_view kLocalSystem = "S-1-5-18";
+constexpr std::string_view kTrustedInstaller =
+    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// Rights that change a file, or its access-control list or owner, or let it
+// be removed: FILE_WRITE_DATA, FILE_APPEND_DATA, DELETE, WRITE_DAC,
+// WRITE_OWNER, GENERIC_ALL and GENERIC_WRITE. In a folder's list the first
+// two add files and folders, and FILE_DELETE_CHILD removes what is in it.
+constexpr std::uint32_t kChangesFile =
+    0x2 | 0x4 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
+constexpr std::uint32_t kChangesFolder = kChangesFile | 0x40;
+
+// A SID as a reader knows it, where it is one of the usual groups.
+std::string SidName(const std::string& sid) {
+    static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
+        {"S-1-1-0", "Everyone"},    {"S-1-5-11", "Authenticated Users"},
+        {"S-1-5-32-545", "Users"},  {"S-1-5-32-544", "Administrators"},
+        {"S-1-5-18", "SYSTEM"},     {"S-1-3-0", "CREATOR OWNER"},
+        {"S-1-5-4", "INTERACTIVE"}, {"S-1-5-32-547", "Power Users"}};
+    for (const auto& [known, name] : kKnown) {
+        if (sid == known) return std::string(name) + " (" + sid + ")";
+    }
+    return sid;
+}
+
+// A path as cmd.exe takes it: backslashes, in quotes (no Windows path holds one).
+std::string CmdQuote(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "\"" + path + "\"";
+}
+
+}  // namespace
+
+bool TrustAccessList(const AccessList& list, const std::string& path, FileFault* fault) {
+    const std::string quoted = CmdQuote(path);
+    const std::string what = list.directory ? "its folder " + path : path;
+    if (list.link) {
+        *fault = {what + " is a link (a reparse point): only a real " +
+                      (list.directory ? "folder" : "file") + " of the administrators' counts",
+                  (list.directory ? "rmdir " : "del ") + quoted};
+        return false;
+    }
+    // Who else may change it, each named once; and the SIDs whose grants
+    // go, every one but those that may change it.
+    std::string others;
+    std::string removals;
+    const std::uint32_t changes = list.directory ? kChangesFolder : kChangesFile;
+    for (const AccessEntry& entry : list.entries) {
+        if (entry.sid == kAdministrators || entry.sid == kLocalSystem ||
+            entry.sid == kTrustedInstaller)
+            continue;
+        const std::string name = SidName(entry.sid);
+        if (entry.allows && !entry.inheritOnly && (entry.rights & changes) != 0 &&
+            (", " + others + ", ").find(", " + name + ", ") == std::string::npos)
+            others += (others.empty() ? "" : ", ") + name;
+        if ((removals + " ").find(" *" + entry.sid + " ") == std::string::npos)
+            removals += " *" + entry.sid;
+    }
+    const bool owned = list.owner == kAdministrators || list.owner == kLocalSystem;
+    if (owned && others.empty() && !list.unrestricted) return true;
+    std::string state;
+    std::string fix;
+    const std::string icacls = "icacls " + quoted;
+    if (!owned) {
+        state = "owned by " + SidName(list.owner);
+        fix = icacls + " /setowner *" + std::string(kAdministrators);
+    }
+    if (list.unrestricted || !others.empty()) {
+        state += std::string(state.empty() ? "" : ", ") +
+                 (list.unrestricted ? "without an access-control list: anyone may change it"
+                                    : "changeable by " + others);
+        // The inherited entries go, and every grant but the administrators'
+        // and the system's; those two keep all, users may read.
+        const std::string inherit = list.directory ? "(OI)(CI)" : "";
+        fix += (fix.empty() ? "" : " && ") + icacls + " /inheritance:r" +
+               (removals.empty() ? "" : " && " + icacls + " /remove:g" + removals) + " && " +
+               icacls + " /grant:r *" + std::string(kAdministrators) + ":" + inherit + "F *" +
+               std::string(kLocalSystem) + ":" + inherit + "F *S-1-5-32-545:" + inherit + "RX";
+    }
+    *fault = {what + " is " + state + ": only " + (list.directory ? "a folder" : "a file") +
+                  " of the administrators' that no one else may change counts",
+              fix};
+    return false;
+}
+
 bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, FileFault* fault) {
     *present = true;
+    if (files.UsesAccessLists()) {
+        // The file and the folder it is in: whoever may add to the folder
+        // could have made the file, and whoever may remove from it could put
+        // another in its place. Folders above, %ProgramData% and the drive,
+        // let users add folders of their own but remove none of the others'.
+        const std::size_t separator = path.find_last_of("/\\");
+        if (separator == std::string::npos || separator == 0) {
+            *fault = {path + ": not an absolute path", ""};
+            return false;
+        }
+        const std::string folder = path.substr(0, separator);
+        AccessList file;
+        AccessList parent;
+        std::string why;
+        if (!files.ReadAccess(path, &file, present, &why)) {
+            if (!*present) return true;
+            *fault = {path + ": " + why, ""};
+            return false;
+        }
+        bool folderPresent = false;
+        if (!files.ReadAccess(folder, &parent, &folderPresent, &why)) {
+            *fault = {folder + ": " + why, ""};
+            return false;
+        }
+        if (file.directory && !file.link) {
+            *fault = {path + " is a directory",
+                      "move " + CmdQuote(path) + " " + CmdQuote(path + ".old")};
+            return false;
+        }
+        return TrustAccessList(parent, folder, fault) && TrustAccessList(file, path, fault);
+    }
     auto fail = [fault](std::string why, std::string fix) {
         *fault = {std::move(why), std::move(fix)};
         return false;

@@ -126,10 +126,19 @@ struct FileFault {
 // Whether the administrator's file at `path` can be trusted: a file of
 // root's that no one else may write, reached (every symbolic link followed)
 // through folders of root's that no one else may write, all of which this
-// user may look at, and the file read. Whoever could write it otherwise
+// user may look at, and the file read. Where files have access-control
+// lists, the file and its folder as TrustAccessList trusts them. Whoever could write it otherwise
 // could turn its allow-list and signing off. True when it can be trusted,
 // or nothing is there (`*present` false); false, saying why, when it cannot.
 bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, FileFault* fault);
+
+// Whether only the system's administrators may change what `list` guards
+// at `path` (Windows): owned by Administrators or SYSTEM, not a link, and no
+// one but they (and TrustedInstaller) allowed to write it, replace it,
+// change its list or owner or, a folder, add to it or remove from it. False,
+// saying who else may, with the icacls commands an administrator mends it
+// with.
+bool TrustAccessList(const AccessList& list, const std::string& path, FileFault* fault);
 
 // The administrator's file at `path`: an empty one where nothing is there,
 // and one in error (every host refused) where it cannot be trusted or read.

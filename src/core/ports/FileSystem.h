@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,6 +30,28 @@ struct PathWay {
     // Whether the last step is what the path names; false: something on the
     // way is not there, and the steps end before it.
     bool reached = false;
+};
+
+// One entry of a Windows access-control list, as read: the account or group
+// it names (a SID, "S-1-5-32-545"), the rights it allows or denies (an
+// access mask), and whether it is for what is made inside a folder only.
+struct AccessEntry {
+    std::string sid;
+    std::uint32_t rights = 0;
+    bool allows = false;  // an allow entry; false: a deny entry, or one of another kind
+    bool inheritOnly = false;
+};
+
+// Who owns what stands at a path and whom its access-control list lets in,
+// where the system guards files that way (Windows) rather than with
+// permission bits.
+struct AccessList {
+    std::string owner;  // a SID
+    bool directory = false;
+    bool link = false;  // a reparse point: a symbolic link, a junction
+    // No list at all (a NULL DACL): anyone may do anything with it.
+    bool unrestricted = false;
+    std::vector<AccessEntry> entries;
 };
 
 // The few file operations the application needs. None throws. An operation
@@ -91,6 +114,23 @@ class FileSystem {
     // be read.
     virtual std::optional<std::vector<std::string>> List(const std::string& directory,
                                                          std::string* err) = 0;
+
+    // Whether the system guards files with access-control lists (Windows),
+    // which ReadAccess reads, rather than with the permission bits Inspect
+    // and WayTo tell of.
+    virtual bool UsesAccessLists() { return false; }
+    // The owner and access-control list of what stands at the path, a link
+    // itself and never where it leads, into `list`; `*present` false when
+    // nothing stands there. False, saying why, when it cannot be read, and
+    // always where the system keeps no such lists.
+    virtual bool ReadAccess(const std::string& path, AccessList* list, bool* present,
+                            std::string* err) {
+        (void)path;
+        (void)list;
+        *present = false;
+        if (err != nullptr) *err = "this system keeps no access-control lists";
+        return false;
+    }
 };
 
 }  // namespace torvale
