@@ -10,6 +10,7 @@
 #include "platform/windows/RegistryPreferences.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsFileSystem.h"
+#include "platform/windows/WindowsLog.h"
 // After windows.h.
 #include <aclapi.h>
 #include <sddl.h>
@@ -161,6 +162,23 @@ TEST(WindowsPorts, PrivateFilesAndFoldersHaveOneEntryForThisUserAndAreReplacedWh
     ASSERT_TRUE(files.RemoveLeftovers(folder, {}, &err)) << err;
     EXPECT_EQ(files.List(folder, &err),
               (std::vector<std::string>{".torvale-" + kPid + "-abcdef", "a.rdp"}));
+}
+
+TEST(WindowsPorts, PassLinesAreAppendedAndAFullLogMovedAside) {
+    const Scratch scratch;
+    WindowsFileSystem files;
+    const std::string path = scratch.path + "/Torvale/torvale.log";
+    WindowsLog log(path);
+    std::string err;
+    ASSERT_TRUE(log.Append("one", &err) && log.Append("two \xE4\xB8\xAD", &err)) << err;
+    EXPECT_EQ(log.LastPasses(5), (std::vector<std::string>{"one", "two \xE4\xB8\xAD"}));
+    EXPECT_EQ(files.Inspect(scratch.path + "/Torvale")->mode, 0700u);
+    const std::string full(WindowsLog::kPassLogBytes - 4, 'x');
+    ASSERT_TRUE(files.WriteFile(path, full, 0600, &err)) << err;
+    ASSERT_TRUE(log.Append("abc", &err)) << err;  // fits: 4 bytes more
+    ASSERT_TRUE(log.Append("d", &err)) << err;
+    EXPECT_EQ(files.ReadFile(path + ".1", 1 << 20, &err), full + "abc\n");
+    EXPECT_EQ(files.ReadFile(path, 1 << 20, &err), "d\n");
 }
 
 TEST(WindowsPorts, TheAdministratorsFileCountsOnlyWhereNoOneElseMayChangeIt) {
