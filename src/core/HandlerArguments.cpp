@@ -18,6 +18,7 @@ HandlerArguments ReadHandlerArguments(std::span<const std::string> arguments) {
         return {HandlerArguments::Kind::ShowAlerts, {}, {}};
     if (arguments.empty() || arguments[0] != "--url")
         return Refused("the command line does not begin with --url");
+    if (arguments.size() == 1) return Refused("no URL after --url");
     if (arguments.size() != 2) {
         return Refused(std::to_string(arguments.size()) +
                        " arguments, not --url and one URL: a quote in the link may have split it");

@@ -40,7 +40,7 @@ TEST(Core, HandlerTakesOnlyUrlAndOneLinkAndSaysWhyNotNamingIt) {
         {{"--url", "torvale://x", "--evil", "y"}, Kind::Refused, split},
         {{"--url", "torvale://x", "--url", "torvale://y"}, Kind::Refused, split},
         {{"--url", "torvale://x", ""}, Kind::Refused, "3" + split.substr(1)},
-        {{"--url"}, Kind::Refused, "1" + split.substr(1)},
+        {{"--url"}, Kind::Refused, "no URL after --url"},
         {{"--url", ""}, Kind::Refused, notUrl},
         {{"--url", "torvale"}, Kind::Refused, notUrl},
         {{"--url", "--show-alerts"}, Kind::Refused, notUrl},
