@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "base/Fail.h"
+
 namespace torvale {
 namespace {
 
@@ -80,14 +82,12 @@ bool OpensslVerifier::VerifyEs256(std::string_view publicKey, std::string_view m
     const std::unique_ptr<EVP_MD_CTX, FreeContext> context(EVP_MD_CTX_new());
     if (!context ||
         EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1) {
-        *err = OpensslError("the verifier cannot start");
-        return false;
+        return Fail(err, OpensslError("the verifier cannot start"));
     }
     const int verified = EVP_DigestVerify(context.get(), Bytes(signature), signature.size(),
                                           Bytes(message), message.size());
     if (verified == 1) return true;
-    *err = OpensslError("the signature is not the key's");
-    return false;
+    return Fail(err, OpensslError("the signature is not the key's"));
 }
 
 std::string OpensslVerifier::Sha256(std::string_view data) {

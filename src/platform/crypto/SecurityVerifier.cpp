@@ -3,6 +3,7 @@
 #include <Security/Security.h>
 
 #include "base/Es256.h"
+#include "base/Fail.h"
 #include "platform/crypto/SystemVerifier.h"
 
 namespace torvale {
@@ -81,8 +82,7 @@ class SecurityVerifier final : public SignatureVerifier {
                                   Fill(messageData, message)->ref,
                                   Fill(signatureData, signature)->ref, &error.ref))
             return true;
-        *err = Described(error.ref, "the signature is not the key's");
-        return false;
+        return Fail(err, Described(error.ref, "the signature is not the key's"));
     }
 
     std::string Sha256(std::string_view data) override {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Fail.h"
 #include "core/Application.h"
 #include "platform/inih/InihParser.h"
 
@@ -202,13 +203,11 @@ class RecordingFileSystem final : public FileSystem {
 class NoSignatureVerifier final : public SignatureVerifier {
   public:
     bool UsableEs256Key(std::string_view, std::string* err) override {
-        if (err != nullptr) *err = "no verifier is given";
-        return false;
+        return Fail(err, "no verifier is given");
     }
     bool VerifyEs256(std::string_view, std::string_view, std::string_view,
                      std::string* err) override {
-        *err = "no verifier is given";
-        return false;
+        return Fail(err, "no verifier is given");
     }
     std::string Sha256(std::string_view) override { return {}; }
 };
