@@ -105,8 +105,10 @@ std::string Substituted(std::string text, std::string_view sign = {}) {
         for (std::size_t at; (at = text.find(name)) != text.npos;)
             text.replace(at, name.size(), "es256:" + base64);
         const std::string signature = "$SIG" + name.substr(4);
-        const std::string fields = std::get<std::string>(DecodeLaunchUrl(
-            "torvale://" + std::string(sign.empty() ? std::string_view(text) : sign)));
+        const std::string fields =
+            DecodeLaunchUrl(
+                "torvale://" + std::string(sign.empty() ? std::string_view(text) : sign), nullptr)
+                .value();
         const std::string message =
             "torvale-link-v1\n" + fields.substr(0, fields.find("&sig=") + 1);
         for (std::size_t at; (at = text.find(signature)) != text.npos;)
