@@ -177,7 +177,7 @@ void Application::RunPass(const Decoded& decoded) {
 const std::string& Application::SshRelease(const std::string& ssh) {
     const auto known = sshReleases_.find(ssh);
     if (known != sshReleases_.end()) return known->second;
-    return sshReleases_[ssh] = platform_.shell.VersionOf(ssh);
+    return sshReleases_[ssh] = platform_.shell.VersionOf(ssh, nullptr).value_or(std::string());
 }
 
 Configuration Application::ReadSystemConfiguration(bool* present) {

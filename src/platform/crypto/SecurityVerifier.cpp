@@ -85,7 +85,8 @@ class SecurityVerifier final : public SignatureVerifier {
         return Fail(err, Described(error.ref, "the signature is not the key's"));
     }
 
-    std::string Sha256(std::string_view data) override {
+    // CommonCrypto's digest cannot fail.
+    std::optional<std::string> Sha256(std::string_view data, std::string*) override {
         unsigned char digest[CC_SHA256_DIGEST_LENGTH];
         CC_SHA256(data.data(), static_cast<CC_LONG>(data.size()), digest);
         return std::string(reinterpret_cast<const char*>(digest), sizeof digest);

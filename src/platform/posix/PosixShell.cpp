@@ -260,11 +260,10 @@ constexpr std::string_view kNotRun = "not run: ";
 
 }  // namespace
 
-std::string PosixShell::VersionOf(const std::string& program) {
+std::optional<std::string> PosixShell::VersionOf(const std::string& program, std::string* err) {
     // ssh -V writes on standard error, which CommandOutput drops.
-    return CommandOutput({"/bin/sh", "-c", "exec \"$0\" -V 2>&1", program}, 4096, nullptr,
-                         std::chrono::seconds(1))
-        .value_or(std::string());
+    return CommandOutput({"/bin/sh", "-c", "exec \"$0\" -V 2>&1", program}, 4096, err,
+                         std::chrono::seconds(1));
 }
 
 CommandResult PosixShell::Run(const std::string& commandLine, const ClientWatch& watch) {

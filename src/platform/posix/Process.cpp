@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Fail.h"
 #include "base/Path.h"
 #include "base/Printable.h"
 
@@ -157,7 +158,7 @@ void ChildEnd::Wait(int fd, std::chrono::milliseconds timeout) const {
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit,
                                          std::string* err, std::chrono::milliseconds timeout) {
     auto fail = [&](std::string why) -> std::optional<std::string> {
-        if (err != nullptr) *err = std::move(why);
+        Fail(err, std::move(why));
         return std::nullopt;
     };
     const auto program = argv.empty() ? std::nullopt : FindProgram(argv[0]);
@@ -254,18 +255,18 @@ std::string PrivateTemporaryDirectory() {
     return std::string();
 }
 
-std::string HomeDirectory(std::string& problem) {
+std::optional<std::string> HomeDirectory(std::string* err) {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
-        problem = "HOME is not set";
-        return std::string();
+        Fail(err, "HOME is not set");
+        return std::nullopt;
     }
     struct stat info;
     // A relative HOME would make every path depend on where we were started,
     // and one like "-n" would reach a client as an option.
     if (home[0] != '/' || ::stat(home, &info) != 0 || !S_ISDIR(info.st_mode)) {
-        problem = "HOME is not an absolute path to an existing directory: " + Printable(home);
-        return std::string();
+        Fail(err, "HOME is not an absolute path to an existing directory: " + Printable(home));
+        return std::nullopt;
     }
     return home;
 }

@@ -105,7 +105,7 @@ std::string ThisProgram();
 std::string PrivateTemporaryDirectory();
 
 // The home directory from HOME: an absolute path to an existing directory.
-// Empty when HOME is anything else; `problem` then says what is wrong.
-std::string HomeDirectory(std::string& problem);
+// Nothing when HOME is anything else, saying what is wrong.
+std::optional<std::string> HomeDirectory(std::string* err);
 
 }  // namespace torvale
