@@ -40,7 +40,7 @@ SpawnSetup::~SpawnSetup() {
     posix_spawnattr_destroy(&attributes_);
 }
 
-int SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession) {
+bool SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession, std::string* err) {
     sigset_t none;
     sigset_t all;
     sigemptyset(&none);
@@ -63,21 +63,27 @@ int SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession) {
             error = posix_spawn_file_actions_addinherit_np(&actions_, fd);
 #endif
         }
-        if (error) return error;
+        if (error) return Fail(err, std::strerror(error));
     }
 #if !defined(__APPLE__) && defined(__GLIBC__) && \
     (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     // Last: the descriptors the redirections above read from are among them.
-    if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3)) return error;
+    if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3))
+        return Fail(err, std::strerror(error));
 #endif
-    if (int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
-    if (int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
-    return posix_spawnattr_setflags(&attributes_, flags);
+    if (int error = posix_spawnattr_setsigmask(&attributes_, &none))
+        return Fail(err, std::strerror(error));
+    if (int error = posix_spawnattr_setsigdefault(&attributes_, &all))
+        return Fail(err, std::strerror(error));
+    if (int error = posix_spawnattr_setflags(&attributes_, flags))
+        return Fail(err, std::strerror(error));
+    return true;
 }
 
-int SpawnSetup::Spawn(pid_t& pid, char* const argv[], char* const envp[]) {
-    return posix_spawn(&pid, argv[0], &actions_, &attributes_, argv,
-                       envp != nullptr ? envp : environ);
+bool SpawnSetup::Spawn(pid_t& pid, char* const argv[], char* const envp[], std::string* err) {
+    const int error =
+        posix_spawn(&pid, argv[0], &actions_, &attributes_, argv, envp != nullptr ? envp : environ);
+    return error == 0 || Fail(err, std::strerror(error));
 }
 
 void PrepareProcess() {
@@ -173,18 +179,19 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
     words[0] = const_cast<char*>(program->c_str());
     words.push_back(nullptr);
     pid_t pid = 0;
-    int error = 0;
+    std::string why;
+    bool started = false;
     {
         // A session of its own, so that a program that hangs goes with all
         // it started.
         SpawnSetup setup;
-        error = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, true);
-        if (error == 0) error = setup.Spawn(pid, words.data());
+        started = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, true, &why) &&
+                  setup.Spawn(pid, words.data(), nullptr, &why);
     }
     ::close(out[1]);
-    if (error != 0) {
+    if (!started) {
         ::close(out[0]);
-        return fail(*program + ": " + std::strerror(error));
+        return fail(*program + ": " + why);
     }
     ::fcntl(out[0], F_SETFL, O_NONBLOCK);
     const ChildEnd end(pid);
