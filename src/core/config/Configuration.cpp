@@ -161,7 +161,10 @@ Configuration ParseConfiguration(std::string_view text, IniReader& parser,
                            "[", "]");
         return unknown("[gateways] has no key", entry.key, {"allow"}, "'", "'");
     };
-    const bool parsed = parser.Parse(text, onEntry, &config.errorLine, &config.error);
+    IniError failure;
+    const bool parsed = parser.Parse(text, onEntry, &failure);
+    config.errorLine = failure.line;
+    config.error = failure.why;
     if (!parsed && badSection != 0 && config.error.starts_with("no section is named"))
         config.errorLine = badSection;
     if (!parsed) {
