@@ -196,7 +196,7 @@ Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureV
 bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, FileFault* fault) {
     *present = true;
     auto fail = [fault](std::string why, std::string fix) {
-        *fault = {std::move(why), std::move(fix)};
+        if (fault != nullptr) *fault = {std::move(why), std::move(fix)};
         return false;
     };
     PathWay way;
