@@ -37,7 +37,8 @@
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //                               (none: that field is empty)
 //
-// "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere. Any other
+// "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere; a line ending in an odd
+// number of "\" goes on with the next, whose leading blanks are dropped. Any other
 // line is an error of the case, with its line number.
 
 #include <gtest/gtest.h>

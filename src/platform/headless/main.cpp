@@ -151,11 +151,11 @@ int main(int argc, char** argv) {
                 showAlerts = true;
             } else if (option == "--doctor") {
                 doctor = true;
-            } else if (const auto table =
-                           torvale::OptionValue(option, "--clients", {"macos", "linux", "windows"}, problem)) {
-                constexpr const torvale::ClientTable* kTables[] = {
-                    &torvale::clients::kMacOS, &torvale::clients::kLinux,
-                    &torvale::clients::kWindows};
+            } else if (const auto table = torvale::OptionValue(
+                           option, "--clients", {"macos", "linux", "windows"}, problem)) {
+                constexpr const torvale::ClientTable* kTables[] = {&torvale::clients::kMacOS,
+                                                                   &torvale::clients::kLinux,
+                                                                   &torvale::clients::kWindows};
                 options.clients = kTables[*table];
                 clientsGiven = true;
             } else if (const auto answer = torvale::OptionValue(option, "--confirm",
