@@ -250,7 +250,9 @@ TEST(Core, PassLinesReadBackAsTheirRecords) {
 // then the table's programs in order, each name in PATH.
 TEST(Core, ClientsAreFoundInTheirOrder) {
     using T = ClientTable;
-    const T *mac = &clients::kMacOS, *lin = &clients::kLinux;
+    const T *mac = &clients::kMacOS, *lin = &clients::kLinux, *wnd = &clients::kWindows;
+    const std::string pf86 = "%ProgramFiles(x86)%\\", mstsc = "%SystemRoot%\\System32\\mstsc.exe",
+                      lad = "%LOCALAPPDATA%\\Programs\\PuTTY\\putty.exe";
     const std::string mrd = "/Applications/Microsoft Remote Desktop.app",
                       win = "/Applications/Windows App.app", crt = "/Applications/SecureCRT.app";
     struct Case {
@@ -268,16 +270,20 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
         {mac, &T::secureCRT, {crt}, "SecureCRT = /gone/S.app", crt, ""},
         // FreeRDP before Remmina.
         {lin, &T::remoteDesktopConnection, {rem, "/c/xfreerdp"}, "", rem, "FreeRDP not found"},
-        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""}};
+        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""},
+        // Windows: the install folders in order, a path from a variable as written.
+        {wnd, &T::putty, {pf86 + "PuTTY\\putty.exe", lad}, "", pf86 + "PuTTY\\putty.exe", ""},
+        {wnd, &T::remoteDesktopConnection, {mstsc}, "", mstsc, ""}};
     for (const auto& [table, app, installed, line, path, reason] : cases) {
         InihParser parser;
         NoSignatureVerifier verifier;
         const Configuration config =
             ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, table->Names(), "/h");
-        const ClientChoice choice =
-            ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
-                return std::find(installed.begin(), installed.end(), p) != installed.end();
-            });
+        const ClientChoice choice = ChooseClient(
+            table->*app, *table, config, {"relative:/a:/b", [&](const std::string& p) {
+                                              return std::find(installed.begin(), installed.end(),
+                                                               p) != installed.end();
+                                          }});
         EXPECT_EQ(choice.found ? choice.found->path : "", path) << path;
         EXPECT_EQ(choice.found ? choice.found->reason : "", reason) << path;
     }
