@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/Application.h"
-#include "platform/inih/InihParser.h"
+#include "core/config/IniTextReader.h"
 
 namespace torvale {
 
@@ -231,7 +231,7 @@ class RecordingPlatform {
     RecordingFileSystem files;
     RecordingShell shell{recorder};
     RecordingLog log{recorder};
-    InihParser ini;
+    IniTextReader ini;
     RecordingBackgroundTasks background{recorder};
     NoSignatureVerifier noVerifier;
     SignatureVerifier* verifier = &noVerifier;  // where a test or the dry run gives a real one
