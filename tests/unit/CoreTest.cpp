@@ -160,7 +160,7 @@ TEST(Core, TheDoctorSaysWhatBecomesOfAnUnsignedLinkAndBlamesAFileInError) {
     const std::string bad = " (require is \"no\", \"ask\" or \"yes\"); ";
     const std::string mend =
         "fix: mend that line: [clients], [gateways] or [signing], \"key = "
-        "value\", absolute paths, under 200 bytes";
+        "value\", absolute paths, at most 198 bytes";
     const std::string refused = "fail  signing: unsigned links: refused (while ";
     const std::string why =
         ":2 is in error, as it may require them); signed links live 600 s "
