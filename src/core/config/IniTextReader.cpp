@@ -5,8 +5,8 @@
 namespace torvale {
 namespace {
 
-// The longest line inih reads whole: a 200-byte buffer holds it with its
-// "\n" and the closing NUL.
+// The longest line inih, the reader before this one, read whole (a 200-byte
+// buffer held it with its "\n" and a NUL): files written for it still read.
 constexpr std::size_t kLongestLine = 198;
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
@@ -32,11 +32,10 @@ std::string_view WithoutComment(std::string_view text) {
 
 bool IniTextReader::Parse(std::string_view text,
                           const std::function<std::string(const IniEntry&)>& onEntry,
-                          int* errorLine, std::string* err) {
+                          IniError* err) {
     int line = 0;
     auto fail = [&](std::string why) {
-        if (errorLine != nullptr) *errorLine = line;
-        if (err != nullptr) *err = std::move(why);
+        if (err != nullptr) *err = {line, std::move(why)};
         return false;
     };
     std::string_view section;
@@ -56,9 +55,9 @@ bool IniTextReader::Parse(std::string_view text,
             return fail("it is longer than " + std::to_string(kLongestLine) + " bytes");
         const std::string_view trimmed = Trimmed(raw);
         if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') continue;
-        // inih reads an indented line below a key as more of its value:
-        // "require = yes" and "  no" would be "yes\nno". No line goes on
-        // with another here.
+        // inih read an indented line below a key as more of its value:
+        // "require = yes" and "  no" were "yes\nno". No line goes on with
+        // another here.
         if (keyAbove && trimmed.data() != raw.data())
             return fail(
                 "it is indented, as if it went on with the line above; [section] and key = value "
@@ -78,7 +77,7 @@ bool IniTextReader::Parse(std::string_view text,
                 return fail(std::move(why));
             continue;
         }
-        // ":" as well, as inih splits: a file written for it keeps its meaning.
+        // ":" as well, as inih split: a file written for it keeps its meaning.
         const std::size_t split = body.find_first_of("=:");
         const std::string_view key = Trimmed(body.substr(0, split));
         // An empty key would read as a [section] line.

@@ -4,8 +4,9 @@
 
 namespace torvale {
 
-// IniReader in standard C++, on every system. It reads the lines inih read
-// as Debian builds it, so files written for that still read alike:
+// IniReader in standard C++, on every system. It reads the lines inih (the
+// reader before it, as Debian built it) read, so files written for that
+// still read alike:
 //  - a UTF-8 byte-order mark before the first line is skipped; lines end at
 //    "\n", and blanks (" \t\r\v\f") around a line are dropped;
 //  - a line beginning with ";" or "#" is a comment; a ";" after a blank
@@ -19,7 +20,7 @@ namespace torvale {
 class IniTextReader final : public IniReader {
   public:
     bool Parse(std::string_view text, const std::function<std::string(const IniEntry&)>& onEntry,
-               int* errorLine, std::string* err) override;
+               IniError* err) override;
 };
 
 }  // namespace torvale
