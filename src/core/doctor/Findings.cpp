@@ -27,8 +27,8 @@ constexpr std::size_t kPassesRead = 2000;
 
 // The fix of a line of the user's configuration.ini that cannot be read.
 constexpr char kMendLine[] =
-    "mend that line: [clients], [gateways] or [signing], \"key = value\", absolute paths, under "
-    "200 bytes";
+    "mend that line: [clients], [gateways] or [signing], \"key = value\", absolute paths, at most "
+    "198 bytes";
 
 // A pass as the log keeps it: the line, as the user knows it, and what it says.
 struct LoggedPass {
