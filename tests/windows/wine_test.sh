@@ -113,12 +113,13 @@ question() {
         wait $pass || fail "exit status $?"
     }
     local head=" | StartSecureCRT | gw.example: not trusted, asked:"
-    answer Escape && logged "$head cancelled | /usr/bin/SecureCRT | cancelled: gw.example"
+    local client='%ProgramFiles%\\VanDyke Software\\SecureCRT\\SecureCRT.exe'
+    answer Escape && logged "$head cancelled | $client | cancelled: gw.example"
     # Return presses the default button: cancel.
-    answer Return && logged "$head cancelled | /usr/bin/SecureCRT | cancelled: gw.example"
+    answer Return && logged "$head cancelled | $client | cancelled: gw.example"
     # Cancel, connect, the box: tick it, then connect.
     answer 'Tab Tab space Tab Tab' shot
-    logged "$head connect, trusted from now on | /usr/bin/SecureCRT | launched"
+    logged "$head connect, trusted from now on | $client | launched"
 }
 
 "$test"

@@ -80,8 +80,8 @@ int wmain(int argc, wchar_t** wargv) {
                 forget = true;
             } else if (option == "--show-alerts") {
                 showAlerts = true;
-            } else if (const auto answer = torvale::OptionValue(option, "--confirm",
-                                                                {"no", "yes", "always"}, problem)) {
+            } else if (const auto answer = torvale::OptionValue(
+                           option, "--confirm", {"no", "yes", "always"}, &problem)) {
                 constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
                                                         torvale::Answer::Connect,
                                                         torvale::Answer::ConnectAlways};

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/Fail.h"
 #include "base/Path.h"
 #include "base/Printable.h"
 #include "platform/cli/PassLog.h"
@@ -22,16 +23,13 @@ void WindowsLog::Write(const std::string& line) {
 void WindowsLog::Pass(const std::string& line) {
     // Not kept is not fatal to the pass: said once, where the log goes.
     if (passLog_.empty()) return;
-    if (std::string why; !AppendPassLine(passLog_, line, &why))
-        Write("Pass not logged: " + why);
+    if (std::string why; !AppendPassLine(passLog_, line, &why)) Write("Pass not logged: " + why);
 }
 
 // PassLog.h's, for Windows: its folder made (not the folders above it).
 bool AppendPassLine(const std::string& path, const std::string& line, std::string* err) {
     auto fail = [&](const std::string& what) {
-        const DWORD error = ::GetLastError();
-        if (err != nullptr) *err = what + ": " + ErrorText(error);
-        return false;
+        return Fail(err, what + ": " + ErrorText(::GetLastError()));
     };
     const std::string directory(DirectoryOf(path));
     // %LOCALAPPDATA% is the user's alone: what is made in it is too.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/Fail.h"
 #include "core/LaunchHistory.h"
 #include "platform/windows/WindowsText.h"
 
@@ -27,8 +28,8 @@ std::optional<std::string> KnownFolder(REFKNOWNFOLDERID id, const char* name, st
     if (SUCCEEDED(result) && path != nullptr && *path != L'\0') folder = Slashed(path);
     // Freed even where the call failed, as its documentation asks.
     ::CoTaskMemFree(path);
-    if (!folder && err != nullptr)
-        *err = std::string("no ") + name + " folder: " + ErrorText(static_cast<DWORD>(result));
+    if (!folder)
+        Fail(err, std::string("no ") + name + " folder: " + ErrorText(static_cast<DWORD>(result)));
     return folder;
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/Application.h"
+#include "core/config/IniTextReader.h"
 #include "platform/recording/RecordingPlatform.h"
-#include "platform/windows/StandIns.h"
 #include "platform/windows/WindowsLog.h"
 
 namespace torvale {
@@ -46,7 +46,7 @@ class WindowsPlatform {
     RecordingPreferences usedLinks;                // STAND-IN, beside them
     RecordingShell shell{recorder};                // STAND-IN for WindowsShell
     WindowsLog log;
-    StandInIniReader ini;                           // STAND-IN for the portable INI reader
+    IniTextReader ini;
     RecordingBackgroundTasks background{recorder};  // STAND-IN
     NoSignatureVerifier verifier;                   // STAND-IN for the CNG verifier
 
@@ -55,8 +55,7 @@ class WindowsPlatform {
     }
     // The application of the Windows programs on these ports.
     Application App() {
-        // STAND-IN: the Linux clients, until the core has the Windows table.
-        Application app(platform(), clients::kLinux);
+        Application app(platform(), clients::kWindows);
         app.SetProcess(session_.program, session_.processName);
         return app;
     }
