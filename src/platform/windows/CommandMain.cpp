@@ -17,10 +17,12 @@
 
 namespace {
 
-constexpr std::string_view kHelp = R"(Usage: torvale [OPTION]... URL...
+constexpr std::string_view kHelp = R"(Usage: torvale [OPTION]... [URL]...
 Handle torvale:// launch URLs as torvalew.exe, the handler Windows starts,
 does: decode each URL, read its launch parameters and start the client it
-names. Alerts and questions go to standard error as one line each.
+names. With no URL, read launch URLs from standard input, one per line,
+until the end of input. Alerts and questions go to standard error as one
+line each.
 
 Options:
       --confirm=ANSWER  how to answer the question asked before connecting to
@@ -95,8 +97,6 @@ int wmain(int argc, wchar_t** wargv) {
     if ((forget || showAlerts) && (!line.urls.empty() || (forget && showAlerts)))
         return torvale::UsageError("torvale",
                                    "--forget-gateways and --show-alerts go alone, without URLs");
-    if (!forget && !showAlerts && line.urls.empty())
-        return torvale::UsageError("torvale", "no URL given");
 
     std::string why;
     const auto session = torvale::StartWindowsSession(&why);
@@ -117,7 +117,7 @@ int wmain(int argc, wchar_t** wargv) {
         return 0;
     }
     app.applicationWillFinishLaunching(session->home, session->searchPath);
-    for (const std::string& url : line.urls)
-        app.handleURLEvent(url);
+    torvale::ForEachUrl(line.urls,
+                        [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
     return 0;
 }
