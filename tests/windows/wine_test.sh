@@ -49,11 +49,18 @@ installer() {
     # The uninstaller runs from a copy of itself in %TEMP%: wait for the prefix.
     w "$unix/uninstall.exe" /S && timeout 60 wineserver -w
     [ "$(ls "$unix")" = notes.txt ] || fail "left or removed: $(ls "$unix")"
-    for key in "$key" 'HKCU\Software\Classes\Applications\torvalew.exe' \
+    local made
+    for made in "$key" 'HKCU\Software\Classes\Applications\torvalew.exe' \
         'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Torvale'; do
-        ! w reg query "$key" >/dev/null 2>&1 || fail "$key left"
+        ! w reg query "$made" >/dev/null 2>&1 || fail "$made left"
     done
     [ -z "$(find "$WINEPREFIX/drive_c/users" -name '*Torvale 提醒*')" ] || fail "shortcut left"
+    # A scheme another program took since is left to it.
+    w "$build/torvale-setup.exe" /S
+    w reg add "$key\shell\open\command" /ve /d other.exe /f >/dev/null
+    w "$unix/uninstall.exe" /S && timeout 60 wineserver -w
+    w reg query "$key\shell\open\command" | tr -d '\r' | grep -q 'REG_SZ    other.exe$' ||
+        fail "a scheme another program took was removed"
 }
 
 # Whatever else a page's quotes could make of the command line is refused.
