@@ -10,8 +10,10 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "base/Es256.h"
+#include "base/Fail.h"
 #include "platform/crypto/SystemVerifier.h"
 
 namespace torvale {
@@ -35,14 +37,9 @@ using Hash = std::unique_ptr<void, DestroyHash>;
 constexpr ULONG kCoordinateSize = 32;
 constexpr ULONG kDigestSize = 32;
 
-bool Fail(std::string* err, std::string why) {
-    if (err != nullptr) *err = std::move(why);
-    return false;
-}
-
 // `what`, then the call that failed and its NTSTATUS, as Windows' headers
 // write the code.
-bool Fail(std::string* err, std::string_view what, const char* call, NTSTATUS status) {
+bool FailStatus(std::string* err, std::string_view what, const char* call, NTSTATUS status) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
     return Fail(err, std::string(what) + ": " + call + " returned " + code);
@@ -56,27 +53,28 @@ PUCHAR In(std::string_view bytes) {
 bool Open(LPCWSTR algorithmId, Algorithm* algorithm, std::string_view what, std::string* err) {
     BCRYPT_ALG_HANDLE handle = nullptr;
     const NTSTATUS status = BCryptOpenAlgorithmProvider(&handle, algorithmId, nullptr, 0);
-    if (!BCRYPT_SUCCESS(status)) return Fail(err, what, "BCryptOpenAlgorithmProvider", status);
+    if (!BCRYPT_SUCCESS(status))
+        return FailStatus(err, what, "BCryptOpenAlgorithmProvider", status);
     algorithm->reset(handle);
     return true;
 }
 
 // The SHA-256 digest of `data` into `digest`, kDigestSize bytes.
 bool Digest(std::string_view data, UCHAR* digest, std::string* err) {
-    constexpr std::string_view kWhat = "the message cannot be hashed";
+    constexpr std::string_view kWhat = "SHA-256 failed";
     if (data.size() > std::numeric_limits<ULONG>::max())
-        return Fail(err, "the message is too long");
+        return Fail(err, "SHA-256 failed: more than 4 GiB");
     Algorithm sha256;
     if (!Open(BCRYPT_SHA256_ALGORITHM, &sha256, kWhat, err)) return false;
     BCRYPT_HASH_HANDLE handle = nullptr;
     // No object buffer: CNG allocates the hash's own memory.
     NTSTATUS status = BCryptCreateHash(sha256.get(), &handle, nullptr, 0, nullptr, 0, 0);
-    if (!BCRYPT_SUCCESS(status)) return Fail(err, kWhat, "BCryptCreateHash", status);
+    if (!BCRYPT_SUCCESS(status)) return FailStatus(err, kWhat, "BCryptCreateHash", status);
     const Hash hash(handle);
     status = BCryptHashData(hash.get(), In(data), static_cast<ULONG>(data.size()), 0);
-    if (!BCRYPT_SUCCESS(status)) return Fail(err, kWhat, "BCryptHashData", status);
+    if (!BCRYPT_SUCCESS(status)) return FailStatus(err, kWhat, "BCryptHashData", status);
     status = BCryptFinishHash(hash.get(), digest, kDigestSize, 0);
-    if (!BCRYPT_SUCCESS(status)) return Fail(err, kWhat, "BCryptFinishHash", status);
+    if (!BCRYPT_SUCCESS(status)) return FailStatus(err, kWhat, "BCryptFinishHash", status);
     return true;
 }
 
@@ -99,7 +97,7 @@ bool ImportP256Key(std::string_view publicKey, Algorithm* ecdsa, Key* key, std::
     const NTSTATUS status =
         BCryptImportKeyPair(ecdsa->get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &handle, In(blob),
                             static_cast<ULONG>(blob.size()), 0);
-    if (!BCRYPT_SUCCESS(status)) return Fail(err, kWhat, "BCryptImportKeyPair", status);
+    if (!BCRYPT_SUCCESS(status)) return FailStatus(err, kWhat, "BCryptImportKeyPair", status);
     key->reset(handle);
     return true;
 }
@@ -127,12 +125,12 @@ class CngVerifier final : public SignatureVerifier {
                                                       In(rs), static_cast<ULONG>(rs.size()), 0);
         if (status == STATUS_SUCCESS) return true;
         if (status == STATUS_INVALID_SIGNATURE) return Fail(err, "the signature is not the key's");
-        return Fail(err, "the signature cannot be verified", "BCryptVerifySignature", status);
+        return FailStatus(err, "the signature cannot be verified", "BCryptVerifySignature", status);
     }
 
-    std::string Sha256(std::string_view data) override {
+    std::optional<std::string> Sha256(std::string_view data, std::string* err) override {
         UCHAR digest[kDigestSize];
-        if (!Digest(data, digest, nullptr)) return {};
+        if (!Digest(data, digest, err)) return std::nullopt;
         return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
     }
 };
