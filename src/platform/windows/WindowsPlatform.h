@@ -9,6 +9,7 @@
 
 #include "core/Application.h"
 #include "core/config/IniTextReader.h"
+#include "platform/crypto/SystemVerifier.h"
 #include "platform/recording/RecordingPlatform.h"
 #include "platform/windows/WindowsLog.h"
 
@@ -48,10 +49,10 @@ class WindowsPlatform {
     WindowsLog log;
     IniTextReader ini;
     RecordingBackgroundTasks background{recorder};  // STAND-IN
-    NoSignatureVerifier verifier;                   // STAND-IN for the CNG verifier
 
     Platform platform() {
-        return {alerts_, preferences, files, shell, log, ini, background, verifier, usedLinks};
+        return {alerts_,    preferences,      files,    shell, log, ini,
+                background, SystemVerifier(), usedLinks};
     }
     // The application of the Windows programs on these ports.
     Application App() {
