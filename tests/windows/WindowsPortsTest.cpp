@@ -10,7 +10,6 @@
 #include "platform/windows/RegistryPreferences.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsFileSystem.h"
-#include "platform/windows/WindowsLog.h"
 // After windows.h.
 #include <aclapi.h>
 #include <sddl.h>
@@ -164,23 +163,6 @@ TEST(WindowsPorts, PrivateFilesAndFoldersHaveOneEntryForThisUserAndAreReplacedWh
               (std::vector<std::string>{".torvale-" + kPid + "-abcdef", "a.rdp"}));
 }
 
-TEST(WindowsPorts, PassLinesAreAppendedAndAFullLogMovedAside) {
-    const Scratch scratch;
-    WindowsFileSystem files;
-    const std::string path = scratch.path + "/Torvale/torvale.log";
-    WindowsLog log(path);
-    std::string err;
-    ASSERT_TRUE(log.Append("one", &err) && log.Append("two \xE4\xB8\xAD", &err)) << err;
-    EXPECT_EQ(log.LastPasses(5), (std::vector<std::string>{"one", "two \xE4\xB8\xAD"}));
-    EXPECT_EQ(files.Inspect(scratch.path + "/Torvale")->mode, 0700u);
-    const std::string full(WindowsLog::kPassLogBytes - 4, 'x');
-    ASSERT_TRUE(files.WriteFile(path, full, 0600, &err)) << err;
-    ASSERT_TRUE(log.Append("abc", &err)) << err;  // fits: 4 bytes more
-    ASSERT_TRUE(log.Append("d", &err)) << err;
-    EXPECT_EQ(files.ReadFile(path + ".1", 1 << 20, &err), full + "abc\n");
-    EXPECT_EQ(files.ReadFile(path, 1 << 20, &err), "d\n");
-}
-
 TEST(WindowsPorts, TheAdministratorsFileCountsOnlyWhereNoOneElseMayChangeIt) {
     const Scratch scratch;
     WindowsFileSystem files;
@@ -222,42 +204,39 @@ TEST(WindowsPorts, TheAdministratorsFileCountsOnlyWhereNoOneElseMayChangeIt) {
         << fault.fix;
 }
 
-TEST(WindowsPorts, AppPathsOfTheUserThenTheMachineThenTheInstallFolders) {
+TEST(WindowsPorts, AppPathsOfTheUserThenOfTheMachineAndOnlyAProgramThatIsThere) {
     const Scratch scratch;
     WindowsFileSystem files;
     const std::string exe = "torvale-test-" + kPid + ".exe";
     const std::string key = std::string(kAppPathsKey) + "\\" + exe;
+    const std::string user = scratch.path + "\\user\\" + exe;
+    const std::string machine = scratch.path + "\\machine\\" + exe;
     std::string err;
-    for (const char* place : {"/user", "/machine", "/second/Client", "/first"})
-        ASSERT_TRUE(files.CreateDirectory(scratch.path + place, 0755, &err)) << err;
-    for (const char* place : {"/user/", "/machine/", "/second/Client/"})
-        ASSERT_TRUE(files.WriteFile(scratch.path + place + exe, "MZ", 0644, &err)) << err;
+    for (const std::string& path : {user, machine}) {
+        ASSERT_TRUE(files.CreateDirectory(path.substr(0, path.rfind('\\')), 0755, &err)) << err;
+        ASSERT_TRUE(files.WriteFile(path, "MZ", 0644, &err)) << err;
+    }
     const auto set = [&](HKEY root, const std::string& value) {
-        const std::wstring text = Wide("\"" + value + "\"");
+        const std::wstring text = Wide(value);
         return ::RegSetKeyValueW(root, Wide(key).c_str(), nullptr, REG_SZ, text.c_str(),
                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     };
-    ASSERT_EQ(set(HKEY_CURRENT_USER, scratch.path + "\\user\\" + exe), ERROR_SUCCESS);
-    ASSERT_EQ(set(HKEY_LOCAL_MACHINE, scratch.path + "/machine/" + exe), ERROR_SUCCESS);
-    const InstalledPrograms programs({scratch.path + "/first", scratch.path + "/second"});
-    const std::string relative = "Client\\" + exe;
-    const std::string_view places[] = {relative};
-    std::string slashed = scratch.path;
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    EXPECT_EQ(programs.Find(exe, places).path, slashed + "/user/" + exe);
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "\"" + user + "\""), ERROR_SUCCESS);
+    ASSERT_EQ(set(HKEY_LOCAL_MACHINE, machine), ERROR_SUCCESS);
+    EXPECT_EQ(RegisteredProgram(exe), user);
     // A key whose program is gone is passed by.
-    ASSERT_TRUE(::DeleteFileW(Wide(scratch.path + "\\user\\" + exe).c_str()));
-    EXPECT_EQ(programs.Find(exe, places).path, slashed + "/machine/" + exe);
+    ASSERT_TRUE(::DeleteFileW(Wide(user).c_str()));
+    EXPECT_EQ(RegisteredProgram(exe), machine);
+    ASSERT_TRUE(::DeleteFileW(Wide(machine).c_str()));
+    EXPECT_EQ(RegisteredProgram(exe), user);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, Wide(key).c_str());
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(key).c_str());
-    const ProgramSearch search = programs.Find(exe, places);
-    EXPECT_EQ(search.path, slashed + "/second/Client/" + exe);
-    EXPECT_EQ(search.looked,
-              (std::vector<std::string>{"HKEY_CURRENT_USER\\" + key, "HKEY_LOCAL_MACHINE\\" + key,
-                                        "HKEY_LOCAL_MACHINE (32-bit)\\" + key,
-                                        slashed + "/first/Client/" + exe,
-                                        slashed + "/second/Client/" + exe}));
-    EXPECT_TRUE(programs.Find("a\\" + exe, places).looked.empty());
+    EXPECT_EQ(RegisteredProgram(exe), "");
+    EXPECT_EQ(RegisteredProgram("..\\" + exe), "");
+    ::SetEnvironmentVariableW(L"TORVALE_TEST", L"C:\\\u4e2d");
+    EXPECT_EQ(ExpandedPath("%TORVALE_TEST%\\PuTTY\\putty.exe"),
+              "C:\\\xE4\xB8\xAD\\PuTTY\\putty.exe");
+    EXPECT_EQ(ExpandedPath("%NOT_SET_%\\a"), "%NOT_SET_%\\a");
 }
 
 }  // namespace

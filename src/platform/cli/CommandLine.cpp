@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/Fail.h"
 #include "base/Printable.h"
 
 namespace torvale {
@@ -41,7 +42,7 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
 
 std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
                                        std::initializer_list<std::string_view> values,
-                                       std::string& problem) {
+                                       std::string* err) {
     const std::string prefix = std::string(name) + "=";
     if (argument != name && !argument.starts_with(prefix)) return std::nullopt;
     const std::string_view value = argument.substr(std::min(prefix.size(), argument.size()));
@@ -53,9 +54,9 @@ std::optional<std::size_t> OptionValue(std::string_view argument, std::string_vi
         expected += choice;
         ++index;
     }
-    problem = argument == name ? std::string(name) + " needs a value: expected " + expected
+    Fail(err, argument == name ? std::string(name) + " needs a value: expected " + expected
                                : "invalid value '" + Printable(value) + "' for " +
-                                     std::string(name) + ": expected " + expected;
+                                     std::string(name) + ": expected " + expected);
     return std::nullopt;
 }
 
@@ -69,6 +70,23 @@ bool ReadLine(std::FILE* stream, std::string& line) {
     while ((c = std::getc(stream)) != EOF && c != '\n')
         line += static_cast<char>(c);
     return c != EOF || !line.empty();
+}
+
+void ForEachUrl(const std::vector<std::string>& urls,
+                const std::function<void(const std::string& url, std::size_t number)>& handle) {
+    std::size_t number = 0;
+    for (const std::string& url : urls)
+        handle(url, ++number);
+    if (!urls.empty()) return;
+    // The resident loop of the headless commands: one launch URL a line. A
+    // line may come from a file saved on Windows, so a closing carriage
+    // return is dropped. What a URL printed is out before the next is read: a
+    // program that feeds URLs through a pipe one at a time waits for each
+    // answer.
+    for (std::string line; std::fflush(stdout) == 0 && ReadLine(stdin, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
+    }
 }
 
 int UsageError(std::string_view program, std::string_view problem) {

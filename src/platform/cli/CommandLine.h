@@ -29,11 +29,11 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
                             const OptionReader& option = {});
 
 // For "NAME=VALUE", where VALUE must be one of `values`: its index. Nothing
-// for another argument, or, with `problem` saying what is wrong, for a bad
-// or missing value: "invalid value 'x' for --name: expected a, b or c".
+// for another argument, or, with `err` saying what is wrong, for a bad or
+// missing value: "invalid value 'x' for --name: expected a, b or c".
 std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
                                        std::initializer_list<std::string_view> values,
-                                       std::string& problem);
+                                       std::string* err);
 
 // Writes `text` to a stdio stream. The front ends print with stdio alone:
 // with GCC 12's libstdc++, a program that includes <iostream> builds every
@@ -42,6 +42,13 @@ void Print(std::FILE* stream, std::string_view text);
 // Reads the next line of `stream` into `line`, without its newline: false
 // at the end of input, or where it cannot be read.
 bool ReadLine(std::FILE* stream, std::string& line);
+
+// Hands each launch URL to `handle` with its number, from 1: the arguments'
+// URLs, or, where there are none, the lines of standard input (a closing
+// carriage return dropped, lines of blanks alone skipped), standard output
+// flushed before each is read.
+void ForEachUrl(const std::vector<std::string>& urls,
+                const std::function<void(const std::string& url, std::size_t number)>& handle);
 
 // Reports a usage error of `program` and answers its exit status, 2.
 int UsageError(std::string_view program, std::string_view problem);

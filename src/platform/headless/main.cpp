@@ -33,8 +33,9 @@ Options:
       --show-secrets    with --dry-run: show passwords instead of ********
       --json            with --dry-run: one JSON document a line per URL
       --clients=TABLE   with --dry-run or --doctor: the client table to use,
-                        "macos" (the default) or "linux" (that of
-                        torvale-desktop)
+                        "macos" (the default), "linux" (that of
+                        torvale-desktop) or "windows" (Windows paths as
+                        %USERPROFILE%, %TEMP% and %ProgramFiles% name them)
       --confirm=ANSWER  how to answer the question asked before connecting to
                         a host not trusted yet: "no" (the default: nothing is
                         written or run), "yes", or "always" (connect, and
@@ -100,25 +101,6 @@ path to an existing directory, --doctor finds a check failing or
 --forget-gateways cannot change the preferences file, 2 for a usage error.
 )";
 
-// Feeds each launch URL to `handle`: the arguments, or else standard input.
-template <typename Handle>
-void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
-    std::size_t number = 0;
-    for (const std::string& url : urls) {
-        handle(url, ++number);
-    }
-    if (!urls.empty()) return;
-    // The resident loop of this build: one launch URL a line. A line may come
-    // from a file saved on Windows, so a closing carriage return is dropped;
-    // lines of blanks alone are skipped. What a URL printed is out before the
-    // next is read: a program that feeds URLs through a pipe one at a time
-    // waits for each answer.
-    for (std::string line; std::fflush(stdout) == 0 && torvale::ReadLine(stdin, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,13 +132,15 @@ int main(int argc, char** argv) {
                 showAlerts = true;
             } else if (option == "--doctor") {
                 doctor = true;
-            } else if (const auto table =
-                           torvale::OptionValue(option, "--clients", {"macos", "linux"}, problem)) {
-                options.clients =
-                    *table == 1 ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
+            } else if (const auto table = torvale::OptionValue(
+                           option, "--clients", {"macos", "linux", "windows"}, &problem)) {
+                constexpr const torvale::ClientTable* kTables[] = {&torvale::clients::kMacOS,
+                                                                   &torvale::clients::kLinux,
+                                                                   &torvale::clients::kWindows};
+                options.clients = kTables[*table];
                 clientsGiven = true;
-            } else if (const auto answer = torvale::OptionValue(option, "--confirm",
-                                                                {"no", "yes", "always"}, problem)) {
+            } else if (const auto answer = torvale::OptionValue(
+                           option, "--confirm", {"no", "yes", "always"}, &problem)) {
                 constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
                                                         torvale::Answer::Connect,
                                                         torvale::Answer::ConnectAlways};
@@ -177,14 +161,20 @@ int main(int argc, char** argv) {
         (dryRun || !line.urls.empty() || int(forget) + int(doctor) + int(showAlerts) > 1))
         return torvale::UsageError(
             "torvale", "--forget-gateways, --show-alerts and --doctor go alone, without URLs");
-    const auto session = torvale::StartSession("torvale");
+    auto session = torvale::StartSession("torvale");
     if (!session) return 1;
+    // A preview of Windows: its folders named as Windows does before it
+    // expands them, none of this machine's.
+    if (options.clients == &torvale::clients::kWindows) {
+        session->home = "%USERPROFILE%";
+        session->temporaryDir = "%TEMP%";
+    }
 
     torvale::StderrAlertPanel alerts(options.confirm);
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
         torvale::DryRun report(options, *session, ports.files, ports.preferences, ports.usedLinks);
-        ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
+        torvale::ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             torvale::Print(stdout, report.Report(url, number));
         });
         return 0;
@@ -202,6 +192,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     app.applicationWillFinishLaunching(session->home, session->searchPath);
-    ForEachUrl(line.urls, [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
+    torvale::ForEachUrl(line.urls,
+                        [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
     return 0;
 }

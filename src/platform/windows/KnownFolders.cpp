@@ -12,10 +12,10 @@
 namespace torvale {
 namespace {
 
-std::string Slashed(std::wstring_view path) {
+// Without a closing backslash (GetTempPathW's), but a drive's root's.
+std::string Folder(std::wstring_view path) {
     std::string text = Narrow(path);
-    std::replace(text.begin(), text.end(), '\\', '/');
-    while (text.size() > 3 && text.ends_with('/'))
+    while (text.size() > 3 && text.ends_with('\\'))
         text.pop_back();
     return text;
 }
@@ -25,7 +25,7 @@ std::string Slashed(std::wstring_view path) {
 std::string Known(REFKNOWNFOLDERID id, const char* name, std::string* err) {
     wchar_t* path = nullptr;
     const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
-    std::string folder = SUCCEEDED(result) && path != nullptr ? Slashed(path) : std::string();
+    std::string folder = SUCCEEDED(result) && path != nullptr ? Folder(path) : std::string();
     ::CoTaskMemFree(path);
     if (folder.empty() && err != nullptr && err->empty())
         *err = std::string(name) + ": " + SystemMessage(static_cast<unsigned long>(result));
@@ -46,7 +46,7 @@ WindowsPlaces FindPlaces(std::string* err) {
     wchar_t temporary[MAX_PATH + 1];
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, temporary);
     if (n > 0 && n <= MAX_PATH) {
-        places.temporary = Slashed(std::wstring_view(temporary, n));
+        places.temporary = Folder(std::wstring_view(temporary, n));
     } else if (err != nullptr && err->empty()) {
         *err = "the temporary folder: " + SystemMessage(::GetLastError());
     }

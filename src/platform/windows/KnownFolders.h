@@ -7,9 +7,8 @@
 
 namespace torvale {
 
-// The folders of this user and machine, with "/" between their parts, as
-// the core joins paths; empty where the system could not say, and `err`
-// then says why.
+// The folders of this user and machine, as Windows names them; empty where the system could not
+// say, and `err` then says why.
 struct WindowsPlaces {
     std::string documents;     // FOLDERID_Documents: the data folder is "torvale" in it
     std::string localAppData;  // FOLDERID_LocalAppData: the pass log's folder is "Torvale" in it
@@ -19,9 +18,9 @@ struct WindowsPlaces {
     std::string userPrograms;  // FOLDERID_UserProgramFiles: %LOCALAPPDATA%\Programs
     std::string temporary;     // GetTempPathW: this user's own temporary folder
 
-    std::string DataFolder() const { return documents + "/torvale"; }
-    std::string PassLogPath() const { return localAppData + "/Torvale/torvale.log"; }
-    std::string SystemConfiguration() const { return programData + "/Torvale/configuration.ini"; }
+    std::string DataFolder() const { return documents + "\\torvale"; }
+    std::string PassLogPath() const { return localAppData + "\\Torvale\\torvale.log"; }
+    std::string SystemConfiguration() const { return programData + "\\Torvale\\configuration.ini"; }
 };
 
 WindowsPlaces FindPlaces(std::string* err);

@@ -22,11 +22,9 @@ bool IsPrivate(unsigned mode) {
     return (mode & 077) == 0;
 }
 
-// A path the core can join and split: "/" between its parts.
-std::string Slashed(std::wstring_view path) {
-    std::string text = Narrow(path);
-    std::replace(text.begin(), text.end(), '\\', '/');
-    return text;
+// A path as Windows names it, for the core: UTF-8, backslashes.
+std::string Shown(std::wstring_view path) {
+    return Narrow(path);
 }
 
 // Closes the handle as the scope ends.
@@ -368,7 +366,7 @@ bool WindowsFileSystem::WayTo(const std::string& path, PathWay* way, std::string
     if (wide.size() > start) ends.push_back(wide.size());
     for (const std::size_t end : ends) {
         const std::wstring prefix = wide.substr(0, end);
-        const std::string shown = Slashed(prefix);
+        const std::string shown = Shown(prefix);
         if (::GetFileAttributesW(prefix.c_str()) == INVALID_FILE_ATTRIBUTES) {
             const DWORD error = ::GetLastError();
             if (IsMissing(error)) return true;
@@ -400,9 +398,9 @@ std::string WindowsFileSystem::Resolved(const std::string& path) {
         if (n < final.size()) {
             final.resize(n);
             // "\\?\C:\x" as "C:\x", "\\?\UNC\server\x" as "\\server\x".
-            if (final.starts_with(L"\\\\?\\UNC\\")) return Slashed(L"\\\\" + final.substr(8));
-            if (final.starts_with(L"\\\\?\\")) return Slashed(final.substr(4));
-            return Slashed(final);
+            if (final.starts_with(L"\\\\?\\UNC\\")) return Shown(L"\\\\" + final.substr(8));
+            if (final.starts_with(L"\\\\?\\")) return Shown(final.substr(4));
+            return Shown(final);
         }
         final.assign(n, L'\0');
     }

@@ -4,8 +4,8 @@
 
 namespace torvale {
 
-// FileSystem on Win32's wide calls. Paths are UTF-8 with "/" or "\\";
-// paths it hands back use "/", as the core joins them. A mode whose group
+// FileSystem on Win32's wide calls. Paths are UTF-8 with "\\" or "/";
+// paths it hands back are as Windows names them, with "\\". A mode whose group
 // and other bits are clear (0700, 0600) makes what it creates private: a
 // protected access-control list with one entry, for this user. No handle is
 // inherited by a client the shell starts.
