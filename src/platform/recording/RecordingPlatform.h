@@ -75,12 +75,12 @@ class RecordingLog final : public Log {
     Recorder& recorder_;
 };
 
-// Every line "runs": it is recorded and reported started.
+// Every command "runs": its "/bin/sh -c" line is recorded and reported started.
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
     // Nothing it runs is ever left watched.
-    CommandResult Run(const std::string& commandLine, const ClientWatch& watch) override;
+    CommandResult Run(const Command& command, const ClientWatch& watch) override;
     std::string VersionOf(const std::string& program) override {
         return versionOf ? versionOf(program) : std::string();
     }
