@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Printable.h"
+#include "base/WindowsCommandLine.h"
 #include "core/Executor.h"
 #include "core/LaunchHistory.h"
 #include "core/address/Address.h"
@@ -39,6 +40,39 @@ TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(Printable(text), shown) << shown;
+}
+
+// The Windows line of an argv (each reader's reading of it is proven under
+// Wine, tests/windows); "!" and the reason: refused.
+TEST(Core, WindowsLinesQuoteOnlyWhereNeededAndRefuseWhatNoReaderTakes) {
+    const std::string p = "C:\\Program Files\\a.exe", q = "\"" + p + "\" ";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{p, "/v:h", "%x%^&|<>()!", "中"}, q + "/v:h %x%^&|<>()! 中"},
+        {{p, "", "a b", "a\tb", "a\nb", "a\vb"}, q + "\"\" \"a b\" \"a\tb\" \"a\nb\" \"a\vb\""},
+        {{p, "a\\\\b", "a\"b", "\\\"", "a b\\\\", "\\"}, q + R"(a\\b "a\"b" "\\\"" "a b\\\\" \)"},
+        {{"C:\\x\\"}, "\"C:\\x\\\""},
+        {{}, "!no program to start"},
+        {{"C:\\a\"b.exe"}, "!the program's path holds a double quote"},
+        {{p, std::string("a\0b", 3)}, "!an argument holds a NUL byte"},
+    };
+    for (const auto& [argv, expected] : cases) {
+        std::string line, why;
+        EXPECT_EQ(WindowsCommandLine(argv, &line, &why) ? line : "!" + why, expected);
+    }
+    const std::string bat = " is a batch file: cmd.exe would read its arguments as commands";
+    const std::pair<std::string, std::string> programs[] = {
+        {"C:\\a\\b.EXE", ""},
+        {"\\\\server\\share\\b.exe", ""},
+        {"b.exe", "b.exe is not an absolute path"},
+        {"C:\\a\\b.Bat", "C:\\a\\b.Bat" + bat},
+        {"C:\\a\\b.cmd", "C:\\a\\b.cmd" + bat},
+        {"C:\\a\\b.bat.", "C:\\a\\b.bat. is not an .exe program"},
+        {"C:\\a\\b.bat:x.exe", "C:\\a\\b.bat:x.exe names a stream of a file, not a program"},
+    };
+    for (const auto& [path, why] : programs) {
+        std::string said;
+        EXPECT_EQ(StartableOnWindows(path, &said) ? "" : said, why) << path;
+    }
 }
 
 TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
