@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/Fail.h"
+
 namespace torvale {
 namespace {
-
-bool Fail(std::string* err, std::string why) {
-    if (err != nullptr) *err = std::move(why);
-    return false;
-}
 
 // A word either reader splits or reads a quote in unless it is quoted.
 bool NeedsQuotes(std::string_view word) {

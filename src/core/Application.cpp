@@ -87,12 +87,9 @@ void Application::Locate(const std::string& homeDirectory, std::string_view sear
 void Application::handleURLEvent(const Field& urlText) {
     Decoded decoded;
     if (urlText) {
-        auto result = DecodeLaunchUrl(*urlText);
-        if (auto* text = std::get_if<std::string>(&result)) {
-            decoded.fieldText = std::move(*text);
-        } else {
-            decoded.failure = std::get<DecodeFailure>(result);
-        }
+        DecodeFailure failure{};
+        decoded.fieldText = DecodeLaunchUrl(*urlText, &failure);
+        if (!decoded.fieldText) decoded.failure = failure;
     }
     if (exclusive_) {
         if (pendingPasses_.size() < kPendingLimit) {
@@ -180,7 +177,7 @@ void Application::RunPass(const Decoded& decoded) {
 const std::string& Application::SshRelease(const std::string& ssh) {
     const auto known = sshReleases_.find(ssh);
     if (known != sshReleases_.end()) return known->second;
-    return sshReleases_[ssh] = platform_.shell.VersionOf(ssh);
+    return sshReleases_[ssh] = platform_.shell.VersionOf(ssh, nullptr).value_or(std::string());
 }
 
 Configuration Application::ReadSystemConfiguration(bool* present) {

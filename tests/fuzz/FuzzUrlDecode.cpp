@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <variant>
 
 #include "core/request/UrlDecoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    const auto decoded = torvale::DecodeFieldText(input);
-    if (const auto* failure = std::get_if<torvale::DecodeFailure>(&decoded)) {
-        if (failure->offset >= size) std::abort();
-    }
-    (void)torvale::DecodeLaunchUrl(input);
+    torvale::DecodeFailure failure{};
+    if (!torvale::DecodeFieldText(input, &failure) && failure.offset >= size) std::abort();
+    (void)torvale::DecodeLaunchUrl(input, &failure);
     return 0;
 }

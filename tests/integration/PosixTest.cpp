@@ -339,8 +339,7 @@ TEST(FilePreferences, ReadsHandEditedFilesAndKeepsOtherKeys) {
     link.nonce = "new";
     link.exp = 300;
     link.checkedAt = 100;
-    bool usedBefore = true;
-    EXPECT_TRUE(ClaimLink(used, link, &usedBefore, nullptr));
+    EXPECT_EQ(ClaimLink(used, link, nullptr), true);
     EXPECT_EQ(used.GetList(kUsedLinks), (std::vector<std::string>{"live 200", "new 300"}));
     EXPECT_EQ(FilePreferences::DefaultPath("relative", "/h"), "/h/.config/torvale/torvale.conf");
 }

@@ -61,7 +61,7 @@ TEST(Signing, WycheproofVectorsVerifyExactlyAsPublishedAndKeysOffTheCurveAreRefu
 
 // A key's fingerprint is the SHA-256 of its DER form (FIPS 180-2's "abc").
 TEST(Signing, FingerprintsAreSha256) {
-    EXPECT_EQ(FingerprintText(SystemVerifier().Sha256("abc")),
+    EXPECT_EQ(FingerprintText(SystemVerifier().Sha256("abc", nullptr).value()),
               "sha256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 

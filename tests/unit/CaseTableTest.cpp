@@ -92,10 +92,10 @@ class StandInVerifier final : public SignatureVerifier {
                      std::string* err) override {
         std::string expected;
         SignatureToDer(*DecodeBase64Url(StandInSignature(key, message)), &expected);
-        *err = "stand-in signature differs";
+        if (err != nullptr) *err = "stand-in signature differs";
         return signature == expected;
     }
-    std::string Sha256(std::string_view) override { return {}; }
+    std::optional<std::string> Sha256(std::string_view, std::string*) override { return {}; }
 };
 
 // The fields with each $KEY named in full, or with $SIG and $SIG2 signing
@@ -105,8 +105,10 @@ std::string Substituted(std::string text, std::string_view sign = {}) {
         for (std::size_t at; (at = text.find(name)) != text.npos;)
             text.replace(at, name.size(), "es256:" + base64);
         const std::string signature = "$SIG" + name.substr(4);
-        const std::string fields = std::get<std::string>(DecodeLaunchUrl(
-            "torvale://" + std::string(sign.empty() ? std::string_view(text) : sign)));
+        const std::string fields =
+            DecodeLaunchUrl(
+                "torvale://" + std::string(sign.empty() ? std::string_view(text) : sign), nullptr)
+                .value();
         const std::string message =
             "torvale-link-v1\n" + fields.substr(0, fields.find("&sig=") + 1);
         for (std::size_t at; (at = text.find(signature)) != text.npos;)

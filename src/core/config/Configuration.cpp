@@ -161,7 +161,10 @@ Configuration ParseConfiguration(std::string_view text, IniReader& parser,
                            "[", "]");
         return unknown("[gateways] has no key", entry.key, {"allow"}, "'", "'");
     };
-    const bool parsed = parser.Parse(text, onEntry, &config.errorLine, &config.error);
+    IniError failure;
+    const bool parsed = parser.Parse(text, onEntry, &failure);
+    config.errorLine = failure.line;
+    config.error = failure.why;
     if (!parsed && badSection != 0 && config.error.starts_with("no section is named"))
         config.errorLine = badSection;
     if (!parsed) {
@@ -193,7 +196,7 @@ Configuration ReadConfiguration(FileSystem& files, IniReader& parser, SignatureV
 bool TrustSystemFile(FileSystem& files, const std::string& path, bool* present, FileFault* fault) {
     *present = true;
     auto fail = [fault](std::string why, std::string fix) {
-        *fault = {std::move(why), std::move(fix)};
+        if (fault != nullptr) *fault = {std::move(why), std::move(fix)};
         return false;
     };
     PathWay way;

@@ -197,15 +197,15 @@ void Signing(Application& app, SystemFacts& facts, const Configuration& config,
              const Configuration& system, Findings& found) {
     const SigningPolicy& signing = config.signing;
     for (const SigningKey& key : signing.keys) {
-        const std::string digest = app.platform().verifier.Sha256(key.der);
-        if (digest.empty()) {
+        const std::optional<std::string> digest = app.platform().verifier.Sha256(key.der, nullptr);
+        if (!digest) {
             found.push_back({Finding::Warn, "signing key " + key.name,
                              "no fingerprint: the system's SHA-256 failed (" + key.from + ")",
                              "check the system's OpenSSL"});
         } else {
             found.push_back({Finding::Ok,
                              "signing key " + key.name,
-                             FingerprintText(digest) + " (" + key.from + ")",
+                             FingerprintText(*digest) + " (" + key.from + ")",
                              {}});
         }
     }

@@ -96,11 +96,11 @@ GatewayDecision Decide(const Configuration& config, const std::vector<std::strin
 // A signed link launches once: marked used before anything is written.
 GatewayDecision Claimed(GatewayDecision decision, Preferences& usedLinks,
                         const LinkSignature& link) {
-    bool usedBefore = false;
     std::string why;
-    if (ClaimLink(usedLinks, link, &usedBefore, &why)) return decision;
+    const std::optional<bool> claimed = ClaimLink(usedLinks, link, &why);
+    if (claimed == true) return decision;
     decision.verdict = GatewayDecision::Refused;
-    if (usedBefore) {
+    if (claimed) {
         decision.detail = "signature: used before";
         decision.alert = kUsedLinkAlert;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace torvale {
@@ -14,6 +15,13 @@ struct IniEntry {
     int sectionLine;  // that of its [section] line; 0 before any
 };
 
+// Where and why INI text could not be read. It takes the place of `err`:
+// the line is shown apart from the reason ("PATH:LINE cannot be read (WHY)").
+struct IniError {
+    int line = 0;  // the first line at fault, from 1
+    std::string why;
+};
+
 // Reads INI text: [section] lines, "key = value" lines (blanks around "="
 // dropped), ";" and "#" comments, blank lines. Any other line is an error,
 // an indented one below a key too (no line goes on with another).
@@ -25,11 +33,11 @@ class IniReader {
 
     // Hands every entry to `onEntry` in order; `onEntry` answers why it
     // refuses one, or the empty string when it takes it. True when every line
-    // was well formed and every entry taken; otherwise `errorLine` is the
-    // number of the first line that was not, and `err` says why.
+    // was well formed and every entry taken; otherwise false, and `err` says
+    // which line was the first that was not, and why.
     virtual bool Parse(std::string_view text,
-                       const std::function<std::string(const IniEntry&)>& onEntry, int* errorLine,
-                       std::string* err) = 0;
+                       const std::function<std::string(const IniEntry&)>& onEntry,
+                       IniError* err) = 0;
 };
 
 }  // namespace torvale

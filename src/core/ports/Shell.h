@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/plan/Outcome.h"
@@ -65,8 +66,9 @@ class Shell {
     // alert.
     virtual CommandResult Run(const Command& command, const ClientWatch& watch) = 0;
     // What `program -V` writes on either stream, as OpenSSH says its release
-    // ("OpenSSH_8.1p1, LibreSSL 2.7.3"); empty when it cannot say in time.
-    virtual std::string VersionOf(const std::string& program) = 0;
+    // ("OpenSSH_8.1p1, LibreSSL 2.7.3"); nothing, saying why, when it cannot
+    // say in time.
+    virtual std::optional<std::string> VersionOf(const std::string& program, std::string* err) = 0;
 };
 
 }  // namespace torvale

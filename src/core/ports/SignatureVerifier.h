@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,9 @@ class SignatureVerifier {
     virtual bool UsableEs256Key(std::string_view publicKey, std::string* err) = 0;
     virtual bool VerifyEs256(std::string_view publicKey, std::string_view message,
                              std::string_view signature, std::string* err) = 0;
-    // The SHA-256 digest of `data`, 32 bytes: a key's fingerprint.
-    virtual std::string Sha256(std::string_view data) = 0;
+    // The SHA-256 digest of `data`, 32 bytes: a key's fingerprint; nothing,
+    // saying why, where the library cannot make it.
+    virtual std::optional<std::string> Sha256(std::string_view data, std::string* err) = 0;
 };
 
 }  // namespace torvale

@@ -1,7 +1,6 @@
 #include "core/request/Request.h"
 
 #include <algorithm>
-#include <variant>
 
 #include "base/Masking.h"
 #include "core/address/Address.h"
@@ -80,9 +79,7 @@ Field GetFromUrl(const Field& text, std::string_view name) {
 
 Field UrlDecode(const Field& text) {
     if (!text) return std::nullopt;
-    auto result = DecodeFieldText(*text);
-    if (auto* decoded = std::get_if<std::string>(&result)) return std::move(*decoded);
-    return std::nullopt;
+    return DecodeFieldText(*text, nullptr);
 }
 
 namespace {

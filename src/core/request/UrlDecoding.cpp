@@ -18,9 +18,15 @@ std::size_t InputOffset(std::string_view in, std::size_t target) {
     return i;
 }
 
+// Says why and where, where the caller asked.
+std::nullopt_t Failed(DecodeFailure* failure, std::size_t offset, std::string_view reason) {
+    if (failure != nullptr) *failure = {offset, reason};
+    return std::nullopt;
+}
+
 }  // namespace
 
-std::variant<std::string, DecodeFailure> DecodeFieldText(std::string_view in) {
+std::optional<std::string> DecodeFieldText(std::string_view in, DecodeFailure* failure) {
     std::string out;
     // "+" becomes a space before escapes are read, so "%2B" stays a plus sign.
     // Doing both in one pass gives the same result: a "+" never makes an escape.
@@ -35,9 +41,9 @@ std::variant<std::string, DecodeFailure> DecodeFieldText(std::string_view in) {
                 // Report whichever fault stands first: bytes decoded so far
                 // that nothing completes now, or this escape.
                 if (const auto bad = utf8::FirstInvalidByte(out)) {
-                    return DecodeFailure{InputOffset(in, *bad), "not UTF-8"};
+                    return Failed(failure, InputOffset(in, *bad), "not UTF-8");
                 }
-                return DecodeFailure{i, "malformed percent escape"};
+                return Failed(failure, i, "malformed percent escape");
             }
             out += static_cast<char>(HexValue(in[i + 1]) * 16 + HexValue(in[i + 2]));
             i += 2;
@@ -46,21 +52,21 @@ std::variant<std::string, DecodeFailure> DecodeFieldText(std::string_view in) {
     // Escaped bytes must form whole characters together with the text around
     // them; anything else fails the whole text, never a part of it.
     if (const auto bad = utf8::FirstInvalidByte(out)) {
-        return DecodeFailure{InputOffset(in, *bad), "not UTF-8"};
+        return Failed(failure, InputOffset(in, *bad), "not UTF-8");
     }
     return out;
 }
 
-std::variant<std::string, DecodeFailure> DecodeLaunchUrl(std::string_view urlText) {
+std::optional<std::string> DecodeLaunchUrl(std::string_view urlText, DecodeFailure* failure) {
     if (const auto bad = utf8::FirstInvalidByte(urlText)) {
-        return DecodeFailure{*bad, "launch URL is not UTF-8"};
+        return Failed(failure, *bad, "launch URL is not UTF-8");
     }
     // A text shorter than the head leaves an empty field text.
     const auto head = utf8::OffsetAfterUtf16Units(urlText, kHeadUnits);
-    if (!head) return DecodeFailure{0, "the 10-unit head ends inside a character"};
+    if (!head) return Failed(failure, 0, "the 10-unit head ends inside a character");
 
-    auto decoded = DecodeFieldText(urlText.substr(*head));
-    if (auto* failure = std::get_if<DecodeFailure>(&decoded)) failure->offset += *head;
+    auto decoded = DecodeFieldText(urlText.substr(*head), failure);
+    if (!decoded && failure != nullptr) failure->offset += *head;
     return decoded;
 }
 

@@ -5,6 +5,7 @@
 
 #include "base/Base64.h"
 #include "base/Es256.h"
+#include "base/Fail.h"
 #include "base/Text.h"
 
 namespace torvale {
@@ -115,18 +116,25 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
     return link;
 }
 
-bool ClaimLink(Preferences& used, const LinkSignature& link, bool* usedBefore, std::string* err) {
-    *usedBefore = false;
+std::optional<bool> ClaimLink(Preferences& used, const LinkSignature& link, std::string* err) {
+    bool usedBefore = false;
     auto change = [&](std::vector<std::string> entries) {
         entries = Unexpired(std::move(entries), link.checkedAt);
         if (Holds(entries, link.nonce)) {
-            *usedBefore = true;
+            usedBefore = true;
         } else {
             entries.push_back(link.nonce + " " + std::to_string(link.exp));
         }
         return entries;
     };
-    return used.UpdateList(kUsedLinks, change, err) && !*usedBefore;
+    // A link seen used is refused as used, whether or not the list could
+    // then be written.
+    std::string why;
+    const bool updated = used.UpdateList(kUsedLinks, change, &why);
+    if (usedBefore) return false;
+    if (updated) return true;
+    Fail(err, std::move(why));
+    return std::nullopt;
 }
 
 }  // namespace torvale

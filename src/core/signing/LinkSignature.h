@@ -8,6 +8,7 @@
 // and fails it never launches.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,8 +54,8 @@ LinkSignature CheckLinkSignature(const Field& fieldText, const SigningPolicy& po
 
 // Marks a valid link used until it expires, in one step with the check that
 // it was not used before, so that of two passes of one link one launches;
-// entries that have expired go. False when it was used before (`usedBefore`),
-// or, saying why, when it cannot be marked.
-bool ClaimLink(Preferences& used, const LinkSignature& link, bool* usedBefore, std::string* err);
+// entries that have expired go. True when it is marked now, false when it
+// was used before; nothing, saying why, when it cannot be marked.
+std::optional<bool> ClaimLink(Preferences& used, const LinkSignature& link, std::string* err);
 
 }  // namespace torvale

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/Fail.h"
 #include "base/Printable.h"
 
 namespace torvale {
@@ -41,7 +42,7 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
 
 std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
                                        std::initializer_list<std::string_view> values,
-                                       std::string& problem) {
+                                       std::string* err) {
     const std::string prefix = std::string(name) + "=";
     if (argument != name && !argument.starts_with(prefix)) return std::nullopt;
     const std::string_view value = argument.substr(std::min(prefix.size(), argument.size()));
@@ -53,9 +54,9 @@ std::optional<std::size_t> OptionValue(std::string_view argument, std::string_vi
         expected += choice;
         ++index;
     }
-    problem = argument == name ? std::string(name) + " needs a value: expected " + expected
+    Fail(err, argument == name ? std::string(name) + " needs a value: expected " + expected
                                : "invalid value '" + Printable(value) + "' for " +
-                                     std::string(name) + ": expected " + expected;
+                                     std::string(name) + ": expected " + expected);
     return std::nullopt;
 }
 

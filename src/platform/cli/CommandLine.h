@@ -29,11 +29,11 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
                             const OptionReader& option = {});
 
 // For "NAME=VALUE", where VALUE must be one of `values`: its index. Nothing
-// for another argument, or, with `problem` saying what is wrong, for a bad
-// or missing value: "invalid value 'x' for --name: expected a, b or c".
+// for another argument, or, with `err` saying what is wrong, for a bad or
+// missing value: "invalid value 'x' for --name: expected a, b or c".
 std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
                                        std::initializer_list<std::string_view> values,
-                                       std::string& problem);
+                                       std::string* err);
 
 // Writes `text` to a stdio stream. The front ends print with stdio alone:
 // with GCC 12's libstdc++, a program that includes <iostream> builds every

@@ -17,11 +17,12 @@ std::optional<Session> StartSession(std::string_view program) {
     // is out of reach.
     std::string problem;
     Session session;
-    session.home = HomeDirectory(problem);
-    if (session.home.empty()) {
+    const std::optional<std::string> home = HomeDirectory(&problem);
+    if (!home) {
         Print(stderr, std::string(program) + ": " + problem + "\n");
         return std::nullopt;
     }
+    session.home = *home;
     const char* path = std::getenv("PATH");
     session.searchPath = path != nullptr ? path : "";
     session.preferencesPath =

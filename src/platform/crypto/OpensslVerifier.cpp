@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "base/Fail.h"
+
 namespace torvale {
 namespace {
 
@@ -40,7 +42,7 @@ class OpensslVerifier final : public SignatureVerifier {
     bool UsableEs256Key(std::string_view publicKey, std::string* err) override;
     bool VerifyEs256(std::string_view publicKey, std::string_view message,
                      std::string_view signature, std::string* err) override;
-    std::string Sha256(std::string_view data) override;
+    std::optional<std::string> Sha256(std::string_view data, std::string* err) override;
 };
 
 // The key, where OpenSSL reads it whole as a P-256 key whose point passes
@@ -80,22 +82,20 @@ bool OpensslVerifier::VerifyEs256(std::string_view publicKey, std::string_view m
     const std::unique_ptr<EVP_MD_CTX, FreeContext> context(EVP_MD_CTX_new());
     if (!context ||
         EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1) {
-        *err = OpensslError("the verifier cannot start");
-        return false;
+        return Fail(err, OpensslError("the verifier cannot start"));
     }
     const int verified = EVP_DigestVerify(context.get(), Bytes(signature), signature.size(),
                                           Bytes(message), message.size());
     if (verified == 1) return true;
-    *err = OpensslError("the signature is not the key's");
-    return false;
+    return Fail(err, OpensslError("the signature is not the key's"));
 }
 
-std::string OpensslVerifier::Sha256(std::string_view data) {
+std::optional<std::string> OpensslVerifier::Sha256(std::string_view data, std::string* err) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
     if (EVP_Digest(data.data(), data.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
-        ERR_clear_error();
-        return {};
+        Fail(err, OpensslError("SHA-256 failed"));
+        return std::nullopt;
     }
     return std::string(reinterpret_cast<const char*>(digest), size);
 }

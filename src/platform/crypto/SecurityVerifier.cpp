@@ -3,6 +3,7 @@
 #include <Security/Security.h>
 
 #include "base/Es256.h"
+#include "base/Fail.h"
 #include "platform/crypto/SystemVerifier.h"
 
 namespace torvale {
@@ -81,11 +82,11 @@ class SecurityVerifier final : public SignatureVerifier {
                                   Fill(messageData, message)->ref,
                                   Fill(signatureData, signature)->ref, &error.ref))
             return true;
-        *err = Described(error.ref, "the signature is not the key's");
-        return false;
+        return Fail(err, Described(error.ref, "the signature is not the key's"));
     }
 
-    std::string Sha256(std::string_view data) override {
+    // CommonCrypto's digest cannot fail.
+    std::optional<std::string> Sha256(std::string_view data, std::string*) override {
         unsigned char digest[CC_SHA256_DIGEST_LENGTH];
         CC_SHA256(data.data(), static_cast<CC_LONG>(data.size()), digest);
         return std::string(reinterpret_cast<const char*>(digest), sizeof digest);

@@ -288,7 +288,9 @@ std::string DryRun::Report(const std::string& url, std::size_t number) {
     recording.askpassHelper = session_.program;
     recording.temporaryDir = session_.temporaryDir;
     // The real ssh's release decides whether its password can be handed over.
-    recording.shell.versionOf = [](const std::string& ssh) { return PosixShell().VersionOf(ssh); };
+    recording.shell.versionOf = [](const std::string& ssh) {
+        return PosixShell().VersionOf(ssh, nullptr);
+    };
     Application& app = recording.Start(*options_.clients, session_.home, searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);

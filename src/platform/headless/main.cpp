@@ -150,13 +150,13 @@ int main(int argc, char** argv) {
                 showAlerts = true;
             } else if (option == "--doctor") {
                 doctor = true;
-            } else if (const auto table =
-                           torvale::OptionValue(option, "--clients", {"macos", "linux"}, problem)) {
+            } else if (const auto table = torvale::OptionValue(option, "--clients",
+                                                               {"macos", "linux"}, &problem)) {
                 options.clients =
                     *table == 1 ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
                 clientsGiven = true;
-            } else if (const auto answer = torvale::OptionValue(option, "--confirm",
-                                                                {"no", "yes", "always"}, problem)) {
+            } else if (const auto answer = torvale::OptionValue(
+                           option, "--confirm", {"no", "yes", "always"}, &problem)) {
                 constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
                                                         torvale::Answer::Connect,
                                                         torvale::Answer::ConnectAlways};

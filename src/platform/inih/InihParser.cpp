@@ -97,8 +97,7 @@ int OnEntry(void* user, const char* section, const char* key, const char* value)
 }  // namespace
 
 bool InihParser::Parse(std::string_view text,
-                       const std::function<std::string(const IniEntry&)>& onEntry, int* errorLine,
-                       std::string* err) {
+                       const std::function<std::string(const IniEntry&)>& onEntry, IniError* err) {
     Input input{text, 0, 0, 0, false, &onEntry, {}};
     int error = ini_parse_stream(ReadLine, &input, OnEntry, &input);
     if (input.badLine != 0 && (error <= 0 || error > input.badLine)) error = input.badLine;
@@ -106,9 +105,9 @@ bool InihParser::Parse(std::string_view text,
     // reason kept here belongs to that line only when it was that line's
     // (a malformed line inih finds itself leaves no reason).
     if (error != 0 && err != nullptr)
-        *err = input.why.empty() || input.whyLine != error ? "it is not [section] or key = value"
-                                                           : input.why;
-    if (error != 0 && errorLine != nullptr) *errorLine = error;
+        *err = {error, input.why.empty() || input.whyLine != error
+                           ? "it is not [section] or key = value"
+                           : input.why};
     return error == 0;
 }
 

@@ -9,7 +9,7 @@ namespace torvale {
 class InihParser final : public IniReader {
   public:
     bool Parse(std::string_view text, const std::function<std::string(const IniEntry&)>& onEntry,
-               int* errorLine, std::string* err) override;
+               IniError* err) override;
 };
 
 }  // namespace torvale

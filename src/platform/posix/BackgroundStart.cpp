@@ -39,17 +39,18 @@ bool StartInBackground(const std::string& program, std::string_view mode, std::s
     std::string option(mode);
     char* argv[] = {path.data(), option.data(), nullptr};
     pid_t pid = 0;
-    int error = setup.Prepare({in[0], out[1], SpawnSetup::kNull}, true);
-    if (error == 0) error = setup.Spawn(pid, argv);
+    std::string why;
+    const bool started = setup.Prepare({in[0], out[1], SpawnSetup::kNull}, true, &why) &&
+                         setup.Spawn(pid, argv, nullptr, &why);
     ::close(in[0]);
     ::close(out[1]);
-    const bool sent = error == 0 && WriteAll(in[1], input);
+    const bool sent = started && WriteAll(in[1], input);
     Wipe(input);
     ::close(in[1]);
     std::string said;
-    if (error == 0) ReadAll(out[0], said, wait, kLongestAnswer);
+    if (started) ReadAll(out[0], said, wait, kLongestAnswer);
     ::close(out[0]);
-    if (error != 0) return failed(program + ": " + std::strerror(error));
+    if (!started) return failed(program + ": " + why);
     if (!sent) return failed("what to do could not be written to " + option);
     if (answer != nullptr) *answer = {pid, std::move(said)};
     return true;

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "base/Fail.h"
 #include "base/Path.h"
 #include "platform/posix/Process.h"
 
@@ -26,14 +27,12 @@ bool IsUsable(const std::string& path) {
 
 // Says why, where the caller asked: the system's words for errno.
 bool Fail(std::string* err, int error = errno) {
-    if (err != nullptr) *err = std::strerror(error);
-    return false;
+    return torvale::Fail(err, std::strerror(error));
 }
 
 // A path that names no file, said as the system would say it.
 bool Unusable(std::string* err) {
-    if (err != nullptr) *err = "the path is empty or holds a NUL byte";
-    return false;
+    return torvale::Fail(err, "the path is empty or holds a NUL byte");
 }
 
 // Temporaries are named after their writer, ".torvale-PID-XXXXXX", so that

@@ -100,8 +100,8 @@ void HandOver(int errors) {
     char cat[] = "/bin/cat";
     char* argv[] = {cat, nullptr};
     pid_t pid = 0;
-    if (setup.Prepare({errors, SpawnSetup::kNull, SpawnSetup::kNull}, true) == 0)
-        setup.Spawn(pid, argv);
+    if (setup.Prepare({errors, SpawnSetup::kNull, SpawnSetup::kNull}, true, nullptr))
+        setup.Spawn(pid, argv, nullptr, nullptr);
 }
 
 // A line started detached: the shell, and where its output is read.
@@ -182,12 +182,13 @@ Detached StartDetached(const std::string& commandLine, bool onTerminal) {
     ShellWords words(commandLine);
     pid_t pid = 0;
     const int in = onTerminal ? ends[1] : SpawnSetup::kNull;
-    int error = setup.Prepare({in, in, ends[1]}, true);
-    if (error == 0) error = setup.Spawn(pid, words.argv(), words.envp());
+    std::string why;
+    const bool started = setup.Prepare({in, in, ends[1]}, true, &why) &&
+                         setup.Spawn(pid, words.argv(), words.envp(), &why);
     ::close(ends[1]);
-    if (error != 0) {
+    if (!started) {
         ::close(ends[0]);
-        return {0, -1, onTerminal, std::string("/bin/sh: ") + std::strerror(error)};
+        return {0, -1, onTerminal, "/bin/sh: " + why};
     }
     ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
     return {pid, ends[0], onTerminal, {}};
@@ -260,11 +261,10 @@ constexpr std::string_view kNotRun = "not run: ";
 
 }  // namespace
 
-std::string PosixShell::VersionOf(const std::string& program) {
+std::optional<std::string> PosixShell::VersionOf(const std::string& program, std::string* err) {
     // ssh -V writes on standard error, which CommandOutput drops.
-    return CommandOutput({"/bin/sh", "-c", "exec \"$0\" -V 2>&1", program}, 4096, nullptr,
-                         std::chrono::seconds(1))
-        .value_or(std::string());
+    return CommandOutput({"/bin/sh", "-c", "exec \"$0\" -V 2>&1", program}, 4096, err,
+                         std::chrono::seconds(1));
 }
 
 CommandResult PosixShell::Run(const std::string& commandLine, const ClientWatch& watch) {
@@ -280,10 +280,11 @@ CommandResult PosixShell::Run(const std::string& commandLine, const ClientWatch&
     SpawnSetup setup;
     ShellWords words(commandLine);
     pid_t pid = 0;
-    int error =
-        setup.Prepare({SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit}, false);
-    if (error == 0) error = setup.Spawn(pid, words.argv(), words.envp());
-    if (error != 0) return {std::string("/bin/sh: ") + std::strerror(error), false, {}};
+    std::string why;
+    if (!setup.Prepare({SpawnSetup::kInherit, SpawnSetup::kInherit, SpawnSetup::kInherit}, false,
+                       &why) ||
+        !setup.Spawn(pid, words.argv(), words.envp(), &why))
+        return {"/bin/sh: " + why, false, {}};
 
     const ChildEnd end(pid);
     const auto deadline = Clock::now() + wait_;

@@ -62,7 +62,7 @@ class PosixShell final : public Shell {
     // A line of /bin/sh's, as it is.
     CommandResult Run(const std::string& commandLine, const ClientWatch& watch);
     CommandResult Run(const std::string& commandLine) { return Run(commandLine, {}); }
-    std::string VersionOf(const std::string& program) override;
+    std::optional<std::string> VersionOf(const std::string& program, std::string* err) override;
 
     // A detached line's watcher is then this process, forked, wherever
     // `mayFork` says nothing it holds forbids that (a connection to the

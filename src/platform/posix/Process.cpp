@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Fail.h"
 #include "base/Path.h"
 #include "base/Printable.h"
 
@@ -39,7 +40,7 @@ SpawnSetup::~SpawnSetup() {
     posix_spawnattr_destroy(&attributes_);
 }
 
-int SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession) {
+bool SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession, std::string* err) {
     sigset_t none;
     sigset_t all;
     sigemptyset(&none);
@@ -62,21 +63,27 @@ int SpawnSetup::Prepare(const std::array<int, 3>& stdio, bool ownSession) {
             error = posix_spawn_file_actions_addinherit_np(&actions_, fd);
 #endif
         }
-        if (error) return error;
+        if (error) return Fail(err, std::strerror(error));
     }
 #if !defined(__APPLE__) && defined(__GLIBC__) && \
     (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     // Last: the descriptors the redirections above read from are among them.
-    if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3)) return error;
+    if (int error = posix_spawn_file_actions_addclosefrom_np(&actions_, 3))
+        return Fail(err, std::strerror(error));
 #endif
-    if (int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
-    if (int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
-    return posix_spawnattr_setflags(&attributes_, flags);
+    if (int error = posix_spawnattr_setsigmask(&attributes_, &none))
+        return Fail(err, std::strerror(error));
+    if (int error = posix_spawnattr_setsigdefault(&attributes_, &all))
+        return Fail(err, std::strerror(error));
+    if (int error = posix_spawnattr_setflags(&attributes_, flags))
+        return Fail(err, std::strerror(error));
+    return true;
 }
 
-int SpawnSetup::Spawn(pid_t& pid, char* const argv[], char* const envp[]) {
-    return posix_spawn(&pid, argv[0], &actions_, &attributes_, argv,
-                       envp != nullptr ? envp : environ);
+bool SpawnSetup::Spawn(pid_t& pid, char* const argv[], char* const envp[], std::string* err) {
+    const int error =
+        posix_spawn(&pid, argv[0], &actions_, &attributes_, argv, envp != nullptr ? envp : environ);
+    return error == 0 || Fail(err, std::strerror(error));
 }
 
 void PrepareProcess() {
@@ -157,7 +164,7 @@ void ChildEnd::Wait(int fd, std::chrono::milliseconds timeout) const {
 std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, std::size_t limit,
                                          std::string* err, std::chrono::milliseconds timeout) {
     auto fail = [&](std::string why) -> std::optional<std::string> {
-        if (err != nullptr) *err = std::move(why);
+        Fail(err, std::move(why));
         return std::nullopt;
     };
     const auto program = argv.empty() ? std::nullopt : FindProgram(argv[0]);
@@ -172,18 +179,19 @@ std::optional<std::string> CommandOutput(const std::vector<std::string>& argv, s
     words[0] = const_cast<char*>(program->c_str());
     words.push_back(nullptr);
     pid_t pid = 0;
-    int error = 0;
+    std::string why;
+    bool started = false;
     {
         // A session of its own, so that a program that hangs goes with all
         // it started.
         SpawnSetup setup;
-        error = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, true);
-        if (error == 0) error = setup.Spawn(pid, words.data());
+        started = setup.Prepare({SpawnSetup::kNull, out[1], SpawnSetup::kNull}, true, &why) &&
+                  setup.Spawn(pid, words.data(), nullptr, &why);
     }
     ::close(out[1]);
-    if (error != 0) {
+    if (!started) {
         ::close(out[0]);
-        return fail(*program + ": " + std::strerror(error));
+        return fail(*program + ": " + why);
     }
     ::fcntl(out[0], F_SETFL, O_NONBLOCK);
     const ChildEnd end(pid);
@@ -254,18 +262,18 @@ std::string PrivateTemporaryDirectory() {
     return std::string();
 }
 
-std::string HomeDirectory(std::string& problem) {
+std::optional<std::string> HomeDirectory(std::string* err) {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
-        problem = "HOME is not set";
-        return std::string();
+        Fail(err, "HOME is not set");
+        return std::nullopt;
     }
     struct stat info;
     // A relative HOME would make every path depend on where we were started,
     // and one like "-n" would reach a client as an option.
     if (home[0] != '/' || ::stat(home, &info) != 0 || !S_ISDIR(info.st_mode)) {
-        problem = "HOME is not an absolute path to an existing directory: " + Printable(home);
-        return std::string();
+        Fail(err, "HOME is not an absolute path to an existing directory: " + Printable(home));
+        return std::nullopt;
     }
     return home;
 }

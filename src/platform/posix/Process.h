@@ -34,12 +34,13 @@ class SpawnSetup {
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-    // 0, or the error number. `ownSession`: a session of its own, away from
-    // our terminal.
-    int Prepare(const std::array<int, 3>& stdio, bool ownSession);
-    // Starts `argv` (argv[0] a path) with `envp`, or our environment: 0, or
-    // the error number.
-    int Spawn(pid_t& pid, char* const argv[], char* const envp[] = nullptr);
+    // False, saying why in the system's words, where the set-up cannot be
+    // made. `ownSession`: a session of its own, away from our terminal.
+    bool Prepare(const std::array<int, 3>& stdio, bool ownSession, std::string* err);
+    // Starts `argv` (argv[0] a path) with `envp`, or our environment where
+    // null, its process id in `pid`; false, saying why in the system's
+    // words, where it cannot start.
+    bool Spawn(pid_t& pid, char* const argv[], char* const envp[], std::string* err);
 
   private:
     posix_spawnattr_t attributes_;
@@ -105,7 +106,7 @@ std::string ThisProgram();
 std::string PrivateTemporaryDirectory();
 
 // The home directory from HOME: an absolute path to an existing directory.
-// Empty when HOME is anything else; `problem` then says what is wrong.
-std::string HomeDirectory(std::string& problem);
+// Nothing when HOME is anything else, saying what is wrong.
+std::optional<std::string> HomeDirectory(std::string* err);
 
 }  // namespace torvale

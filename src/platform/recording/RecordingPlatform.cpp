@@ -1,5 +1,6 @@
 #include "platform/recording/RecordingPlatform.h"
 
+#include "base/Fail.h"
 #include "base/Path.h"
 
 namespace torvale {
@@ -13,12 +14,6 @@ bool IsUsable(const std::string& path) {
 
 // NAME_MAX of Linux and of macOS's file systems.
 constexpr std::size_t kLongestName = 255;
-
-// Says why, as the real file system would.
-bool Fail(std::string* err, const std::string& why) {
-    if (err != nullptr) *err = why;
-    return false;
-}
 
 constexpr const char* kUnusable = "the path is empty or holds a NUL byte";
 constexpr const char* kDenied = "Permission denied";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Fail.h"
 #include "core/Application.h"
 #include "platform/inih/InihParser.h"
 
@@ -81,12 +82,14 @@ class RecordingShell final : public Shell {
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
     // Nothing it runs is ever left watched.
     CommandResult Run(const Command& command, const ClientWatch& watch) override;
-    std::string VersionOf(const std::string& program) override {
-        return versionOf ? versionOf(program) : std::string();
+    std::optional<std::string> VersionOf(const std::string& program, std::string* err) override {
+        if (versionOf) return versionOf(program);
+        Fail(err, "no version is given");
+        return std::nullopt;
     }
 
     // What a program says of its version; none: nothing.
-    std::function<std::string(const std::string& program)> versionOf;
+    std::function<std::optional<std::string>(const std::string& program)> versionOf;
 
   private:
     Recorder& recorder_;
@@ -202,15 +205,16 @@ class RecordingFileSystem final : public FileSystem {
 class NoSignatureVerifier final : public SignatureVerifier {
   public:
     bool UsableEs256Key(std::string_view, std::string* err) override {
-        if (err != nullptr) *err = "no verifier is given";
-        return false;
+        return Fail(err, "no verifier is given");
     }
     bool VerifyEs256(std::string_view, std::string_view, std::string_view,
                      std::string* err) override {
-        *err = "no verifier is given";
-        return false;
+        return Fail(err, "no verifier is given");
     }
-    std::string Sha256(std::string_view) override { return {}; }
+    std::optional<std::string> Sha256(std::string_view, std::string* err) override {
+        Fail(err, "no verifier is given");
+        return std::nullopt;
+    }
 };
 
 // The recorder and every port, and the application standing on them.

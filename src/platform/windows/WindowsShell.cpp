@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "base/Fail.h"
 #include "base/WindowsCommandLine.h"
 #include "core/Alerts.h"
 #include "platform/windows/WindowsText.h"
@@ -57,8 +58,9 @@ CommandResult NotRun(std::string why) {
 
 }  // namespace
 
-std::string WindowsShell::VersionOf(const std::string&) {
-    return {};
+std::optional<std::string> WindowsShell::VersionOf(const std::string& program, std::string* err) {
+    Fail(err, program + ": no version is asked of a program on Windows");
+    return std::nullopt;
 }
 
 CommandResult WindowsShell::Run(const Command& command, const ClientWatch& watch) {

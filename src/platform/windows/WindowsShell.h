@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,8 +39,8 @@ class WindowsShell final : public Shell {
 
     CommandResult Run(const Command& command, const ClientWatch& watch) override;
     // No client on Windows is asked its version (OpenSSH's release matters
-    // only to the POSIX clients' lines): nothing to say.
-    std::string VersionOf(const std::string& program) override;
+    // only to the POSIX clients' lines): nothing, saying so.
+    std::optional<std::string> VersionOf(const std::string& program, std::string* err) override;
 
     // Waits until every client still watched has ended or has been watched
     // for kWatchedFor, and its report given.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Fail.h"
+
 namespace torvale {
 
 bool ToWide(std::string_view text, std::wstring* wide, std::string* err) {
@@ -10,10 +12,8 @@ bool ToWide(std::string_view text, std::wstring* wide, std::string* err) {
     const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7fffffff));
     const int units =
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (units <= 0 || static_cast<std::size_t>(size) != text.size()) {
-        if (err != nullptr) *err = "not UTF-8: " + SystemMessage(GetLastError());
-        return false;
-    }
+    if (units <= 0 || static_cast<std::size_t>(size) != text.size())
+        return Fail(err, "not UTF-8: " + SystemMessage(GetLastError()));
     wide->resize(static_cast<std::size_t>(units));
     MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide->data(), units);
     return true;
