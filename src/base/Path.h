@@ -29,10 +29,12 @@ inline std::string_view DirectoryOf(std::string_view path) {
     return end == std::string_view::npos ? std::string_view("/") : path.substr(0, end + 1);
 }
 
-// `name` inside `directory`, without doubling the root's "/".
-inline std::string JoinPath(std::string_view directory, std::string_view name) {
+// `name` inside `directory`, without doubling the root's "/": the separator
+// of the system the path is for ('\\' on Windows).
+inline std::string JoinPath(std::string_view directory, std::string_view name,
+                            char separator = '/') {
     std::string path(directory);
-    if (!path.ends_with('/')) path += '/';
+    if (!path.ends_with(separator)) path += separator;
     path += name;
     return path;
 }

@@ -4,6 +4,7 @@
 #include <span>
 #include <utility>
 
+#include "base/Path.h"
 #include "base/Text.h"
 #include "core/Alerts.h"
 #include "core/Executor.h"
@@ -36,14 +37,16 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
                 platform_.log.Write("Not made private: " + ConfigDir + ": " + why);
         }
         // A folder of our own in the temporary directory, which is every
-        // program's: the sweep below must find only what we left. Only a
-        // terminal that runs a script (Terminal.app) leaves anything there.
+        // program's: the sweep below must find only what we left.
+        // Only a terminal that runs a script (Terminal.app) leaves anything
+        // there, and on Windows the password files of PuTTY and WinSCP.
         const auto& terminals = clients_.terminal.programs;
         if (std::none_of(terminals.begin(), terminals.end(),
-                         [](const ClientProgram& p) { return p.opensScript; }))
+                         [](const ClientProgram& p) { return p.opensScript; }) &&
+            !clients_.passwordsOffCommandLine)
             temporaryDir_.clear();
         if (!temporaryDir_.empty()) {
-            const std::string own = temporaryDir_ + "/torvale";
+            const std::string own = JoinPath(temporaryDir_, "torvale", clients_.separator);
             const bool made = platform_.files.CreateDirectory(own, 0700, &why);
             if (!made) platform_.log.Write("Not made: " + own + ": " + why);
             temporaryDir_ = made ? own : std::string();
@@ -67,7 +70,7 @@ void Application::RemoveLeftovers() {
     // The terminal scripts remove themselves as they start; one that did not
     // start is of no use a minute later. Each directory is read once.
     constexpr std::string_view kInConfigDir[] = {".rdp", ".command"};
-    constexpr std::string_view kInTemporaryDir[] = {".command"};
+    constexpr std::string_view kInTemporaryDir[] = {".command", ".pw"};
     const std::pair<const std::string*, std::span<const std::string_view>> leftovers[] = {
         {&ConfigDir, kInConfigDir}, {&temporaryDir_, kInTemporaryDir}};
     for (const auto& [directory, kinds] : leftovers) {
@@ -81,7 +84,8 @@ void Application::RemoveLeftovers() {
 void Application::Locate(const std::string& homeDirectory, std::string_view searchPath) {
     home_ = homeDirectory;
     searchPath_ = searchPath;
-    ConfigDir = homeDirectory + "/Documents" + "/torvale";
+    ConfigDir = JoinPath(JoinPath(homeDirectory, "Documents", clients_.separator), "torvale",
+                         clients_.separator);
 }
 
 void Application::handleURLEvent(const Field& urlText) {
@@ -217,17 +221,19 @@ Configuration Application::LoadConfiguration() {
 MachineFacts Application::Facts() {
     // A script that starts a terminal is short; what is not read whole in
     // 64 KiB is taken for the program itself.
-    return {searchPath_, [this](const std::string& path) { return appInstalled(path); },
+    return {searchPath_,
+            [this](const std::string& path) { return appInstalled(path); },
             [this](const std::string& path) { return platform_.files.Resolved(path); },
             [this](const std::string& path) {
                 const auto text = platform_.files.ReadFile(path, 64 * 1024, nullptr);
                 return text && text->starts_with("#!");
-            }};
+            },
+            registered_,
+            expanded_};
 }
 
 ClientChoice Application::Choose(const ClientApp& app, const Configuration& config) {
-    const MachineFacts facts = Facts();
-    return ChooseClient(app, clients_, config, facts.searchPath, facts.exists);
+    return ChooseClient(app, clients_, config, Facts());
 }
 
 Routing Application::Resolve(const Route* route, const Request& request,

@@ -83,7 +83,9 @@ class Application {
 
     // The user data directory: $HOME/Documents/torvale.
     std::string ConfigDir;
-    std::string ConfigurationPath() const { return ConfigDir + "/configuration.ini"; }
+    std::string ConfigurationPath() const {
+        return ConfigDir + clients_.separator + "configuration.ini";
+    }
     // An administrator's configuration.ini, which holds over the user's
     // (/etc/torvale/configuration.ini); empty: none.
     void SetSystemConfiguration(std::string path) { systemConfiguration_ = std::move(path); }
@@ -102,9 +104,17 @@ class Application {
     // (macOS: the per-user one). A launch in Terminal.app leaves its script
     // and askpass socket in a folder "torvale" there, made at start-up, out
     // of ~/Documents, which Terminal needs the user's consent to read and
-    // iCloud may sync. Empty, where the client table has no such terminal,
-    // or where the folder cannot be made: the data directory.
+    // iCloud may sync; on Windows PuTTY's and WinSCP's password files. Empty,
+    // where the client table has neither, or where the folder cannot be
+    // made: the data directory.
     void SetTemporaryDirectory(std::string directory) { temporaryDir_ = std::move(directory); }
+    // Windows: where App Paths registers a program, and a path's "%NAME%"
+    // variables expanded (MachineFacts says how they are used).
+    void SetProgramLookup(std::function<std::string(std::string_view)> registered,
+                          std::function<std::string(std::string_view)> expanded) {
+        registered_ = std::move(registered);
+        expanded_ = std::move(expanded);
+    }
     // What the ssh at that path says of its release (`ssh -V`), asked once
     // in this run; empty where it cannot say.
     const std::string& SshRelease(const std::string& ssh);
@@ -137,6 +147,7 @@ class Application {
     std::string askpassHelper_;
     std::string processName_ = "0";
     std::string temporaryDir_;
+    std::function<std::string(std::string_view)> registered_, expanded_;
     std::string systemConfiguration_;
     std::function<std::int64_t()> now_ = [] {
         return std::chrono::duration_cast<std::chrono::seconds>(

@@ -40,6 +40,13 @@ std::vector<DataCase> ReadCases(const std::string& name) {
     int number = 0;
     for (std::string line; std::getline(in, line);) {
         const std::string where = file + ":" + std::to_string(++number);
+        // An odd number of "\\" at its end: the line goes on, without the
+        // next one's leading blanks.
+        for (std::string next;
+             (line.size() - line.find_last_not_of('\\') - 1) % 2 == 1 && std::getline(in, next);
+             ++number)
+            line.replace(line.size() - 1, 1,
+                         next.substr(std::min(next.find_first_not_of(" \t"), next.size())));
         if (line.empty() || line[0] == '#') continue;
         if (line.starts_with("== "))
             cases.push_back({where, line.substr(3), {}, {}});

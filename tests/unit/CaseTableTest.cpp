@@ -3,7 +3,8 @@
 // runs and writes. A case:
 //
 //   == name                     starts a case
-//   table linux                 the Linux clients (default: macOS)
+//   table linux|windows         the Linux or Windows clients (default: macOS); Windows has
+//                               its home in C:\\Users\\demo, its own temporary folder
 //   installed PATH | none       the clients present (default: every one); one
 //                               after a url is there from the next url on
 //   config LINE                 a line of configuration.ini
@@ -36,7 +37,8 @@
 //   action, client, reason, gateway, outcome, detail TEXT   the newest history entry
 //                               (none: that field is empty)
 //
-// "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere. Any other
+// "\n", "\t", "\\" and "\xNN" stand for what they mean everywhere; a line ending in an odd
+// number of "\" goes on with the next, whose leading blanks are dropped. Any other
 // line is an error of the case, with its line number.
 
 #include <gtest/gtest.h>
@@ -155,16 +157,23 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     };
 
     RecordingPlatform platform;
-    const ClientTable& table =
-        all("table") == std::vector<std::string>{"linux"} ? clients::kLinux : clients::kMacOS;
+    const std::map<std::string, const ClientTable*> tables = {{"linux", &clients::kLinux},
+                                                              {"windows", &clients::kWindows}};
+    const ClientTable& table = all("table").empty() ? clients::kMacOS : *tables.at(all("table")[0]);
+    const bool windows = table.name == "windows";
+    const std::string home = windows ? "C:\\Users\\demo" : kHome;
     std::vector<std::string> installed;  // those before the first url; each later one after its url
     for (auto step = steps.begin(); step != steps.end() && step->first != "url"; ++step)
         if (step->first == "installed") installed.push_back(step->second);
     if (all("installed").empty()) {
         // Every client: the macOS bundles, or the Linux programs in the
         // search path (there is no QuendalApp for Linux).
-        for (const ClientApp* app : table.All())
-            installed.emplace_back(app->programs.front().path);
+        // On Windows in the first install folder, or where the path says.
+        for (const ClientApp* app : table.All()) {
+            const std::string_view path = app->programs.front().path;
+            installed.push_back((windows && !path.starts_with("%") ? "%ProgramFiles%\\" : "") +
+                                std::string(path));
+        }
         if (table.name == "linux")
             installed = {std::string(kBin) + "/SecureCRT", std::string(kBin) + "/filezilla",
                          std::string(kBin) + "/xfreerdp"};
@@ -177,7 +186,8 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     std::string configuration;
     for (const std::string& line : all("config"))
         configuration += line + "\n";
-    const std::string configDir = std::string(kHome) + "/Documents/torvale";
+    const std::string configDir =
+        windows ? home + "\\Documents\\torvale" : home + "/Documents/torvale";
     if (!configuration.empty())
         platform.files.Seed(configDir + "/configuration.ini", Substituted(configuration));
     std::string system;
@@ -212,8 +222,9 @@ TEST_P(CaseTable, ShowsRunsAndWritesWhatItSays) {
     if (const auto release = all("ssh"); !release.empty())
         platform.shell.versionOf = [release](const std::string&) { return release[0]; };
     if (table.name == "linux") platform.askpassHelper = "/usr/bin/torvale-desktop";
+    if (windows) platform.temporaryDir = home + "\\AppData\\Local\\Temp";
 
-    Application& app = platform.Start(table, kHome, kBin);
+    Application& app = platform.Start(table, home, kBin);
     platform.recorder.events.erase(
         std::remove_if(platform.recorder.events.begin(), platform.recorder.events.end(),
                        [](const RecordedEvent& e) { return e.kind != RecordedEvent::Kind::Alert; }),

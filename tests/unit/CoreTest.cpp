@@ -82,48 +82,44 @@ TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {
     EXPECT_NE(question.message.find("主机：" + longer + "\n"), std::string::npos);
 }
 
-// configuration.ini as read: the first line at fault and why; after it no
-// client path stands, and an allow-list the file may hold closes.
+// configuration.ini as read up to the first line at fault, and why; after it
+// no client path stands, and an allow-list the file may hold closes.
 TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
-    const std::string longLine = "SecureCRT = /" + std::string(200, 'a') + "\n";
+    const std::string longLine = "SecureCRT = /" + std::string(186, 'a');  // 199 bytes
     const std::tuple<std::string, int, std::string, bool> cases[] = {
-        {"[clients]\nSecureCRT = relative/S.app\n", 2, "the path of SecureCRT is not absolute",
-         false},
+        {"[clients]\nSecureCRT = S.app\n", 2, "the path of SecureCRT is not absolute", false},
         // A slip of up to a third of the name: the bundle's name for the client's.
         {";\n[clients]\nSecureCRT = /x\nQuendalApp.app = /x\n", 4,
          "no client is named 'QuendalApp.app'; did you mean 'QuendalApp'?", false},
         {"[clients]\n" + longLine, 2, "it is longer than 198 bytes", false},
-        // Reading may stop before the allow-list; a BOM is read as none. The
-        // names known after it are the table's.
-        {"\xEF\xBB\xBF[clients]\nPutty = /x\n" + longLine + "[gateways]\nallow = 1\n", 2,
+        // A line of 198 bytes is read; the names known are the table's.
+        {"[clients]\n" + longLine.substr(0, 198) + "\nPutty = /x\n[gateways]\nallow = 1\n", 3,
          "no client is named 'Putty'; known: …", true},
-        {"[clients]\nSSH = yes\n", 2, "SSH is \"openssh\" or the absolute path of a terminal",
-         false},
+        {"[clients]\nSSH = yes", 2, "SSH is \"openssh\" or the absolute path of a terminal", false},
         // Two letters wrong count as two slips, not four.
         {"[Gatewies]\nallow = 10.0.0.1\n", 1,
          "no section is named [Gatewies]; did you mean [gateways]?", true},
         // Three slips in eight letters are more than a third: no guess.
-        {"[gateways]\nallowxyz = 10.0.0.1\n", 2, "[gateways] has no key 'allowxyz'; known: 'allow'",
-         true},
-        {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0\n", 21), 1, "it holds a NUL byte",
-         true},
-        // Never "yes\nno", as a build of inih with multi-line entries reads it.
+        {"[gateways]\nallowxyz = gw", 2, "[gateways] has no key 'allowxyz'; known: 'allow'", true},
+        {std::string("\xFF\xFE[\0g\0a\0t\0e\0w\0a\0y\0s\0]\0", 20), 1, "it holds a NUL byte", true},
+        // Never "yes\nno", as inih (the reader before) took it.
         {"[signing]\nrequire = yes\n  no\n", 3,
          "it is indented, as if it went on with the line above; [section] and key = value begin "
          "their line",
          false},
         {"[signing]\nkey.g.w = es256:AA\n", 2,
          "a key's name is letters, digits, '-' and '_', at most 64 of them", false},
-        // A misnamed section with no key under it.
-        {"[Gateways]\n", 1, "no section is named [Gateways]; did you mean [gateways]?", true},
-        {"[clientz]\n\t; none yet\n[gateways]\n", 1,
+        // A misnamed section with no key under it, behind a BOM.
+        {"\xEF\xBB\xBF[clientz]\n\t; none yet\n[gateways]\n", 1,
          "no section is named [clientz]; did you mean [clients]?", true},
+        {"[gateways] allow = 10.0.0.1\n", 1, "it is not [section] or key = value", true},
+        {"SSH = openssh\n[Gateways]\n", 1, "no section is named []; known: …", true},
         // A link may live a second; never none.
-        {"[signing]\nmax_age = 1\nmax_age = 0\n", 3,
+        {"[signing]\nmax_age : 1 ; a second\nmax_age = 0\n", 3,
          "max_age is a number of seconds from 1 to 86400", false},
     };
     for (const auto& [text, line, why, closed] : cases) {
-        InihParser parser;
+        IniTextReader parser;
         NoSignatureVerifier verifier;
         const Configuration config =
             ParseConfiguration(text, parser, verifier, clients::kMacOS.Names(), "/h");
@@ -188,7 +184,7 @@ TEST(Core, TheDoctorSaysWhatBecomesOfAnUnsignedLinkAndBlamesAFileInError) {
     const std::string bad = " (require is \"no\", \"ask\" or \"yes\"); ";
     const std::string mend =
         "fix: mend that line: [clients], [gateways] or [signing], \"key = "
-        "value\", absolute paths, under 200 bytes";
+        "value\", absolute paths, at most 198 bytes";
     const std::string refused = "fail  signing: unsigned links: refused (while ";
     const std::string why =
         ":2 is in error, as it may require them); signed links live 600 s "
@@ -274,7 +270,9 @@ TEST(Core, PassLinesReadBackAsTheirRecords) {
 // then the table's programs in order, each name in PATH.
 TEST(Core, ClientsAreFoundInTheirOrder) {
     using T = ClientTable;
-    const T *mac = &clients::kMacOS, *lin = &clients::kLinux;
+    const T *mac = &clients::kMacOS, *lin = &clients::kLinux, *wnd = &clients::kWindows;
+    const std::string pf86 = "%ProgramFiles(x86)%\\", mstsc = "%SystemRoot%\\System32\\mstsc.exe",
+                      lad = "%LOCALAPPDATA%\\Programs\\PuTTY\\putty.exe";
     const std::string mrd = "/Applications/Microsoft Remote Desktop.app",
                       win = "/Applications/Windows App.app", crt = "/Applications/SecureCRT.app";
     struct Case {
@@ -288,20 +286,24 @@ TEST(Core, ClientsAreFoundInTheirOrder) {
     const Case cases[] = {
         {mac, &T::microsoftRemoteDesktop, {win, mrd}, "", mrd, ""},
         {mac, &T::remoteDesktopConnection, {mrd}, "", mrd, rdc},
-        {mac, &T::secureCRT, {"/h/S.app", crt}, "SecureCRT = ~/S.app", "/h/S.app", configured},
+        {mac, &T::secureCRT, {"/h/S.app", crt}, "SecureCRT = ~/S.app\r", "/h/S.app", configured},
         {mac, &T::secureCRT, {crt}, "SecureCRT = /gone/S.app", crt, ""},
         // FreeRDP before Remmina.
         {lin, &T::remoteDesktopConnection, {rem, "/c/xfreerdp"}, "", rem, "FreeRDP not found"},
-        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""}};
+        {lin, &T::secureCRT, {"/a/SecureCRT", "/usr/bin/SecureCRT"}, "", "/usr/bin/SecureCRT", ""},
+        // Windows: the install folders in order, a path from a variable as written.
+        {wnd, &T::putty, {pf86 + "PuTTY\\putty.exe", lad}, "", pf86 + "PuTTY\\putty.exe", ""},
+        {wnd, &T::remoteDesktopConnection, {mstsc}, "", mstsc, ""}};
     for (const auto& [table, app, installed, line, path, reason] : cases) {
-        InihParser parser;
+        IniTextReader parser;
         NoSignatureVerifier verifier;
         const Configuration config =
             ParseConfiguration("[clients]\n" + line + "\n", parser, verifier, table->Names(), "/h");
-        const ClientChoice choice =
-            ChooseClient(table->*app, *table, config, "relative:/a:/b", [&](const std::string& p) {
-                return std::find(installed.begin(), installed.end(), p) != installed.end();
-            });
+        const ClientChoice choice = ChooseClient(
+            table->*app, *table, config, {"relative:/a:/b", [&](const std::string& p) {
+                                              return std::find(installed.begin(), installed.end(),
+                                                               p) != installed.end();
+                                          }});
         EXPECT_EQ(choice.found ? choice.found->path : "", path) << path;
         EXPECT_EQ(choice.found ? choice.found->reason : "", reason) << path;
     }

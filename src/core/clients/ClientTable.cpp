@@ -132,3 +132,58 @@ constinit const ClientTable kLinux{
 };
 
 }  // namespace torvale::clients
+
+namespace torvale::clients {
+
+namespace {
+
+// Where installers put programs for every user, or for this one alone.
+constexpr std::string_view kWindowsInstallFolders[] = {"%ProgramFiles%", "%ProgramFiles(x86)%",
+                                                       "%LOCALAPPDATA%\\Programs"};
+
+constexpr ClientProgram kWindowsFileZilla[] = {{"FileZilla FTP Client\\filezilla.exe", ""}};
+constexpr ClientProgram kWindowsSecureCRT[] = {{"VanDyke Software\\SecureCRT\\SecureCRT.exe", ""}};
+// Windows' own client opens the .rdp file it is given; its own switches
+// follow the file.
+constexpr ClientProgram kWindowsMstsc[] = {{.path = "%SystemRoot%\\System32\\mstsc.exe",
+                                            .arguments = "",
+                                            .rdpSwitch = RdpSwitch::Mstsc,
+                                            .shownAs = "Remote Desktop Connection"}};
+// There is no QuendalApp known for Windows; a path configured for it is used.
+constexpr ClientProgram kWindowsQuendalApp[] = {{"", ""}};
+constexpr ClientProgram kWindowsPutty[] = {{"PuTTY\\putty.exe", ""}};
+constexpr ClientProgram kWindowsWinscp[] = {{"WinSCP\\WinSCP.exe", ""}};
+
+}  // namespace
+
+constinit const ClientTable kWindows{
+    .name = "windows",
+    .launcher = "",
+    .saysWhereLooked = true,
+    .fileZilla = {"FileZilla", "未检测到FileZilla\n请确保已安装\"FileZilla\"程序",
+                  kWindowsFileZilla},
+    .secureCRT = {"SecureCRT", "未检测到SecureCRT\n请确保已安装\"SecureCRT\"程序",
+                  kWindowsSecureCRT},
+    .microsoftRemoteDesktop = {"Microsoft Remote Desktop",
+                               "未检测到远程桌面连接程序\n请确保\"mstsc.exe\"程序存在",
+                               kWindowsMstsc},
+    .remoteDesktopConnection = {"Remote Desktop Connection",
+                                "未检测到远程桌面连接程序\n请确保\"mstsc.exe\"程序存在",
+                                kWindowsMstsc},
+    .quendalApp = {"QuendalApp", "未检测到远程桌面连接程序\n请确保已安装\"QuendalApp\"程序",
+                   kWindowsQuendalApp},
+    // SSH and Telnet links open in PuTTY without SecureCRT, never in a
+    // terminal: "SSH = openssh" does not apply.
+    .terminal = {},
+    .openSSH = {},
+    .telnet = {},
+    .sshWithoutSecureCRT = false,
+    .putty = {"PuTTY", "未检测到PuTTY\n请确保已安装\"PuTTY\"程序（或SecureCRT）", kWindowsPutty},
+    .winscp = {"WinSCP", "未检测到WinSCP\n请确保已安装\"WinSCP\"程序（或FileZilla）",
+               kWindowsWinscp},
+    .separator = '\\',
+    .installFolders = kWindowsInstallFolders,
+    .passwordsOffCommandLine = true,
+};
+
+}  // namespace torvale::clients

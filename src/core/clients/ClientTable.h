@@ -1,8 +1,8 @@
 #pragma once
 
-#include <array>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace torvale {
 
@@ -11,12 +11,16 @@ enum class RdpSwitch {
     BeforeFile,  // macOS `open` takes it as one more path to open
     AfterFile,   // FreeRDP reads the .rdp file only as its first argument
     Dropped,     // the program has no such switch
+    Mstsc,       // mstsc itself: after the file, /public too
 };
 
 // One program that can serve as a client application.
 struct ClientProgram {
-    // An absolute path, or a name looked up in the search path (Linux). Empty:
-    // nothing to look for, only the form for a path configured by the user.
+    // An absolute path, or a name looked up in the search path (Linux). On
+    // Windows "%NAME%" begins an absolute path, and a relative one
+    // ("PuTTY\\putty.exe") is looked for by its last part under App Paths,
+    // then in each install folder. Empty: nothing to look for, only the form
+    // for a path configured by the user.
     std::string_view path;
     // The words that follow the program's path in the command line, ahead of
     // the launcher's own, blanks between them.
@@ -52,9 +56,9 @@ struct ClientApp {
     std::span<const ClientProgram> programs;
 };
 
-// The five clients as one front end starts them.
+// The clients as one front end starts them.
 struct ClientTable {
-    std::string_view name;      // "macos" or "linux"
+    std::string_view name;      // "macos", "linux" or "windows"
     std::string_view launcher;  // the word every command line starts with, if any
     // Whether a not-found alert adds where the client was looked for: the
     // macOS texts name their one place already.
@@ -65,41 +69,55 @@ struct ClientTable {
     ClientApp remoteDesktopConnection;
     ClientApp quendalApp;
     // What SSH and Telnet links start without SecureCRT: the user's
-    // terminal, and in it OpenSSH's ssh or telnet.
+    // terminal, and in it OpenSSH's ssh or telnet. Unnamed: none (Windows).
     ClientApp terminal;
     ClientApp openSSH;
     ClientApp telnet;
     // Whether those links go to OpenSSH where SecureCRT is missing; else
     // only where configuration.ini says "SSH = openssh".
     bool sshWithoutSecureCRT;
+    // Windows only (unnamed elsewhere, where their actions stay
+    // placeholders): PuTTY, which SSH and Telnet links start without
+    // SecureCRT, and WinSCP, which FTP and SFTP links start without FileZilla.
+    ClientApp putty = {};
+    ClientApp winscp = {};
+    // How its paths are written: the separator, and the folders a relative
+    // program path is looked for in, as Windows names them ("%ProgramFiles%").
+    char separator = '/';
+    std::span<const std::string_view> installFolders = {};
+    // Whether no password stands on a command line: a client given one in a
+    // file reads it from the user's private temporary folder, one that takes
+    // it only on its command line is left to ask the user.
+    bool passwordsOffCommandLine = false;
 
-    std::array<const ClientApp*, 8> All() const {
-        return {&fileZilla,
-                &secureCRT,
-                &microsoftRemoteDesktop,
-                &remoteDesktopConnection,
-                &quendalApp,
-                &terminal,
-                &openSSH,
-                &telnet};
+    // Those of them this system has, named.
+    std::vector<const ClientApp*> All() const {
+        std::vector<const ClientApp*> all;
+        for (const ClientApp* app :
+             {&fileZilla, &secureCRT, &microsoftRemoteDesktop, &remoteDesktopConnection,
+              &quendalApp, &terminal, &openSSH, &telnet, &putty, &winscp}) {
+            if (!app->name.empty()) all.push_back(app);
+        }
+        return all;
     }
     // Their keys under [clients], in that order.
-    std::array<std::string_view, 8> Names() const {
-        std::array<std::string_view, 8> names;
-        const auto all = All();
-        for (std::size_t i = 0; i < all.size(); ++i)
-            names[i] = all[i]->name;
+    std::vector<std::string_view> Names() const {
+        std::vector<std::string_view> names;
+        for (const ClientApp* app : All())
+            names.push_back(app->name);
         return names;
     }
 };
 
-// Both tables are constant data: nothing is built as a process starts, or
+// The tables are constant data: nothing is built as a process starts, or
 // torn down as it ends.
 namespace clients {
 // Bundles under /Applications, opened with `open`.
 extern const ClientTable kMacOS;
 // Programs on the search path, started directly.
 extern const ClientTable kLinux;
+// Programs installed for Windows, started directly.
+extern const ClientTable kWindows;
 }  // namespace clients
 
 }  // namespace torvale

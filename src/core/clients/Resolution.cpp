@@ -1,5 +1,6 @@
 // Finding the client application of a launch: the configured path, the
-// table's programs in order, PATH.
+// table's programs in order, PATH (on Windows App Paths and the install
+// folders).
 
 #include "core/clients/Resolution.h"
 
@@ -22,26 +23,48 @@ const ClientProgram& FormFor(const ClientApp& app, std::string_view path) {
 
 }  // namespace
 
-std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configuration& config,
-                                            std::string_view searchPath,
-                                            const std::function<bool(const std::string&)>& exists) {
+namespace {
+
+// A path that stands where it is written: from the root, or on Windows from
+// a variable ("%SystemRoot%\\...").
+bool Absolute(std::string_view path) {
+    return path.front() == '/' || path.front() == '%';
+}
+
+// The program's file name in a Windows relative path.
+std::string_view FileName(std::string_view path) {
+    return path.substr(path.rfind('\\') + 1);
+}
+
+}  // namespace
+
+std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const ClientTable& table,
+                                            const Configuration& config,
+                                            const MachineFacts& facts) {
     if (const auto it = config.clients.find(app.name);
-        it != config.clients.end() && exists(it->second.path)) {
+        it != config.clients.end() && facts.exists(it->second.path)) {
         return ResolvedClient{it->second.path, &FormFor(app, it->second.path),
                               "configured in configuration.ini:" + std::to_string(it->second.line)};
     }
+    auto expanded = [&](std::string_view path) {
+        return facts.expanded ? facts.expanded(path) : std::string(path);
+    };
     for (const ClientProgram& program : app.programs) {
         if (program.path.empty()) continue;
-        if (program.path.front() == '/') {
-            if (exists(std::string(program.path)))
-                return ResolvedClient{std::string(program.path), &program,
-                                      std::string(program.note)};
-            continue;
+        std::vector<std::string> candidates;
+        if (Absolute(program.path)) {
+            candidates.push_back(expanded(program.path));
+        } else if (!table.installFolders.empty()) {
+            if (facts.registered) candidates.push_back(facts.registered(FileName(program.path)));
+            for (const std::string_view folder : table.installFolders)
+                candidates.push_back(JoinPath(expanded(folder), program.path, table.separator));
+        } else {
+            // A name is looked for as the shell would, in the search path.
+            for (const std::string_view directory : SearchDirectories(facts.searchPath))
+                candidates.push_back(JoinPath(directory, program.path));
         }
-        // A name is looked for as the shell would, in the search path.
-        for (const std::string_view directory : SearchDirectories(searchPath)) {
-            std::string candidate = JoinPath(directory, program.path);
-            if (exists(candidate))
+        for (std::string& candidate : candidates) {
+            if (!candidate.empty() && facts.exists(candidate))
                 return ResolvedClient{std::move(candidate), &program, std::string(program.note)};
         }
     }
@@ -49,24 +72,32 @@ std::optional<ResolvedClient> ResolveClient(const ClientApp& app, const Configur
 }
 
 std::vector<std::string> PlacesToLook(
-    const ClientApp& app, const Configuration& config, std::string_view configured,
-    const std::function<std::string(std::string_view name)>& inPath) {
+    const ClientApp& app, const ClientTable& table, const Configuration& config,
+    std::string_view configured, const std::function<std::string(std::string_view name)>& inPath) {
     std::vector<std::string> places;
     if (const auto it = config.clients.find(app.name); it != config.clients.end())
         places.push_back(it->second.path + std::string(configured));
     for (const ClientProgram& program : app.programs) {
         if (program.path.empty()) continue;
-        places.push_back(program.path.front() == '/' ? std::string(program.path)
-                                                     : inPath(program.path));
+        if (Absolute(program.path)) {
+            places.emplace_back(program.path);
+            continue;
+        }
+        places.push_back(
+            inPath(table.installFolders.empty() ? program.path : FileName(program.path)));
+        for (const std::string_view folder : table.installFolders)
+            places.push_back(JoinPath(folder, program.path, table.separator));
     }
     return places;
 }
 
-std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
-                           std::string_view searchPath) {
+std::string PlacesLookedIn(const ClientApp& app, const ClientTable& table,
+                           const Configuration& config, std::string_view searchPath) {
     const std::vector<std::string> places =
-        PlacesToLook(app, config, "（configuration.ini）", [&](std::string_view name) {
-            return "PATH（" + std::string(searchPath) + "）中的 " + std::string(name);
+        PlacesToLook(app, table, config, "（configuration.ini）", [&](std::string_view name) {
+            return (table.installFolders.empty() ? "PATH（" + std::string(searchPath) + "）"
+                                                 : std::string("App Paths ")) +
+                   "中的 " + std::string(name);
         });
     std::string text = "已查找：";
     for (std::size_t i = 0; i < places.size(); ++i)
@@ -76,13 +107,12 @@ std::string PlacesLookedIn(const ClientApp& app, const Configuration& config,
 }
 
 ClientChoice ChooseClient(const ClientApp& app, const ClientTable& table,
-                          const Configuration& config, std::string_view searchPath,
-                          const std::function<bool(const std::string&)>& exists) {
-    ClientChoice choice{&app, ResolveClient(app, config, searchPath, exists), {}};
+                          const Configuration& config, const MachineFacts& facts) {
+    ClientChoice choice{&app, ResolveClient(app, table, config, facts), {}};
     if (choice.found) return choice;
     choice.notFoundText = app.notFoundText;
     if (table.saysWhereLooked)
-        choice.notFoundText += "\n" + PlacesLookedIn(app, config, searchPath);
+        choice.notFoundText += "\n" + PlacesLookedIn(app, table, config, facts.searchPath);
     return choice;
 }
 

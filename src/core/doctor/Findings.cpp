@@ -27,8 +27,8 @@ constexpr std::size_t kPassesRead = 2000;
 
 // The fix of a line of the user's configuration.ini that cannot be read.
 constexpr char kMendLine[] =
-    "mend that line: [clients], [gateways] or [signing], \"key = value\", absolute paths, under "
-    "200 bytes";
+    "mend that line: [clients], [gateways] or [signing], \"key = value\", absolute paths, at most "
+    "198 bytes";
 
 // A pass as the log keeps it: the line, as the user knows it, and what it says.
 struct LoggedPass {
@@ -45,10 +45,12 @@ std::string Joined(const std::vector<std::string>& items) {
 
 // Where a client missing was looked for, in words: a name in PATH is said
 // so, never with the whole PATH.
-std::string LookedFor(const ClientApp& client, const Configuration& config) {
+std::string LookedFor(const ClientApp& client, const ClientTable& table,
+                      const Configuration& config) {
+    const std::string_view in = table.installFolders.empty() ? " in PATH" : " in App Paths";
     const std::vector<std::string> places =
-        PlacesToLook(client, config, " (configuration.ini)",
-                     [](std::string_view name) { return std::string(name) + " in PATH"; });
+        PlacesToLook(client, table, config, " (configuration.ini)",
+                     [&](std::string_view name) { return std::string(name) + std::string(in); });
     return places.empty() ? "no place is known for it" : "looked for " + Joined(places);
 }
 
@@ -285,6 +287,16 @@ Finding Client(Application& app, const Configuration& config, const ClientApp& c
             check,
             where->path + " (" + (where->reason.empty() ? "its usual place" : where->reason) + ")",
             {}};
+    // Windows: a client that stands in for the missing one.
+    const ClientTable& table = app.Clients();
+    for (const auto& [missing, standIn] :
+         {std::pair{&table.secureCRT, &table.putty}, std::pair{&table.fileZilla, &table.winscp}}) {
+        if (&client == missing && !standIn->name.empty())
+            return {Finding::Ok,
+                    check,
+                    "not installed: its links open in " + std::string(standIn->name) + " instead",
+                    {}};
+    }
     if (&client == &app.Clients().secureCRT && app.Clients().sshWithoutSecureCRT)
         return {Finding::Ok,
                 check,
@@ -301,13 +313,13 @@ Finding Client(Application& app, const Configuration& config, const ClientApp& c
                             return Needed(client, pass.record);
                         });
     if (!needed)
-        return {
-            Finding::Ok,
-            check,
-            "not found (" + LookedFor(client, config) + "); no link in the pass log has needed it",
-            {}};
+        return {Finding::Ok,
+                check,
+                "not found (" + LookedFor(client, app.Clients(), config) +
+                    "); no link in the pass log has needed it",
+                {}};
     return {Finding::Warn, check,
-            "not found (" + LookedFor(client, config) + "): its links cannot open",
+            "not found (" + LookedFor(client, app.Clients(), config) + "): its links cannot open",
             "install it, or give its path under [clients] in configuration.ini"};
 }
 
@@ -336,11 +348,16 @@ void Clients(Application& app, const Configuration& config,
 Finding SshLinks(Application& app, const Configuration& config) {
     const Routing ssh = app.Resolve(FindRoute("StartSecureCRT"), Request{}, config);
     const std::string why(ssh.inTerminalBecause);
+    const bool putty = !app.Clients().putty.name.empty();
     if (!ssh.terminal)
         return {ssh.client.found ? Finding::Ok : Finding::Fail, "ssh links",
-                ssh.client.found ? "open in SecureCRT" : "SecureCRT not found: they cannot open",
-                "install SecureCRT, or set \"SSH = openssh\" under [clients] in "
-                "configuration.ini"};
+                ssh.client.found ? "open in " + std::string(ssh.client.app->name)
+                : putty          ? "neither SecureCRT nor PuTTY found: they cannot open"
+                                 : "SecureCRT not found: they cannot open",
+                putty ? "install SecureCRT or PuTTY, or give its path under [clients] in "
+                        "configuration.ini"
+                      : "install SecureCRT, or set \"SSH = openssh\" under [clients] in "
+                        "configuration.ini"};
     const ClientChoice& terminal = *ssh.terminal;
     if (!ssh.client.found || !terminal.found)
         return {Finding::Fail, "ssh links",

@@ -16,24 +16,25 @@ Plan PlanFileZilla(const Request& r, const LaunchContext& context) {
     // one checked and named in the trust question.
     const std::string port = r.m_protocol == "ftp" ? std::string("21") : Str(r.m_sshport);
     const std::string login = LoginName(r);
-    const bool password = r.m_entrust_password == "1";
     auto holdsSlash = [](const std::string& value) { return value.find('/') != std::string::npos; };
     const std::string& host = Str(r.m_proxy_addr);
     if (RefuseUnsafe(plan, {{"protocol", !IsUrlScheme(Str(r.m_protocol))},
                             {"proxy_addr", !IsHost(host)},
                             {LoginKey(r), holdsSlash(login)},
-                            {"password", password && holdsSlash(Str(r.m_password))},
                             {"sshport", !IsPort(port)}})) {
         return plan;
     }
     plan.destination = {host, WithPort(host, port), ClientShown(context), login, {}};
+    const std::string* password =
+        PasswordOnLine(plan, context, r.m_entrust_password == "1" ? &Str(r.m_password) : nullptr);
+    if (RefuseUnsafe(plan, {{"password", password && holdsSlash(*password)}})) return plan;
 
     // The values and the literal text between them form one word: FileZilla
     // gets one argument. The user part is quoted as one piece.
     Word url = {{Str(r.m_protocol)}, {"://", Quoting::Literal}, {login}};
     if (password) {
         url.push_back({":", Quoting::Value});
-        url.push_back({Str(r.m_password), Quoting::Value, true});
+        url.push_back({*password, Quoting::Value, true});
     }
     url.push_back({"@", Quoting::Literal});
     url.push_back({Bracketed(host)});

@@ -1,5 +1,7 @@
 #include "core/launchers/Launchers.h"
 
+#include "base/Masking.h"
+#include "base/Path.h"
 #include "core/plan/AlertTitles.h"
 
 namespace torvale {
@@ -8,27 +10,40 @@ namespace {
 using T = ClientTable;
 
 constexpr Route kRoutes[] = {
-    {"StartPutty", nullptr, nullptr, "putty还未实现"},
-    {"StartWinscp", nullptr, nullptr, "winscp还未实现"},
-    {"StartFileZilla", &T::fileZilla, PlanFileZilla},
+    {"StartPutty", &T::putty, PlanPutty, "putty还未实现"},
+    {"StartWinscp", &T::winscp, PlanWinscp, "winscp还未实现"},
+    {"StartFileZilla", &T::fileZilla, PlanFileZilla, {}, nullptr, &T::winscp, PlanWinscp},
     {"StartFlashXP", nullptr, nullptr, "flashxp还未实现"},
-    {"StartSecureCRT", &T::secureCRT, PlanSecureCRT, {}, PlanSshInTerminal},
+    {"StartSecureCRT", &T::secureCRT, PlanSecureCRT, {}, PlanSshInTerminal, &T::putty, PlanPutty},
     {"StartMstsc", &T::microsoftRemoteDesktop, PlanMstsc},
-    {"StartPuttyMonitor", nullptr, nullptr, "putty还未实现"},
-    {"StartPuttyDisplay", nullptr, nullptr, "putty还未实现"},
-    {"StartSecureCRTDisplay", &T::secureCRT, PlanSecureCRTDisplay, {}, PlanDisplayInTerminal},
-    {"StartSecureCRTMonitor", &T::secureCRT, PlanSecureCRTMonitor, {}, PlanMonitorInTerminal},
+    {"StartPuttyMonitor", &T::putty, PlanPuttyMonitor, "putty还未实现"},
+    {"StartPuttyDisplay", &T::putty, PlanPuttyDisplay, "putty还未实现"},
+    {"StartSecureCRTDisplay",
+     &T::secureCRT,
+     PlanSecureCRTDisplay,
+     {},
+     PlanDisplayInTerminal,
+     &T::putty,
+     PlanPuttyDisplay},
+    {"StartSecureCRTMonitor",
+     &T::secureCRT,
+     PlanSecureCRTMonitor,
+     {},
+     PlanMonitorInTerminal,
+     &T::putty,
+     PlanPuttyMonitor},
     {"StartRdpReplay", nullptr, nullptr, "rdplayer还未实现"},
     {"StartMstscMonitor", nullptr, nullptr, "rdplayer还未实现"},
     {"StartMstscAutoRun", &T::remoteDesktopConnection, PlanMstscAutoRun},
     {"StartMstscAutoRunReplay", &T::quendalApp, PlanMstscAutoRunReplay},
 };
 
-// A launcher plans with the client its route names: every action that is
-// implemented names one.
+// A launcher plans with the client its route names, and an action with no
+// client is a placeholder.
 constexpr bool EveryLauncherNamesItsClient() {
     for (const Route& route : kRoutes) {
-        if (route.notImplemented.empty() != (route.client != nullptr)) return false;
+        if ((route.launcher != nullptr) != (route.client != nullptr)) return false;
+        if (route.client == nullptr && route.notImplemented.empty()) return false;
     }
     return true;
 }
@@ -109,6 +124,31 @@ Command StartCommand(const ClientTable& table, const ResolvedClient& client) {
     command.Literal(client.form->arguments);
     command.asksOnTerminal = client.form->asksOnTerminal;
     return command;
+}
+
+const std::string* PasswordOnLine(Plan& plan, const LaunchContext& context,
+                                  const std::string* password) {
+    if (password == nullptr || password->empty() || !context.table.passwordsOffCommandLine)
+        return password;
+    PasswordToType(plan, std::string(context.client.app->name) +
+                             " takes a password only on its command line, where others can read "
+                             "it");
+    return nullptr;
+}
+
+void PasswordToType(Plan& plan, std::string why) {
+    plan.passwordToType = std::move(why);
+    plan.destination->client += "（密码需在客户端中输入）";
+}
+
+std::string PasswordFile(Plan& plan, const LaunchContext& context, std::string_view client,
+                         const std::string& password) {
+    const std::string path = JoinPath(
+        context.temporaryDir, std::string(client) + "-" + std::string(context.passName) + ".pw",
+        context.table.separator);
+    plan.files.push_back(
+        {path, password, std::string(kMask), 0600, "无法创建密码文件：" + path, true, true});
+    return path;
 }
 
 bool RefuseUnsafe(Plan& plan, std::initializer_list<Check> checks) {

@@ -38,7 +38,8 @@ struct LaunchContext {
 using Launcher = Plan (*)(const Request&, const LaunchContext&);
 
 // One action name and what answers it: a launcher and the client it needs,
-// or the alert of an action that is not implemented (then nothing else).
+// and the alert of an action that is not implemented, where the table has
+// no such client (PuTTY and WinSCP outside Windows) or names none at all.
 struct Route {
     std::string_view action;
     ClientApp ClientTable::*client = nullptr;
@@ -47,6 +48,11 @@ struct Route {
     // The launcher where the link opens in the user's terminal instead
     // (ssh or telnet, without SecureCRT).
     Launcher inTerminal = nullptr;
+    // The client that stands in where the route's own is missing, if the
+    // table has it (PuTTY for SecureCRT, WinSCP for FileZilla), and its
+    // launcher.
+    ClientApp ClientTable::*standIn = nullptr;
+    Launcher standInLauncher = nullptr;
 };
 
 // The route of an action, or nothing: `action` reaches these fourteen and no
@@ -68,6 +74,10 @@ Plan PlanMstscAutoRunReplay(const Request& request, const LaunchContext& context
 Plan PlanSshInTerminal(const Request& request, const LaunchContext& context);
 Plan PlanMonitorInTerminal(const Request& request, const LaunchContext& context);
 Plan PlanDisplayInTerminal(const Request& request, const LaunchContext& context);
+Plan PlanPutty(const Request& request, const LaunchContext& context);
+Plan PlanPuttyMonitor(const Request& request, const LaunchContext& context);
+Plan PlanPuttyDisplay(const Request& request, const LaunchContext& context);
+Plan PlanWinscp(const Request& request, const LaunchContext& context);
 
 // The password the SSH connection hands its client, or none: with
 // entrust_password=1, or entrust_username=0.
@@ -109,6 +119,22 @@ struct Check {
 // which ignores SSH_ASKPASS_REQUIRE and so asks for the password in the
 // terminal, never its helper; empty for any other, or one it cannot tell.
 std::string_view SshWithoutForcedAskpass(std::string_view release);
+
+// Where the table keeps passwords off command lines (Windows), a password
+// its client takes nowhere else is left out: the user types it, the
+// question's client line and the history say so. The password to put on the
+// line, or none.
+const std::string* PasswordOnLine(Plan& plan, const LaunchContext& context,
+                                  const std::string* password);
+
+// The password the user is to type instead, and why: the question's client
+// line says so too (the destination is set).
+void PasswordToType(Plan& plan, std::string why);
+
+// A file with the password alone, which the client reads its first line of:
+// private, in the user's temporary folder, removed once read. Its path.
+std::string PasswordFile(Plan& plan, const LaunchContext& context, std::string_view client,
+                         const std::string& password);
 
 // Refuses the plan at the first unsafe value, naming its key, and answers
 // whether it did.

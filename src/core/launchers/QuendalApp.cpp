@@ -26,7 +26,8 @@ Plan PlanMstscAutoRunReplay(const Request& r, const LaunchContext& context) {
     // IPv6 address in brackets, or its colons would be read as the port's.
     command.words.push_back(place("/v:", Bracketed(host) + ":" + port));
     command.words.push_back(place("/u:", Str(r.m_username)));
-    command.words.push_back(place("/p:", Str(r.m_password), true));
+    const std::string* password = PasswordOnLine(plan, context, &Str(r.m_password));
+    command.words.push_back(place("/p:", password ? *password : std::string(), true));
     command.words.push_back(place("/app-name:", Str(r.m_path)));
     command.words.push_back(place("/app-cmd:", "\"" + Str(r.m_param) + "\""));
     plan.command = std::move(command);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/Path.h"
 #include "core/address/Address.h"
 #include "core/launchers/Checks.h"
 #include "core/launchers/Launchers.h"
@@ -54,10 +55,14 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     const RdpSwitch place = context.client.found->form->rdpSwitch;
     // The target names one file in the data directory: a "/" would aim the
     // copy at a folder there, a NUL cut its name short.
+    // On Windows a "\\" would too, and ":" name a stream or a drive; the
+    // others no file name may hold.
     std::string target = Str(r.m_target_ip);
+    const std::string_view notInName = context.table.separator == '\\'
+                                           ? std::string_view("/\0\\:*?\"<>|", 10)
+                                           : std::string_view("/\0", 2);
     if (RefuseUnsafe(plan, {{"rdparg", IsUnsafeRdpSwitch(rdparg, place)},
-                            {"target_ip", target.find_first_of(std::string_view("/\0", 2)) !=
-                                              std::string::npos}}) ||
+                            {"target_ip", target.find_first_of(notInName) != std::string::npos}}) ||
         RefuseOrSetDestination(plan, r, context))
         return plan;
 
@@ -66,12 +71,13 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     // meanwhile (one process per click on Linux), and no copy needs hard
     // links (SMB, exFAT).
     const bool password = r.m_entrust_password == "1" && !OneLine(Str(r.m_password)).empty();
-    const std::string desktopFile = context.configDir + "/activex.rdp";
+    const char separator = context.table.separator;
+    const std::string desktopFile = JoinPath(context.configDir, "activex.rdp", separator);
     plan.files.push_back(
         ConnectionFile(desktopFile, password, MstscFileText, r, kWriteFailed + desktopFile, false));
     // With every "." made ",", the name is never "." or "..".
     std::replace(target.begin(), target.end(), '.', ',');
-    const std::string targetCopy = context.configDir + "/" + target + ".rdp";
+    const std::string targetCopy = JoinPath(context.configDir, target + ".rdp", separator);
     // A client started on a copy that was not written would open what an
     // earlier pass left there: another target, with its shared drives.
     plan.files.push_back(
@@ -83,8 +89,10 @@ Plan PlanMstsc(const Request& r, const LaunchContext& context) {
     if (place == RdpSwitch::BeforeFile && !rdparg.empty()) rdpSwitch();
     command.Value(targetCopy);
     // FreeRDP keeps no credentials, so "public" asks nothing of it, and
-    // FreeRDP 2 rejects the switch and exits.
-    if (place == RdpSwitch::AfterFile && !rdparg.empty() && rdparg != "public") rdpSwitch();
+    // FreeRDP 2 rejects the switch and exits; mstsc takes it.
+    if (!rdparg.empty() &&
+        ((place == RdpSwitch::AfterFile && rdparg != "public") || place == RdpSwitch::Mstsc))
+        rdpSwitch();
     plan.command = std::move(command);
     return plan;
 }
@@ -93,7 +101,8 @@ Plan PlanMstscAutoRun(const Request& r, const LaunchContext& context) {
     Plan plan = OpeningCheck(context);
     if (plan.refusal || RefuseOrSetDestination(plan, r, context)) return plan;
 
-    const std::string file = context.configDir + "/activex_autorun.rdp";
+    const std::string file =
+        JoinPath(context.configDir, "activex_autorun.rdp", context.table.separator);
     const bool password = !OneLine(Str(r.m_password)).empty();
     plan.files.push_back(
         ConnectionFile(file, password, MstscAutoRunFileText, r, kWriteFailed, true));

@@ -47,13 +47,24 @@ Routing Resolve(const Route* route, const Request& request, const Configuration&
                 const ClientTable& table, const MachineFacts& facts) {
     Routing routing;
     routing.route = route;
-    if (route == nullptr || route->client == nullptr) return routing;
+    // Unnamed, the table has no such client: the action is a placeholder.
+    if (route == nullptr || route->client == nullptr || (table.*route->client).name.empty())
+        return routing;
     auto choose = [&](ClientApp ClientTable::*app) {
-        return ChooseClient(table.*app, table, config, facts.searchPath, facts.exists);
+        return ChooseClient(table.*app, table, config, facts);
     };
     routing.launcher = route->launcher;
     routing.client = choose(route->client);
-    if (route->inTerminal == nullptr) return routing;
+    if (route->standIn != nullptr && !(table.*route->standIn).name.empty()) {
+        if (routing.client.found) return routing;
+        const std::string missing = std::string(routing.client.app->name) + " not found";
+        routing.launcher = route->standInLauncher;
+        routing.client = choose(route->standIn);
+        if (auto& found = routing.client.found)
+            found->reason = found->reason.empty() ? missing : missing + "; " + found->reason;
+        return routing;
+    }
+    if (route->inTerminal == nullptr || table.terminal.name.empty()) return routing;
     routing.inTerminalBecause = WhyInTerminal(table, config, routing.client);
     if (routing.inTerminalBecause.empty()) return routing;
     routing.launcher = route->inTerminal;

@@ -17,16 +17,6 @@
 
 namespace torvale {
 
-// What a resolution asks of this machine.
-struct MachineFacts {
-    std::string_view searchPath;                     // PATH: where a program named alone is
-    std::function<bool(const std::string&)> exists;  // whether anything stands at a path
-    // Where a path leads once its links are followed; unset: nowhere else.
-    std::function<std::string(const std::string&)> resolved = {};
-    // Whether the program at a path is a script ("#!"); unset: none is.
-    std::function<bool(const std::string&)> script = {};
-};
-
 struct Routing {
     const Route* route = nullptr;  // none for an unknown action
     Launcher launcher = nullptr;   // none where the action is unknown or not implemented

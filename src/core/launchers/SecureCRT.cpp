@@ -1,5 +1,6 @@
 // SecureCRT: the gateway connection (SSH or Telnet), and the monitor and
-// display connections.
+// display connections. It takes a password only as /password on its command
+// line: on Windows none is given it, and the user types it.
 
 #include "core/address/Address.h"
 #include "core/launchers/Checks.h"
@@ -28,8 +29,10 @@ Plan PlanMonitoring(const Request& r, const LaunchContext& context, std::string_
     Command command = StartCommand(context);
     command.Literal(switches);
     command.Value(login);
-    command.Literal("/password");
-    command.Value(Str(r.m_monitorpassword), true);
+    if (const std::string* password = PasswordOnLine(plan, context, &Str(r.m_monitorpassword))) {
+        command.Literal("/password");
+        command.Value(*password, true);
+    }
     command.Value(host);
     command.Literal("/P");
     command.Value(port);
@@ -72,7 +75,7 @@ Plan PlanSecureCRT(const Request& r, const LaunchContext& context) {
     }
     command.Literal("/l");
     command.Value(login);
-    if (const std::string* password = EntrustedPassword(r)) {
+    if (const std::string* password = PasswordOnLine(plan, context, EntrustedPassword(r))) {
         command.Literal("/password");
         command.Value(*password, true);
     }

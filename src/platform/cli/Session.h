@@ -8,10 +8,10 @@
 #include <string_view>
 
 #include "core/Application.h"
+#include "core/config/IniTextReader.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/cli/StderrPorts.h"
 #include "platform/crypto/SystemVerifier.h"
-#include "platform/inih/InihParser.h"
 #include "platform/posix/PosixBackgroundTasks.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
@@ -56,7 +56,7 @@ class CommandLinePlatform {
     FilePreferences usedLinks;
     PosixShell shell;
     StderrLog log;
-    InihParser ini;
+    IniTextReader ini;
     PosixBackgroundTasks background;
 
     Platform platform() {

@@ -33,8 +33,9 @@ Options:
       --show-secrets    with --dry-run: show passwords instead of ********
       --json            with --dry-run: one JSON document a line per URL
       --clients=TABLE   with --dry-run or --doctor: the client table to use,
-                        "macos" (the default) or "linux" (that of
-                        torvale-desktop)
+                        "macos" (the default), "linux" (that of
+                        torvale-desktop) or "windows" (Windows paths as
+                        %USERPROFILE%, %TEMP% and %ProgramFiles% name them)
       --confirm=ANSWER  how to answer the question asked before connecting to
                         a host not trusted yet: "no" (the default: nothing is
                         written or run), "yes", or "always" (connect, and
@@ -150,10 +151,12 @@ int main(int argc, char** argv) {
                 showAlerts = true;
             } else if (option == "--doctor") {
                 doctor = true;
-            } else if (const auto table = torvale::OptionValue(option, "--clients",
-                                                               {"macos", "linux"}, &problem)) {
-                options.clients =
-                    *table == 1 ? &torvale::clients::kLinux : &torvale::clients::kMacOS;
+            } else if (const auto table = torvale::OptionValue(
+                           option, "--clients", {"macos", "linux", "windows"}, &problem)) {
+                constexpr const torvale::ClientTable* kTables[] = {&torvale::clients::kMacOS,
+                                                                   &torvale::clients::kLinux,
+                                                                   &torvale::clients::kWindows};
+                options.clients = kTables[*table];
                 clientsGiven = true;
             } else if (const auto answer = torvale::OptionValue(
                            option, "--confirm", {"no", "yes", "always"}, &problem)) {
@@ -177,8 +180,14 @@ int main(int argc, char** argv) {
         (dryRun || !line.urls.empty() || int(forget) + int(doctor) + int(showAlerts) > 1))
         return torvale::UsageError(
             "torvale", "--forget-gateways, --show-alerts and --doctor go alone, without URLs");
-    const auto session = torvale::StartSession("torvale");
+    auto session = torvale::StartSession("torvale");
     if (!session) return 1;
+    // A preview of Windows: its folders named as Windows does before it
+    // expands them, none of this machine's.
+    if (options.clients == &torvale::clients::kWindows) {
+        session->home = "%USERPROFILE%";
+        session->temporaryDir = "%TEMP%";
+    }
 
     torvale::StderrAlertPanel alerts(options.confirm);
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Wait);

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/Application.h"
+#include "core/config/IniTextReader.h"
 #include "platform/cli/FilePreferences.h"
 #include "platform/crypto/SystemVerifier.h"
-#include "platform/inih/InihParser.h"
 #import "platform/macos/CocoaPorts.h"
 #import "platform/macos/MainViewController.h"
 #include "platform/posix/PosixBackgroundTasks.h"
@@ -23,7 +23,7 @@
     torvale::PosixFileSystem _files;
     torvale::PosixShell _shell;
     torvale::TVSystemLog _log;
-    torvale::InihParser _ini;
+    torvale::IniTextReader _ini;
     // This executable serves the password of an SSH link, is ssh's askpass
     // helper and removes connection files once read (main runs those modes
     // before anything of AppKit).

@@ -13,7 +13,7 @@
 
 #include "base/Fail.h"
 #include "core/Application.h"
-#include "platform/inih/InihParser.h"
+#include "core/config/IniTextReader.h"
 
 namespace torvale {
 
@@ -235,7 +235,7 @@ class RecordingPlatform {
     RecordingFileSystem files;
     RecordingShell shell{recorder};
     RecordingLog log{recorder};
-    InihParser ini;
+    IniTextReader ini;
     RecordingBackgroundTasks background{recorder};
     NoSignatureVerifier noVerifier;
     SignatureVerifier* verifier = &noVerifier;  // where a test or the dry run gives a real one
