@@ -23,9 +23,10 @@ std::string ChildPath() {
     return ToUtf8(path.substr(0, path.find_last_of(L'\\') + 1)) + "argv_child.exe";
 }
 
-CommandResult RunChild(WindowsShell& shell, const std::vector<std::string>& words) {
+CommandResult Start(WindowsShell& shell, const std::string& program,
+                    const std::vector<std::string>& words) {
     Command command;
-    command.words.push_back({{ChildPath(), Quoting::Program}});
+    command.words.push_back({{program, Quoting::Program}});
     for (const std::string& word : words)
         command.Value(word);
     return shell.Run(command, {});
@@ -43,7 +44,7 @@ TEST(WindowsShell, BothReadersReadEveryHostileArgvBackWhole) {
             for (std::size_t i = first; i < vectors.size(); i += 4) {
                 std::vector<std::string> words = vectors[i];
                 words.insert(words.begin(), std::to_string(i));
-                const CommandResult ran = RunChild(shell, words);
+                const CommandResult ran = Start(shell, ChildPath(), words);
                 intact[i] = ran.notRun.empty() && !ran.failedAtOnce && !ran.watched;
             }
         });
@@ -52,13 +53,11 @@ TEST(WindowsShell, BothReadersReadEveryHostileArgvBackWhole) {
     const auto mismatches = std::count(intact.begin(), intact.end(), 0);
     std::printf("%zu argument vectors, %td read otherwise\n", vectors.size(), mismatches);
     for (std::size_t i = 0; i < vectors.size(); ++i)
-        EXPECT_TRUE(intact[i]) << i;
+        EXPECT_TRUE(intact[i]) << "read otherwise: vector " << i;
     EXPECT_GE(vectors.size(), 200u);
     // What it does with a child that fails, and one that cannot start.
-    EXPECT_TRUE(RunChild(shell, {"999999"}).failedAtOnce);
-    Command missing;
-    missing.words.push_back({{"C:\\nowhere\\none.exe", Quoting::Program}});
-    const std::string why = shell.Run(missing, {}).notRun;
+    EXPECT_TRUE(Start(shell, ChildPath(), {"999999"}).failedAtOnce);
+    const std::string why = Start(shell, "C:\\nowhere\\none.exe", {}).notRun;
     EXPECT_TRUE(why.starts_with("C:\\nowhere\\none.exe: ") && why.ends_with(")")) << why;
 }
 
