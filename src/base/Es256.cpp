@@ -45,6 +45,30 @@ bool SignatureToDer(std::string_view p1363, std::string* der) {
     return true;
 }
 
+bool SignatureFromDer(std::string_view der, std::string* p1363) {
+    constexpr std::size_t kHalf = kEs256SignatureSize / 2;
+    if (der.size() < 2 || der[0] != '\x30') return false;
+    std::string_view rest = der.substr(2);
+    std::string rs;
+    for (int i = 0; i < 2; ++i) {
+        if (rest.size() < 2 || rest[0] != '\x02') return false;
+        const auto size = static_cast<unsigned char>(rest[1]);
+        if (size > rest.size() - 2) return false;
+        std::string_view value = rest.substr(2, size);
+        rest.remove_prefix(2 + std::size_t{size});
+        value.remove_prefix(std::min(value.find_first_not_of('\0'), value.size()));
+        if (value.size() > kHalf) return false;
+        rs += std::string(kHalf - value.size(), '\0');
+        rs += value;
+    }
+    // Every other rule of the form, written once: the bytes must be exactly
+    // those SignatureToDer writes for the r and s read.
+    std::string written;
+    if (!SignatureToDer(rs, &written) || written != der) return false;
+    *p1363 = std::move(rs);
+    return true;
+}
+
 std::string FingerprintText(std::string_view sha256) {
     constexpr char kHex[] = "0123456789abcdef";
     std::string text = "sha256:";

@@ -23,6 +23,11 @@ std::string_view P256PointOf(std::string_view der);
 // Security.framework verify. False for another length, or r or s zero,
 // which no signer writes.
 bool SignatureToDer(std::string_view p1363, std::string* der);
+// The r‖s of such a DER signature, the form Windows' CNG verifies. False for
+// any DER that SignatureToDer would not have written from it: a value longer
+// than 32 bytes, zero, negative or with a needless leading zero, a long-form
+// length, or bytes after the end.
+bool SignatureFromDer(std::string_view der, std::string* p1363);
 
 // "sha256:" and the digest in lower-case hexadecimal, as a key is named
 // beside its fingerprint.

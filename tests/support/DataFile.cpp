@@ -36,6 +36,7 @@ std::string DataCase::Name() const {
 std::vector<DataCase> ReadCases(const std::string& name) {
     const std::string file = name.substr(name.rfind('/') + 1);
     std::ifstream in(std::string(SOURCE_DIR) + "/tests/" + name);
+    if (!in) return {{file, "unread", {}, file + ": cannot be opened"}};
     std::vector<DataCase> cases;
     int number = 0;
     for (std::string line; std::getline(in, line);) {
