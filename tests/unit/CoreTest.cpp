@@ -6,6 +6,7 @@
 #include "base/Printable.h"
 #include "base/WindowsCommandLine.h"
 #include "core/Executor.h"
+#include "core/HandlerArguments.h"
 #include "core/LaunchHistory.h"
 #include "core/address/Address.h"
 #include "core/clients/CertificatePrompt.h"
@@ -23,6 +24,41 @@ namespace {
 const std::string kOffCurve =
     "MFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEjclANyqkcgnWzwFZ2gABMaSnyG3HZCSKYNqTeLhcopi+"
     "giMmA2o3CHrBd775CWZ/NCMIWENiIKY5sWGYPdcjJg==";
+
+// What Windows makes of `"torvalew.exe" --url "%1"` when a page's link holds
+// quotes: taken only as "--url" and one torvale: URL.
+TEST(Core, HandlerTakesOnlyUrlAndOneLinkAndSaysWhyNotNamingIt) {
+    using Kind = HandlerArguments::Kind;
+    const std::string split =
+        "4 arguments, not --url and one URL: a quote in the link may have "
+        "split it";
+    const std::string notUrl = "the argument after --url is not a torvale: URL";
+    const std::string noUrl = "the command line does not begin with --url";
+    const std::tuple<std::vector<std::string>, Kind, std::string> cases[] = {
+        {{"--url", "torvale://&action=x&"}, Kind::Url, "torvale://&action=x&"},
+        {{"--url", "TorVale:x"}, Kind::Url, "TorVale:x"},
+        {{"--show-alerts"}, Kind::ShowAlerts, ""},
+        {{"--url", "torvale://x", "--evil", "y"}, Kind::Refused, split},
+        {{"--url", "torvale://x", "--url", "torvale://y"}, Kind::Refused, split},
+        {{"--url", "torvale://x", ""}, Kind::Refused, "3" + split.substr(1)},
+        {{"--url"}, Kind::Refused, "no URL after --url"},
+        {{"--url", ""}, Kind::Refused, notUrl},
+        {{"--url", "torvale"}, Kind::Refused, notUrl},
+        {{"--url", "--show-alerts"}, Kind::Refused, notUrl},
+        {{"--url", "https://torvale:x"}, Kind::Refused, notUrl},
+        {{}, Kind::Refused, noUrl},
+        {{"torvale://x"}, Kind::Refused, noUrl},
+        {{"--URL", "torvale://x"}, Kind::Refused, noUrl},
+        {{"--show-alerts", "--url", "torvale://x"}, Kind::Refused, noUrl},
+        {{"--url=torvale://x"}, Kind::Refused, noUrl},
+    };
+    for (const auto& [arguments, kind, said] : cases) {
+        const HandlerArguments read = ReadHandlerArguments(arguments);
+        EXPECT_EQ(read.kind, kind) << arguments.size();
+        EXPECT_EQ(kind == Kind::Url ? read.url : read.reason, said);
+        EXPECT_EQ(kind == Kind::Url ? read.reason : read.url, "");
+    }
+}
 
 TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
     const std::pair<std::string, std::string> cases[] = {

@@ -20,7 +20,7 @@ namespace {
 std::string ChildPath() {
     wchar_t self[MAX_PATH];
     const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    return ToUtf8(path.substr(0, path.find_last_of(L'\\') + 1)) + "argv_child.exe";
+    return Utf8(path.substr(0, path.find_last_of(L'\\') + 1)) + "argv_child.exe";
 }
 
 CommandResult Start(WindowsShell& shell, const std::string& program,

@@ -21,6 +21,6 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> expected{{self, GetModuleFileNameW(nullptr, self, MAX_PATH)},
                                        argv[1]};
     for (const std::string& word : vectors[i])
-        torvale::ToWide(word, &expected.emplace_back(), nullptr);
+        expected.push_back(torvale::Wide(word));
     return runtime == expected && words == expected ? 0 : 1;
 }

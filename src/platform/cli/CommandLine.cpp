@@ -72,6 +72,23 @@ bool ReadLine(std::FILE* stream, std::string& line) {
     return c != EOF || !line.empty();
 }
 
+void ForEachUrl(const std::vector<std::string>& urls,
+                const std::function<void(const std::string& url, std::size_t number)>& handle) {
+    std::size_t number = 0;
+    for (const std::string& url : urls)
+        handle(url, ++number);
+    if (!urls.empty()) return;
+    // The resident loop of the headless commands: one launch URL a line. A
+    // line may come from a file saved on Windows, so a closing carriage
+    // return is dropped. What a URL printed is out before the next is read: a
+    // program that feeds URLs through a pipe one at a time waits for each
+    // answer.
+    for (std::string line; std::fflush(stdout) == 0 && ReadLine(stdin, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
+    }
+}
+
 int UsageError(std::string_view program, std::string_view problem) {
     const std::string name(program);
     Print(stderr, name + ": " + std::string(problem) + "\nTry '" + name +

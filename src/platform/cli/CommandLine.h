@@ -43,6 +43,13 @@ void Print(std::FILE* stream, std::string_view text);
 // at the end of input, or where it cannot be read.
 bool ReadLine(std::FILE* stream, std::string& line);
 
+// Hands each launch URL to `handle` with its number, from 1: the arguments'
+// URLs, or, where there are none, the lines of standard input (a closing
+// carriage return dropped, lines of blanks alone skipped), standard output
+// flushed before each is read.
+void ForEachUrl(const std::vector<std::string>& urls,
+                const std::function<void(const std::string& url, std::size_t number)>& handle);
+
 // Reports a usage error of `program` and answers its exit status, 2.
 int UsageError(std::string_view program, std::string_view problem);
 

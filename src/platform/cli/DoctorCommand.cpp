@@ -18,12 +18,4 @@ int Doctor(Application& app, const Session& session, const std::string& handler)
     return AnyFails(findings) ? 1 : 0;
 }
 
-int ShowAlertsAgain(Application& app) {
-    const bool silenced = app.AlertsSuppressed();
-    if (!app.TurnAlertsBackOn()) return 1;
-    Print(stdout, silenced ? "Alerts were silenced by \"don't show again\"; they are shown again.\n"
-                           : "Alerts were shown already; nothing changed.\n");
-    return 0;
-}
-
 }  // namespace torvale

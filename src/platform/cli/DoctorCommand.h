@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Application.h"
+#include "platform/cli/AlertsCommand.h"
 #include "platform/cli/Session.h"
 #include "platform/cli/XdgFacts.h"
 
@@ -16,10 +17,5 @@ XdgFacts LocateForDoctor(Application& app, const Session& session, const std::st
 // `--doctor`: the checks of the set-up, one line each on standard output.
 // Answers the exit status: 1 when any check fails.
 int Doctor(Application& app, const Session& session, const std::string& handler);
-
-// `--show-alerts`: alerts shown again after "don't show again", and a line
-// on standard output that says whether that changed anything. Answers the
-// exit status: 1 when the preferences could not be changed (the log says why).
-int ShowAlertsAgain(Application& app);
 
 }  // namespace torvale

@@ -101,25 +101,6 @@ path to an existing directory, --doctor finds a check failing or
 --forget-gateways cannot change the preferences file, 2 for a usage error.
 )";
 
-// Feeds each launch URL to `handle`: the arguments, or else standard input.
-template <typename Handle>
-void ForEachUrl(const std::vector<std::string>& urls, Handle handle) {
-    std::size_t number = 0;
-    for (const std::string& url : urls) {
-        handle(url, ++number);
-    }
-    if (!urls.empty()) return;
-    // The resident loop of this build: one launch URL a line. A line may come
-    // from a file saved on Windows, so a closing carriage return is dropped;
-    // lines of blanks alone are skipped. What a URL printed is out before the
-    // next is read: a program that feeds URLs through a pipe one at a time
-    // waits for each answer.
-    for (std::string line; std::fflush(stdout) == 0 && torvale::ReadLine(stdin, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) handle(line, ++number);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,7 +174,7 @@ int main(int argc, char** argv) {
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
         torvale::DryRun report(options, *session, ports.files, ports.preferences, ports.usedLinks);
-        ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
+        torvale::ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             torvale::Print(stdout, report.Report(url, number));
         });
         return 0;
@@ -211,6 +192,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     app.applicationWillFinishLaunching(session->home, session->searchPath);
-    ForEachUrl(line.urls, [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
+    torvale::ForEachUrl(line.urls,
+                        [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
     return 0;
 }

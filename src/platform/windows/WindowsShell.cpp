@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/Fail.h"
+#include "base/Utf8.h"
 #include "base/WindowsCommandLine.h"
 #include "core/Alerts.h"
 #include "platform/windows/WindowsText.h"
@@ -69,8 +70,10 @@ CommandResult WindowsShell::Run(const Command& command, const ClientWatch& watch
     if (argv.empty()) return NotRun("no program to start");
     if (!StartableOnWindows(argv[0], &why) || !WindowsCommandLine(argv, &line, &why))
         return NotRun(why);
-    std::wstring program, wideLine;
-    if (!ToWide(argv[0], &program, &why) || !ToWide(line, &wideLine, &why)) return NotRun(why);
+    // The core hands over UTF-8; a client is never given a word altered.
+    if (utf8::FirstInvalidByte(line)) return NotRun("the command line is not UTF-8");
+    const std::wstring program = Wide(argv[0]);
+    std::wstring wideLine = Wide(line);
     if (wideLine.size() >= kLongestLine)
         return NotRun("the command line is longer than Windows takes (32766 characters)");
 
@@ -83,7 +86,7 @@ CommandResult WindowsShell::Run(const Command& command, const ClientWatch& watch
     // PATH or guessed from the line's blanks.
     if (!CreateProcessW(program.c_str(), wideLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &process))
-        return NotRun(argv[0] + ": " + SystemMessage(GetLastError()));
+        return NotRun(argv[0] + ": " + ErrorText(GetLastError()));
     CloseHandle(process.hThread);
 
     if (WaitForSingleObject(process.hProcess, Milliseconds(watch_)) == WAIT_OBJECT_0) {

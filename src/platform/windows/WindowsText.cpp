@@ -1,46 +1,41 @@
 #include "platform/windows/WindowsText.h"
 
-#include <algorithm>
-
-#include "base/Fail.h"
+#include <climits>
 
 namespace torvale {
 
-bool ToWide(std::string_view text, std::wstring* wide, std::string* err) {
-    wide->clear();
-    if (text.empty()) return true;
-    const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7fffffff));
-    const int units =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (units <= 0 || static_cast<std::size_t>(size) != text.size())
-        return Fail(err, "not UTF-8: " + SystemMessage(GetLastError()));
-    wide->resize(static_cast<std::size_t>(units));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide->data(), units);
-    return true;
-}
-
-std::string ToUtf8(std::wstring_view text) {
-    if (text.empty() || text.size() > 0x7fffffff) return {};
+std::wstring Wide(std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
     const int size = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
 }
 
-std::string SystemMessage(DWORD code) {
+std::string Utf8(std::wstring_view text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int size = static_cast<int>(text.size());
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return {};
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+std::string ErrorText(DWORD error) {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
+    const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring_view said(text, text != nullptr ? length : 0);
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring said = length > 0 && text != nullptr ? std::wstring(text, length) : L"";
+    if (text != nullptr) ::LocalFree(text);
+    // The system's text ends with ".\r\n": one line.
     while (!said.empty() && (said.back() == L'\n' || said.back() == L'\r' || said.back() == L' '))
-        said.remove_suffix(1);
-    std::string message = said.empty() ? "unknown error" : ToUtf8(said);
-    if (text != nullptr) LocalFree(text);
-    return message + " (error " + std::to_string(code) + ")";
+        said.pop_back();
+    return (said.empty() ? "error" : Utf8(said)) + " (" + std::to_string(error) + ")";
 }
 
 }  // namespace torvale

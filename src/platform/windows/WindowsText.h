@@ -1,7 +1,7 @@
 #pragma once
 
-// Text at the edge of the Windows API: UTF-8 inside, UTF-16 for the W
-// functions, and the system's words for an error code.
+// UTF-8, as the core speaks it, and UTF-16, as the W functions of Win32
+// take it: converted at the edge of each call, nowhere else.
 
 #include <windows.h>
 
@@ -10,13 +10,11 @@
 
 namespace torvale {
 
-// `text`, UTF-8, as UTF-16; false for text that is not UTF-8.
-bool ToWide(std::string_view text, std::wstring* wide, std::string* err);
-// `text` as UTF-8; a lone surrogate becomes U+FFFD.
-std::string ToUtf8(std::wstring_view text);
-// What the system says of an error code (GetLastError's), without the line
-// end it writes, and the code: "The system cannot find the file specified.
-// (error 2)".
-std::string SystemMessage(DWORD code);
+// Ill-formed UTF-8 becomes U+FFFD; the core hands over well-formed text.
+std::wstring Wide(std::string_view text);
+// A lone surrogate becomes U+FFFD.
+std::string Utf8(std::wstring_view text);
+// What Windows says of an error (GetLastError's), in one line, with its number.
+std::string ErrorText(DWORD error);
 
 }  // namespace torvale

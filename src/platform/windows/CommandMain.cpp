@@ -1,0 +1,123 @@
+// torvale.exe: the headless command of Windows, with the options of the
+// Linux torvale that do not need a window; alerts and questions as lines
+// on standard error.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Printable.h"
+#include "platform/cli/AlertsCommand.h"
+#include "platform/cli/CommandLine.h"
+#include "platform/cli/StderrPorts.h"
+#include "platform/windows/WindowsPlatform.h"
+#include "platform/windows/WindowsText.h"
+
+namespace {
+
+constexpr std::string_view kHelp = R"(Usage: torvale [OPTION]... [URL]...
+Handle torvale:// launch URLs as torvalew.exe, the handler Windows starts,
+does: decode each URL, read its launch parameters and start the client it
+names. With no URL, read launch URLs from standard input, one per line,
+until the end of input. Alerts and questions go to standard error as one
+line each.
+
+Options:
+      --confirm=ANSWER  how to answer the question asked before connecting to
+                        a host not trusted yet: "no" (the default), "yes", or
+                        "always" (connect, and trust the host from now on)
+      --forget-gateways forget every host trusted with "always", and exit
+      --show-alerts     show alerts again after "don't show again", and exit
+  -h, --help            print this help and exit
+  -V, --version         print the version and exit
+  --                    take every later argument as a URL
+
+The pass log: %LOCALAPPDATA%\Torvale\torvale.log.
+
+Exit status: 0 once every URL was handled, 1 when the user's folders
+cannot be found or the preferences cannot be changed, 2 for a usage error.
+)";
+
+// The console shows UTF-8 as it is only with its code page set; the code
+// page is the console's, shared with the shell that started this program,
+// so it is put back as the program ends.
+class Utf8Console {
+  public:
+    Utf8Console() : before_(::GetConsoleOutputCP()) {
+        if (before_ != 0) ::SetConsoleOutputCP(CP_UTF8);
+    }
+    ~Utf8Console() {
+        if (before_ != 0) ::SetConsoleOutputCP(before_);
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+  private:
+    UINT before_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** wargv) {
+    const Utf8Console console;
+    // UTF-8 copies of the arguments, as the portable reader takes them.
+    std::vector<std::string> texts;
+    for (int i = 0; i < argc; ++i)
+        texts.push_back(torvale::Utf8(wargv[i]));
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    bool forget = false;
+    bool showAlerts = false;
+    torvale::Answer confirm = torvale::Answer::Cancel;
+    const torvale::CommandLine line = torvale::ReadCommandLine(
+        "torvale", kHelp, argc, argv.data(),
+        [&](std::string_view option) -> std::optional<std::string> {
+            std::string problem;
+            if (option == "--forget-gateways") {
+                forget = true;
+            } else if (option == "--show-alerts") {
+                showAlerts = true;
+            } else if (const auto answer = torvale::OptionValue(
+                           option, "--confirm", {"no", "yes", "always"}, &problem)) {
+                constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
+                                                        torvale::Answer::Connect,
+                                                        torvale::Answer::ConnectAlways};
+                confirm = kAnswers[*answer];
+            } else if (problem.empty()) {
+                return std::nullopt;
+            }
+            return problem;
+        });
+    if (line.exitStatus) return *line.exitStatus;
+    if ((forget || showAlerts) && (!line.urls.empty() || (forget && showAlerts)))
+        return torvale::UsageError("torvale",
+                                   "--forget-gateways and --show-alerts go alone, without URLs");
+
+    std::string why;
+    const auto session = torvale::StartWindowsSession(&why);
+    if (!session) {
+        torvale::Print(stderr, "torvale: " + why + "\n");
+        return 1;
+    }
+    torvale::StderrAlertPanel alerts(confirm);
+    torvale::WindowsPlatform ports(*session, alerts, stderr);
+    torvale::Application app = ports.App();
+    // The log line says why when the preferences cannot be changed.
+    if (showAlerts) return torvale::ShowAlertsAgain(app);
+    if (forget) {
+        const std::vector<std::string> trusted = app.TrustedGateways();
+        if (!app.ForgetGateways()) return 1;
+        for (const std::string& host : trusted)
+            torvale::Print(stdout, "forgot " + torvale::Printable(host) + "\n");
+        return 0;
+    }
+    app.applicationWillFinishLaunching(session->home, session->searchPath);
+    torvale::ForEachUrl(line.urls,
+                        [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
+    return 0;
+}

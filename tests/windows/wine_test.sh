@@ -1,0 +1,133 @@
+#!/bin/bash
+# The Windows programs under Wine, each test in a prefix of its own, every
+# wine call bounded and the prefix's wineserver killed at the end.
+# Usage: wine_test.sh installer|arguments|question BUILD_DIR
+set -eu
+test=$1 build=$2
+export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d  # no menus on the host
+WINEPREFIX=$(mktemp -d /tmp/torvale-wine.XXXXXX) && export WINEPREFIX
+pids=()
+finish() {
+    timeout 30 wineserver -k || true
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$WINEPREFIX"
+}
+trap finish EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+w() { timeout 60 wine "$@"; }
+timeout 120 wineboot -i >/dev/null 2>&1
+local=$(w cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')
+log=$(winepath -u "$local")/Torvale/torvale.log
+# The pass log's last line ends with `$1`.
+logged() { [ "$(tail -1 "$log" | cut -c24-)" = "$1" ] || fail "last pass: $(tail -1 "$log")"; }
+
+installer() {
+    w "$build/torvale-setup.exe" /S
+    local dir=$local'\Programs\Torvale' key='HKCU\Software\Classes\torvale'
+    local unix && unix=$(winepath -u "$dir")
+    for file in torvalew.exe torvale.exe uninstall.exe; do
+        [ -f "$unix/$file" ] || fail "$file not installed"
+    done
+    w reg query "$key" /s | tr -d '\r' >"$WINEPREFIX/scheme"
+    local line
+    for line in "    (Default)    REG_SZ    URL:Torvale" "    URL Protocol    REG_SZ    " \
+        "    (Default)    REG_SZ    \"$dir\\torvalew.exe\",0" \
+        "    (Default)    REG_SZ    \"$dir\\torvalew.exe\" --url \"%1\""; do
+        grep -qFx "$line" "$WINEPREFIX/scheme" || fail "not registered: $line"
+    done
+    w reg query 'HKCU\Software\Classes\Applications\torvalew.exe' /v FriendlyAppName |
+        grep -q 'REG_SZ    Torvale' || fail "no FriendlyAppName"
+    # Wine reads HKEY_CLASSES_ROOT from HKLM alone (its bug 14771), so
+    # `start` finds the scheme only with the registration copied there.
+    w reg copy "$key" 'HKLM\Software\Classes\torvale' /s /f >/dev/null
+    local status=0
+    w start /wait 'torvale://x" --evil "y' || status=$?
+    [ $status = 2 ] || fail "a link split by its quotes: exit status $status"
+    local split="4 arguments, not --url and one URL: a quote in the link may have split it"
+    logged " |  | - | - | refused: $split"
+    echo mine >"$unix/notes.txt"
+    # The uninstaller runs from a copy of itself in %TEMP%: wait for the prefix.
+    w "$unix/uninstall.exe" /S && timeout 60 wineserver -w
+    [ "$(ls "$unix")" = notes.txt ] || fail "left or removed: $(ls "$unix")"
+    local made
+    for made in "$key" 'HKCU\Software\Classes\Applications\torvalew.exe' \
+        'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Torvale'; do
+        ! w reg query "$made" >/dev/null 2>&1 || fail "$made left"
+    done
+    [ -z "$(find "$WINEPREFIX/drive_c/users" -name '*Torvale 提醒*')" ] || fail "shortcut left"
+    # A scheme another program took since is left to it.
+    w "$build/torvale-setup.exe" /S
+    w reg add "$key\shell\open\command" /ve /d other.exe /f >/dev/null
+    w "$unix/uninstall.exe" /S && timeout 60 wineserver -w
+    w reg query "$key\shell\open\command" | tr -d '\r' | grep -q 'REG_SZ    other.exe$' ||
+        fail "a scheme another program took was removed"
+}
+
+# Whatever else a page's quotes could make of the command line is refused.
+arguments() {
+    local reasons=() status
+    runs() {
+        status=0
+        w "$build/torvalew.exe" "$@" || status=$?
+        [ $status = 2 ] || fail "$* ran: exit status $status"
+    }
+    runs --url 'torvale://a' --evil y && reasons+=("4 arguments, not --url and one URL: ")
+    runs --url && reasons+=("no URL after --url")
+    runs && reasons+=("the command line does not begin with --url")
+    runs 'torvale://a' --url && reasons+=("the command line does not begin with --url")
+    runs --url 'https://torvale:a' && reasons+=("the argument after --url is not a torvale: URL")
+    [ "$(wc -l <"$log")" = ${#reasons[@]} ] || fail "passes: $(cat "$log")"
+    local i=1 reason
+    for reason in "${reasons[@]}"; do
+        sed -n "${i}p" "$log" | grep -qF " |  | - | - | refused: $reason" || fail "line $i"
+        i=$((i + 1))
+    done
+}
+
+# The trust question in Chinese, answered with the keyboard.
+question() {
+    if ! locale -a | grep -qx 'zh_CN.utf8'; then
+        export LOCPATH=$WINEPREFIX/locales && mkdir "$LOCPATH"
+        localedef -c -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" || true
+    fi
+    export LANG=zh_CN.UTF-8
+    exec 3>"$WINEPREFIX/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    local tries=0
+    until [ -s "$WINEPREFIX/display" ]; do
+        sleep 0.2 && tries=$((tries + 1)) && [ $tries -lt 150 ] || fail "no Xvfb"
+    done
+    export DISPLAY=:$(cat "$WINEPREFIX/display")
+    # Windows would go to the desktop the prefix started without a display.
+    timeout 30 wineserver -k
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    local url='torvale://&action=StartSecureCRT&username=u&proxy_addr=gw.example&' pass
+    # Answers the question with the keys `$1` (then, with `$2` "shot", a
+    # screenshot and Return), once it shows.
+    answer() {
+        w "$build/torvalew.exe" --url "$url" &
+        pass=$!
+        local window='' tries=0
+        until window=$(xdotool search --name '确认连接' | head -1) && [ "$window" ]; do
+            sleep 0.5 && tries=$((tries + 1)) && [ $tries -lt 120 ] || fail "no question"
+        done
+        xdotool windowactivate --sync "$window" && xdotool key --delay 100 $1
+        if [ "${2-}" = shot ]; then
+            import -window root "$build/windows-question.png" && xdotool key Return
+        fi
+        wait $pass || fail "exit status $?"
+    }
+    local head=" | StartSecureCRT | gw.example: not trusted, asked:"
+    local client='%ProgramFiles%\\VanDyke Software\\SecureCRT\\SecureCRT.exe'
+    answer Escape && logged "$head cancelled | $client | cancelled: gw.example"
+    # Return presses the default button: cancel.
+    answer Return && logged "$head cancelled | $client | cancelled: gw.example"
+    # Cancel, connect, the box: tick it, then connect.
+    answer 'Tab Tab space Tab Tab' shot
+    logged "$head connect, trusted from now on | $client | launched"
+}
+
+"$test"
+echo "ok: $test"
