@@ -1,5 +1,6 @@
 #include "core/Executor.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -69,7 +70,7 @@ class Execution {
             if (debug && plan_.command->debugShown)
                 Alert(platform_, titles::kDebug, LineOf(*plan_.command, true));
             const bool asks = plan_.command->asksOnTerminal && plan_.destination;
-            runcmd(LineOf(*plan_.command), asks ? plan_.destination->address : "", fileMissing);
+            runcmd(*plan_.command, asks ? plan_.destination->address : "", fileMissing);
         }
         return record_;
     }
@@ -169,10 +170,12 @@ class Execution {
         record_.detail = "the password is to be typed: " + why;
     }
 
-    void runcmd(const std::string& line, const std::string& certificateHost, bool fileMissing) {
-        // The shell would only ever see the line up to its first NUL byte,
-        // which is another command than the one that was built.
-        if (line.find('\0') != std::string::npos) {
+    void runcmd(const Command& command, const std::string& certificateHost, bool fileMissing) {
+        // No system hands a program a word past its first NUL byte: the
+        // client would be given another command than the one that was built.
+        const std::vector<std::string> argv = ArgvOf(command);
+        if (std::any_of(argv.begin(), argv.end(),
+                        [](const std::string& word) { return word.find('\0') != word.npos; })) {
             platform_.log.Write("Command not run: the command line holds a NUL byte");
             record_.outcome = Outcome::NotRun;
             return;
@@ -182,7 +185,7 @@ class Execution {
         record_.outcome = fileMissing ? Outcome::LaunchedWithoutFile : Outcome::Launched;
         record_.alertsSilenced = AlertsSuppressed(platform_);
         const CommandResult result =
-            platform_.shell.Run(line, ClientWatch{certificateHost, PassLineParts(record_)});
+            platform_.shell.Run(command, ClientWatch{certificateHost, PassLineParts(record_)});
         if (!result.notRun.empty()) {
             platform_.log.Write("Command not run: " + result.notRun);
             record_.outcome = Outcome::NotRun;

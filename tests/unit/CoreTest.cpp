@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Printable.h"
+#include "base/WindowsCommandLine.h"
 #include "core/Executor.h"
 #include "core/HandlerArguments.h"
 #include "core/LaunchHistory.h"
@@ -75,6 +76,29 @@ TEST(Core, PrintableShowsEveryControlAndNothingActsOnTheTerminal) {
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(Printable(text), shown) << shown;
+}
+
+// The Windows line of an argv (both its readers' reading of it is proven under
+// Wine, tests/windows); "!" and the reason: refused.
+TEST(Core, WindowsLinesQuoteOnlyWhereNeededAndRefuseWhatNoReaderTakes) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"C:\\a b\\", "", "%^&!中", "a\"b\\", "a\\\\b\\\\", "x y\\", "\t\v\n"},
+         "\"C:\\a b\\\" \"\" %^&!中 \"a\\\"b\\\\\" a\\\\b\\\\ \"x y\\\\\" \"\t\v\n\""},
+        {{}, "!no program to start"},
+        {{"C:\\a\"b.exe"}, "!the program's path holds a double quote"},
+        {{"p", std::string("a\0b", 3)}, "!an argument holds a NUL byte"},
+    };
+    for (const auto& [argv, expected] : cases) {
+        std::string line, why;
+        EXPECT_EQ(WindowsCommandLine(argv, &line, &why) ? line : "!" + why, expected);
+    }
+    for (const char* path : {"C:\\a\\b.EXE", "\\\\server\\share\\b.exe"})
+        EXPECT_TRUE(StartableOnWindows(path, nullptr)) << path;
+    for (const char* path : {"b.exe", "C:\\a\\b.bat.", "C:\\a\\b.bat:x.exe", "C:\\a\\b.Cmd"})
+        EXPECT_FALSE(StartableOnWindows(path, nullptr)) << path;
+    std::string why;
+    EXPECT_FALSE(StartableOnWindows("C:\\a\\b.Bat", &why));
+    EXPECT_EQ(why, "C:\\a\\b.Bat is a batch file: cmd.exe would read its arguments as commands");
 }
 
 TEST(Core, DialogTextKeepsLinesAndIsBoundedOnACharacterBoundary) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "core/plan/Outcome.h"
+#include "core/plan/Plan.h"
 
 namespace torvale {
 
@@ -44,16 +46,25 @@ struct ClientWatch {
     WatchedPass pass;
 };
 
-// Runs one command line through "/bin/sh -c". Of the shell's output only the
-// end of what a client that fails writes is kept, and a question it asks on
-// its terminal read.
+// How a watched client that outlived the front end's watch ended: launched
+// (still running after kWatchedFor, or ended well), cancelled (the user did
+// not trust the server's certificate), refused (a certificate question of
+// the server's making) or failed, with `detail` ("exit status 131 after 4 s")
+// and the alert to show, if any.
+using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
+                                      const std::string& detail, const std::string& alert)>;
+
+// Starts a plan's command: each port writes it in its system's form (the
+// POSIX one as the "/bin/sh -c" line, LineOf; the Windows one from its argv,
+// ArgvOf). Of the client's output only the end of what a client that fails
+// writes is kept, and a question it asks on its terminal read.
 class Shell {
   public:
     virtual ~Shell() = default;
-    // `watch` goes to the watcher of a detached line; of a line left
+    // `watch` goes to the watcher of a detached command; of a command left
     // `watched`, the watcher writes the pass line and, for a failure, the
     // alert.
-    virtual CommandResult Run(const std::string& commandLine, const ClientWatch& watch) = 0;
+    virtual CommandResult Run(const Command& command, const ClientWatch& watch) = 0;
     // What `program -V` writes on either stream, as OpenSSH says its release
     // ("OpenSSH_8.1p1, LibreSSL 2.7.3"); nothing, saying why, when it cannot
     // say in time.

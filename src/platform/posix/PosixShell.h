@@ -12,13 +12,6 @@
 
 namespace torvale {
 
-// How a watched client that outlived the front end's watch ended: launched
-// (still running after kWatchedFor, or ended well), cancelled (the user did
-// not trust the server's certificate), refused (a certificate question of
-// the server's making) or failed, with `detail` ("exit status 131 after 4 s")
-// and the alert to show, if any.
-using LateReport = std::function<void(const WatchedPass& pass, Outcome outcome,
-                                      const std::string& detail, const std::string& alert)>;
 // Asks the user the question of a client's certificate.
 using CertificateAsker = std::function<Answer(const Question& question)>;
 // What a front end's watcher does with what it sees.
@@ -62,7 +55,12 @@ class PosixShell final : public Shell {
                         std::string watcherProgram = {})
         : mode_(mode), watch_(watch), wait_(wait), watcherProgram_(std::move(watcherProgram)) {}
 
-    CommandResult Run(const std::string& commandLine, const ClientWatch& watch) override;
+    // The command's "/bin/sh -c" line.
+    CommandResult Run(const Command& command, const ClientWatch& watch) override {
+        return Run(LineOf(command), watch);
+    }
+    // A line of /bin/sh's, as it is.
+    CommandResult Run(const std::string& commandLine, const ClientWatch& watch);
     CommandResult Run(const std::string& commandLine) { return Run(commandLine, {}); }
     std::optional<std::string> VersionOf(const std::string& program, std::string* err) override;
 

@@ -42,8 +42,8 @@ void RecordingLog::Write(const std::string& line) {
     recorder_.events.push_back({Kind::Log, line, {}});
 }
 
-CommandResult RecordingShell::Run(const std::string& commandLine, const ClientWatch&) {
-    recorder_.events.push_back({Kind::Command, commandLine, {}});
+CommandResult RecordingShell::Run(const Command& command, const ClientWatch&) {
+    recorder_.events.push_back({Kind::Command, LineOf(command), {}});
     return {};
 }
 

@@ -76,12 +76,12 @@ class RecordingLog final : public Log {
     Recorder& recorder_;
 };
 
-// Every line "runs": it is recorded and reported started.
+// Every command "runs": its "/bin/sh -c" line is recorded and reported started.
 class RecordingShell final : public Shell {
   public:
     explicit RecordingShell(Recorder& recorder) : recorder_(recorder) {}
     // Nothing it runs is ever left watched.
-    CommandResult Run(const std::string& commandLine, const ClientWatch& watch) override;
+    CommandResult Run(const Command& command, const ClientWatch& watch) override;
     std::optional<std::string> VersionOf(const std::string& program, std::string* err) override {
         if (versionOf) return versionOf(program);
         Fail(err, "no version is given");
