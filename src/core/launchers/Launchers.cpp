@@ -91,6 +91,23 @@ std::string MonitoringLogin(const Request& r, std::string_view afterUser,
            Str(r.m_cid);
 }
 
+SshLogin GatewayLogin(const Request& r) {
+    return {"proxy_addr", Str(r.m_proxy_addr), "sshport",  SshPort(r),
+            LoginKey(r),  LoginName(r),        "password", EntrustedPassword(r)};
+}
+
+SshLogin MonitoringConnection(const Request& r, std::string_view afterUser,
+                              std::string_view afterSid) {
+    return {"host",
+            Str(r.m_host),
+            "monitorport",
+            Str(r.m_monitorport),
+            "monitoruser",
+            MonitoringLogin(r, afterUser, afterSid),
+            "monitorpassword",
+            &Str(r.m_monitorpassword)};
+}
+
 Plan OpeningCheck(const LaunchContext& context) {
     return OpeningCheck(context.client);
 }

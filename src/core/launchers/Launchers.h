@@ -91,6 +91,23 @@ std::string SshPort(const Request& request);
 std::string MonitoringLogin(const Request& request, std::string_view afterUser,
                             std::string_view afterSid);
 
+// One SSH or Telnet login as the link gives it, with the keys its values
+// came from: the gateway's (`proxy_addr`, `sshport`, the user) or a monitor
+// or display connection's (`host`, `monitorport`, the monitoring login).
+struct SshLogin {
+    std::string_view hostKey;
+    const std::string& host;
+    std::string_view portKey;
+    std::string port;
+    std::string_view loginKey;
+    std::string login;
+    std::string_view passwordKey;
+    const std::string* password;  // none: the user types it, if one is asked for
+};
+SshLogin GatewayLogin(const Request& request);
+SshLogin MonitoringConnection(const Request& request, std::string_view afterUser,
+                              std::string_view afterSid);
+
 // --- What every launcher begins with
 
 // The plan with its client, or refused with the client's not-found alert

@@ -13,17 +13,6 @@
 namespace torvale {
 namespace {
 
-// One login as the link gives it, with the keys its values came from.
-struct Login {
-    std::string_view hostKey;
-    const std::string& host;
-    std::string_view portKey;
-    std::string port;
-    std::string_view loginKey;
-    std::string login;
-    const std::string* password;  // none: the user types it, if one is asked for
-};
-
 // Whether a login name could be more than a name to ssh. OpenSSH before
 // 10.1 hands control characters in it to ProxyCommand and Match exec
 // (CVE-2025-61984), before 9.6 shell metacharacters through %r
@@ -47,7 +36,7 @@ std::string ShownInTerminal(const LaunchContext& context) {
            ")";
 }
 
-Plan PlanInTerminal(const Login& l, const LaunchContext& context) {
+Plan PlanInTerminal(const SshLogin& l, const LaunchContext& context) {
     Plan plan = OpeningCheck(context);
     if (plan.refusal) return plan;
     const ClientChoice& terminal = *context.terminal;
@@ -142,18 +131,13 @@ namespace {
 
 Plan PlanMonitoringInTerminal(const Request& r, const LaunchContext& context,
                               std::string_view afterUser, std::string_view afterSid) {
-    return PlanInTerminal(
-        {"host", Str(r.m_host), "monitorport", Str(r.m_monitorport), "monitoruser",
-         MonitoringLogin(r, afterUser, afterSid), &Str(r.m_monitorpassword)},
-        context);
+    return PlanInTerminal(MonitoringConnection(r, afterUser, afterSid), context);
 }
 
 }  // namespace
 
 Plan PlanSshInTerminal(const Request& r, const LaunchContext& context) {
-    return PlanInTerminal({"proxy_addr", Str(r.m_proxy_addr), "sshport", SshPort(r), LoginKey(r),
-                           LoginName(r), EntrustedPassword(r)},
-                          context);
+    return PlanInTerminal(GatewayLogin(r), context);
 }
 
 Plan PlanDisplayInTerminal(const Request& request, const LaunchContext& context) {

@@ -9,21 +9,9 @@
 namespace torvale {
 namespace {
 
-// One login as the link gives it, with the keys its values came from.
-struct Login {
-    std::string_view hostKey;
-    const std::string& host;
-    std::string_view portKey;
-    std::string port;
-    std::string_view loginKey;
-    std::string login;
-    std::string_view passwordKey;
-    const std::string* password;  // none: the user types it, if one is asked for
-};
-
 // `switches` name the protocol. PuTTY reads the first line of its password
 // file: a password with a line end in it would reach the server cut short.
-Plan PlanConnection(const Login& l, std::string_view switches, const LaunchContext& context) {
+Plan PlanConnection(const SshLogin& l, std::string_view switches, const LaunchContext& context) {
     Plan plan = OpeningCheck(context);
     if (plan.refusal) return plan;
     const bool telnet = switches == "-telnet";
@@ -59,10 +47,7 @@ Plan PlanConnection(const Login& l, std::string_view switches, const LaunchConte
 
 Plan PlanMonitoring(const Request& r, const LaunchContext& context, std::string_view afterUser,
                     std::string_view afterSid) {
-    return PlanConnection(
-        {"host", Str(r.m_host), "monitorport", Str(r.m_monitorport), "monitoruser",
-         MonitoringLogin(r, afterUser, afterSid), "monitorpassword", &Str(r.m_monitorpassword)},
-        "-ssh -2", context);
+    return PlanConnection(MonitoringConnection(r, afterUser, afterSid), "-ssh -2", context);
 }
 
 }  // namespace
@@ -72,9 +57,7 @@ Plan PlanPutty(const Request& r, const LaunchContext& context) {
     const std::string_view switches = r.m_protocol == "telnet"                          ? "-telnet"
                                       : r.m_protocol == "ssh2" || r.m_protocol == "ssh" ? "-ssh -2"
                                                                                         : "-ssh -1";
-    return PlanConnection({"proxy_addr", Str(r.m_proxy_addr), "sshport", SshPort(r), LoginKey(r),
-                           LoginName(r), "password", EntrustedPassword(r)},
-                          switches, context);
+    return PlanConnection(GatewayLogin(r), switches, context);
 }
 
 Plan PlanPuttyDisplay(const Request& request, const LaunchContext& context) {
