@@ -184,6 +184,7 @@ constinit const ClientTable kWindows{
     .separator = '\\',
     .installFolders = kWindowsInstallFolders,
     .passwordsOffCommandLine = true,
+    .quotelessValues = true,
 };
 
 }  // namespace torvale::clients

@@ -89,6 +89,12 @@ struct ClientTable {
     // file reads it from the user's private temporary folder, one that takes
     // it only on its command line is left to ask the user.
     bool passwordsOffCommandLine = false;
+    // Whether no value on a command line may hold a double quote: each
+    // Windows client splits its own command line, by rules of its own (the
+    // C runtime's \", WinSCP's ""), and one that reads a quote otherwise
+    // than the line writes it would end the value's word early, so that the
+    // rest of the value became a switch of its own.
+    bool quotelessValues = false;
 
     // Those of them this system has, named.
     std::vector<const ClientApp*> All() const {

@@ -9,6 +9,24 @@ namespace {
 
 using T = ClientTable;
 
+// Refuses a command with a value that holds a double quote, naming the
+// first launch parameter that holds one.
+void RefuseQuotedValues(Plan& plan, const Request& request) {
+    if (plan.refusal || !plan.command) return;
+    for (const Word& word : plan.command->words) {
+        for (const Piece& piece : word) {
+            if (piece.quoting == Quoting::Literal || piece.text.find('"') == std::string::npos)
+                continue;
+            for (const LaunchParameter& parameter : kLaunchParameters) {
+                if (Str(request.*parameter.member).find('"') != std::string::npos) {
+                    RefuseUnsafe(plan, {{parameter.key, true}});
+                    return;
+                }
+            }
+        }
+    }
+}
+
 constexpr Route kRoutes[] = {
     {"StartPutty", &T::putty, PlanPutty, "putty还未实现"},
     {"StartWinscp", &T::winscp, PlanWinscp, "winscp还未实现"},
@@ -70,6 +88,7 @@ Plan PlanLaunch(const Route* route, Launcher launcher, const Request& request,
         plan.refusal = {
             Outcome::NotImplemented, titles::kSorry, std::string(route->notImplemented), {}};
     }
+    if (context.table.quotelessValues) RefuseQuotedValues(plan, request);
     if (route != nullptr) plan.action = route->action;
     if (request.m_debug == "1") plan.debugUrl = MaskedFieldText(Str(request.url));
     return plan;

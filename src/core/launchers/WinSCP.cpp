@@ -13,8 +13,7 @@ Plan PlanWinscp(const Request& r, const LaunchContext& context) {
     if (plan.refusal) return plan;
 
     // The login stays out of the URL, where ";" would begin settings of
-    // WinSCP's own. WinSCP splits its command line itself: a double quote
-    // could end a word early. It reads the first line of a password file.
+    // WinSCP's own. It reads the first line of a password file.
     const std::string port = r.m_protocol == "ftp" ? std::string("21") : Str(r.m_sshport);
     const std::string login = LoginName(r);
     const std::string& host = Str(r.m_proxy_addr);
@@ -23,7 +22,6 @@ Plan PlanWinscp(const Request& r, const LaunchContext& context) {
     if (RefuseUnsafe(
             plan, {{"protocol", !IsUrlScheme(Str(r.m_protocol))},
                    {"proxy_addr", !IsHost(host) || host.empty()},
-                   {LoginKey(r), login.find('"') != std::string::npos},
                    {"password", password && password->find_first_of("\r\n") != std::string::npos},
                    {"sshport", !IsPort(port)}}))
         return plan;
