@@ -22,6 +22,10 @@ bool OptionLike(std::string_view value) {
     return !value.empty() && (value.front() == '/' || value.front() == '-');
 }
 
+bool ZoneInUrl(std::string_view host) {
+    return host.find('%') != std::string_view::npos;
+}
+
 bool IsUrlScheme(std::string_view text) {
     return !text.empty() && IsAsciiLetter(text.front()) &&
            std::all_of(text.begin(), text.end(),

@@ -18,6 +18,11 @@ bool OptionLike(std::string_view value);
 // scheme, and could make the word an option.
 bool IsUrlScheme(std::string_view text);
 
+// Whether a host holds an IPv6 zone ("fe80::1%eth0"), which a URL writes
+// "%25" (RFC 6874): a client that decodes the host of the URL it is given
+// would read "%31" as "1", another address than the question shows.
+bool ZoneInUrl(std::string_view host);
+
 // Whether a drive of an .rdp "drivestoredirect" value (";" between them)
 // begins or ends with a blank: FreeRDP trims blanks only at the ends of the
 // whole value, so " *" is all drives to it, and a drive the question would

@@ -19,7 +19,7 @@ Plan PlanFileZilla(const Request& r, const LaunchContext& context) {
     auto holdsSlash = [](const std::string& value) { return value.find('/') != std::string::npos; };
     const std::string& host = Str(r.m_proxy_addr);
     if (RefuseUnsafe(plan, {{"protocol", !IsUrlScheme(Str(r.m_protocol))},
-                            {"proxy_addr", !IsHost(host)},
+                            {"proxy_addr", !IsHost(host) || ZoneInUrl(host)},
                             {LoginKey(r), holdsSlash(login)},
                             {"sshport", !IsPort(port)}})) {
         return plan;

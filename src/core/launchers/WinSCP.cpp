@@ -21,7 +21,7 @@ Plan PlanWinscp(const Request& r, const LaunchContext& context) {
         r.m_entrust_password == "1" && !Str(r.m_password).empty() ? &Str(r.m_password) : nullptr;
     if (RefuseUnsafe(
             plan, {{"protocol", !IsUrlScheme(Str(r.m_protocol))},
-                   {"proxy_addr", !IsHost(host) || host.empty()},
+                   {"proxy_addr", !IsHost(host) || host.empty() || ZoneInUrl(host)},
                    {"password", password && password->find_first_of("\r\n") != std::string::npos},
                    {"sshport", !IsPort(port)}}))
         return plan;
