@@ -65,7 +65,12 @@ constexpr bool EveryLauncherNamesItsClient() {
     }
     return true;
 }
+// GCC 12 under AddressSanitizer does not take a function's address for a
+// constant (its check of PlanPutty against null is "not a constant
+// expression"): the other builds check.
+#ifndef __SANITIZE_ADDRESS__
 static_assert(EveryLauncherNamesItsClient());
+#endif
 
 }  // namespace
 
