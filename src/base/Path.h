@@ -20,6 +20,14 @@ inline std::string_view BaseName(std::string_view path) {
     return path.substr(NameStart(path));
 }
 
+// Whether a path is absolute as Windows writes it: a drive's ("C:\\x",
+// "C:/x") or a share's ("\\\\server\\x").
+inline bool IsWindowsAbsolute(std::string_view path) {
+    const bool drive = path.size() > 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
+                       path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    return drive || path.starts_with("\\\\") || path.starts_with("//");
+}
+
 // The directory a path names its file in: "/a" for "/a/b" and "/a//b", "/"
 // for "/x", "." for "x".
 inline std::string_view DirectoryOf(std::string_view path) {

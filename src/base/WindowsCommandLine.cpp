@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/Fail.h"
+#include "base/Path.h"
 
 namespace torvale {
 namespace {
@@ -60,10 +61,8 @@ bool WindowsCommandLine(const std::vector<std::string>& argv, std::string* line,
 }
 
 bool StartableOnWindows(std::string_view path, std::string* err) {
-    const bool drive = path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-                       path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-    const bool share = path.starts_with("\\\\") || path.starts_with("//");
-    if (!drive && !share) return Fail(err, std::string(path) + " is not an absolute path");
+    if (!IsWindowsAbsolute(path)) return Fail(err, std::string(path) + " is not an absolute path");
+    const bool drive = path[1] == ':';
     if (path.find(':', drive ? 2 : 0) != std::string_view::npos)
         return Fail(err, std::string(path) + " names a stream of a file, not a program");
     if (EndsWithNoCase(path, ".bat") || EndsWithNoCase(path, ".cmd"))

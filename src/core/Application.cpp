@@ -84,8 +84,10 @@ void Application::RemoveLeftovers() {
 void Application::Locate(const std::string& homeDirectory, std::string_view searchPath) {
     home_ = homeDirectory;
     searchPath_ = searchPath;
-    ConfigDir = JoinPath(JoinPath(homeDirectory, "Documents", clients_.separator), "torvale",
-                         clients_.separator);
+    ConfigDir = !dataDir_.empty()
+                    ? dataDir_
+                    : JoinPath(JoinPath(homeDirectory, "Documents", clients_.separator), "torvale",
+                               clients_.separator);
 }
 
 void Application::handleURLEvent(const Field& urlText) {

@@ -81,8 +81,12 @@ class Application {
     const ClientTable& Clients() const { return clients_; }
     const std::string& SearchPath() const { return searchPath_; }
 
-    // The user data directory: $HOME/Documents/torvale.
+    // The user data directory: $HOME/Documents/torvale, or the one set.
     std::string ConfigDir;
+    // Where the system says the user's documents are, where that is not
+    // always $HOME/Documents (Windows' FOLDERID_Documents may be moved): the
+    // data directory Locate takes instead.
+    void SetDataDirectory(std::string directory) { dataDir_ = std::move(directory); }
     std::string ConfigurationPath() const {
         return ConfigDir + clients_.separator + "configuration.ini";
     }
@@ -147,6 +151,7 @@ class Application {
     std::string askpassHelper_;
     std::string processName_ = "0";
     std::string temporaryDir_;
+    std::string dataDir_;
     std::function<std::string(std::string_view)> registered_, expanded_;
     std::string systemConfiguration_;
     std::function<std::int64_t()> now_ = [] {

@@ -189,6 +189,8 @@ class Execution {
         if (!result.notRun.empty()) {
             platform_.log.Write("Command not run: " + result.notRun);
             record_.outcome = Outcome::NotRun;
+            // Why, over where a password file went: the pass log is where it is looked for.
+            record_.detail = result.notRun;
         } else if (result.stillStarting) {
             platform_.log.Write("Client still starting, no longer waited for: " + plan_.client);
             record_.outcome = Outcome::StillStarting;

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "ArgvVectors.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WindowsShell.h"
-#include "platform/windows/WindowsText.h"
 
 namespace torvale::test {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 std::string ChildPath() {
     wchar_t self[MAX_PATH];
     const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    return Utf8(path.substr(0, path.find_last_of(L'\\') + 1)) + "argv_child.exe";
+    return Narrow(path.substr(0, path.find_last_of(L'\\') + 1)) + "argv_child.exe";
 }
 
 CommandResult Start(WindowsShell& shell, const std::string& program,

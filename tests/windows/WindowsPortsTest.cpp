@@ -9,6 +9,7 @@
 #include "platform/windows/InstalledPrograms.h"
 #include "platform/windows/RegistryPreferences.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WindowsBackgroundTasks.h"
 #include "platform/windows/WindowsFileSystem.h"
 // After windows.h.
 #include <aclapi.h>
@@ -237,6 +238,32 @@ TEST(WindowsPorts, AppPathsOfTheUserThenOfTheMachineAndOnlyAProgramThatIsThere) 
     EXPECT_EQ(ExpandedPath("%TORVALE_TEST%\\PuTTY\\putty.exe"),
               "C:\\\xE4\xB8\xAD\\PuTTY\\putty.exe");
     EXPECT_EQ(ExpandedPath("%NOT_SET_%\\a"), "%NOT_SET_%\\a");
+}
+
+// Finish, not the limit (an hour), removes them: a file replaced meanwhile
+// is another file, and is left.
+TEST(WindowsPorts, PasswordFilesGoAtFinishButNotOneReplacedMeanwhile) {
+    const Scratch scratch;
+    WindowsFileSystem files;
+    WindowsBackgroundTasks tasks;
+    const std::string read = scratch.path + "\\a.pw", replaced = scratch.path + "\\b.pw";
+    std::string err;
+    ASSERT_TRUE(files.CreateDirectory(scratch.path, 0700, &err)) << err;
+    for (const std::string& path : {read, replaced}) {
+        ASSERT_TRUE(files.WriteFile(path, "pw", 0600, &err)) << err;
+        ASSERT_TRUE(tasks.RemoveOnceRead(path, std::chrono::hours(1), &err)) << err;
+    }
+    // Moved aside, not deleted: Wine's file index is the inode, which a new
+    // file may be given again once the old one is gone.
+    ASSERT_TRUE(::MoveFileW(Wide(replaced).c_str(), Wide(replaced + ".old").c_str()));
+    ASSERT_TRUE(files.WriteFile(replaced, "mine", 0600, &err)) << err;
+    EXPECT_FALSE(tasks.RemoveOnceRead(scratch.path + "\\none.pw", std::chrono::hours(1), &err));
+    EXPECT_NE(err.find("(2)"), std::string::npos) << err;  // ERROR_FILE_NOT_FOUND
+    tasks.Finish();
+    EXPECT_FALSE(files.Exists(read));
+    EXPECT_EQ(files.ReadFile(replaced, 16, &err), "mine");
+    EXPECT_FALSE(tasks.ServeHandover({}, &err));
+    EXPECT_EQ(err, "no askpass helper on Windows: no client there takes a password that way");
 }
 
 }  // namespace

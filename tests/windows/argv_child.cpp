@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include "ArgvVectors.h"
-#include "platform/windows/WindowsText.h"
+#include "platform/windows/WideText.h"
 
 int wmain(int argc, wchar_t** argv) {
     int count = 0;

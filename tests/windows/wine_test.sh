@@ -1,11 +1,13 @@
 #!/bin/bash
 # The Windows programs under Wine, each test in a prefix of its own, every
 # wine call bounded and the prefix's wineserver killed at the end.
-# Usage: wine_test.sh installer|arguments|question BUILD_DIR
+# Usage: wine_test.sh installer|arguments|question|putty BUILD_DIR
 set -eu
 test=$1 build=$2
 export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d  # no menus on the host
 WINEPREFIX=$(mktemp -d /tmp/torvale-wine.XXXXXX) && export WINEPREFIX
+# Wine links the profile's Documents to $HOME's: a home of the test's own.
+export HOME=$WINEPREFIX/home && mkdir "$HOME"
 pids=()
 finish() {
     timeout 30 wineserver -k || true
@@ -104,6 +106,9 @@ question() {
     openbox >/dev/null 2>&1 &
     pids+=($!)
     local url='torvale://&action=StartSecureCRT&username=u&proxy_addr=gw.example&' pass
+    local programs && programs=$(winepath -u "$(w cmd /c 'echo %ProgramFiles%' | tr -d '\r')")
+    mkdir -p "$programs/VanDyke Software/SecureCRT"
+    cp "$build/tests/windows/fake_putty.exe" "$programs/VanDyke Software/SecureCRT/SecureCRT.exe"
     # Answers the question with the keys `$1` (then, with `$2` "shot", a
     # screenshot and Return), once it shows.
     answer() {
@@ -120,13 +125,52 @@ question() {
         wait $pass || fail "exit status $?"
     }
     local head=" | StartSecureCRT | gw.example: not trusted, asked:"
-    local client='%ProgramFiles%\\VanDyke Software\\SecureCRT\\SecureCRT.exe'
+    local client='C:\\Program Files\\VanDyke Software\\SecureCRT\\SecureCRT.exe'
     answer Escape && logged "$head cancelled | $client | cancelled: gw.example"
     # Return presses the default button: cancel.
     answer Return && logged "$head cancelled | $client | cancelled: gw.example"
     # Cancel, connect, the box: tick it, then connect.
     answer 'Tab Tab space Tab Tab' shot
     logged "$head connect, trusted from now on | $client | launched"
+}
+
+# An SSH link in PuTTY, installed and started as Windows does: our stand-in
+# client records its command line and its password file; a batch file
+# configured as the client is refused unrun.
+putty() {
+    w "$build/torvale-setup.exe" /S
+    # Wine reads HKEY_CLASSES_ROOT from HKLM alone (its bug 14771).
+    w reg copy 'HKCU\Software\Classes\torvale' 'HKLM\Software\Classes\torvale' /s /f >/dev/null
+    local programs temp docs
+    programs=$(winepath -u "$(w cmd /c 'echo %ProgramFiles%' | tr -d '\r')")
+    temp=$(w cmd /c 'echo %TEMP%' | tr -d '\r')
+    docs=$(winepath -u "$(w cmd /c 'echo %USERPROFILE%' | tr -d '\r')")/Documents/torvale
+    mkdir -p "$programs/PuTTY" "$docs" && cp "$build/tests/windows/fake_putty.exe" \
+        "$programs/PuTTY/putty.exe"
+    printf '[gateways]\nallow = gw.example\n' >"$docs/configuration.ini"
+    local url='torvale://&action=StartPutty&protocol=ssh2&username=alice&proxy_addr=gw.example'
+    w start /wait "$url&sshport=2222&entrust_password=1&password=s3cr%20et&"
+    local record=$programs/PuTTY/putty.exe.record pwfile
+    pwfile=$(head -1 "$record" | sed -n 's/.* -pwfile \([^ ]*\) gw.example$/\1/p')
+    [[ $pwfile =~ ^${temp//\\/\\\\}\\torvale\\putty-[0-9]+-1\.pw$ ]] || fail "$(cat "$record")"
+    [ "$(head -1 "$record")" = "\"C:\\Program Files\\PuTTY\\putty.exe\" -ssh -2 -P 2222 -l alice \
+-pwfile $pwfile gw.example" ] || fail "command line: $(head -1 "$record")"
+    [ "$(tail -n +2 "$record")" = "s3cr et" ] || fail "password file: $(tail -n +2 "$record")"
+    ! head -1 "$record" | grep -q s3cr || fail "the password on the command line"
+    # torvalew.exe ends only once its password files are removed.
+    [ ! -e "$(winepath -u "$pwfile")" ] || fail "$pwfile left"
+    local client='C:\\Program Files\\PuTTY\\putty.exe'
+    logged " | StartPutty | gw.example: allowed, listed | $client | launched: \
+${pwfile//\\/\\\\} removed once read"
+    # cmd.exe would run a batch file, reading its arguments as commands.
+    rm "$record" && mkdir "$WINEPREFIX/drive_c/x"
+    printf 'echo ran > C:\\x\\ran\r\n' >"$WINEPREFIX/drive_c/x/putty.bat"
+    printf '[clients]\nPuTTY = C:\\x\\putty.bat\n' >>"$docs/configuration.ini"
+    w start /wait "$url&sshport=2222&entrust_password=1&password=s3cr%20et&"
+    [ ! -e "$WINEPREFIX/drive_c/x/ran" ] && [ ! -e "$record" ] || fail "a client ran"
+    [ -z "$(ls "$(winepath -u "$temp")/torvale")" ] || fail "a password file left"
+    logged " | StartPutty | gw.example: allowed, listed | C:\\\\x\\\\putty.bat | not run: \
+C:\\\\x\\\\putty.bat is a batch file: cmd.exe would read its arguments as commands"
 }
 
 "$test"

@@ -120,11 +120,13 @@ Configuration ParseConfiguration(std::string_view text, IniReader& parser,
     };
     std::vector<std::string_view> keys(clientNames.begin(), clientNames.end());
     keys.push_back("SSH");
-    // A client's path, "~/" for the home folder.
+    // A client's path, "~/" for the home folder; on Windows (whose home
+    // folder is a drive's) absolute as Windows writes it.
+    const bool windows = IsWindowsAbsolute(home);
     auto keepPath = [&](std::string_view name, std::string_view value, int line) -> std::string {
         std::string client(value);
         if (client.starts_with("~/")) client = home + client.substr(1);
-        if (!client.starts_with("/"))
+        if (!(windows ? IsWindowsAbsolute(client) : client.starts_with("/")))
             return "the path of " + std::string(name) + " is not absolute";
         config.clients[std::string(name)] = {std::move(client), line};
         return {};

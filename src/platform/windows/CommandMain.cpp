@@ -2,7 +2,7 @@
 // Linux torvale that do not need a window; alerts and questions as lines
 // on standard error.
 
-#include <windows.h>
+#include "platform/windows/Win32.h"
 
 #include <string>
 #include <string_view>
@@ -12,8 +12,8 @@
 #include "platform/cli/AlertsCommand.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/StderrPorts.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
-#include "platform/windows/WindowsText.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ int wmain(int argc, wchar_t** wargv) {
     // UTF-8 copies of the arguments, as the portable reader takes them.
     std::vector<std::string> texts;
     for (int i = 0; i < argc; ++i)
-        texts.push_back(torvale::Utf8(wargv[i]));
+        texts.push_back(torvale::Narrow(wargv[i]));
     std::vector<char*> argv;
     for (std::string& text : texts)
         argv.push_back(text.data());

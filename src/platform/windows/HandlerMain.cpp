@@ -2,7 +2,7 @@
 // the registration says, `"...\torvalew.exe" --url "%1"`. The request pass
 // of the other front ends, its alerts and question as task dialogs.
 
-#include <windows.h>
+#include "platform/windows/Win32.h"
 // windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 
@@ -11,8 +11,8 @@
 
 #include "core/HandlerArguments.h"
 #include "platform/windows/TaskDialogPanel.h"
+#include "platform/windows/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
-#include "platform/windows/WindowsText.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::vector<std::string> Arguments() {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (argv == nullptr) return arguments;
     for (int i = 1; i < count; ++i)
-        arguments.push_back(torvale::Utf8(argv[i]));
+        arguments.push_back(torvale::Narrow(argv[i]));
     ::LocalFree(argv);
     return arguments;
 }

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "base/Printable.h"
-#include "platform/windows/WindowsText.h"
+#include "platform/windows/WideText.h"
 
 namespace torvale {
 namespace {

@@ -3,10 +3,9 @@
 #include <windows.h>
 
 #include "base/Fail.h"
-#include "base/Path.h"
 #include "base/Printable.h"
 #include "platform/cli/PassLog.h"
-#include "platform/windows/WindowsText.h"
+#include "platform/windows/WideText.h"
 
 namespace torvale {
 
@@ -29,9 +28,12 @@ void WindowsLog::Pass(const std::string& line) {
 // PassLog.h's, for Windows: its folder made (not the folders above it).
 bool AppendPassLine(const std::string& path, const std::string& line, std::string* err) {
     auto fail = [&](const std::string& what) {
-        return Fail(err, what + ": " + ErrorText(::GetLastError()));
+        return Fail(err, what + ": " + SystemMessage(::GetLastError()));
     };
-    const std::string directory(DirectoryOf(path));
+    // Windows paths separate with either "\\" or "/" (DirectoryOf knows "/").
+    const std::size_t last = path.find_last_of("\\/");
+    if (last == std::string::npos) return Fail(err, path + " names no folder");
+    const std::string directory = path.substr(0, last);
     // %LOCALAPPDATA% is the user's alone: what is made in it is too.
     if (!::CreateDirectoryW(Wide(directory).c_str(), nullptr) &&
         ::GetLastError() != ERROR_ALREADY_EXISTS)

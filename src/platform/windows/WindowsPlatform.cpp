@@ -1,56 +1,70 @@
 #include "platform/windows/WindowsPlatform.h"
 
-#include <windows.h>
+#include "platform/windows/Win32.h"
 // windows.h first: the shell's headers need its types.
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <chrono>
 
 #include "base/Fail.h"
+#include "core/Alerts.h"
 #include "core/LaunchHistory.h"
-#include "platform/windows/WindowsText.h"
+#include "core/plan/AlertTitles.h"
+#include "platform/windows/InstalledPrograms.h"
+#include "platform/windows/WideText.h"
 
 namespace torvale {
-namespace {
-
-std::string Slashed(std::wstring_view path) {
-    std::string text = Utf8(path);
-    std::replace(text.begin(), text.end(), '\\', '/');
-    return text;
-}
-
-std::optional<std::string> KnownFolder(REFKNOWNFOLDERID id, const char* name, std::string* err) {
-    wchar_t* path = nullptr;
-    const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path);
-    std::optional<std::string> folder;
-    if (SUCCEEDED(result) && path != nullptr && *path != L'\0') folder = Slashed(path);
-    // Freed even where the call failed, as its documentation asks.
-    ::CoTaskMemFree(path);
-    if (!folder)
-        Fail(err, std::string("no ") + name + " folder: " + ErrorText(static_cast<DWORD>(result)));
-    return folder;
-}
-
-}  // namespace
 
 std::optional<WindowsSession> StartWindowsSession(std::string* err) {
     WindowsSession session;
-    const auto home = KnownFolder(FOLDERID_Profile, "profile", err);
-    const auto local = KnownFolder(FOLDERID_LocalAppData, "local application data", err);
-    if (!home || !local) return std::nullopt;
-    session.home = *home;
-    session.passLogPath = *local + "/Torvale/torvale.log";
+    std::string why;
+    session.places = FindPlaces(&why);
+    // The pass log and the data folder are needed; the rest only where a
+    // client is looked for there.
+    if (session.places.documents.empty() || session.places.localAppData.empty()) {
+        Fail(err, "no folder for the data or the pass log: " + why);
+        return std::nullopt;
+    }
+    wchar_t* profile = nullptr;
+    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile);
+    if (SUCCEEDED(result) && profile != nullptr) session.home = Narrow(profile);
+    // Freed even where the call failed, as its documentation asks.
+    ::CoTaskMemFree(profile);
+    if (session.home.empty()) {
+        Fail(err, "no profile folder: " + SystemMessage(static_cast<DWORD>(result)));
+        return std::nullopt;
+    }
     std::wstring buffer(32768, L'\0');
     DWORD length =
         ::GetEnvironmentVariableW(L"PATH", buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) session.searchPath = Utf8(std::wstring_view(buffer.data(), length));
+    if (length < buffer.size())
+        session.searchPath = Narrow(std::wstring_view(buffer.data(), length));
     length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length > 0 && length < buffer.size())
-        session.program = Slashed(std::wstring_view(buffer.data(), length));
+        session.program = Narrow(std::wstring_view(buffer.data(), length));
     session.processName = std::to_string(::GetCurrentProcessId());
     return session;
+}
+
+Application WindowsPlatform::App() {
+    Application app(platform(), clients::kWindows);
+    app.SetProcess(session_.program, session_.processName);
+    app.SetDataDirectory(session_.places.DataFolder());
+    if (!session_.places.programData.empty())
+        app.SetSystemConfiguration(session_.places.SystemConfiguration());
+    app.SetTemporaryDirectory(session_.places.temporary);
+    app.SetProgramLookup(RegisteredProgram, ExpandedPath);
+    return app;
+}
+
+void WindowsPlatform::ReportLateEnd(const WatchedPass& pass, Outcome outcome,
+                                    const std::string& detail, const std::string& alert) {
+    // Watches end on threads of their own, perhaps two at a time.
+    const std::lock_guard<std::mutex> hold(reportLock_);
+    log.Pass(WatchedPassLine(pass, outcome, detail));
+    Platform ports = platform();
+    if (!alert.empty()) Alert(ports, titles::kSorry, alert);
 }
 
 std::string RefusedCommandLine(const std::string& reason) {

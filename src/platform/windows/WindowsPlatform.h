@@ -4,23 +4,28 @@
 // the ports they run on: the one place where the Windows ports are made.
 
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include "core/Application.h"
 #include "core/config/IniTextReader.h"
 #include "platform/crypto/SystemVerifier.h"
-#include "platform/recording/RecordingPlatform.h"
+#include "platform/windows/KnownFolders.h"
+#include "platform/windows/RegistryPreferences.h"
+#include "platform/windows/WindowsBackgroundTasks.h"
+#include "platform/windows/WindowsFileSystem.h"
 #include "platform/windows/WindowsLog.h"
+#include "platform/windows/WindowsShell.h"
 
 namespace torvale {
 
 // What the system says of this user and process. Paths are written with
-// "/", as the core joins them; Windows takes either.
+// "\\", as the Windows client table joins them and the ports hand them back.
 struct WindowsSession {
     std::string home;         // the profile folder (FOLDERID_Profile)
     std::string searchPath;   // PATH
-    std::string passLogPath;  // %LOCALAPPDATA%/Torvale/torvale.log
+    WindowsPlaces places;     // the known folders: data, pass log, configuration
     std::string program;      // this program's executable
     std::string processName;  // this process's id
 };
@@ -28,42 +33,51 @@ struct WindowsSession {
 // Nothing, with why in `err`, when a folder cannot be had.
 std::optional<WindowsSession> StartWindowsSession(std::string* err);
 
-// The ports of the Windows programs. STAND-IN marks each port whose Windows
-// port is not built yet: it is a recording port, which shows nothing of the
-// system and changes nothing in it, so that until then a launch asks its
-// question and logs its pass but starts no client and keeps no trust.
+// The ports of the Windows programs. A client still running when its pass
+// ends is watched by a thread of this process (WindowsShell), and a password
+// file removed by another (WindowsBackgroundTasks): the ports finish both,
+// in that order, before they go, so that the process outlives them.
 class WindowsPlatform {
   public:
     // `logStream`: where log lines go, null for the debugger (torvalew.exe).
     WindowsPlatform(const WindowsSession& session, AlertPanel& alerts, std::FILE* logStream)
-        : log(session.passLogPath, logStream), alerts_(alerts), session_(session) {
-        // STAND-IN: every client counts as installed.
-        files.present = [](const std::string&) { return true; };
-    }
+        : log(session.places.PassLogPath(), logStream), alerts_(alerts), session_(session) {}
+    ~WindowsPlatform() { Finish(); }
+    WindowsPlatform(const WindowsPlatform&) = delete;
+    WindowsPlatform& operator=(const WindowsPlatform&) = delete;
 
-    Recorder recorder;                             // what the stand-ins were asked
-    RecordingFileSystem files{recorder, nullptr};  // STAND-IN for the Windows file system
-    RecordingPreferences preferences;              // STAND-IN for the registry preferences
-    RecordingPreferences usedLinks;                // STAND-IN, beside them
-    RecordingShell shell{recorder};                // STAND-IN for WindowsShell
+    WindowsFileSystem files;
+    RegistryPreferences preferences{RegistryPreferences::kSettingsKey};
+    RegistryPreferences usedLinks{RegistryPreferences::kUsedLinksKey, kUsedLinksLimit};
     WindowsLog log;
     IniTextReader ini;
-    RecordingBackgroundTasks background{recorder};  // STAND-IN
+    WindowsBackgroundTasks background;
+    // Last of the ports: its watches report to the log and the alerts.
+    WindowsShell shell{
+        [this](const WatchedPass& pass, Outcome outcome, const std::string& detail,
+               const std::string& alert) { ReportLateEnd(pass, outcome, detail, alert); }};
 
     Platform platform() {
         return {alerts_,    preferences,      files,    shell, log, ini,
                 background, SystemVerifier(), usedLinks};
     }
     // The application of the Windows programs on these ports.
-    Application App() {
-        Application app(platform(), clients::kWindows);
-        app.SetProcess(session_.program, session_.processName);
-        return app;
+    Application App();
+    // Waits for the clients still watched, then removes their password files.
+    void Finish() {
+        shell.Finish();
+        background.Finish();
     }
 
   private:
+    // From a watch's thread: the pass line of a client that outlived its
+    // pass, and the alert of one that failed.
+    void ReportLateEnd(const WatchedPass& pass, Outcome outcome, const std::string& detail,
+                       const std::string& alert);
+
     AlertPanel& alerts_;
     const WindowsSession& session_;
+    std::mutex reportLock_;
 };
 
 // A pass line for a command line refused before any pass: no action, host

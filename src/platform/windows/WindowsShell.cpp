@@ -10,7 +10,7 @@
 #include "base/Utf8.h"
 #include "base/WindowsCommandLine.h"
 #include "core/Alerts.h"
-#include "platform/windows/WindowsText.h"
+#include "platform/windows/WideText.h"
 
 namespace torvale {
 namespace {
@@ -86,7 +86,7 @@ CommandResult WindowsShell::Run(const Command& command, const ClientWatch& watch
     // PATH or guessed from the line's blanks.
     if (!CreateProcessW(program.c_str(), wideLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &process))
-        return NotRun(argv[0] + ": " + ErrorText(GetLastError()));
+        return NotRun(argv[0] + ": " + SystemMessage(GetLastError()));
     CloseHandle(process.hThread);
 
     if (WaitForSingleObject(process.hProcess, Milliseconds(watch_)) == WAIT_OBJECT_0) {
