@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "base/Fail.h"
 #include "platform/windows/AccessControl.h"
 #include "platform/windows/WideText.h"
 
@@ -14,12 +16,25 @@ namespace torvale {
 namespace {
 
 bool Unusable(std::string* err) {
-    if (err != nullptr) *err = "the path is empty, not UTF-8 or holds a NUL character";
-    return false;
+    return Fail(err, "the path is empty, not UTF-8 or holds a NUL character");
 }
 
 bool IsPrivate(unsigned mode) {
     return (mode & 077) == 0;
+}
+
+// What a new file or folder of `mode` is made with: a private mode (no
+// group or other bits) its user's list alone, any other none, so that its
+// folder's list passes down. Nothing, with why, where the private list
+// cannot be made.
+std::optional<SECURITY_ATTRIBUTES*> SecurityFor(unsigned mode, PrivateSecurity& security,
+                                                std::string* err) {
+    if (!IsPrivate(mode)) return nullptr;
+    if (security.Attributes() == nullptr) {
+        Fail(err, security.Error());
+        return std::nullopt;
+    }
+    return security.Attributes();
 }
 
 // A path as Windows names it, for the core: UTF-8, backslashes.
@@ -152,16 +167,13 @@ bool WindowsFileSystem::CreateDirectory(const std::string& path, unsigned mode, 
     if (wide.empty()) return Unusable(err);
     if (IsDirectory(wide)) return true;
     PrivateSecurity security(true);
-    if (IsPrivate(mode) && security.Attributes() == nullptr) {
-        if (err != nullptr) *err = security.Error();
-        return false;
-    }
+    const auto attributes = SecurityFor(mode, security, err);
+    if (!attributes) return false;
     for (std::size_t at = AfterRoot(wide); at <= wide.size(); ++at) {
         at = std::min(wide.find(L'\\', at), wide.size());
         const std::wstring prefix = wide.substr(0, at);
         if (prefix.empty() || IsDirectory(prefix)) continue;
-        if (!::CreateDirectoryW(prefix.c_str(),
-                                IsPrivate(mode) ? security.Attributes() : nullptr) &&
+        if (!::CreateDirectoryW(prefix.c_str(), *attributes) &&
             ::GetLastError() != ERROR_ALREADY_EXISTS)
             return FailLast(err);
     }
@@ -236,10 +248,8 @@ bool WindowsFileSystem::WriteFile(const std::string& path, std::string_view cont
     const std::wstring wide = WidePath(path);
     if (wide.empty()) return Unusable(err);
     PrivateSecurity security(false);
-    if (IsPrivate(mode) && security.Attributes() == nullptr) {
-        if (err != nullptr) *err = security.Error();
-        return false;
-    }
+    const auto attributes = SecurityFor(mode, security, err);
+    if (!attributes) return false;
     const std::size_t slash = wide.rfind(L'\\');
     const std::wstring folder = slash == std::wstring::npos ? L"" : wide.substr(0, slash + 1);
     static std::atomic<unsigned> written{0};
@@ -254,8 +264,7 @@ bool WindowsFileSystem::WriteFile(const std::string& path, std::string_view cont
             suffix += L"0123456789abcdefghijklmnopqrstuvwxyz"[tag % 36];
         temporary = folder + std::wstring(kTemporaryPrefix) +
                     std::to_wstring(::GetCurrentProcessId()) + L"-" + suffix;
-        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0,
-                             IsPrivate(mode) ? security.Attributes() : nullptr, CREATE_NEW,
+        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, *attributes, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
             return FailLast(err);
@@ -289,12 +298,9 @@ bool WindowsFileSystem::CreateEmptyFile(const std::string& path, unsigned mode, 
     const std::wstring wide = WidePath(path);
     if (wide.empty()) return Unusable(err);
     PrivateSecurity security(false);
-    if (IsPrivate(mode) && security.Attributes() == nullptr) {
-        if (err != nullptr) *err = security.Error();
-        return false;
-    }
-    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0,
-                                      IsPrivate(mode) ? security.Attributes() : nullptr, CREATE_NEW,
+    const auto attributes = SecurityFor(mode, security, err);
+    if (!attributes) return false;
+    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, *attributes, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return FailLast(err);
     return ::CloseHandle(file) || FailLast(err);
