@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/Application.h"
-#include "platform/cli/AlertsCommand.h"
+#include "platform/cli/SettingsCommands.h"
 #include "platform/cli/Session.h"
 #include "platform/cli/XdgFacts.h"
 

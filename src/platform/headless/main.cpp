@@ -5,7 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Printable.h"
 #include "core/Application.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
@@ -183,14 +182,7 @@ int main(int argc, char** argv) {
     if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
     // The log line says why when the preferences cannot be changed.
     if (showAlerts) return torvale::ShowAlertsAgain(app);
-    if (forget) {
-        const std::vector<std::string> trusted = app.TrustedGateways();
-        // The log line says why when the hosts cannot be forgotten.
-        if (!app.ForgetGateways()) return 1;
-        for (const std::string& host : trusted)
-            torvale::Print(stdout, "forgot " + torvale::Printable(host) + "\n");
-        return 0;
-    }
+    if (forget) return torvale::ForgetGateways(app);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     torvale::ForEachUrl(line.urls,
                         [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });

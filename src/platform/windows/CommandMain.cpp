@@ -8,9 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Printable.h"
-#include "platform/cli/AlertsCommand.h"
 #include "platform/cli/CommandLine.h"
+#include "platform/cli/SettingsCommands.h"
 #include "platform/cli/StderrPorts.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
@@ -109,13 +108,7 @@ int wmain(int argc, wchar_t** wargv) {
     torvale::Application app = ports.App();
     // The log line says why when the preferences cannot be changed.
     if (showAlerts) return torvale::ShowAlertsAgain(app);
-    if (forget) {
-        const std::vector<std::string> trusted = app.TrustedGateways();
-        if (!app.ForgetGateways()) return 1;
-        for (const std::string& host : trusted)
-            torvale::Print(stdout, "forgot " + torvale::Printable(host) + "\n");
-        return 0;
-    }
+    if (forget) return torvale::ForgetGateways(app);
     app.applicationWillFinishLaunching(session->home, session->searchPath);
     torvale::ForEachUrl(line.urls,
                         [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });

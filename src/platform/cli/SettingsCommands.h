@@ -9,4 +9,9 @@ namespace torvale {
 // exit status: 1 when the preferences could not be changed (the log says why).
 int ShowAlertsAgain(Application& app);
 
+// `--forget-gateways`: the trusted hosts forgotten, each named on standard
+// output ("forgot HOST"). Answers the exit status: 1 when they could not be
+// forgotten (the log says why).
+int ForgetGateways(Application& app);
+
 }  // namespace torvale

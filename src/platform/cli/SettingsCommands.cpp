@@ -1,5 +1,6 @@
-#include "platform/cli/AlertsCommand.h"
+#include "platform/cli/SettingsCommands.h"
 
+#include "base/Printable.h"
 #include "platform/cli/CommandLine.h"
 
 namespace torvale {
@@ -9,6 +10,14 @@ int ShowAlertsAgain(Application& app) {
     if (!app.TurnAlertsBackOn()) return 1;
     Print(stdout, silenced ? "Alerts were silenced by \"don't show again\"; they are shown again.\n"
                            : "Alerts were shown already; nothing changed.\n");
+    return 0;
+}
+
+int ForgetGateways(Application& app) {
+    const std::vector<std::string> trusted = app.TrustedGateways();
+    if (!app.ForgetGateways()) return 1;
+    for (const std::string& host : trusted)
+        Print(stdout, "forgot " + Printable(host) + "\n");
     return 0;
 }
 
