@@ -5,13 +5,7 @@
 
 namespace torvale {
 
-XdgFacts LocateForDoctor(Application& app, const Session& session, const std::string& handler) {
-    app.Locate(session.home, session.searchPath);
-    return XdgFacts(handler, session.preferencesPath, session.passLogPath, session.usedLinksPath);
-}
-
-int Doctor(Application& app, const Session& session, const std::string& handler) {
-    XdgFacts facts = LocateForDoctor(app, session, handler);
+int Doctor(Application& app, SystemFacts& facts) {
     const std::vector<Finding> findings = Diagnose(app, facts);
     for (const Finding& finding : findings)
         Print(stdout, FindingLine(finding) + "\n");

@@ -109,4 +109,9 @@ std::optional<bool> XdgFacts::Display() {
     return HasDisplay();
 }
 
+XdgFacts LocateForDoctor(Application& app, const Session& session, const std::string& handler) {
+    app.Locate(session.home, session.searchPath);
+    return XdgFacts(handler, session.preferencesPath, session.passLogPath, session.usedLinksPath);
+}
+
 }  // namespace torvale

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Application.h"
 #include "core/ports/SystemFacts.h"
+#include "platform/cli/Session.h"
 
 namespace torvale {
 
@@ -45,5 +47,10 @@ class XdgFacts final : public SystemFacts {
     std::string passLog_;
     std::string usedLinks_;
 };
+
+// What --doctor and the Torvale window judge: the application located as a
+// launch would locate it, and the facts of this desktop. `handler` is the
+// program the desktop should hand torvale:// links to.
+XdgFacts LocateForDoctor(Application& app, const Session& session, const std::string& handler);
 
 }  // namespace torvale

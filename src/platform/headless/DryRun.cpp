@@ -10,9 +10,10 @@
 #include "base/Path.h"
 #include "base/Printable.h"
 #include "base/Text.h"
+#include "base/WindowsCommandLine.h"
 #include "core/Application.h"
 #include "core/request/LinkWarnings.h"
-#include "platform/posix/PosixShell.h"
+#include "platform/crypto/SystemVerifier.h"
 #include "platform/recording/RecordingPlatform.h"
 
 namespace torvale {
@@ -42,6 +43,9 @@ struct Printer {
     const std::vector<RecordedEvent>& events;
     std::vector<std::string> warnings;
     bool masked = true;
+    // Windows starts the client itself with one command line, which the
+    // client splits; elsewhere /bin/sh -c is given the line.
+    bool windows = false;
 
     // One printable line.
     static std::string Shown(std::string_view text) { return Printable(text); }
@@ -61,7 +65,12 @@ struct Printer {
         }
         return event.detail;
     }
-    std::string Line() const { return LineOf(*pass.plan.command, masked); }
+    std::string Line() const {
+        if (!windows) return LineOf(*pass.plan.command, masked);
+        std::string line;
+        std::string why;
+        return WindowsCommandLine(Argv(), &line, &why) ? line : "(none: " + why + ")";
+    }
     std::vector<std::string> Argv() const { return ArgvOf(*pass.plan.command, masked); }
 
     // An argument as a C string literal, so blanks and control characters show.
@@ -110,7 +119,9 @@ struct Printer {
             }
             case Kind::Removal:
                 out << "removal  " << Shown(event.text)
-                    << " once a client has opened and closed it, or " << event.detail
+                    << (windows ? " once its client has started up or ended, or "
+                                : " once a client has opened and closed it, or ")
+                    << event.detail
                     << " s on, with the password it holds; at the latest at the next start\n";
                 break;
             case Kind::Handover: {
@@ -268,14 +279,24 @@ struct Printer {
 
 }  // namespace
 
+bool ReadDryRunOption(std::string_view option, DryRunOptions* options) {
+    bool* const flags[] = {&options->assumeInstalled, &options->showSecrets, &options->json};
+    constexpr std::string_view kNames[] = {"--assume-installed", "--show-secrets", "--json"};
+    for (std::size_t i = 0; i < std::size(kNames); ++i) {
+        if (option == kNames[i]) return *flags[i] = true;
+    }
+    return false;
+}
+
 std::string DryRun::Report(const std::string& url, std::size_t number) {
     RecordingPlatform recording(&files_, &preferences_, &usedLinks_);
     recording.verifier = &SystemVerifier();
-    recording.systemConfiguration = kSystemConfiguration;
+    recording.systemConfiguration = place_.systemConfiguration;
+    recording.prepare = place_.prepare;
     // Every client installed: each Mac bundle; on Linux, what packages put in
     // /usr/bin, as a desktop with the package's recommendations has it.
     // SecureCRT is no Debian package, so SSH links show the terminal path.
-    std::string searchPath = session_.searchPath;
+    std::string searchPath = place_.searchPath;
     if (options_.assumeInstalled && options_.clients->sshWithoutSecureCRT) {
         searchPath = "/usr/bin";
         recording.files.present = [](const std::string& path) {
@@ -285,19 +306,16 @@ std::string DryRun::Report(const std::string& url, std::size_t number) {
         recording.files.present = [](const std::string&) { return true; };
     }
     recording.alerts.answer = options_.confirm;
-    recording.askpassHelper = session_.program;
-    recording.temporaryDir = session_.temporaryDir;
-    // The real ssh's release decides whether its password can be handed over.
-    recording.shell.versionOf = [](const std::string& ssh) {
-        return PosixShell().VersionOf(ssh, nullptr);
-    };
-    Application& app = recording.Start(*options_.clients, session_.home, searchPath);
+    recording.askpassHelper = place_.askpassHelper;
+    recording.temporaryDir = place_.temporaryDir;
+    recording.shell.versionOf = place_.versionOf;
+    Application& app = recording.Start(*options_.clients, place_.home, searchPath);
     recording.recorder.events.clear();  // start-up is not this URL's doing
     app.handleURLEvent(url);
 
     const PassRecord& pass = app.LastPass();
     const Printer printer{pass, recording.recorder.events, LinkWarnings(url),
-                          !options_.showSecrets};
+                          !options_.showSecrets, options_.clients->name == "windows"};
     std::ostringstream out;
     if (options_.json) {
         printer.Json(number, out);

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "core/Application.h"
 #include "core/clients/ClientTable.h"
 #include "core/ports/AlertPanel.h"
 #include "core/ports/FileSystem.h"
 #include "core/ports/Preferences.h"
-#include "platform/cli/Session.h"
 
 namespace torvale {
 
@@ -16,6 +19,26 @@ struct DryRunOptions {
     bool json = false;             // one JSON document a line instead of text
     const ClientTable* clients = &clients::kMacOS;
     Answer confirm = Answer::Cancel;  // the answer to the trust question
+};
+
+// Whether `option` is one of the dry run's own, --assume-installed,
+// --show-secrets or --json; set in `options` where it is.
+bool ReadDryRunOption(std::string_view option, DryRunOptions* options);
+
+// Where the real run would run, as its front end found it: the same on every
+// system, so that torvale and torvale.exe print their dry runs alike.
+struct DryRunPlace {
+    std::string home;                 // the user's home (profile) folder
+    std::string searchPath;           // PATH
+    std::string askpassHelper;        // the program ssh's askpass helper is
+    std::string temporaryDir;         // the user's own temporary folder, or empty
+    std::string systemConfiguration;  // an administrator's configuration.ini, or empty
+    // What the front end sets on its application before start-up, after
+    // the above (Windows: every folder, and the registry's program lookup).
+    std::function<void(Application&)> prepare;
+    // What a program says of its version: the real ssh's release decides
+    // whether its password can be handed over. Unset: nothing.
+    std::function<std::optional<std::string>(const std::string& program)> versionOf;
 };
 
 // Runs the real request pass on the recording platform: nothing is written
@@ -29,10 +52,10 @@ class DryRun {
   public:
     // `files`, `preferences` and `usedLinks` are only read: a dry run of a
     // signed link leaves it unused.
-    DryRun(const DryRunOptions& options, const Session& session, FileSystem& files,
+    DryRun(const DryRunOptions& options, DryRunPlace place, FileSystem& files,
            Preferences& preferences, Preferences& usedLinks)
         : options_(options),
-          session_(session),
+          place_(std::move(place)),
           files_(files),
           preferences_(preferences),
           usedLinks_(usedLinks) {}
@@ -42,7 +65,7 @@ class DryRun {
 
   private:
     DryRunOptions options_;
-    Session session_;
+    DryRunPlace place_;
     FileSystem& files_;
     Preferences& preferences_;
     Preferences& usedLinks_;

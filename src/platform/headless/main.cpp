@@ -8,7 +8,9 @@
 #include "core/Application.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
+#include "platform/cli/SettingsCommands.h"
 #include "platform/cli/Session.h"
+#include "platform/cli/XdgFacts.h"
 #include "platform/headless/DryRun.h"
 
 namespace {
@@ -119,12 +121,8 @@ int main(int argc, char** argv) {
             std::string problem;
             if (option == "-n" || option == "--dry-run") {
                 dryRun = true;
-            } else if (option == "--assume-installed") {
-                options.assumeInstalled = dryRunOnly = true;
-            } else if (option == "--show-secrets") {
-                options.showSecrets = dryRunOnly = true;
-            } else if (option == "--json") {
-                options.json = dryRunOnly = true;
+            } else if (torvale::ReadDryRunOption(option, &options)) {
+                dryRunOnly = true;
             } else if (option == "--forget-gateways") {
                 forget = true;
             } else if (option == "--show-alerts") {
@@ -172,14 +170,26 @@ int main(int argc, char** argv) {
     torvale::StderrAlertPanel alerts(options.confirm);
     torvale::CommandLinePlatform ports(*session, alerts, torvale::PosixShell::Mode::Wait);
     if (dryRun) {
-        torvale::DryRun report(options, *session, ports.files, ports.preferences, ports.usedLinks);
+        torvale::DryRunPlace place{
+            session->home,
+            session->searchPath,
+            session->program,
+            session->temporaryDir,
+            torvale::kSystemConfiguration,
+            {},
+            [](const std::string& ssh) { return torvale::PosixShell().VersionOf(ssh, nullptr); }};
+        torvale::DryRun report(options, std::move(place), ports.files, ports.preferences,
+                               ports.usedLinks);
         torvale::ForEachUrl(line.urls, [&](const std::string& url, std::size_t number) {
             torvale::Print(stdout, report.Report(url, number));
         });
         return 0;
     }
     torvale::Application app = ports.App(*options.clients);
-    if (doctor) return torvale::Doctor(app, *session, "torvale-desktop");
+    if (doctor) {
+        auto facts = torvale::LocateForDoctor(app, *session, "torvale-desktop");
+        return torvale::Doctor(app, facts);
+    }
     // The log line says why when the preferences cannot be changed.
     if (showAlerts) return torvale::ShowAlertsAgain(app);
     if (forget) return torvale::ForgetGateways(app);

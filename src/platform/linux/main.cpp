@@ -11,6 +11,7 @@
 #include "core/plan/AlertTitles.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
+#include "platform/cli/SettingsCommands.h"
 #include "platform/cli/Session.h"
 #include "platform/cli/XdgFacts.h"
 #include "platform/linux/DesktopAlertPanel.h"
@@ -144,14 +145,14 @@ int main(int argc, char** argv) {
         if (showAlerts) return torvale::ShowAlertsAgain(app);
         // No link (the applications menu's entry): the Torvale window; where
         // none can be shown, why, then what --doctor prints.
+        auto facts = torvale::LocateForDoctor(app, *session, "torvale-desktop");
         if (!doctor) {
             std::string why;
-            auto facts = torvale::LocateForDoctor(app, *session, "torvale-desktop");
             if (torvale::ShowOverview(app, facts, &why)) return 0;
             torvale::Print(stderr, "torvale-desktop: no window: " + torvale::Printable(why) +
                                        "; what --doctor finds follows\n");
         }
-        return torvale::Doctor(app, *session, "torvale-desktop");
+        return torvale::Doctor(app, facts);
     }
 
     // Dialogs, GTK loaded for the first; without a display that can be

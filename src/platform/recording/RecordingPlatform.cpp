@@ -225,6 +225,7 @@ Application& RecordingPlatform::Start(const ClientTable& clients, const std::str
     app_->SetTemporaryDirectory(temporaryDir);
     app_->SetSystemConfiguration(systemConfiguration);
     if (now) app_->SetClock(now);
+    if (prepare) prepare(*app_);
     app_->applicationWillFinishLaunching(home, searchPath);
     return *app_;
 }

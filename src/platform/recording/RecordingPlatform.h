@@ -248,6 +248,8 @@ class RecordingPlatform {
     std::string systemConfiguration;
     // The time the application is given; unset: the system's.
     std::function<std::int64_t()> now;
+    // What else is set on the application before it starts up; unset: nothing.
+    std::function<void(Application&)> prepare;
 
     Platform platform() {
         return {alerts, preferences, files, shell, log, ini, background, *verifier, usedLinks};
