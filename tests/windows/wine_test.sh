@@ -1,7 +1,7 @@
 #!/bin/bash
 # The Windows programs under Wine, each test in a prefix of its own, every
 # wine call bounded and the prefix's wineserver killed at the end.
-# Usage: wine_test.sh installer|arguments|question|putty BUILD_DIR
+# Usage: wine_test.sh installer|arguments|question|putty|command BUILD_DIR
 set -eu
 test=$1 build=$2
 export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d  # no menus on the host
@@ -171,6 +171,54 @@ ${pwfile//\\/\\\\} removed once read"
     [ -z "$(ls "$(winepath -u "$temp")/torvale")" ] || fail "a password file left"
     logged " | StartPutty | gw.example: allowed, listed | C:\\\\x\\\\putty.bat | not run: \
 C:\\\\x\\\\putty.bat is a batch file: cmd.exe would read its arguments as commands"
+}
+
+# torvale.exe as installed: --doctor on the registration and the clients,
+# and a dry run that writes and runs nothing yet prints the very command line
+# the real run then gives the client.
+command() {
+    w "$build/torvale-setup.exe" /S
+    local dir=$local'\Programs\Torvale' programs temp
+    programs=$(winepath -u "$(w cmd /c 'echo %ProgramFiles%' | tr -d '\r')")
+    temp=$(winepath -u "$(w cmd /c 'echo %TEMP%' | tr -d '\r')")
+    mkdir -p "$programs/PuTTY" && cp "$build/tests/windows/fake_putty.exe" \
+        "$programs/PuTTY/putty.exe"
+    # Its output with Windows' line ends taken off, its exit status in $status.
+    local status
+    doctor() {
+        status=0 && w "$dir\torvale.exe" --doctor >"$WINEPREFIX/doctor" || status=$?
+        sed -i 's/\r$//' "$WINEPREFIX/doctor"
+    }
+    doctor
+    [ $status = 0 ] || fail "--doctor: exit status $status: $(grep -v '^ok' "$WINEPREFIX/doctor")"
+    local key='HKCU\\Software\\Classes\\torvale\\shell\\open\\command'
+    local line
+    for line in "ok    handler: $key runs ${dir//\\/\\\\}\\\\torvalew.exe" \
+        "ok    client PuTTY: C:\\\\Program Files\\\\PuTTY\\\\putty.exe (its usual place)" \
+        "ok    ssh links: open in PuTTY"; do
+        grep -qFx "$line" "$WINEPREFIX/doctor" || fail "--doctor: no line $line"
+    done
+    w reg delete 'HKCU\Software\Classes\torvale' /f >/dev/null
+    doctor
+    [ $status = 1 ] || fail "--doctor without the registration: exit status $status"
+    grep -qFx "fail  handler: nothing opens torvale:// links; fix: run torvale-setup.exe again: \
+it registers torvale:// for this user" "$WINEPREFIX/doctor" || fail "$(cat "$WINEPREFIX/doctor")"
+
+    local url='torvale://&action=StartPutty&protocol=ssh2&username=alice&proxy_addr=gw.example'
+    url+='&sshport=2222&entrust_password=1&password=s3%22cr%20et&'
+    w "$dir\torvale.exe" -n --confirm=yes --show-secrets "$url" | tr -d '\r' >"$WINEPREFIX/dry"
+    [ ! -e "$programs/PuTTY/putty.exe.record" ] || fail "the dry run ran the client"
+    [ -z "$(ls -A "$temp/torvale" 2>/dev/null)" ] || fail "the dry run wrote $(ls "$temp/torvale")"
+    grep -qFx 'outcome  launched: putty-N-1.pw removed once read' <(sed 's/-[0-9]*-1/-N-1/' \
+        "$WINEPREFIX/dry") || fail "dry run: $(cat "$WINEPREFIX/dry")"
+    w "$dir\torvale.exe" --confirm=yes "$url" 2>/dev/null
+    local record=$programs/PuTTY/putty.exe.record
+    # The same line but for the password file's name, which holds the process
+    # id, and the dry run's "\\" for each backslash.
+    [ "$(sed -n 's/^command  //p' "$WINEPREFIX/dry" | sed 's/\\\\/\\/g; s/putty-[0-9]*-/putty-N-/')" = \
+        "$(head -1 "$record" | sed 's/putty-[0-9]*-/putty-N-/')" ] ||
+        fail "dry run: $(grep '^command' "$WINEPREFIX/dry"); real run: $(head -1 "$record")"
+    [ "$(tail -n +2 "$record")" = 's3"cr et' ] || fail "password file: $(tail -n +2 "$record")"
 }
 
 "$test"

@@ -30,6 +30,52 @@ constexpr char kMendLine[] =
     "mend that line: [clients], [gateways] or [signing], \"key = value\", absolute paths, at most "
     "198 bytes";
 
+// How a fix is typed, and who may use a folder said, in the terms of the
+// system whose client table the application has: cmd.exe and access lists
+// on Windows, a POSIX shell and permission bits elsewhere.
+struct Mending {
+    bool windows;
+
+    explicit Mending(const Application& app) : windows(app.Clients().name == "windows") {}
+
+    // A Windows path holds no double quote: quoting it is all cmd.exe needs.
+    std::string Quoted(const std::string& path) const {
+        return windows ? "\"" + path + "\"" : ShellQuote(path);
+    }
+    // Files in `folder` matching `pattern`, as the shell's removal takes them.
+    std::string In(const std::string& folder, std::string_view pattern) const {
+        return windows ? Quoted(folder + "\\" + std::string(pattern))
+                       : Quoted(folder) + "/" + std::string(pattern);
+    }
+    std::string Private() const { return windows ? "for you alone" : "mode 0700"; }
+    std::string MoveAside(const std::string& path) const {
+        return (windows ? "move " : "mv ") + Quoted(path) + " " + Quoted(path + ".old");
+    }
+    std::string Remove(const std::string& folder, std::vector<std::string_view> patterns) const {
+        std::string command = windows ? "del" : "rm -f";
+        for (const std::string_view pattern : patterns)
+            command += " " + In(folder, pattern);
+        return command;
+    }
+    std::string MakeWritable(const std::string& folder) const {
+        return windows ? "icacls " + Quoted(folder) + " /grant \"%USERNAME%\":(OI)(CI)F"
+                       : "chmod u+w " + Quoted(folder);
+    }
+    std::string MakePrivate(const std::string& folder) const {
+        if (!windows) return "chmod 700 " + Quoted(folder);
+        return "icacls " + Quoted(folder) +
+               " /inheritance:r /grant:r \"%USERNAME%\":(OI)(CI)F, then remove each other "
+               "account icacls " +
+               Quoted(folder) + " lists with: icacls " + Quoted(folder) + " /remove ACCOUNT";
+    }
+    std::string AskHandler() const {
+        return windows ? "check that the registry answers: reg query "
+                         "HKCU\\Software\\Classes\\torvale\\shell\\open\\command"
+                       : "check that xdg-utils is installed and answers: xdg-mime query default "
+                         "x-scheme-handler/torvale";
+    }
+};
+
 // A pass as the log keeps it: the line, as the user knows it, and what it says.
 struct LoggedPass {
     std::string line;
@@ -60,8 +106,7 @@ Finding Handler(Application& app, SystemFacts& facts) {
     if (!handler.unknown.empty())
         return {Finding::Warn, "handler",
                 "cannot tell what opens torvale:// links: " + handler.unknown,
-                "check that xdg-utils is installed and answers: xdg-mime query default "
-                "x-scheme-handler/torvale"};
+                Mending(app).AskHandler()};
     if (handler.entry.empty() && !handler.howToRestore.empty())
         return {Finding::Fail, "handler",
                 "nothing opens torvale:// links, and torvale.desktop is installed nowhere",
@@ -85,26 +130,32 @@ Finding Handler(Application& app, SystemFacts& facts) {
 Finding DataDirectory(Application& app) {
     const std::string& folder = app.ConfigDir;
     FileSystem& files = app.platform().files;
+    const Mending mend(app);
     const auto directory = files.Inspect(folder);
     // The state of every user before the first click.
     if (!directory && !files.Exists(folder))
         return {Finding::Ok,
                 "data directory",
-                folder + " is not made yet: the first launch makes it (mode 0700)",
+                folder + " is not made yet: the first launch makes it (" + mend.Private() + ")",
                 {}};
     if (!directory || !directory->directory)
         return {Finding::Fail, "data directory", folder + " is not a directory",
-                "mv " + ShellQuote(folder) + " " + ShellQuote(folder + ".old") +
-                    ", then start torvale once"};
+                mend.MoveAside(folder) + ", then start torvale once"};
     if (!directory->writable)
         return {Finding::Fail, "data directory", folder + " cannot be written",
-                "chmod u+w " + ShellQuote(folder)};
+                mend.MakeWritable(folder)};
+    // On Windows the bits are those its access list grants others.
     if ((directory->mode & 0777) != 0700)
-        return {Finding::Warn, "data directory",
-                folder + " has mode " + Octal(directory->mode & 0777) +
-                    ": others may see its connection files",
-                "chmod 700 " + ShellQuote(folder)};
-    return {Finding::Ok, "data directory", folder + " (0700, writable)", {}};
+        return {
+            Finding::Warn, "data directory",
+            folder +
+                (mend.windows ? " lets others in" : " has mode " + Octal(directory->mode & 0777)) +
+                ": others may see its connection files",
+            mend.MakePrivate(folder)};
+    return {Finding::Ok,
+            "data directory",
+            folder + (mend.windows ? " (yours alone, writable)" : " (0700, writable)"),
+            {}};
 }
 
 // What launches left in the data directory: connection files and the
@@ -122,12 +173,12 @@ void Leftovers(Application& app, Findings& found) {
             return name.ends_with(".rdp") || name.ends_with(".command");
         });
     if (connectionFiles > 0) {
-        found.push_back({Finding::Warn, "connection files",
-                         std::to_string(connectionFiles) +
-                             " there; they may hold passwords until the next launch or start "
-                             "removes them (those a minute old)",
-                         "start torvale once, or: rm -f " + ShellQuote(folder) + "/*.rdp " +
-                             ShellQuote(folder) + "/*.command"});
+        found.push_back(
+            {Finding::Warn, "connection files",
+             std::to_string(connectionFiles) +
+                 " there; they may hold passwords until the next launch or start "
+                 "removes them (those a minute old)",
+             "start torvale once, or: " + Mending(app).Remove(folder, {"*.rdp", "*.command"})});
     } else {
         found.push_back({Finding::Ok,
                          "connection files",
@@ -141,8 +192,8 @@ void Leftovers(Application& app, Findings& found) {
         found.push_back({Finding::Warn, "temporaries",
                          std::to_string(temporaries) +
                              " left behind by writers that ended halfway; they may hold passwords",
-                         "start torvale once (start-up removes them), or: rm " +
-                             ShellQuote(folder) + "/.torvale-*"});
+                         "start torvale once (start-up removes them), or: " +
+                             Mending(app).Remove(folder, {".torvale-*"})});
     } else {
         found.push_back({Finding::Ok, "temporaries", "none left behind", {}});
     }
@@ -382,16 +433,19 @@ Finding SshLinks(Application& app, const Configuration& config) {
 }
 
 // Whether the dialogs can be read, and shown at all.
-void FontAndDisplay(SystemFacts& facts, Findings& found) {
+void FontAndDisplay(const Mending& mend, SystemFacts& facts, Findings& found) {
     std::string fontUnknown;
     if (const auto font = facts.ChineseFont(&fontUnknown); !fontUnknown.empty()) {
         found.push_back({Finding::Warn, "font",
                          "cannot tell whether a font has Chinese glyphs: " + fontUnknown,
-                         "check that fontconfig answers: fc-list :lang=zh family"});
+                         mend.windows ? "run torvale.exe --doctor from a desktop session"
+                                      : "check that fontconfig answers: fc-list :lang=zh family"});
     } else if (font && !*font) {
         found.push_back({Finding::Warn, "font",
                          "no font with Chinese glyphs: the dialogs would show boxes",
-                         "apt-get install fonts-wqy-microhei"});
+                         mend.windows ? "add the optional feature Chinese (Simplified) "
+                                        "Supplemental Fonts in Settings"
+                                      : "apt-get install fonts-wqy-microhei"});
     } else if (font) {
         found.push_back({Finding::Ok, "font", "a font with Chinese glyphs is installed", {}});
     }
@@ -539,7 +593,7 @@ std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     const auto logged = Logged(facts);
     Clients(app, config, logged, found);
     found.push_back(SshLinks(app, config));
-    FontAndDisplay(facts, found);
+    FontAndDisplay(Mending(app), facts, found);
     const std::vector<LoggedPass> latest =
         logged ? LatestOfEach(*logged) : std::vector<LoggedPass>();
     if (logged) PastPasses(app, config, facts.PassLogPlace(), latest, found);

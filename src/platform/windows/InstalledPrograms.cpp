@@ -6,10 +6,9 @@
 namespace torvale {
 namespace {
 
-// The default value of an App Paths key, its quotes taken off, a
-// REG_EXPAND_SZ's variables expanded (RRF_RT_REG_SZ takes both); empty where
-// there is none.
-std::wstring AppPath(HKEY root, REGSAM view, const std::wstring& subkey) {
+// The default value of a key as it is, a REG_EXPAND_SZ's variables expanded
+// (RRF_RT_REG_SZ takes both); empty where there is none.
+std::wstring DefaultValue(HKEY root, REGSAM view, const std::wstring& subkey) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return {};
@@ -23,12 +22,31 @@ std::wstring AppPath(HKEY root, REGSAM view, const std::wstring& subkey) {
     }
     ::RegCloseKey(key);
     if (status != ERROR_SUCCESS) return {};
+    return value;
+}
+
+// The default value of an App Paths key, its quotes taken off.
+std::wstring AppPath(HKEY root, REGSAM view, const std::wstring& subkey) {
+    std::wstring value = DefaultValue(root, view, subkey);
     if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"')
         value = value.substr(1, value.size() - 2);
     return value;
 }
 
 }  // namespace
+
+std::string RegisteredHandlerCommand(std::string* key) {
+    constexpr const char* kCommandKey = "Software\\Classes\\torvale\\shell\\open\\command";
+    for (const auto& [root, name] :
+         {std::pair{HKEY_CURRENT_USER, "HKCU\\"}, std::pair{HKEY_LOCAL_MACHINE, "HKLM\\"}}) {
+        const std::wstring command = DefaultValue(root, 0, Wide(kCommandKey));
+        if (command.empty()) continue;
+        *key = std::string(name) + kCommandKey;
+        return Narrow(command);
+    }
+    key->clear();
+    return {};
+}
 
 std::string RegisteredProgram(std::string_view file) {
     // A file name alone: anything else would name another key.

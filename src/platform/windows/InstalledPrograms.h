@@ -20,6 +20,11 @@ inline constexpr const char* kAppPathsKey =
 // registered, else empty. Empty for anything but a file name.
 std::string RegisteredProgram(std::string_view file);
 
+// The command Windows runs for torvale:// links: this user's registration
+// under Software\\Classes, else the machine's, as the shell merges them into
+// HKEY_CLASSES_ROOT; `key` names the one read. Empty where neither is.
+std::string RegisteredHandlerCommand(std::string* key);
+
 // A path with its "%NAME%" variables expanded as this process's environment
 // has them ("%ProgramFiles%\\PuTTY"); the path as written where it cannot be.
 std::string ExpandedPath(std::string_view path);

@@ -4,8 +4,10 @@
 
 #include "base/Fail.h"
 #include "base/Printable.h"
+#include "base/Text.h"
 #include "platform/cli/PassLog.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WindowsFileSystem.h"
 
 namespace torvale {
 
@@ -63,6 +65,15 @@ bool AppendPassLine(const std::string& path, const std::string& line, std::strin
     ::CloseHandle(handle);
     ::SetLastError(error);
     return whole || fail(path + " cannot be written");
+}
+
+// PassLog.h's, for Windows: the log read as the ports read any file.
+std::vector<std::string> LastPassLines(const std::string& path, std::size_t count) {
+    WindowsFileSystem files;
+    const auto text = files.ReadFile(path, kPassLogLimit * 2, nullptr);
+    if (!text) return {};
+    const auto lines = Lines(*text);
+    return {lines.end() - static_cast<long>(std::min(count, lines.size())), lines.end()};
 }
 
 }  // namespace torvale

@@ -47,14 +47,18 @@ std::optional<WindowsSession> StartWindowsSession(std::string* err) {
     return session;
 }
 
+void PlaceApplication(Application& app, const WindowsSession& session) {
+    app.SetProcess(session.program, session.processName);
+    app.SetDataDirectory(session.places.DataFolder());
+    if (!session.places.programData.empty())
+        app.SetSystemConfiguration(session.places.SystemConfiguration());
+    app.SetTemporaryDirectory(session.places.temporary);
+    app.SetProgramLookup(RegisteredProgram, ExpandedPath);
+}
+
 Application WindowsPlatform::App() {
     Application app(platform(), clients::kWindows);
-    app.SetProcess(session_.program, session_.processName);
-    app.SetDataDirectory(session_.places.DataFolder());
-    if (!session_.places.programData.empty())
-        app.SetSystemConfiguration(session_.places.SystemConfiguration());
-    app.SetTemporaryDirectory(session_.places.temporary);
-    app.SetProgramLookup(RegisteredProgram, ExpandedPath);
+    PlaceApplication(app, session_);
     return app;
 }
 

@@ -33,6 +33,10 @@ struct WindowsSession {
 // Nothing, with why in `err`, when a folder cannot be had.
 std::optional<WindowsSession> StartWindowsSession(std::string* err);
 
+// Where the application of this session finds this user's folders and the
+// clients installed: the same for a pass and for a dry run of one.
+void PlaceApplication(Application& app, const WindowsSession& session);
+
 // The ports of the Windows programs. A client still running when its pass
 // ends is watched by a thread of this process (WindowsShell), and a password
 // file removed by another (WindowsBackgroundTasks): the ports finish both,

@@ -1,0 +1,73 @@
+#include "platform/windows/WindowsFacts.h"
+
+#include "platform/windows/Win32.h"
+// windows.h first: shellapi.h needs its types.
+#include <shellapi.h>
+
+#include "base/Fail.h"
+#include "platform/cli/PassLog.h"
+#include "platform/windows/InstalledPrograms.h"
+#include "platform/windows/RegistryPreferences.h"
+#include "platform/windows/WideText.h"
+
+namespace torvale {
+namespace {
+
+int CALLBACK OneIsEnough(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+}  // namespace
+
+HandlerFacts WindowsFacts::Handler() {
+    HandlerFacts facts;
+    facts.howToRegister = "run torvale-setup.exe again: it registers torvale:// for this user";
+    std::string key;
+    const std::string command = RegisteredHandlerCommand(&key);
+    if (command.empty()) return facts;
+    facts.entry = key;
+    // Its first word, as the shell and CreateProcessW read it.
+    int count = 0;
+    wchar_t** words = ::CommandLineToArgvW(Wide(command).c_str(), &count);
+    if (words != nullptr && count > 0) facts.program = Narrow(words[0]);
+    ::LocalFree(words);
+    return facts;
+}
+
+std::string WindowsFacts::ExpectedHandler() {
+    const std::size_t last = session_.program.find_last_of('\\');
+    return last == std::string::npos ? std::string()
+                                     : session_.program.substr(0, last) + "\\torvalew.exe";
+}
+
+std::optional<bool> WindowsFacts::ChineseFont(std::string* err) {
+    // The families of the simplified Chinese character set; any one will do.
+    HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr) {
+        Fail(err, "no screen to ask the fonts of");
+        return std::nullopt;
+    }
+    LOGFONTW wanted{};
+    wanted.lfCharSet = GB2312_CHARSET;
+    bool found = false;
+    ::EnumFontFamiliesExW(screen, &wanted, OneIsEnough, reinterpret_cast<LPARAM>(&found), 0);
+    ::ReleaseDC(nullptr, screen);
+    return found;
+}
+
+std::string WindowsFacts::PreferencesPlace() {
+    return std::string("HKCU\\") + RegistryPreferences::kSettingsKey;
+}
+
+std::string WindowsFacts::HowToShowAlerts() {
+    return "choose 恢复 Torvale 提醒 in the Start menu, or run torvale.exe --show-alerts, or "
+           "delete the value AlertSuppression of " +
+           PreferencesPlace();
+}
+
+std::vector<std::string> WindowsFacts::LastPasses(std::size_t count) {
+    return LastPassLines(PassLogPlace(), count);
+}
+
+}  // namespace torvale
