@@ -215,8 +215,9 @@ it registers torvale:// for this user" "$WINEPREFIX/doctor" || fail "$(cat "$WIN
     local record=$programs/PuTTY/putty.exe.record
     # The same line but for the password file's name, which holds the process
     # id, and the dry run's "\\" for each backslash.
-    [ "$(sed -n 's/^command  //p' "$WINEPREFIX/dry" | sed 's/\\\\/\\/g; s/putty-[0-9]*-/putty-N-/')" = \
-        "$(head -1 "$record" | sed 's/putty-[0-9]*-/putty-N-/')" ] ||
+    local pid='s/putty-[0-9]*-/putty-N-/'
+    [ "$(sed -n 's/^command  //p' "$WINEPREFIX/dry" | sed 's/\\\\/\\/g' | sed "$pid")" = \
+        "$(head -1 "$record" | sed "$pid")" ] ||
         fail "dry run: $(grep '^command' "$WINEPREFIX/dry"); real run: $(head -1 "$record")"
     [ "$(tail -n +2 "$record")" = 's3"cr et' ] || fail "password file: $(tail -n +2 "$record")"
 }
