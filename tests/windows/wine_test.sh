@@ -161,7 +161,7 @@ putty() {
     [ ! -e "$(winepath -u "$pwfile")" ] || fail "$pwfile left"
     local client='C:\\Program Files\\PuTTY\\putty.exe'
     logged " | StartPutty | gw.example: allowed, listed | $client | launched: \
-${pwfile//\\/\\\\} removed once read"
+${pwfile##*\\} removed once read"
     # cmd.exe would run a batch file, reading its arguments as commands.
     rm "$record" && mkdir "$WINEPREFIX/drive_c/x"
     printf 'echo ran > C:\\x\\ran\r\n' >"$WINEPREFIX/drive_c/x/putty.bat"
