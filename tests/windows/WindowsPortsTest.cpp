@@ -266,7 +266,7 @@ TEST(WindowsPorts, PasswordFilesGoAtFinishButNotOneReplacedMeanwhile) {
     EXPECT_EQ(err, "no askpass helper on Windows: no client there takes a password that way");
 }
 
-// A console client (argv_child.exe, held suspended: it reads nothing) keeps
+// A console client (cmd.exe, held suspended: it reads nothing) keeps
 // the file its argv names until it ends, then it goes at once; one it is not
 // given, and one handed over after it started, wait for Finish.
 TEST(WindowsPorts, PasswordFileGoesAsItsClientEnds) {
@@ -281,13 +281,11 @@ TEST(WindowsPorts, PasswordFileGoesAsItsClientEnds) {
     for (const std::string& path : {named, other, later})
         ASSERT_TRUE(files.WriteFile(path, "pw", 0600, &err)) << err;
     ASSERT_TRUE(tasks.RemoveOnceRead(named, hour, &err) && tasks.RemoveOnceRead(other, hour, &err));
-    wchar_t self[MAX_PATH];
-    std::wstring child(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
-    child = child.substr(0, child.find_last_of(L'\\') + 1) + L"argv_child.exe";
+    std::wstring line = L"cmd.exe";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(child.c_str(), nullptr, nullptr, nullptr, FALSE,
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
                                  CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                                  &process));
     ASSERT_TRUE(tasks.ClientStarted(process.hProcess, {"x", "/password=" + named}, &err)) << err;

@@ -25,8 +25,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     const std::string file(std::istreambuf_iterator<char>(in), {});
     in.close();
-    const HWND window = CreateWindowExW(0, L"STATIC", L"putty", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                        nullptr, instance, nullptr);
+    CreateWindowExW(0, L"STATIC", L"putty", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                    nullptr);
     const ULONGLONG until = GetTickCount64() + 20000;
     bool gone = false;
     while (!path.empty() && !gone && GetTickCount64() < until) {
@@ -36,7 +36,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         gone = GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
-    if (window != nullptr) DestroyWindow(window);
     wchar_t self[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::ofstream out(std::filesystem::path(std::wstring(self, length) + L".record"),
