@@ -266,5 +266,41 @@ TEST(WindowsPorts, PasswordFilesGoAtFinishButNotOneReplacedMeanwhile) {
     EXPECT_EQ(err, "no askpass helper on Windows: no client there takes a password that way");
 }
 
+// A console client (cmd.exe, held suspended: it reads nothing) keeps
+// the file its argv names until it ends, then it goes at once; one it is not
+// given, and one handed over after it started, wait for Finish.
+TEST(WindowsPorts, PasswordFileGoesAsItsClientEnds) {
+    const Scratch scratch;
+    WindowsFileSystem files;
+    WindowsBackgroundTasks tasks;
+    const std::string named = scratch.path + "\\a.pw", other = scratch.path + "\\b.pw",
+                      later = scratch.path + "\\c.pw";
+    const auto hour = std::chrono::hours(1);
+    std::string err;
+    ASSERT_TRUE(files.CreateDirectory(scratch.path, 0700, &err)) << err;
+    for (const std::string& path : {named, other, later})
+        ASSERT_TRUE(files.WriteFile(path, "pw", 0600, &err)) << err;
+    ASSERT_TRUE(tasks.RemoveOnceRead(named, hour, &err) && tasks.RemoveOnceRead(other, hour, &err));
+    std::wstring line = L"cmd.exe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                                 CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                                 &process));
+    ASSERT_TRUE(tasks.ClientStarted(process.hProcess, {"x", "/password=" + named}, &err)) << err;
+    ASSERT_TRUE(tasks.RemoveOnceRead(later, hour, &err)) << err;
+    EXPECT_TRUE(files.Exists(named));
+    ::TerminateProcess(process.hProcess, 0);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    for (int tries = 0; files.Exists(named) && tries < 300; ++tries)
+        ::Sleep(100);
+    EXPECT_FALSE(files.Exists(named));
+    EXPECT_TRUE(files.Exists(other) && files.Exists(later));
+    tasks.Finish();
+    EXPECT_FALSE(files.Exists(other) || files.Exists(later));
+}
+
 }  // namespace
 }  // namespace torvale::test

@@ -135,8 +135,8 @@ question() {
 }
 
 # An SSH link in PuTTY, installed and started as Windows does: our stand-in
-# client records its command line and its password file; a batch file
-# configured as the client is refused unrun.
+# client records its command line, its password file, and whether the file
+# went while it ran; a batch file configured as the client is refused unrun.
 putty() {
     w "$build/torvale-setup.exe" /S
     # Wine reads HKEY_CLASSES_ROOT from HKLM alone (its bug 14771).
@@ -155,10 +155,10 @@ putty() {
     [[ $pwfile =~ ^${temp//\\/\\\\}\\torvale\\putty-[0-9]+-1\.pw$ ]] || fail "$(cat "$record")"
     [ "$(head -1 "$record")" = "\"C:\\Program Files\\PuTTY\\putty.exe\" -ssh -2 -P 2222 -l alice \
 -pwfile $pwfile gw.example" ] || fail "command line: $(head -1 "$record")"
-    [ "$(tail -n +2 "$record")" = "s3cr et" ] || fail "password file: $(tail -n +2 "$record")"
+    [ "$(tail -n +3 "$record")" = "s3cr et" ] || fail "password file: $(tail -n +3 "$record")"
     ! head -1 "$record" | grep -q s3cr || fail "the password on the command line"
-    # torvalew.exe ends only once its password files are removed.
-    [ ! -e "$(winepath -u "$pwfile")" ] || fail "$pwfile left"
+    # Removed once read: while the client waits for input (20 s at most).
+    [ "$(sed -n 2p "$record")" = "gone while running" ] || fail "$pwfile left while it ran"
     local client='C:\\Program Files\\PuTTY\\putty.exe'
     logged " | StartPutty | gw.example: allowed, listed | $client | launched: \
 ${pwfile##*\\} removed once read"

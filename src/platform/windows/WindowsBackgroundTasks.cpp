@@ -1,11 +1,16 @@
 #include "platform/windows/WindowsBackgroundTasks.h"
 
+#include "platform/windows/Win32.h"
+// windows.h first: shellapi.h needs its types.
+#include <shellapi.h>
+
+#include <algorithm>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "base/Fail.h"
 #include "platform/windows/WideText.h"
-#include "platform/windows/Win32.h"
 
 namespace torvale {
 namespace {
@@ -47,7 +52,42 @@ void RemoveIfSame(const std::wstring& path, const FileId& id) {
     ::CloseHandle(file);
 }
 
+using Clock = std::chrono::steady_clock;
+
+// How long one wait on a client lasts: WaitForInputIdle takes no second
+// object to wake on, so Finish is kept waiting for a watch no longer.
+constexpr auto kSlice = std::chrono::milliseconds(200);
+
+// Whether `word` hands the client `path`: "-pwfile PATH", "/password=PATH".
+bool Names(std::string_view word, std::string_view path) {
+    if (word == path) return true;
+    return word.size() > path.size() && word.ends_with(path) &&
+           word[word.size() - path.size() - 1] == '=';
+}
+
+// Whether the image `process` runs is a GUI program: WaitForInputIdle
+// returns at once for a console program, read or not. SHGFI_EXETYPE gives
+// the subsystem version in the high word for a GUI image, 0 for a console
+// one.
+bool RunsGuiImage(HANDLE process) {
+    std::wstring image(32768, L'\0');
+    DWORD length = static_cast<DWORD>(image.size());
+    if (!::QueryFullProcessImageNameW(process, 0, image.data(), &length)) return false;
+    image.resize(length);
+    const DWORD_PTR type = ::SHGetFileInfoW(image.c_str(), 0, nullptr, 0, SHGFI_EXETYPE);
+    return HIWORD(type) != 0;
+}
+
 }  // namespace
+
+// A file handed over: removed when `read` or finished_, or at `deadline`.
+struct WindowsBackgroundTasks::Waiting {
+    std::string path;
+    std::wstring wide;
+    FileId id;
+    Clock::time_point deadline;
+    bool read = false;
+};
 
 bool WindowsBackgroundTasks::ServeHandover(const Handover&, std::string* err) {
     return Fail(err, "no askpass helper on Windows: no client there takes a password that way");
@@ -63,31 +103,101 @@ bool WindowsBackgroundTasks::RemoveOnceRead(const std::string& path, std::chrono
     const DWORD error = ::GetLastError();
     ::CloseHandle(file);
     if (!id) return FailWith(err, error);
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto waiting = std::make_shared<Waiting>(Waiting{path, wide, *id, Clock::now() + limit});
     try {
         const std::lock_guard<std::mutex> hold(lock_);
-        removals_.emplace_back([this, wide, id = *id, deadline] {
+        threads_.emplace_back([this, waiting] {
             std::unique_lock<std::mutex> wait(lock_);
-            finishing_.wait_until(wait, deadline, [this] { return finished_; });
+            wake_.wait_until(wait, waiting->deadline,
+                             [this, &waiting] { return finished_ || waiting->read; });
             wait.unlock();
-            RemoveIfSame(wide, id);
+            RemoveIfSame(waiting->wide, waiting->id);
         });
+        unclaimed_.push_back(waiting);
     } catch (const std::system_error& e) {
         return Fail(err, std::string("no thread to remove it: ") + e.what());
     }
     return true;
 }
 
+bool WindowsBackgroundTasks::ClientStarted(HANDLE process, const std::vector<std::string>& argv,
+                                           std::string* err) {
+    std::vector<std::shared_ptr<Waiting>> files;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        for (std::shared_ptr<Waiting>& waiting : unclaimed_) {
+            if (std::any_of(argv.begin(), argv.end(), [&waiting](const std::string& word) {
+                    return Names(word, waiting->path);
+                }))
+                files.push_back(std::move(waiting));
+        }
+        unclaimed_.clear();
+    }
+    if (files.empty()) return true;
+    // A handle of our own: the shell closes its handle when it likes.
+    HANDLE mine = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), &mine, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return FailLast(err);
+    try {
+        const std::lock_guard<std::mutex> hold(lock_);
+        threads_.emplace_back([this, mine, files] {
+            WatchClient(mine, files);
+            ::CloseHandle(mine);
+        });
+    } catch (const std::system_error& e) {
+        ::CloseHandle(mine);
+        return Fail(err, std::string("no thread to watch the client: ") + e.what());
+    }
+    return true;
+}
+
+void WindowsBackgroundTasks::WatchClient(HANDLE process,
+                                         const std::vector<std::shared_ptr<Waiting>>& files) {
+    Clock::time_point until = Clock::now();
+    for (const std::shared_ptr<Waiting>& waiting : files)
+        until = std::max(until, waiting->deadline);
+    bool awaitIdle = RunsGuiImage(process);
+    bool read = false;
+    while (!read && !Finished()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        if (left.count() <= 0) return;
+        const auto slice = static_cast<DWORD>(std::min(left, kSlice).count());
+        if (awaitIdle) {
+            // A failed wait leaves the client's end to be waited for.
+            const DWORD idle = ::WaitForInputIdle(process, slice);
+            read = idle == 0;
+            awaitIdle = idle == WAIT_TIMEOUT;
+        } else {
+            read = ::WaitForSingleObject(process, slice) == WAIT_OBJECT_0;
+        }
+    }
+    if (!read) return;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        for (const std::shared_ptr<Waiting>& waiting : files)
+            waiting->read = true;
+    }
+    wake_.notify_all();
+}
+
+bool WindowsBackgroundTasks::Finished() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return finished_;
+}
+
 void WindowsBackgroundTasks::Finish() {
-    std::vector<std::thread> removals;
+    std::vector<std::thread> threads;
     {
         const std::lock_guard<std::mutex> hold(lock_);
         finished_ = true;
-        removals.swap(removals_);
+        unclaimed_.clear();
+        threads.swap(threads_);
     }
-    finishing_.notify_all();
-    for (std::thread& removal : removals)
-        removal.join();
+    wake_.notify_all();
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 }  // namespace torvale

@@ -2,26 +2,33 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/ports/BackgroundTasks.h"
+#include "platform/windows/Win32.h"
 
 namespace torvale {
 
 // The background tasks of the Windows programs, as threads of the front end
 // itself, which stays alive while WindowsShell watches its clients anyway.
 //
-// A password file (PuTTY's -pwfile, WinSCP's) is read by its client as it
-// starts. The file is removed when `limit` has passed, or as soon as Finish
-// is called: the front end calls it once the shell has finished, that is
-// once every client it started has ended or has run for kWatchedFor, and so
-// has read its file. No sooner: NTFS does not keep a file's last access
-// time up to date, so a read cannot be seen on the file itself. A file
-// whose identity (volume serial number and file index) is not the one
-// written is left alone: it was replaced meanwhile.
+// A password file (PuTTY's -pwfile, WinSCP's) is read by its client while it
+// reads its command line, before its first window waits for input. NTFS does
+// not keep a file's last access time up to date, so the read cannot be seen
+// on the file itself; the client's start-up can be. Once ClientStarted hands
+// over a client, the files its command line names are removed as soon as it
+// is a GUI program whose start-up is done (WaitForInputIdle) or it has ended:
+// either way it has read them. Otherwise (a console program, which
+// WaitForInputIdle does not wait for; no client named the file; the wait
+// failed) a file goes at Finish, which the front end calls once the shell has
+// finished watching, that is once every client it started has ended or has
+// run for kWatchedFor; and at `limit` at the latest. A file whose identity
+// (volume serial number and file index) is not the one written is left
+// alone: it was replaced meanwhile.
 class WindowsBackgroundTasks final : public BackgroundTasks {
   public:
     WindowsBackgroundTasks() = default;
@@ -35,14 +42,31 @@ class WindowsBackgroundTasks final : public BackgroundTasks {
     bool RemoveOnceRead(const std::string& path, std::chrono::seconds limit,
                         std::string* err) override;
 
+    // A client was started (`process`, the caller's handle, which it keeps)
+    // with `argv`. A pass writes its files, hands them here, then starts its
+    // client, so the files handed over since the last client started are
+    // its pass's; of those, the ones its argv names (as a word, or after a
+    // "=") are watched for with it. Files it does not name are never any
+    // later client's. False, with why, where the client cannot be watched:
+    // its files then go as if it named none.
+    bool ClientStarted(HANDLE process, const std::vector<std::string>& argv, std::string* err);
+
     // Removes every file still waited for now, and waits for each removal.
     void Finish();
 
   private:
+    struct Waiting;
+    void WatchClient(HANDLE process, const std::vector<std::shared_ptr<Waiting>>& files);
+    bool Finished();
+
     std::mutex lock_;
-    std::condition_variable finishing_;
+    // Wakes the removals: finished_, or a file read.
+    std::condition_variable wake_;
     bool finished_ = false;
-    std::vector<std::thread> removals_;
+    // Handed over since the last client started.
+    std::vector<std::shared_ptr<Waiting>> unclaimed_;
+    // The removals and the clients' watches.
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace torvale

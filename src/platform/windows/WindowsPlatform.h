@@ -3,10 +3,12 @@
 // The start-up of the Windows programs, torvalew.exe and torvale.exe, and
 // the ports they run on: the one place where the Windows ports are made.
 
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Application.h"
 #include "core/config/IniTextReader.h"
@@ -39,8 +41,9 @@ void PlaceApplication(Application& app, const WindowsSession& session);
 
 // The ports of the Windows programs. A client still running when its pass
 // ends is watched by a thread of this process (WindowsShell), and a password
-// file removed by another (WindowsBackgroundTasks): the ports finish both,
-// in that order, before they go, so that the process outlives them.
+// file removed by another (WindowsBackgroundTasks) once that client has read
+// it: the ports finish both, in that order, before they go, so that the
+// process outlives them.
 class WindowsPlatform {
   public:
     // `logStream`: where log lines go, null for the debugger (torvalew.exe).
@@ -56,10 +59,18 @@ class WindowsPlatform {
     WindowsLog log;
     IniTextReader ini;
     WindowsBackgroundTasks background;
-    // Last of the ports: its watches report to the log and the alerts.
+    // Last of the ports: its watches report to the log and the alerts, and
+    // it hands each client it starts to `background`, for the files its
+    // pass wrote.
     WindowsShell shell{
         [this](const WatchedPass& pass, Outcome outcome, const std::string& detail,
-               const std::string& alert) { ReportLateEnd(pass, outcome, detail, alert); }};
+               const std::string& alert) { ReportLateEnd(pass, outcome, detail, alert); },
+        std::chrono::seconds(2),
+        [this](HANDLE process, const std::vector<std::string>& argv) {
+            std::string why;
+            if (!background.ClientStarted(process, argv, &why))
+                log.Write("Client not watched for reading its files: " + why);
+        }};
 
     Platform platform() {
         return {alerts_,    preferences,      files,    shell, log, ini,

@@ -88,6 +88,7 @@ CommandResult WindowsShell::Run(const Command& command, const ClientWatch& watch
                         nullptr, nullptr, &startup, &process))
         return NotRun(argv[0] + ": " + SystemMessage(GetLastError()));
     CloseHandle(process.hThread);
+    if (started_) started_(process.hProcess, argv);
 
     if (WaitForSingleObject(process.hProcess, Milliseconds(watch_)) == WAIT_OBJECT_0) {
         DWORD code = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "core/ports/Shell.h"
+#include "platform/windows/Win32.h"
 
 namespace torvale {
 
@@ -27,12 +29,21 @@ namespace torvale {
 // kWatchedFor has passed since its start, then gives `report` how it ended,
 // from that thread. The front end (a window-less process) stays alive for
 // that long: destroying the shell, or Finish, waits for every watch.
+//
+// `started` is told of each client as soon as CreateProcessW has started
+// it, with its process handle (valid for the call only) and argv, from the
+// pass's own thread: for whoever waits for the client to read its files.
+// Nothing it did before is missed: a start-up done, or an end, is still
+// seen on the handle afterwards.
 class WindowsShell final : public Shell {
   public:
+    using ClientStarted = std::function<void(HANDLE process, const std::vector<std::string>& argv)>;
+
     // Without `report`, a client still running after `watch` is not watched.
     explicit WindowsShell(LateReport report = {},
-                          std::chrono::milliseconds watch = std::chrono::seconds(2))
-        : report_(std::move(report)), watch_(watch) {}
+                          std::chrono::milliseconds watch = std::chrono::seconds(2),
+                          ClientStarted started = {})
+        : report_(std::move(report)), watch_(watch), started_(std::move(started)) {}
     ~WindowsShell() override { Finish(); }
     WindowsShell(const WindowsShell&) = delete;
     WindowsShell& operator=(const WindowsShell&) = delete;
@@ -49,6 +60,7 @@ class WindowsShell final : public Shell {
   private:
     LateReport report_;
     std::chrono::milliseconds watch_;
+    ClientStarted started_;
     std::mutex watchesLock_;
     std::vector<std::thread> watches_;
 };
