@@ -219,7 +219,7 @@ it registers torvale:// for this user" "$WINEPREFIX/doctor" || fail "$(cat "$WIN
     [ "$(sed -n 's/^command  //p' "$WINEPREFIX/dry" | sed 's/\\\\/\\/g' | sed "$pid")" = \
         "$(head -1 "$record" | sed "$pid")" ] ||
         fail "dry run: $(grep '^command' "$WINEPREFIX/dry"); real run: $(head -1 "$record")"
-    [ "$(tail -n +2 "$record")" = 's3"cr et' ] || fail "password file: $(tail -n +2 "$record")"
+    [ "$(tail -n +3 "$record")" = 's3"cr et' ] || fail "password file: $(tail -n +3 "$record")"
 }
 
 "$test"

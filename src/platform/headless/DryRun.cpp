@@ -119,7 +119,7 @@ struct Printer {
             }
             case Kind::Removal:
                 out << "removal  " << Shown(event.text)
-                    << (windows ? " once its client has started up or ended, or "
+                    << (windows ? " once its client waits for input or has ended, or "
                                 : " once a client has opened and closed it, or ")
                     << event.detail
                     << " s on, with the password it holds; at the latest at the next start\n";
@@ -314,8 +314,8 @@ std::string DryRun::Report(const std::string& url, std::size_t number) {
     app.handleURLEvent(url);
 
     const PassRecord& pass = app.LastPass();
-    const Printer printer{pass, recording.recorder.events, LinkWarnings(url),
-                          !options_.showSecrets, options_.clients->name == "windows"};
+    const Printer printer{pass, recording.recorder.events, LinkWarnings(url), !options_.showSecrets,
+                          options_.clients->name == "windows"};
     std::ostringstream out;
     if (options_.json) {
         printer.Json(number, out);
