@@ -8,8 +8,8 @@
 #include "core/Application.h"
 #include "platform/cli/CommandLine.h"
 #include "platform/cli/DoctorCommand.h"
-#include "platform/cli/SettingsCommands.h"
 #include "platform/cli/Session.h"
+#include "platform/cli/SettingsCommands.h"
 #include "platform/cli/XdgFacts.h"
 #include "platform/headless/DryRun.h"
 
