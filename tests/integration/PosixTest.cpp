@@ -79,11 +79,15 @@ TEST(PosixShell, RunsTheLineAloneWithDefaultSignalsAndWaitsWhateverItsStatus) {
 }
 
 TEST(PosixShell, AWaitThatLastsTooLongIsGivenUpAndTheShellReapedLater) {
-    PosixShell shell(PosixShell::Mode::Wait, std::chrono::seconds(2),
-                     std::chrono::milliseconds(50));
-    const CommandResult slow = shell.Run("sleep 0.3");
+    // The first line cannot end before the wait is given up: it waits for
+    // a file made only then. The wait is long for `exit 0` on a busy machine.
+    TempDir dir;
+    PosixShell shell(PosixShell::Mode::Wait, std::chrono::seconds(2), std::chrono::seconds(3));
+    const CommandResult slow =
+        shell.Run("while [ ! -e '" + (dir / "go") + "' ]; do sleep 0.01; done");
     EXPECT_TRUE(slow.stillStarting);
     EXPECT_EQ(slow.notRun, "");
+    WriteFile(dir / "go", "");
     // Once the shell has ended (waitable, left so by WNOWAIT), the next run reaps it.
     siginfo_t ended = {};
     for (int i = 0; i < 1000 && ended.si_pid == 0; ++i) {
