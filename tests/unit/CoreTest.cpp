@@ -170,7 +170,7 @@ TEST(Core, ConfigurationNamesItsFirstFaultAndClosesAnAllowListItMayHold) {
 // The facts of a machine where every check but the configuration's passes.
 class QuietFacts final : public SystemFacts {
   public:
-    HandlerFacts Handler() override { return {"torvale.desktop", "/b/torvale", "", "", ""}; }
+    HandlerFacts Handler() override { return {"torvale.desktop", "/b/torvale", "", "", "", ""}; }
     std::string ExpectedHandler() override { return {}; }
     std::optional<bool> ChineseFont(std::string*) override { return std::nullopt; }
     std::optional<bool> Display() override { return std::nullopt; }

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The Windows programs under Wine, each test in a prefix of its own, every
 # wine call bounded and the prefix's wineserver killed at the end.
-# Usage: wine_test.sh installer|arguments|question|putty|command BUILD_DIR
+# Usage: wine_test.sh installer|arguments|question|putty|cli BUILD_DIR
 set -eu
 test=$1 build=$2
 export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d  # no menus on the host
@@ -176,7 +176,7 @@ C:\\\\x\\\\putty.bat is a batch file: cmd.exe would read its arguments as comman
 # torvale.exe as installed: --doctor on the registration and the clients,
 # and a dry run that writes and runs nothing yet prints the very command line
 # the real run then gives the client.
-command() {
+cli() {
     w "$build/torvale-setup.exe" /S
     local dir=$local'\Programs\Torvale' programs temp
     programs=$(winepath -u "$(w cmd /c 'echo %ProgramFiles%' | tr -d '\r')")
@@ -198,6 +198,15 @@ command() {
         "ok    ssh links: open in PuTTY"; do
         grep -qFx "$line" "$WINEPREFIX/doctor" || fail "--doctor: no line $line"
     done
+    # "%1" alone, as many programs register theirs: torvalew.exe refuses it.
+    local open='HKCU\Software\Classes\torvale\shell\open\command'
+    w reg add "$open" /ve /d "\"$dir\\torvalew.exe\" \"%1\"" /f >/dev/null
+    doctor
+    [ $status = 1 ] || fail "--doctor with \"%1\" alone: exit status $status"
+    grep -qFx "fail  handler: $key runs ${dir//\\/\\\\}\\\\torvalew.exe with the command line \
+\"${dir//\\/\\\\}\\\\torvalew.exe\" \"%1\", not \"PROGRAM\" --url \"%1\": it refuses every link \
+so; fix: run torvale-setup.exe again: it registers torvale:// for this user" "$WINEPREFIX/doctor" ||
+        fail "$(grep handler "$WINEPREFIX/doctor")"
     w reg delete 'HKCU\Software\Classes\torvale' /f >/dev/null
     doctor
     [ $status = 1 ] || fail "--doctor without the registration: exit status $status"

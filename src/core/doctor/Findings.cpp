@@ -120,6 +120,11 @@ Finding Handler(Application& app, SystemFacts& facts) {
         return {Finding::Fail, "handler",
                 handler.entry + " runs " + handler.program + ", which is not there",
                 "reinstall torvale, or " + handler.howToRegister};
+    if (!handler.misuse.empty())
+        return {Finding::Fail, "handler",
+                handler.entry + " runs " + handler.program + " " + handler.misuse +
+                    ": it refuses every link so",
+                handler.howToRegister};
     if (!expected.empty() && handler.program != expected)
         return {Finding::Warn, "handler",
                 handler.entry + " runs " + handler.program + ", not " + expected,

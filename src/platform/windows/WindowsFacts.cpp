@@ -4,6 +4,8 @@
 // windows.h first: shellapi.h needs its types.
 #include <shellapi.h>
 
+#include <string_view>
+
 #include "base/Fail.h"
 #include "platform/cli/PassLog.h"
 #include "platform/windows/InstalledPrograms.h"
@@ -27,10 +29,14 @@ HandlerFacts WindowsFacts::Handler() {
     const std::string command = RegisteredHandlerCommand(&key);
     if (command.empty()) return facts;
     facts.entry = key;
-    // Its first word, as the shell and CreateProcessW read it.
+    // Its words as torvalew.exe reads them, with "%1" still in place of the
+    // link: anything but --url and it is refused there.
     int count = 0;
     wchar_t** words = ::CommandLineToArgvW(Wide(command).c_str(), &count);
     if (words != nullptr && count > 0) facts.program = Narrow(words[0]);
+    if (facts.program.empty() || count != 3 || std::wstring_view(words[1]) != L"--url" ||
+        std::wstring_view(words[2]) != L"%1")
+        facts.misuse = "with the command line " + command + ", not \"PROGRAM\" --url \"%1\"";
     ::LocalFree(words);
     return facts;
 }
