@@ -1,4 +1,5 @@
-// WinSCP (Windows): one session URL, protocol://host:port, with the login
+// WinSCP (Windows): a new instance of its own, one session URL,
+// protocol://host:port, with the login
 // in /username= and an entrusted password in a file that
 // /passwordsfromfiles makes /password= name, never on its command line.
 
@@ -27,7 +28,11 @@ Plan PlanWinscp(const Request& r, const LaunchContext& context) {
         return plan;
     plan.destination = {host, WithPort(host, port), ClientShown(context), login, {}};
 
+    // A WinSCP already running would be handed the session, and the one we
+    // start end at once: its password file removed as read before the other
+    // had read it, and its watch over a client that is not the one connecting.
     Command command = StartCommand(context);
+    command.Literal("/newinstance");
     Word url = {{Str(r.m_protocol)}, {"://", Quoting::Literal}, {Bracketed(host)}};
     if (!port.empty()) {
         url.push_back({":", Quoting::Literal});

@@ -1,10 +1,10 @@
 #include "platform/windows/WindowsBackgroundTasks.h"
 
 #include "platform/windows/Win32.h"
-// windows.h first: shellapi.h needs its types.
-#include <shellapi.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -58,24 +58,55 @@ using Clock = std::chrono::steady_clock;
 // object to wake on, so Finish is kept waiting for a watch no longer.
 constexpr auto kSlice = std::chrono::milliseconds(200);
 
-// Whether `word` hands the client `path`: "-pwfile PATH", "/password=PATH".
-bool Names(std::string_view word, std::string_view path) {
-    if (word == path) return true;
-    return word.size() > path.size() && word.ends_with(path) &&
-           word[word.size() - path.size() - 1] == '=';
+// Whether argv[i] hands the client `path` as a password file, by a switch
+// the client reads it by while it reads its command line: PuTTY's "-pwfile
+// PATH", WinSCP's "/password=PATH". A file named otherwise (mstsc's .rdp
+// file) may be read later, once the user has answered the client's own
+// questions, so only its client's end tells that it is done with it.
+bool HandsPasswordFile(const std::vector<std::string>& argv, std::size_t i, std::string_view path) {
+    const std::string_view word = argv[i];
+    if (word == path) return i > 0 && argv[i - 1] == "-pwfile";
+    return word == "/password=" + std::string(path);
 }
 
+}  // namespace
+
+bool IsGuiImage(const std::wstring& path) {
+    // The PE image's own word for it, read from its headers: the DOS header
+    // names where the NT headers start, whose optional header holds the
+    // subsystem at the same offset in PE32 and PE32+.
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    unsigned char head[4096] = {};
+    DWORD got = 0;
+    const bool read = ::ReadFile(file, head, sizeof head, &got, nullptr) != 0;
+    ::CloseHandle(file);
+    if (!read || got < sizeof(IMAGE_DOS_HEADER)) return false;
+    IMAGE_DOS_HEADER dos;
+    std::memcpy(&dos, head, sizeof dos);
+    const auto nt = static_cast<std::size_t>(dos.e_lfanew);
+    const std::size_t subsystem = nt + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) +
+                                  offsetof(IMAGE_OPTIONAL_HEADER64, Subsystem);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0 || subsystem + 2 > got) return false;
+    DWORD signature = 0;
+    WORD kind = 0;
+    std::memcpy(&signature, head + nt, sizeof signature);
+    std::memcpy(&kind, head + subsystem, sizeof kind);
+    return signature == IMAGE_NT_SIGNATURE && kind == IMAGE_SUBSYSTEM_WINDOWS_GUI;
+}
+
+namespace {
+
 // Whether the image `process` runs is a GUI program: WaitForInputIdle
-// returns at once for a console program, read or not. SHGFI_EXETYPE gives
-// the subsystem version in the high word for a GUI image, 0 for a console
-// one.
+// returns at once for a console program, read or not.
 bool RunsGuiImage(HANDLE process) {
     std::wstring image(32768, L'\0');
     DWORD length = static_cast<DWORD>(image.size());
     if (!::QueryFullProcessImageNameW(process, 0, image.data(), &length)) return false;
     image.resize(length);
-    const DWORD_PTR type = ::SHGetFileInfoW(image.c_str(), 0, nullptr, 0, SHGFI_EXETYPE);
-    return HIWORD(type) != 0;
+    return IsGuiImage(image);
 }
 
 }  // namespace
@@ -126,10 +157,11 @@ bool WindowsBackgroundTasks::ClientStarted(HANDLE process, const std::vector<std
     {
         const std::lock_guard<std::mutex> hold(lock_);
         for (std::shared_ptr<Waiting>& waiting : unclaimed_) {
-            if (std::any_of(argv.begin(), argv.end(), [&waiting](const std::string& word) {
-                    return Names(word, waiting->path);
-                }))
+            for (std::size_t i = 0; i < argv.size(); ++i) {
+                if (!HandsPasswordFile(argv, i, waiting->path)) continue;
                 files.push_back(std::move(waiting));
+                break;
+            }
         }
         unclaimed_.clear();
     }
@@ -165,9 +197,10 @@ void WindowsBackgroundTasks::WatchClient(HANDLE process,
         if (left.count() <= 0) return;
         const auto slice = static_cast<DWORD>(std::min(left, kSlice).count());
         if (awaitIdle) {
-            // A failed wait leaves the client's end to be waited for.
+            // A failed wait leaves the client's end to be waited for; one
+            // that ended before it was ever idle has read all it will.
             const DWORD idle = ::WaitForInputIdle(process, slice);
-            read = idle == 0;
+            read = idle == 0 || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
             awaitIdle = idle == WAIT_TIMEOUT;
         } else {
             read = ::WaitForSingleObject(process, slice) == WAIT_OBJECT_0;
