@@ -38,15 +38,9 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         }
         // A folder of our own in the temporary directory, which is every
         // program's: the sweep below must find only what we left.
-        // Only a terminal that runs a script (Terminal.app) leaves anything
-        // there, and on Windows the password files of PuTTY and WinSCP.
-        const auto& terminals = clients_.terminal.programs;
-        if (std::none_of(terminals.begin(), terminals.end(),
-                         [](const ClientProgram& p) { return p.opensScript; }) &&
-            !clients_.passwordsOffCommandLine)
-            temporaryDir_.clear();
+        temporaryDir_ = OwnTemporaryDirectory();
         if (!temporaryDir_.empty()) {
-            const std::string own = JoinPath(temporaryDir_, "torvale", clients_.separator);
+            const std::string own = temporaryDir_;
             const bool made = platform_.files.CreateDirectory(own, 0700, &why);
             if (!made) platform_.log.Write("Not made: " + own + ": " + why);
             temporaryDir_ = made ? own : std::string();
@@ -66,13 +60,23 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
     });
 }
 
+std::string Application::OwnTemporaryDirectory() const {
+    // Only a terminal that runs a script (Terminal.app) leaves anything
+    // there, and on Windows the password files of PuTTY and WinSCP.
+    const auto& terminals = clients_.terminal.programs;
+    if (temporaryBase_.empty() ||
+        (std::none_of(terminals.begin(), terminals.end(),
+                      [](const ClientProgram& p) { return p.opensScript; }) &&
+         !clients_.passwordsOffCommandLine))
+        return {};
+    return JoinPath(temporaryBase_, "torvale", clients_.separator);
+}
+
 void Application::RemoveLeftovers() {
     // The terminal scripts remove themselves as they start; one that did not
     // start is of no use a minute later. Each directory is read once.
-    constexpr std::string_view kInConfigDir[] = {".rdp", ".command"};
-    constexpr std::string_view kInTemporaryDir[] = {".command", ".pw"};
     const std::pair<const std::string*, std::span<const std::string_view>> leftovers[] = {
-        {&ConfigDir, kInConfigDir}, {&temporaryDir_, kInTemporaryDir}};
+        {&ConfigDir, kLeftoversInDataDir}, {&temporaryDir_, kLeftoversInTemporaryDir}};
     for (const auto& [directory, kinds] : leftovers) {
         std::string why;
         if (!directory->empty() && !platform_.files.RemoveLeftovers(*directory, kinds, &why))

@@ -35,6 +35,12 @@ struct PassRecord {
     LaunchRecord record;
 };
 
+// What launches leave behind that start-up removes: the endings of the
+// connection files in the data directory and of the scripts and password
+// files in our own temporary folder.
+inline constexpr std::string_view kLeftoversInDataDir[] = {".rdp", ".command"};
+inline constexpr std::string_view kLeftoversInTemporaryDir[] = {".command", ".pw"};
+
 // The resident application: start-up, then one request pass per launch URL.
 // A pass runs one way: the URL decoded, the request read, the launcher and
 // its programs resolved (with configuration.ini, read afresh), the plan made,
@@ -111,7 +117,13 @@ class Application {
     // iCloud may sync; on Windows PuTTY's and WinSCP's password files. Empty,
     // where the client table has neither, or where the folder cannot be
     // made: the data directory.
-    void SetTemporaryDirectory(std::string directory) { temporaryDir_ = std::move(directory); }
+    void SetTemporaryDirectory(std::string directory) {
+        temporaryDir_ = std::move(directory);
+        temporaryBase_ = temporaryDir_;
+    }
+    // That folder "torvale", whether made yet or not; empty where the client
+    // table leaves nothing there or no temporary directory was given.
+    std::string OwnTemporaryDirectory() const;
     // Windows: where App Paths registers a program, and a path's "%NAME%"
     // variables expanded (MachineFacts says how they are used).
     void SetProgramLookup(std::function<std::string(std::string_view)> registered,
@@ -150,7 +162,8 @@ class Application {
     Platform platform_;
     std::string askpassHelper_;
     std::string processName_ = "0";
-    std::string temporaryDir_;
+    std::string temporaryDir_;   // our own folder once made, else the data directory's stand-in
+    std::string temporaryBase_;  // as given
     std::string dataDir_;
     std::function<std::string(std::string_view)> registered_, expanded_;
     std::string systemConfiguration_;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "base/Es256.h"
@@ -165,6 +166,35 @@ Finding DataDirectory(Application& app) {
 
 // What launches left in the data directory: connection files and the
 // temporaries of writers that ended halfway.
+// How many of `names` end in one of `kinds`.
+std::ptrdiff_t CountOf(const std::vector<std::string>& names,
+                       std::span<const std::string_view> kinds) {
+    return std::count_if(names.begin(), names.end(), [&](const std::string& name) {
+        return std::any_of(kinds.begin(), kinds.end(),
+                           [&](std::string_view kind) { return name.ends_with(kind); });
+    });
+}
+
+// What launches left in our folder of the temporary directory: the
+// password files of the Windows clients, the scripts of Terminal.app.
+void TemporaryLeftovers(Application& app, Findings& found) {
+    const std::string folder = app.OwnTemporaryDirectory();
+    if (folder.empty()) return;
+    const auto names =
+        app.platform().files.List(folder, nullptr).value_or(std::vector<std::string>{});
+    const auto left = CountOf(names, kLeftoversInTemporaryDir);
+    if (left == 0) {
+        found.push_back({Finding::Ok, "temporary folder", folder + ": nothing left there", {}});
+        return;
+    }
+    found.push_back(
+        {Finding::Warn, "temporary folder",
+         std::to_string(left) + " left in " + folder +
+             "; a password file holds its password until the next launch or start "
+             "removes it",
+         "start torvale once, or: " + Mending(app).Remove(folder, {"*.pw", "*.command"})});
+}
+
 void Leftovers(Application& app, Findings& found) {
     const std::string& folder = app.ConfigDir;
     // One that cannot be read is said by the data directory's check.
@@ -173,10 +203,7 @@ void Leftovers(Application& app, Findings& found) {
     // A launch removes its .rdp files once they are read, or a minute on; a
     // pass that ended before (killed, or a machine switched off) leaves them
     // to the next launch or start.
-    const auto connectionFiles =
-        std::count_if(names.begin(), names.end(), [](const std::string& name) {
-            return name.ends_with(".rdp") || name.ends_with(".command");
-        });
+    const auto connectionFiles = CountOf(names, kLeftoversInDataDir);
     if (connectionFiles > 0) {
         found.push_back(
             {Finding::Warn, "connection files",
@@ -587,6 +614,7 @@ bool AnyFails(const std::vector<Finding>& findings) {
 std::vector<Finding> Diagnose(Application& app, SystemFacts& facts) {
     Findings found = {Handler(app, facts), DataDirectory(app)};
     Leftovers(app, found);
+    TemporaryLeftovers(app, found);
     // Read for the purpose, never the one a pass uses.
     const Configuration config = app.ReadConfiguration();
     found.push_back(UserConfiguration(app, config));
