@@ -193,22 +193,21 @@ cli() {
     }
     doctor
     [ $status = 0 ] || fail "--doctor: exit status $status: $(grep -v '^ok' "$WINEPREFIX/doctor")"
-    local key='HKCU\\Software\\Classes\\torvale\\shell\\open\\command'
+    local key='HKCU\Software\Classes\torvale\shell\open\command'
     local line
-    for line in "ok    handler: $key runs ${dir//\\/\\\\}\\\\torvalew.exe" \
-        "ok    client PuTTY: C:\\\\Program Files\\\\PuTTY\\\\putty.exe (its usual place)" \
+    for line in "ok    handler: $key runs $dir\\torvalew.exe" \
+        "ok    client PuTTY: C:\\Program Files\\PuTTY\\putty.exe (its usual place)" \
         "ok    ssh links: open in PuTTY" \
-        "ok    data directory: ${docs//\\/\\\\} is not made yet: the first launch makes it \
+        "ok    data directory: $docs is not made yet: the first launch makes it \
 (for you alone)"; do
         grep -qFx "$line" "$WINEPREFIX/doctor" || fail "--doctor: no line $line"
     done
     # "%1" alone, as many programs register theirs: torvalew.exe refuses it.
-    local open='HKCU\Software\Classes\torvale\shell\open\command'
-    w reg add "$open" /ve /d "\"$dir\\torvalew.exe\" \"%1\"" /f >/dev/null
+    w reg add "$key" /ve /d "\"$dir\\torvalew.exe\" \"%1\"" /f >/dev/null
     doctor
     [ $status = 1 ] || fail "--doctor with \"%1\" alone: exit status $status"
-    grep -qFx "fail  handler: $key runs ${dir//\\/\\\\}\\\\torvalew.exe with the command line \
-\"${dir//\\/\\\\}\\\\torvalew.exe\" \"%1\", not \"PROGRAM\" --url \"%1\": it refuses every link \
+    grep -qFx "fail  handler: $key runs $dir\\torvalew.exe with the command line \
+\"$dir\\torvalew.exe\" \"%1\", not \"PROGRAM\" --url \"%1\": it refuses every link \
 so; fix: run torvale-setup.exe again: it registers torvale:// for this user" "$WINEPREFIX/doctor" ||
         fail "$(grep handler "$WINEPREFIX/doctor")"
     w reg delete 'HKCU\Software\Classes\torvale' /f >/dev/null
@@ -216,11 +215,10 @@ so; fix: run torvale-setup.exe again: it registers torvale:// for this user" "$W
     mkdir "$temp/torvale" && echo pw >"$temp/torvale/putty-9-1.pw"
     doctor
     [ $status = 1 ] || fail "--doctor without the registration: exit status $status"
-    left=${left//\\/\\\\}
     for line in "fail  handler: nothing opens torvale:// links; fix: run torvale-setup.exe again: \
 it registers torvale:// for this user" "warn  temporary folder: 1 left in $left; a password file \
 holds its password until the next launch or start removes it; fix: start torvale once, or: del \
-\"$left\\\\*.pw\" \"$left\\\\*.command\""; do
+\"$left\\*.pw\" \"$left\\*.command\""; do
         grep -qFx "$line" "$WINEPREFIX/doctor" || fail "--doctor: no line $line"
     done
     rm -r "$temp/torvale"

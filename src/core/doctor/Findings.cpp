@@ -37,9 +37,10 @@ constexpr char kMendLine[] =
 struct Mending {
     bool windows;
 
-    explicit Mending(const Application& app) : windows(app.Clients().name == "windows") {}
+    explicit Mending(const Application& app) : windows(InWindowsTerms(app)) {}
 
-    // A Windows path holds no double quote: quoting it is all cmd.exe needs.
+    // A Windows path holds no double quote, so quotes keep it one word for
+    // cmd.exe; a "%NAME%" in it would still be expanded there.
     std::string Quoted(const std::string& path) const {
         return windows ? "\"" + path + "\"" : ShellQuote(path);
     }
@@ -598,12 +599,27 @@ Finding Alerts(Application& app, SystemFacts& facts, const Configuration& config
 
 }  // namespace
 
-std::string FindingLine(const Finding& finding) {
+bool InWindowsTerms(const Application& app) {
+    return app.Clients().name == "windows";
+}
+
+std::string FindingLine(const Finding& finding, bool windows) {
     static constexpr const char* kLevels[] = {"ok  ", "warn", "fail"};
     std::string line = std::string(kLevels[finding.level]) + "  " + Printable(finding.check) +
                        ": " + Printable(finding.detail);
     if (finding.level != Finding::Ok) line += "; fix: " + Printable(finding.fix);
-    return line;
+    if (!windows) return line;
+    // Printable writes "\\" for a backslash alone; every other escape it
+    // writes is a backslash and a letter.
+    std::string kept;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        kept += line[i];
+        if (line[i] == '\\' && i + 1 < line.size()) {
+            if (line[i + 1] != '\\') kept += line[i + 1];
+            ++i;
+        }
+    }
+    return kept;
 }
 
 bool AnyFails(const std::vector<Finding>& findings) {

@@ -19,8 +19,14 @@ struct Finding {
 };
 
 // "ok    handler: torvale.desktop runs /usr/bin/torvale-desktop", a warning
-// or failure followed by "; fix: ..."; every value escaped as log lines are.
-std::string FindingLine(const Finding& finding);
+// or failure followed by "; fix: ..."; every value escaped as log lines are,
+// but for `windows` a backslash stays one, so that a path or a command can be
+// pasted as it is printed: no Windows path holds a character Printable escapes.
+std::string FindingLine(const Finding& finding, bool windows = false);
+
+// Whether the findings of `app` are in Windows' terms (paths, access lists,
+// cmd.exe): those of its client table.
+bool InWindowsTerms(const Application& app);
 
 // Whether any finding fails.
 bool AnyFails(const std::vector<Finding>& findings);
