@@ -9,15 +9,16 @@ namespace torvale {
 // Paths as the application builds them: "/" separates, and a path may name a
 // file in the root ("/x") or stand without a directory ("x").
 
-// Where the last component begins: after the last "/", or 0 without one.
-inline std::size_t NameStart(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
+// Where the last component begins: after the last "/" (or `separator`, for
+// a path of another system), or 0 without one.
+inline std::size_t NameStart(std::string_view path, char separator = '/') {
+    const std::size_t slash = path.rfind(separator);
     return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
 // The last component: "b" for "/a/b", "x" for "x".
-inline std::string_view BaseName(std::string_view path) {
-    return path.substr(NameStart(path));
+inline std::string_view BaseName(std::string_view path, char separator = '/') {
+    return path.substr(NameStart(path, separator));
 }
 
 // Whether a path is absolute as Windows writes it: a drive's ("C:\\x",

@@ -1,5 +1,7 @@
 #include "base/Text.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace torvale {
@@ -19,6 +21,11 @@ std::vector<std::string_view> Lines(std::string_view text) {
     if (text.ends_with('\n')) text.remove_suffix(1);
     if (text.empty()) return {};
     return Split(text, '\n');
+}
+
+std::vector<std::string> LastLines(std::string_view text, std::size_t count) {
+    const auto lines = Lines(text);
+    return {lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())), lines.end()};
 }
 
 std::string_view Nearest(std::string_view word, const std::vector<std::string_view>& known) {

@@ -54,6 +54,8 @@ std::vector<std::string_view> Split(std::string_view text, char separator);
 // The lines of a text, a closing line feed ending the last one rather than
 // starting another.
 std::vector<std::string_view> Lines(std::string_view text);
+// The last `count` of them, in order.
+std::vector<std::string> LastLines(std::string_view text, std::size_t count);
 
 inline char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

@@ -12,12 +12,6 @@
 namespace torvale {
 namespace {
 
-// A file's name where the history names it: after the last separator of
-// either system, as a Windows path separates with "\\".
-std::string_view FileNameOf(std::string_view path) {
-    return path.substr(path.find_last_of("/\\") + 1);
-}
-
 // How long a client may take to read its connection file.
 constexpr std::chrono::seconds kReadWithin{60};
 
@@ -157,7 +151,8 @@ class Execution {
         for (const std::string& path : paths) {
             std::string why;
             if (platform_.background.RemoveOnceRead(path, kReadWithin, &why)) {
-                removed += (removed.empty() ? "" : ", ") + std::string(FileNameOf(path));
+                removed +=
+                    (removed.empty() ? "" : ", ") + std::string(BaseName(path, plan_.separator));
             } else {
                 platform_.log.Write("Not removed once read: " + path + ": " + why);
             }

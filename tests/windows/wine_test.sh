@@ -115,10 +115,17 @@ question() {
         w "$build/torvalew.exe" --url "$url" &
         pass=$!
         local window='' tries=0
-        until window=$(xdotool search --name '确认连接' | head -1) && [ "$window" ]; do
+        until window=$(xdotool search --onlyvisible --name '确认连接' | head -1) &&
+            [ "$window" ]; do
             sleep 0.5 && tries=$((tries + 1)) && [ $tries -lt 120 ] || fail "no question"
         done
-        xdotool windowactivate --sync "$window" && xdotool key --delay 100 $1
+        # Keys typed before the dialog has the focus and has set its own are
+        # lost on a busy machine: it is active first, then given a second.
+        xdotool windowactivate --sync "$window"
+        until [ "$(xdotool getactivewindow)" = "$window" ]; do
+            sleep 0.5 && tries=$((tries + 1)) && [ $tries -lt 120 ] || fail "never active"
+        done
+        sleep 1 && xdotool key --delay 100 $1
         if [ "${2-}" = shot ]; then
             import -window root "$build/windows-question.png" && xdotool key Return
         fi

@@ -94,6 +94,7 @@ Plan PlanLaunch(const Route* route, Launcher launcher, const Request& request,
             Outcome::NotImplemented, titles::kSorry, std::string(route->notImplemented), {}};
     }
     if (context.table.quotelessValues) RefuseQuotedValues(plan, request);
+    plan.separator = context.table.separator;
     if (route != nullptr) plan.action = route->action;
     if (request.m_debug == "1") plan.debugUrl = MaskedFieldText(Str(request.url));
     return plan;

@@ -112,6 +112,9 @@ struct Plan {
     std::optional<Refusal> refusal;  // then nothing below is carried out
     std::optional<Destination> destination;
     std::vector<FileToWrite> files;
+    // How the files' paths separate their folders ('\\' on Windows): the
+    // history names a file by what follows the last separator.
+    char separator = '/';
     // The password the command's client asks its askpass helper for: offered
     // just before the command runs.
     std::optional<Handover> handover;

@@ -54,8 +54,7 @@ std::vector<std::string> LastPassLines(const std::string& path, std::size_t coun
     PosixFileSystem files;
     const auto text = files.ReadFile(path, kPassLogLimit * 2, nullptr);
     if (!text) return {};
-    const auto lines = Lines(*text);
-    return {lines.end() - static_cast<long>(std::min(count, lines.size())), lines.end()};
+    return LastLines(*text, count);
 }
 
 }  // namespace torvale

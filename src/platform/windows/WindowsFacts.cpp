@@ -11,6 +11,7 @@
 #include "platform/windows/InstalledPrograms.h"
 #include "platform/windows/RegistryPreferences.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WindowsFileSystem.h"
 
 namespace torvale {
 namespace {
@@ -33,7 +34,10 @@ HandlerFacts WindowsFacts::Handler() {
     // link: anything but --url and it is refused there.
     int count = 0;
     wchar_t** words = ::CommandLineToArgvW(Wide(command).c_str(), &count);
-    if (words != nullptr && count > 0) facts.program = Narrow(words[0]);
+    // Named as the file system names it, for the doctor to compare with the
+    // expected one whatever case or short names either was written in.
+    if (words != nullptr && count > 0)
+        facts.program = WindowsFileSystem().Resolved(Narrow(words[0]));
     if (facts.program.empty() || count != 3 || std::wstring_view(words[1]) != L"--url" ||
         std::wstring_view(words[2]) != L"%1")
         facts.misuse = "with the command line " + command + ", not \"PROGRAM\" --url \"%1\"";
@@ -43,8 +47,9 @@ HandlerFacts WindowsFacts::Handler() {
 
 std::string WindowsFacts::ExpectedHandler() {
     const std::size_t last = session_.program.find_last_of('\\');
-    return last == std::string::npos ? std::string()
-                                     : session_.program.substr(0, last) + "\\torvalew.exe";
+    return last == std::string::npos
+               ? std::string()
+               : WindowsFileSystem().Resolved(session_.program.substr(0, last) + "\\torvalew.exe");
 }
 
 std::optional<bool> WindowsFacts::ChineseFont(std::string* err) {
