@@ -213,10 +213,28 @@ cli() {
     w reg add "$key" /ve /d "\"$dir\\torvalew.exe\" \"%1\"" /f >/dev/null
     doctor
     [ $status = 1 ] || fail "--doctor with \"%1\" alone: exit status $status"
-    grep -qFx "fail  handler: $key runs $dir\\torvalew.exe with the command line \
-\"$dir\\torvalew.exe\" \"%1\", not \"PROGRAM\" --url \"%1\": it refuses every link \
-so; fix: run torvale-setup.exe again: it registers torvale:// for this user" "$WINEPREFIX/doctor" ||
+    grep -qFx "fail  handler: $key runs $dir\\torvalew.exe, but its command line is \
+\"$dir\\torvalew.exe\" \"%1\", not \"PROGRAM\" --url \"%1\": every link is refused there; \
+fix: run torvale-setup.exe again: it registers torvale:// for this user" "$WINEPREFIX/doctor" ||
         fail "$(grep handler "$WINEPREFIX/doctor")"
+    # Another program chosen in Settings opens the links instead.
+    local other='HKCU\Software\Classes\Other\shell\open\command'
+    local chosen='HKCU\Software\Microsoft\Windows\Shell\Associations\UrlAssociations'
+    w reg add "$other" /ve /d '"C:\o.exe" "%1"' /f >/dev/null
+    w reg add "$chosen\torvale\UserChoice" /v ProgId /d Other /f >/dev/null
+    doctor
+    grep -qFx "fail  handler: $other, the choice in Settings (Other) runs C:\\o.exe, which is not \
+there; fix: reinstall torvale, or run torvale-setup.exe again: it registers torvale:// for this \
+user, then choose Torvale for TORVALE links in Settings, Apps, Default apps" "$WINEPREFIX/doctor" ||
+        fail "$(grep handler "$WINEPREFIX/doctor")"
+    w reg delete "$chosen" /f >/dev/null
+    # Without "URL Protocol" the shell takes torvale: for no scheme.
+    w reg add "$key" /ve /d "\"$dir\\torvalew.exe\" --url \"%1\"" /f >/dev/null
+    w reg delete 'HKCU\Software\Classes\torvale' /v 'URL Protocol' /f >/dev/null
+    doctor
+    grep -qFx "fail  handler: $key runs $dir\\torvalew.exe, but Software\\Classes\\torvale has no \
+value \"URL Protocol\": Windows hands it no link; fix: run torvale-setup.exe again: it registers \
+torvale:// for this user" "$WINEPREFIX/doctor" || fail "$(grep handler "$WINEPREFIX/doctor")"
     w reg delete 'HKCU\Software\Classes\torvale' /f >/dev/null
     # A password file a killed handler left behind.
     mkdir "$temp/torvale" && echo pw >"$temp/torvale/putty-9-1.pw"

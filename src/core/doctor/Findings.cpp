@@ -124,8 +124,7 @@ Finding Handler(Application& app, SystemFacts& facts) {
                 "reinstall torvale, or " + handler.howToRegister};
     if (!handler.misuse.empty())
         return {Finding::Fail, "handler",
-                handler.entry + " runs " + handler.program + " " + handler.misuse +
-                    ": it refuses every link so",
+                handler.entry + " runs " + handler.program + ", but " + handler.misuse,
                 handler.howToRegister};
     if (!expected.empty() && handler.program != expected)
         return {Finding::Warn, "handler",

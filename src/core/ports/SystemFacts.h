@@ -13,8 +13,8 @@ struct HandlerFacts {
     std::string program;        // the program it runs; empty when it names none
     std::string howToRegister;  // the command or step that makes this one the handler
     std::string unknown;        // why the system could not say: a helper failed or hung
-    // How the entry runs the program where that makes it refuse every link
-    // (Windows: arguments other than `--url "%1"`); empty: as it should.
+    // Why the entry gets no link to the program where it gets none (Windows:
+    // arguments other than `--url "%1"`, no "URL Protocol"); empty: none.
     std::string misuse;
     // Where Torvale's own desktop entry is missing, no registration can
     // name it: how to put it back.

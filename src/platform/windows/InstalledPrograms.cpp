@@ -1,28 +1,38 @@
 #include "platform/windows/InstalledPrograms.h"
 
+#include <optional>
+#include <utility>
+
 #include "platform/windows/WideText.h"
 #include "platform/windows/Win32.h"
 
 namespace torvale {
 namespace {
 
-// The default value of a key as it is, a REG_EXPAND_SZ's variables expanded
-// (RRF_RT_REG_SZ takes both); empty where there is none.
-std::wstring DefaultValue(HKEY root, REGSAM view, const std::wstring& subkey) {
+// A text value of a key as it is (`name` null: the default value), a
+// REG_EXPAND_SZ's variables expanded (RRF_RT_REG_SZ takes both); nothing
+// where there is none.
+std::optional<std::wstring> Value(HKEY root, REGSAM view, const std::wstring& subkey,
+                                  const wchar_t* name = nullptr) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
-        return {};
+        return std::nullopt;
     std::wstring value(MAX_PATH, L'\0');
     LSTATUS status = ERROR_MORE_DATA;
     for (int attempt = 0; attempt < 3 && status == ERROR_MORE_DATA; ++attempt) {
         DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        status = ::RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size);
+        status = ::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value.data(), &size);
         if (status == ERROR_SUCCESS) value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
         if (status == ERROR_MORE_DATA) value.assign(size / sizeof(wchar_t) + 1, L'\0');
     }
     ::RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return {};
+    if (status != ERROR_SUCCESS) return std::nullopt;
     return value;
+}
+
+// The default value of a key; empty where there is none.
+std::wstring DefaultValue(HKEY root, REGSAM view, const std::wstring& subkey) {
+    return Value(root, view, subkey).value_or(std::wstring());
 }
 
 // The default value of an App Paths key, its quotes taken off.
@@ -35,17 +45,26 @@ std::wstring AppPath(HKEY root, REGSAM view, const std::wstring& subkey) {
 
 }  // namespace
 
-std::string RegisteredHandlerCommand(std::string* key) {
-    constexpr const char* kCommandKey = "Software\\Classes\\torvale\\shell\\open\\command";
-    for (const auto& [root, name] :
-         {std::pair{HKEY_CURRENT_USER, "HKCU\\"}, std::pair{HKEY_LOCAL_MACHINE, "HKLM\\"}}) {
-        const std::wstring command = DefaultValue(root, 0, Wide(kCommandKey));
-        if (command.empty()) continue;
-        *key = std::string(name) + kCommandKey;
-        return Narrow(command);
+RegisteredHandler FindRegisteredHandler() {
+    const std::pair<HKEY, const char*> kRoots[] = {{HKEY_CURRENT_USER, "HKCU\\"},
+                                                   {HKEY_LOCAL_MACHINE, "HKLM\\"}};
+    RegisteredHandler found;
+    // The user's choice in Settings, where there is one, names the class
+    // whose command opens the links in place of the scheme's own.
+    const std::wstring chosen =
+        Value(HKEY_CURRENT_USER, 0, Wide(kUserChoiceKey), L"ProgId").value_or(L"torvale");
+    found.progId = chosen == L"torvale" ? std::string() : Narrow(chosen);
+    for (const auto& [root, name] : kRoots) {
+        const std::string scheme = "Software\\Classes\\torvale";
+        found.urlProtocol =
+            found.urlProtocol || Value(root, 0, Wide(scheme), L"URL Protocol").has_value();
+        const std::string command =
+            "Software\\Classes\\" + Narrow(chosen) + "\\shell\\open\\command";
+        if (!found.command.empty()) continue;
+        found.command = Narrow(DefaultValue(root, 0, Wide(command)));
+        if (!found.command.empty()) found.key = std::string(name) + command;
     }
-    key->clear();
-    return {};
+    return found;
 }
 
 std::string RegisteredProgram(std::string_view file) {

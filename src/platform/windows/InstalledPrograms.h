@@ -20,10 +20,21 @@ inline constexpr const char* kAppPathsKey =
 // registered, else empty. Empty for anything but a file name.
 std::string RegisteredProgram(std::string_view file);
 
-// The command Windows runs for torvale:// links: this user's registration
-// under Software\\Classes, else the machine's, as the shell merges them into
-// HKEY_CLASSES_ROOT; `key` names the one read. Empty where neither is.
-std::string RegisteredHandlerCommand(std::string* key);
+// Where this user chooses, in Settings, what opens torvale:// links.
+inline constexpr const char* kUserChoiceKey =
+    "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\torvale\\UserChoice";
+
+// What Windows runs for torvale:// links, as the shell finds it: the class
+// the user chose in Settings, else the scheme's own; this user's
+// registration under Software\\Classes, else the machine's, as the shell
+// merges them into HKEY_CLASSES_ROOT.
+struct RegisteredHandler {
+    std::string command;       // its open command; empty: none
+    std::string key;           // the key it was read from
+    std::string progId;        // the class the user chose; empty: none but the scheme
+    bool urlProtocol = false;  // whether the scheme's key says it is a URL scheme
+};
+RegisteredHandler FindRegisteredHandler();
 
 // A path with its "%NAME%" variables expanded as this process's environment
 // has them ("%ProgramFiles%\\PuTTY"); the path as written where it cannot be.

@@ -26,22 +26,34 @@ int CALLBACK OneIsEnough(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM foun
 HandlerFacts WindowsFacts::Handler() {
     HandlerFacts facts;
     facts.howToRegister = "run torvale-setup.exe again: it registers torvale:// for this user";
-    std::string key;
-    const std::string command = RegisteredHandlerCommand(&key);
-    if (command.empty()) return facts;
-    facts.entry = key;
+    const RegisteredHandler found = FindRegisteredHandler();
+    if (!found.progId.empty()) {
+        facts.entry = "the choice in Settings (" + found.progId + ")";
+        facts.howToRegister +=
+            ", then choose Torvale for TORVALE links in Settings, Apps, "
+            "Default apps";
+    }
+    if (found.command.empty()) return facts;
+    facts.entry = found.key + (found.progId.empty() ? "" : ", " + facts.entry);
     // Its words as torvalew.exe reads them, with "%1" still in place of the
     // link: anything but --url and it is refused there.
     int count = 0;
-    wchar_t** words = ::CommandLineToArgvW(Wide(command).c_str(), &count);
+    wchar_t** words = ::CommandLineToArgvW(Wide(found.command).c_str(), &count);
     // Named as the file system names it, for the doctor to compare with the
     // expected one whatever case or short names either was written in.
     if (words != nullptr && count > 0)
         facts.program = WindowsFileSystem().Resolved(Narrow(words[0]));
-    if (facts.program.empty() || count != 3 || std::wstring_view(words[1]) != L"--url" ||
-        std::wstring_view(words[2]) != L"%1")
-        facts.misuse = "with the command line " + command + ", not \"PROGRAM\" --url \"%1\"";
+    const bool asRegistered = count == 3 && std::wstring_view(words[1]) == L"--url" &&
+                              std::wstring_view(words[2]) == L"%1";
     ::LocalFree(words);
+    if (!found.urlProtocol) {
+        facts.misuse =
+            "Software\\Classes\\torvale has no value \"URL Protocol\": Windows hands "
+            "it no link";
+    } else if (found.progId.empty() && !facts.program.empty() && !asRegistered) {
+        facts.misuse = "its command line is " + found.command +
+                       ", not \"PROGRAM\" --url \"%1\": every link is refused there";
+    }
     return facts;
 }
 
