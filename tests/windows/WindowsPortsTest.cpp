@@ -113,6 +113,14 @@ TEST(WindowsPorts, PreferencesKeepHostileEntriesByteForByteAndReadNoLongValue) {
         "Trusted", [&](auto old) { return seen = old, std::vector<std::string>{"y"}; }, &err));
     EXPECT_EQ(seen, std::vector<std::string>{std::string(65, 'x')});
     EXPECT_EQ(preferences.GetList("Trusted"), std::vector<std::string>{"y"});
+    // Nor is one that is not text, a lone surrogate in it.
+    const wchar_t lone[] = {L'a', 0xD800, 0};
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(subkey).c_str(), L"Trusted", REG_SZ, lone,
+                      sizeof lone);
+    EXPECT_FALSE(preferences.UpdateList(
+        "Trusted", [](auto) { return std::vector<std::string>{}; }, &err));
+    EXPECT_EQ(err, "HKEY_CURRENT_USER\\" + subkey +
+                       "\\Trusted: cannot be read: not text: it holds a lone UTF-16 surrogate");
     // A value of another type is never written over.
     const DWORD number = 1;
     ::RegSetKeyValueW(HKEY_CURRENT_USER, Wide(subkey).c_str(), L"Trusted", REG_DWORD, &number,
