@@ -243,7 +243,7 @@ torvale:// for this user" "$WINEPREFIX/doctor" || fail "$(grep handler "$WINEPRE
     for line in "fail  handler: nothing opens torvale:// links; fix: run torvale-setup.exe again: \
 it registers torvale:// for this user" "warn  temporary folder: 1 left in $left; a password file \
 holds its password until the next launch or start removes it; fix: start torvale once, or: del \
-\"$left\\*.pw\" \"$left\\*.command\""; do
+\"$left\\*.command\" \"$left\\*.pw\""; do
         grep -qFx "$line" "$WINEPREFIX/doctor" || fail "--doctor: no line $line"
     done
     rm -r "$temp/torvale"

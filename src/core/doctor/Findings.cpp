@@ -53,10 +53,14 @@ struct Mending {
     std::string MoveAside(const std::string& path) const {
         return (windows ? "move " : "mv ") + Quoted(path) + " " + Quoted(path + ".old");
     }
-    std::string Remove(const std::string& folder, std::vector<std::string_view> patterns) const {
+    // The files in `folder` whose names end in one of `endings`, or, with
+    // `prefix`, begin with it.
+    std::string Remove(const std::string& folder, std::span<const std::string_view> endings,
+                       std::string_view prefix = {}) const {
         std::string command = windows ? "del" : "rm -f";
-        for (const std::string_view pattern : patterns)
-            command += " " + In(folder, pattern);
+        for (const std::string_view ending : endings)
+            command += " " + In(folder, "*" + std::string(ending));
+        if (!prefix.empty()) command += " " + In(folder, std::string(prefix) + "*");
         return command;
     }
     std::string MakeWritable(const std::string& folder) const {
@@ -164,8 +168,6 @@ Finding DataDirectory(Application& app) {
             {}};
 }
 
-// What launches left in the data directory: connection files and the
-// temporaries of writers that ended halfway.
 // How many of `names` end in one of `kinds`.
 std::ptrdiff_t CountOf(const std::vector<std::string>& names,
                        std::span<const std::string_view> kinds) {
@@ -192,9 +194,11 @@ void TemporaryLeftovers(Application& app, Findings& found) {
          std::to_string(left) + " left in " + folder +
              "; a password file holds its password until the next launch or start "
              "removes it",
-         "start torvale once, or: " + Mending(app).Remove(folder, {"*.pw", "*.command"})});
+         "start torvale once, or: " + Mending(app).Remove(folder, kLeftoversInTemporaryDir)});
 }
 
+// What launches left in the data directory: connection files and the
+// temporaries of writers that ended halfway.
 void Leftovers(Application& app, Findings& found) {
     const std::string& folder = app.ConfigDir;
     // One that cannot be read is said by the data directory's check.
@@ -210,7 +214,7 @@ void Leftovers(Application& app, Findings& found) {
              std::to_string(connectionFiles) +
                  " there; they may hold passwords until the next launch or start "
                  "removes them (those a minute old)",
-             "start torvale once, or: " + Mending(app).Remove(folder, {"*.rdp", "*.command"})});
+             "start torvale once, or: " + Mending(app).Remove(folder, kLeftoversInDataDir)});
     } else {
         found.push_back({Finding::Ok,
                          "connection files",
@@ -225,7 +229,7 @@ void Leftovers(Application& app, Findings& found) {
                          std::to_string(temporaries) +
                              " left behind by writers that ended halfway; they may hold passwords",
                          "start torvale once (start-up removes them), or: " +
-                             Mending(app).Remove(folder, {".torvale-*"})});
+                             Mending(app).Remove(folder, {}, ".torvale-")});
     } else {
         found.push_back({Finding::Ok, "temporaries", "none left behind", {}});
     }

@@ -60,6 +60,13 @@ std::optional<std::size_t> OptionValue(std::string_view argument, std::string_vi
     return std::nullopt;
 }
 
+std::optional<Answer> ConfirmOption(std::string_view argument, std::string* err) {
+    constexpr Answer kAnswers[] = {Answer::Cancel, Answer::Connect, Answer::ConnectAlways};
+    const auto index = OptionValue(argument, "--confirm", {"no", "yes", "always"}, err);
+    if (!index) return std::nullopt;
+    return kAnswers[*index];
+}
+
 void Print(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ports/AlertPanel.h"
+
 namespace torvale {
 
 // What a front end's command line asks for.
@@ -34,6 +36,10 @@ CommandLine ReadCommandLine(std::string_view program, std::string_view help, int
 std::optional<std::size_t> OptionValue(std::string_view argument, std::string_view name,
                                        std::initializer_list<std::string_view> values,
                                        std::string* err);
+
+// "--confirm=no|yes|always": how the trust question is answered. Nothing for
+// another argument, or, with `err` saying why, for a bad value.
+std::optional<Answer> ConfirmOption(std::string_view argument, std::string* err);
 
 // Writes `text` to a stdio stream. The front ends print with stdio alone:
 // with GCC 12's libstdc++, a program that includes <iostream> builds every

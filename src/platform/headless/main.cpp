@@ -136,12 +136,8 @@ int main(int argc, char** argv) {
                                                                    &torvale::clients::kWindows};
                 options.clients = kTables[*table];
                 clientsGiven = true;
-            } else if (const auto answer = torvale::OptionValue(
-                           option, "--confirm", {"no", "yes", "always"}, &problem)) {
-                constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
-                                                        torvale::Answer::Connect,
-                                                        torvale::Answer::ConnectAlways};
-                options.confirm = kAnswers[*answer];
+            } else if (const auto answer = torvale::ConfirmOption(option, &problem)) {
+                options.confirm = *answer;
             } else if (problem.empty()) {
                 return std::nullopt;
             }

@@ -109,12 +109,8 @@ int wmain(int argc, wchar_t** wargv) {
                 showAlerts = true;
             } else if (option == "--doctor") {
                 doctor = true;
-            } else if (const auto answer = torvale::OptionValue(
-                           option, "--confirm", {"no", "yes", "always"}, &problem)) {
-                constexpr torvale::Answer kAnswers[] = {torvale::Answer::Cancel,
-                                                        torvale::Answer::Connect,
-                                                        torvale::Answer::ConnectAlways};
-                options.confirm = kAnswers[*answer];
+            } else if (const auto answer = torvale::ConfirmOption(option, &problem)) {
+                options.confirm = *answer;
             } else if (problem.empty()) {
                 return std::nullopt;
             }
@@ -140,7 +136,7 @@ int wmain(int argc, wchar_t** wargv) {
     torvale::WindowsPlatform ports(*session, alerts, stderr);
     if (dryRun) {
         torvale::DryRunPlace place;
-        place.home = session->home;
+        place.home = session->places.profile;
         place.searchPath = session->searchPath;
         place.prepare = [&](torvale::Application& app) { PlaceApplication(app, *session); };
         torvale::DryRun report(options, std::move(place), ports.files, ports.preferences,
@@ -152,14 +148,14 @@ int wmain(int argc, wchar_t** wargv) {
     }
     torvale::Application app = ports.App();
     if (doctor) {
-        app.Locate(session->home, session->searchPath);
+        app.Locate(session->places.profile, session->searchPath);
         torvale::WindowsFacts facts(*session);
         return torvale::Doctor(app, facts);
     }
     // The log line says why when the preferences cannot be changed.
     if (showAlerts) return torvale::ShowAlertsAgain(app);
     if (forget) return torvale::ForgetGateways(app);
-    app.applicationWillFinishLaunching(session->home, session->searchPath);
+    app.applicationWillFinishLaunching(session->places.profile, session->searchPath);
     torvale::ForEachUrl(line.urls,
                         [&](const std::string& url, std::size_t) { app.handleURLEvent(url); });
     return 0;

@@ -58,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         alerts.Inform("Torvale", silenced ? "提醒已恢复显示。" : "提醒本来就会显示，没有改变。");
         return 0;
     }
-    app.applicationWillFinishLaunching(session->home, session->searchPath);
+    app.applicationWillFinishLaunching(session->places.profile, session->searchPath);
     app.handleURLEvent(read.url);
     return 0;
 }

@@ -36,6 +36,7 @@ std::string Known(REFKNOWNFOLDERID id, const char* name, std::string* err) {
 
 WindowsPlaces FindPlaces(std::string* err) {
     WindowsPlaces places;
+    places.profile = Known(FOLDERID_Profile, "Profile", err);
     places.documents = Known(FOLDERID_Documents, "Documents", err);
     places.localAppData = Known(FOLDERID_LocalAppData, "LocalAppData", err);
     places.programData = Known(FOLDERID_ProgramData, "ProgramData", err);

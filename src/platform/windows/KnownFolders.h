@@ -10,6 +10,7 @@ namespace torvale {
 // The folders of this user and machine, as Windows names them; empty where the system could not
 // say, and `err` then says why.
 struct WindowsPlaces {
+    std::string profile;       // FOLDERID_Profile: the user's home
     std::string documents;     // FOLDERID_Documents: the data folder is "torvale" in it
     std::string localAppData;  // FOLDERID_LocalAppData: the pass log's folder is "Torvale" in it
     std::string programData;   // FOLDERID_ProgramData: the administrator's "Torvale" folder

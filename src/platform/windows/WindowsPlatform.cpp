@@ -1,9 +1,6 @@
 #include "platform/windows/WindowsPlatform.h"
 
 #include "platform/windows/Win32.h"
-// windows.h first: the shell's headers need its types.
-#include <knownfolders.h>
-#include <shlobj.h>
 
 #include <chrono>
 
@@ -20,19 +17,11 @@ std::optional<WindowsSession> StartWindowsSession(std::string* err) {
     WindowsSession session;
     std::string why;
     session.places = FindPlaces(&why);
-    // The pass log and the data folder are needed; the rest only where a
-    // client is looked for there.
-    if (session.places.documents.empty() || session.places.localAppData.empty()) {
-        Fail(err, "no folder for the data or the pass log: " + why);
-        return std::nullopt;
-    }
-    wchar_t* profile = nullptr;
-    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile);
-    if (SUCCEEDED(result) && profile != nullptr) session.home = Narrow(profile);
-    // Freed even where the call failed, as its documentation asks.
-    ::CoTaskMemFree(profile);
-    if (session.home.empty()) {
-        Fail(err, "no profile folder: " + SystemMessage(static_cast<DWORD>(result)));
+    // The profile, the pass log and the data folder are needed; the rest
+    // only where a client is looked for there.
+    if (session.places.profile.empty() || session.places.documents.empty() ||
+        session.places.localAppData.empty()) {
+        Fail(err, "no profile folder, or none for the data or the pass log: " + why);
         return std::nullopt;
     }
     std::wstring buffer(32768, L'\0');

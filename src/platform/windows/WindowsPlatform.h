@@ -25,9 +25,8 @@ namespace torvale {
 // What the system says of this user and process. Paths are written with
 // "\\", as the Windows client table joins them and the ports hand them back.
 struct WindowsSession {
-    std::string home;         // the profile folder (FOLDERID_Profile)
     std::string searchPath;   // PATH
-    WindowsPlaces places;     // the known folders: data, pass log, configuration
+    WindowsPlaces places;     // the known folders: home, data, pass log, configuration
     std::string program;      // this program's executable
     std::string processName;  // this process's id
 };
