@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/Fail.h"
+#include "core/HandlerArguments.h"
 #include "platform/cli/PassLog.h"
 #include "platform/windows/InstalledPrograms.h"
 #include "platform/windows/RegistryPreferences.h"
@@ -35,17 +36,19 @@ HandlerFacts WindowsFacts::Handler() {
     }
     if (found.command.empty()) return facts;
     facts.entry = found.key + (found.progId.empty() ? "" : ", " + facts.entry);
-    // Its words as torvalew.exe reads them, with "%1" still in place of the
-    // link: anything but --url and it is refused there.
+    // Its words as torvalew.exe reads them, a link in place of "%1": the
+    // handler's own rule says whether it would take one.
     int count = 0;
     wchar_t** words = ::CommandLineToArgvW(Wide(found.command).c_str(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(std::wstring_view(words[i]) == L"%1" ? "torvale://" : Narrow(words[i]));
     // Named as the file system names it, for the doctor to compare with the
     // expected one whatever case or short names either was written in.
     if (words != nullptr && count > 0)
         facts.program = WindowsFileSystem().Resolved(Narrow(words[0]));
-    const bool asRegistered = count == 3 && std::wstring_view(words[1]) == L"--url" &&
-                              std::wstring_view(words[2]) == L"%1";
     ::LocalFree(words);
+    const bool asRegistered = ReadHandlerArguments(arguments).kind == HandlerArguments::Kind::Url;
     if (!found.urlProtocol) {
         facts.misuse =
             "Software\\Classes\\torvale has no value \"URL Protocol\": Windows hands "
