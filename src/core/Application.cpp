@@ -39,11 +39,9 @@ void Application::applicationWillFinishLaunching(const std::string& homeDirector
         // A folder of our own in the temporary directory, which is every
         // program's: the sweep below must find only what we left.
         temporaryDir_ = OwnTemporaryDirectory();
-        if (!temporaryDir_.empty()) {
-            const std::string own = temporaryDir_;
-            const bool made = platform_.files.CreateDirectory(own, 0700, &why);
-            if (!made) platform_.log.Write("Not made: " + own + ": " + why);
-            temporaryDir_ = made ? own : std::string();
+        if (!temporaryDir_.empty() && !platform_.files.CreateDirectory(temporaryDir_, 0700, &why)) {
+            platform_.log.Write("Not made: " + temporaryDir_ + ": " + why);
+            temporaryDir_.clear();
         }
         // What a writer killed halfway left behind may hold a password, and
         // so do the connection files of earlier launches: their clients read

@@ -96,6 +96,9 @@ struct ClientTable {
     // rest of the value became a switch of its own.
     bool quotelessValues = false;
 
+    // Whether the table is Windows': its paths, access lists and cmd.exe.
+    bool ForWindows() const { return name == "windows"; }
+
     // Those of them this system has, named.
     std::vector<const ClientApp*> All() const {
         std::vector<const ClientApp*> all;

@@ -37,7 +37,7 @@ constexpr char kMendLine[] =
 struct Mending {
     bool windows;
 
-    explicit Mending(const Application& app) : windows(InWindowsTerms(app)) {}
+    explicit Mending(const Application& app) : windows(app.Clients().ForWindows()) {}
 
     // A Windows path holds no double quote, so quotes keep it one word for
     // cmd.exe; a "%NAME%" in it would still be expanded there.
@@ -601,10 +601,6 @@ Finding Alerts(Application& app, SystemFacts& facts, const Configuration& config
 }
 
 }  // namespace
-
-bool InWindowsTerms(const Application& app) {
-    return app.Clients().name == "windows";
-}
 
 std::string FindingLine(const Finding& finding, bool windows) {
     static constexpr const char* kLevels[] = {"ok  ", "warn", "fail"};

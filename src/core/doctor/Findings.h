@@ -24,9 +24,6 @@ struct Finding {
 // pasted as it is printed: no Windows path holds a character Printable escapes.
 std::string FindingLine(const Finding& finding, bool windows = false);
 
-// Whether the findings of `app` are in Windows' terms (paths, access lists,
-// cmd.exe): those of its client table.
-bool InWindowsTerms(const Application& app);
 
 // Whether any finding fails.
 bool AnyFails(const std::vector<Finding>& findings);

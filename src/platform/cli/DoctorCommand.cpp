@@ -8,7 +8,7 @@ namespace torvale {
 int Doctor(Application& app, SystemFacts& facts) {
     const std::vector<Finding> findings = Diagnose(app, facts);
     for (const Finding& finding : findings)
-        Print(stdout, FindingLine(finding, InWindowsTerms(app)) + "\n");
+        Print(stdout, FindingLine(finding, app.Clients().ForWindows()) + "\n");
     return AnyFails(findings) ? 1 : 0;
 }
 

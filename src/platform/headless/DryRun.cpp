@@ -315,7 +315,7 @@ std::string DryRun::Report(const std::string& url, std::size_t number) {
 
     const PassRecord& pass = app.LastPass();
     const Printer printer{pass, recording.recorder.events, LinkWarnings(url), !options_.showSecrets,
-                          options_.clients->name == "windows"};
+                          options_.clients->ForWindows()};
     std::ostringstream out;
     if (options_.json) {
         printer.Json(number, out);
