@@ -249,6 +249,10 @@ TEST(PosixFileSystem, WritesWholeFilesWithTheirModeAndReadsOnlyRegularOnes) {
     EXPECT_EQ(files.ReadFile(dir / "missing", 100, nullptr), "");
     EXPECT_FALSE(files.WriteFile(dir.path(), "x", 0600, nullptr));  // a directory stands there
     EXPECT_FALSE(files.CreateEmptyFile(path, 0600, nullptr));       // and never replaces a file
+    const mode_t umask = ::umask(077);  // the mode asked for, whatever the umask
+    EXPECT_TRUE(files.CreateEmptyFile(dir / "c.ini", 0644, nullptr));
+    ::umask(umask);
+    EXPECT_EQ(fs::status(dir / "c.ini").permissions(), fs::perms(0644));
     // A path with a NUL would act on a shorter one.
     const std::string cut = path + std::string("\0.x", 3);
     EXPECT_FALSE(files.WriteFile(cut, "x", 0600, nullptr) || files.Exists(cut) ||
